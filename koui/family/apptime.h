@@ -1,0 +1,5 @@
+// Monotonic time in seconds. Only differences are meaningful; the zero point
+// is the first call in the process.
+#pragma once
+
+double appGetTime();

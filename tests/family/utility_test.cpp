@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "koui/family/apptime.h"
+#include "koui/family/hexcolor.h"
+#include "koui/family/numeric.h"
+#include "koui/family/strpar.h"
+#include "tests/support/appmsg_capture.h"
+
+namespace {
+
+using koui::test::AppMsgCapture;
+using ko::util::StrPar;
+
+TEST(AppMsg, FormatsOneLinePerCallIntoInstalledSink) {
+    AppMsgCapture capture;
+    appmsg("[ERROR] Line %d / %s", 4, "text");
+    appmsg("%s", std::string(3000, 'x').c_str());  // longer than the stack buffer
+    const auto lines = capture.lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "[ERROR] Line 4 / text");
+    EXPECT_EQ(lines[1], std::string(3000, 'x'));
+}
+
+TEST(AppMsg, ConcurrentLinesAreNeverLostOrMixed) {
+    AppMsgCapture capture;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([t] {
+            for (int i = 0; i < 250; ++i) appmsg("thread %d line %d", t, i);
+        });
+    for (auto& th : threads) th.join();
+    const auto lines = capture.lines();
+    ASSERT_EQ(lines.size(), 1000u);
+    for (const auto& l : lines) EXPECT_EQ(l.rfind("thread ", 0), 0u) << l;
+}
+
+TEST(AppMsg, NestedCapturesRestoreThePreviousSink) {
+    AppMsgCapture outer;
+    {
+        AppMsgCapture inner;
+        appmsg("inner");
+        EXPECT_EQ(inner.lines().size(), 1u);
+    }
+    appmsg("outer");
+    ASSERT_EQ(outer.lines().size(), 1u);
+    EXPECT_EQ(outer.lines()[0], "outer");
+}
+
+TEST(AppTime, IsMonotonicWithSubMillisecondSteps) {
+    const double a = appGetTime();
+    double b = appGetTime();
+    while (b == a) b = appGetTime();
+    EXPECT_GT(b, a);
+    EXPECT_LT(b - a, 0.001);
+}
+
+TEST(Clamp, LimitsBothWays) {
+    EXPECT_EQ(stClampSP(-1.f, 0.f, 1.f), 0.f);
+    EXPECT_EQ(stClampSP(2.f, 0.f, 1.f), 1.f);
+    EXPECT_EQ(stClampSP(0.25f, 0.f, 1.f), 0.25f);
+    EXPECT_EQ(stClampDP(-5.0, -2.0, 3.0), -2.0);
+    EXPECT_EQ(stClampDP(7.0, -2.0, 3.0), 3.0);
+}
+
+TEST(Easing, ReachesTheTargetExactlyAndStaysThere) {
+    for (double factor : {3.0, 5.0, 10.0}) {
+        for (double target : {1.0, -250.0, 0.0}) {
+            double v = target == 0.0 ? 100.0 : 0.0;
+            int steps = 0;
+            while (v != target && steps < 1000) {
+                const double next = stEasyEasyDP(v, target, factor, 0.01);
+                // Every step moves towards the target and never past it.
+                EXPECT_LE(std::abs(target - next), std::abs(target - v));
+                v = next;
+                ++steps;
+            }
+            EXPECT_EQ(v, target) << "factor " << factor;
+            EXPECT_LT(steps, 200);
+            EXPECT_EQ(stEasyEasyDP(v, target, factor, 0.01), target);
+        }
+    }
+}
+
+TEST(Easing, FirstStepCoversOneOverFactor) {
+    EXPECT_DOUBLE_EQ(stEasyEasyDP(0.0, 100.0, 10.0, 0.01), 10.0);
+    EXPECT_DOUBLE_EQ(stEasyEasyDP(0.0, 100.0, 5.0, 0.01), 20.0);
+    EXPECT_EQ(stEasyEasyDP(0.0, 100.0, 1.0, 0.01), 100.0);
+    EXPECT_EQ(stEasyEasyDP(0.995, 1.0, 10.0, 0.01), 1.0);
+}
+
+TEST(HexColor, AcceptsThreeFourSixAndEightDigits) {
+    float c[4] = {-1, -1, -1, -1};
+    ASSERT_TRUE(stReadHexColor(c, "f80", 4, 1.0f));
+    EXPECT_FLOAT_EQ(c[0], 1.0f);
+    EXPECT_FLOAT_EQ(c[1], 8.0f / 15.0f);
+    EXPECT_FLOAT_EQ(c[2], 0.0f);
+    EXPECT_FLOAT_EQ(c[3], 1.0f);
+
+    ASSERT_TRUE(stReadHexColor(c, "FF800040", 4, 1.0f));
+    EXPECT_FLOAT_EQ(c[1], 128.0f / 255.0f);
+    EXPECT_FLOAT_EQ(c[3], 64.0f / 255.0f);
+
+    ASSERT_TRUE(stReadHexColor(c, "0000ff trailing", 4, 1.0f));
+    EXPECT_FLOAT_EQ(c[2], 1.0f);
+    EXPECT_FLOAT_EQ(c[3], 1.0f);
+
+    ASSERT_TRUE(stReadHexColor(c, "1234", 4, 1.0f));
+    EXPECT_FLOAT_EQ(c[3], 4.0f / 15.0f);
+}
+
+TEST(HexColor, RefusesOtherCountsWithoutTouchingTheOutput) {
+    float c[4] = {9, 9, 9, 9};
+    for (const char* bad : {"", "f", "ff", "fffff", "fffffff", "fffffffff", "xyz"})
+        EXPECT_FALSE(stReadHexColor(c, bad, 4, 1.0f)) << bad;
+    EXPECT_FALSE(stReadHexColor(nullptr, "fff", 4, 1.0f));
+    EXPECT_FALSE(stReadHexColor(c, nullptr, 4, 1.0f));
+    EXPECT_EQ(c[0], 9);
+}
+
+TEST(StrPar, SplitKeepsInnerEmptyPiecesButNotTheTrailingOne) {
+    EXPECT_EQ(StrPar::split("", ',').count(), 0);
+    EXPECT_EQ(StrPar::split("a,b,", ',').items(), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(StrPar::split("a,,b", ',').items(), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(StrPar::split(",a", ',').items(), (std::vector<std::string>{"", "a"}));
+    EXPECT_EQ(StrPar::split(",", ',').items(), (std::vector<std::string>{""}));
+}
+
+TEST(StrPar, StartIndexShiftsItemsAndCount) {
+    StrPar p({"hline", "3", "x"});
+    EXPECT_EQ(p.count(), 3);
+    p.advance();
+    EXPECT_EQ(p.count(), 2);
+    EXPECT_EQ(p.get(0), "3");
+    EXPECT_EQ(p.get(2, "def"), "def");
+    EXPECT_EQ(p.get(-1, "def"), "def");
+    EXPECT_EQ(p.at(5), nullptr);
+    p.setStart(10);
+    EXPECT_EQ(p.count(), 0);
+    EXPECT_EQ(p.get(0, "d"), "d");
+}
+
+}  // namespace

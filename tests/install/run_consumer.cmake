@@ -1,0 +1,40 @@
+# Script for the install_consumer test (see CMakeLists.txt beside it).
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "failed: ${ARGN}\n${out}\n${err}")
+  endif()
+  set(LAST_OUTPUT "${out}" PARENT_SCOPE)
+endfunction()
+
+file(REMOVE_RECURSE ${STAGE} ${WORK})
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${STAGE})
+
+set(SAN_FLAGS "")
+if(SANITIZE)
+  set(SAN_FLAGS "-fsanitize=${SANITIZE}")
+endif()
+
+# 1. CMake package.
+run(${CMAKE_COMMAND} -S ${CONSUMER_SRC} -B ${WORK}/cmake -G ${GENERATOR}
+    -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_PREFIX_PATH=${STAGE}
+    -DCMAKE_CXX_FLAGS=${SAN_FLAGS} -DCMAKE_EXE_LINKER_FLAGS=${SAN_FLAGS})
+run(${CMAKE_COMMAND} --build ${WORK}/cmake)
+run(${WORK}/cmake/consumer)
+if(NOT LAST_OUTPUT MATCHES "consumer: ok")
+  message(FATAL_ERROR "unexpected consumer output: ${LAST_OUTPUT}")
+endif()
+
+# 2. pkg-config.
+file(GLOB_RECURSE PC_FILE ${STAGE}/*/ko-ui.pc)
+get_filename_component(PC_DIR ${PC_FILE} DIRECTORY)
+set(ENV{PKG_CONFIG_PATH} ${PC_DIR})
+run(pkg-config --cflags --libs ko-ui)
+string(STRIP "${LAST_OUTPUT}" PC_FLAGS)
+separate_arguments(PC_FLAGS UNIX_COMMAND "${PC_FLAGS}")
+file(MAKE_DIRECTORY ${WORK}/pc)
+run(${CXX} ${SAN_FLAGS} ${CONSUMER_SRC}/main.cpp -o ${WORK}/pc/consumer ${PC_FLAGS} -Wl,-rpath,${PC_DIR}/..)
+run(${WORK}/pc/consumer)
+if(NOT LAST_OUTPUT MATCHES "consumer: ok")
+  message(FATAL_ERROR "unexpected consumer output: ${LAST_OUTPUT}")
+endif()
