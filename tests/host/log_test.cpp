@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <new>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "koui/family/apptime.h"
+#include "koui/host/log_obj.h"
+#include "koui/host/log_sink.h"
+
+// Counts heap allocations of this process while `g_countAllocations` is set,
+// to check that logging a line allocates nothing.
+static std::atomic<bool> g_countAllocations{false};
+static std::atomic<int> g_allocations{0};
+
+// The replacement pair is malloc/free on both sides, which the compiler
+// cannot see through.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t size) {
+    if (g_countAllocations) ++g_allocations;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
+
+class Named : public ko::log::Obj {
+public:
+    const char* logObjName() override { return "koui::test::Named"; }
+};
+
+// Installs a callback collecting the lines without their time stamp.
+class LogCapture {
+public:
+    LogCapture() {
+        ko::log::setCallback([this](const char* line) {
+            std::lock_guard guard(lock);
+            stamped.emplace_back(line);
+        });
+    }
+    ~LogCapture() { ko::log::setCallback({}); }
+
+    std::vector<std::string> lines() {
+        std::lock_guard guard(lock);
+        std::vector<std::string> out;
+        for (const auto& s : stamped) out.push_back(s.size() > 13 ? s.substr(13) : s);
+        return out;
+    }
+    std::mutex lock;
+    std::vector<std::string> stamped;
+};
+
+TEST(LogObj, TagsNameAndSeparatorExactly) {
+    LogCapture capture;
+    Named obj;
+    obj.logMsg("plain %d", 1);
+    EXPECT_FALSE(obj.logErrCode(42, "code %s", "x"));
+    EXPECT_FALSE(obj.logErrCode(0, "no code"));
+    EXPECT_FALSE(obj.logError("bad"));
+    EXPECT_TRUE(obj.logOK("fine"));
+    obj.logBegin("start");
+    obj.logEnd("stop");
+    const std::vector<std::string> expected = {
+        "koui::test::Named : plain 1",         "[ERROR] <42> koui::test::Named : code x",
+        "[ERROR] koui::test::Named : no code", "[ERROR] koui::test::Named : bad",
+        "[OK] koui::test::Named : fine",       "[BEGIN] koui::test::Named : start",
+        "[END  ] koui::test::Named : stop"};
+    EXPECT_EQ(capture.lines(), expected);
+}
+
+TEST(LogObj, StampIsSecondsSinceTimeBaseInTwelveColumns) {
+    LogCapture capture;
+    ko::log::setTimeBase(appGetTime() - 12.5);
+    Named().logMsg("t");
+    ko::log::setTimeBase(0.0);
+    ASSERT_EQ(capture.stamped.size(), 1u);
+    const std::string& line = capture.stamped[0];
+    EXPECT_TRUE(std::regex_match(line, std::regex(R"(      12\.5\d\d koui::test::Named : t)"))) << line;
+}
+
+TEST(LogObj, NullFormatWritesNothingButKeepsResults) {
+    LogCapture capture;
+    Named obj;
+    obj.logMsg(nullptr);
+    EXPECT_FALSE(obj.logError(nullptr));
+    EXPECT_FALSE(obj.logErrCode(3, nullptr));
+    EXPECT_TRUE(obj.logOK(nullptr));
+    obj.logBegin(nullptr);
+    obj.logEnd(nullptr);
+    ko::log::write(nullptr);
+    EXPECT_TRUE(capture.lines().empty());
+}
+
+TEST(LogObj, LongLinesAreCutAt2047Bytes) {
+    LogCapture capture;
+    const std::string longText(5000, 'a');
+    Named().logMsg("%s", longText.c_str());
+    ko::log::print("%s", longText.c_str());
+    const auto lines = capture.lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].size(), 2047u);
+    EXPECT_EQ(lines[0].rfind("koui::test::Named : aaa", 0), 0u);
+    EXPECT_EQ(lines[1], std::string(2047, 'a'));
+}
+
+TEST(ScopeLog, BeginAndEndLinesWithElapsedMilliseconds) {
+    LogCapture capture;
+    Named obj;
+    { ko::log::Obj::ScopeLog scope(&obj, "glCreate(%s,%s)", "resdata", "res.kor"); }
+    { ko::log::Obj::ScopeLog scope(nullptr, "orphan"); }
+    const auto lines = capture.lines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "[BEGIN] koui::test::Named : glCreate(resdata,res.kor)");
+    EXPECT_TRUE(std::regex_match(
+        lines[1],
+        std::regex(R"(\[END  \] koui::test::Named : glCreate\(resdata,res\.kor\) \(dt=\d+\.\d{3} ms\))")))
+        << lines[1];
+    EXPECT_EQ(lines[2], "[BEGIN]  : orphan");
+    EXPECT_TRUE(std::regex_match(lines[3], std::regex(R"(\[END  \]  : orphan \(dt=\d+\.\d{3} ms\))")))
+        << lines[3];
+}
+
+TEST(ScopeLog, EndLineIsWrittenWhenAnExceptionLeavesTheScope) {
+    LogCapture capture;
+    try {
+        ko::log::Obj::ScopeLog scope(nullptr, "throws");
+        throw std::runtime_error("x");
+    } catch (const std::runtime_error&) {
+    }
+    const auto lines = capture.lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1].rfind("[END  ]  : throws (dt=", 0), 0u);
+}
+
+TEST(LogSink, FileGetsCrLfLines) {
+    const auto path = std::filesystem::temp_directory_path() / "koui_log_test.log";
+    ASSERT_TRUE(ko::log::openFile(path.string()));
+    Named().logOK("one");
+    ko::log::print("Global / [BEGIN] util_StartOpenGLExt()");
+    ko::log::closeFile();
+    std::ifstream in(path, std::ios::binary);
+    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::filesystem::remove(path);
+    EXPECT_TRUE(std::regex_match(
+        content, std::regex(R"( +\d+\.\d{3} \[OK\] koui::test::Named : one\r\n)"
+                            R"( +\d+\.\d{3} Global / \[BEGIN\] util_StartOpenGLExt\(\)\r\n)")))
+        << content;
+    EXPECT_FALSE(ko::log::openFile("/nonexistent-dir/x.log"));
+}
+
+TEST(LogSink, LoggingALineAllocatesNothing) {
+    static char last[8192];
+    ko::log::setCallback([](const char* line) { std::snprintf(last, sizeof last, "%s", line); });
+    Named obj;
+    obj.logMsg("warm-up");
+    g_allocations = 0;
+    g_countAllocations = true;
+    obj.logMsg("value %d", 7);
+    obj.logErrCode(5, "err");
+    { ko::log::Obj::ScopeLog scope(&obj, "scope"); }
+    g_countAllocations = false;
+    ko::log::setCallback({});
+    EXPECT_EQ(g_allocations.load(), 0);
+    EXPECT_NE(std::string(last).find("[END  ] koui::test::Named : scope (dt="), std::string::npos);
+}
+
+TEST(LogSink, ConcurrentThreadsWriteWholeLines) {
+    LogCapture capture;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([t] {
+            Named obj;
+            for (int i = 0; i < 200; ++i) obj.logMsg("thread %d line %d", t, i);
+        });
+    for (auto& th : threads) th.join();
+    const auto lines = capture.lines();
+    ASSERT_EQ(lines.size(), 800u);
+    const std::regex whole(R"(koui::test::Named : thread \d line \d+)");
+    for (const auto& l : lines) ASSERT_TRUE(std::regex_match(l, whole)) << l;
+}
+
+}  // namespace
