@@ -1,0 +1,194 @@
+// Node: one statement of a resource definition file, and the tree they form.
+//
+// The same class serves as parameter (`key: value`), flag (bare word),
+// function value (`key: func(pars)`) and block (`name { ... }`); the kind
+// follows from which of value, function name and children are filled. After
+// parsing, Preprocess replaces plain nodes that describe colours, image
+// sources, image sections and fonts by the typed subclasses (Color, ImgSrc,
+// ImgSection, Font); Process and Load then run their hooks.
+//
+// The fields are public, in their documented order, because the typed nodes
+// and the resource instance read them directly. Attach children only through
+// add() so that parent and instance stay right.
+//
+// Naming: the node's own value text is the field `valueText`. The name
+// `value` belongs to the getter value(name, def), which reads the value of a
+// direct child; C++ cannot hold a field and a member function of one name.
+//
+// Error entries read "<class> / (<name>) : <message>", where <class> is the
+// node's dynamic type written the way the messages of this toolkit show it,
+// "class koui::res::Font": the demangled type name with "class " in front.
+//
+// Depth: every walk over the tree (destruction, paths, logtree, reports,
+// Preprocess, Process, Load) is iterative, so a tree nested 100 000 levels
+// deep costs heap, not stack.
+#pragma once
+
+#include <cstdint>
+#include <glm/vec4.hpp>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "koui/family/strpar.h"
+#include "koui/res/srcline.h"
+
+namespace ko::gl {
+class Font;
+}
+
+namespace koui::res {
+
+class Instance;
+class Node;
+
+// One row of Node::generateReport.
+struct e_repitem {
+    Node* node = nullptr;
+    int depth = 0;
+    std::string path;
+};
+
+class Node {
+public:
+    explicit Node(std::string name);             // line -1
+    Node(std::string name, const SrcLine* src);  // line of src, 0 without one
+    Node(const Node&) = delete;                  // trees are never copied;
+    Node& operator=(const Node&) = delete;       // Copy() copies a node's data
+
+    // Virtual operations, in this order.
+    virtual ~Node();                           // deletes the children
+    virtual bool OnProcess() { return true; }  // once per node after preprocessing
+    virtual bool OnLoad() { return true; }     // once per node after processing
+    virtual bool OnResourceChange(bool /*flag*/, const std::string& /*path*/) { return true; }
+    virtual bool OnSourceResUpdate(bool /*flag*/, Node* /*source*/) { return true; }
+    virtual bool isOK() { return true; }
+
+    // Structure.
+    Node* add(Node* child);  // appends, sets its parent and instance; null for null
+    Node* getParent() const { return parent; }
+    void setParent(Node* newParent);  // also takes the parent's instance (null without one)
+    Instance* getInstance() const { return instance; }
+    void setInstance(Instance* newInstance) { instance = newInstance; }
+    Node* getRoot();
+    const Node* getRoot() const;
+    void setValue(std::string text) { valueText = std::move(text); }
+    void setFunc(std::string name, const ko::util::StrPar& parameters);  // copies list and start
+    uint32_t setFlags(uint32_t bits) { return flags = bits; }
+    uint32_t addFlags(uint32_t bits) { return flags |= bits; }
+    uint32_t removeFlags(uint32_t bits) { return flags &= ~bits; }
+    // Names from below the topmost ancestor down to this node, joined by ".";
+    // empty for the root.
+    std::string getPath() const;
+
+    // Tests on this node.
+    bool isName(std::string_view n) const { return name == n; }
+    bool isFunc(std::string_view f) const { return func == f; }
+    bool hasFunc() const { return !func.empty(); }
+    bool isFlag() const { return children.empty(); }  // flags, parameters and functions
+    bool isFlag(std::string_view n) const { return children.empty() && name == n; }
+    // Name, value, function and parameters (from each start index) equal;
+    // children are not compared.
+    bool IsEqual(const Node* other) const;
+    // Copies name, value, function and parameter texts; keeps this node's
+    // parameter start index and its children.
+    bool Copy(const Node* other);
+
+    // Function parameters, index counted from the start index.
+    std::string getPar(int i, std::string_view def = {}) const { return pars.get(i, def); }
+    int getIntPar(int i, int def) const;        // atoi
+    float getFloatPar(int i, float def) const;  // atof
+    int getParCount() const { return pars.count(); }
+
+    // Lookups. findNode splits `path` at '.' (an empty piece between two dots
+    // is a name, a trailing one is ignored) and walks direct children; null
+    // for an empty path or a missing piece.
+    Node* getByName(std::string_view n) const;
+    Node* findNode(std::string_view path) const;
+    Node* findNodeFromNode(std::string_view path, const Node* from) const;  // from null: the root
+    Node* findNodeFromRoot(std::string_view path) const { return findNodeFromNode(path, nullptr); }
+    bool has(std::string_view path) const { return findNode(path) != nullptr; }
+    bool hasValue(std::string_view n) const { return getByName(n) != nullptr; }
+    Node* getFlag(std::string_view n) const;  // first direct child that isFlag(n)
+    bool hasFlag(std::string_view n) const { return getFlag(n) != nullptr; }
+
+    // Value getters of a direct child `n`: its value (empty for a flag), or
+    // `def` when there is no such child. The numeric forms convert like
+    // std::stoi / std::stof (leading blanks skipped, trailing text ignored)
+    // and give `def` when nothing converts or the number is out of range;
+    // they never throw.
+    std::string value(std::string_view n, std::string_view def = {}) const;
+    int value1i(std::string_view n, int def) const;
+    float value1f(std::string_view n, float def) const;
+
+    // Vector getters of the node at dotted `path`: its value split at ',',
+    // `count` entries (all pieces when count < 1), each converted with
+    // atoi/atof or `def` where there is no piece. False when the node is
+    // missing. The vector forms clear `out` first and append; the array forms
+    // write out[0..count-1] and leave `out` alone when the node is missing.
+    bool valueiv(std::vector<int>& out, std::string_view path, int count, int def) const;
+    bool valuefv(std::vector<float>& out, std::string_view path, int count, float def) const;
+    bool valueiv(int* out, std::string_view path, int count, int def) const;
+    bool valuefv(float* out, std::string_view path, int count, float def) const;
+    ko::util::StrPar splitValue(char sep) const;
+    ko::util::StrPar splitNodeValue(std::string_view n, char sep) const;
+
+    // Typed lookups: the node at `path` if it is a Color (exact type), else
+    // its value taken as a path from the lookup root, at most twice.
+    float* color(std::string_view path) const;  // shared (0, 0, 0, 0) when not found
+    glm::vec4 colorvec4(std::string_view path) const;
+    // The GL font of the Font node at `path`, falling back to the instance's
+    // default font. Fonts are made by the resource instance; until a node is
+    // attached to one there is no font to give and the result is null.
+    ko::gl::Font* font(std::string_view path) const;
+
+    // Errors: append "<class> / (<name>) : <msg>" with this node's line to
+    // the root's error list. Both return false so that callers can write
+    // `return error(...)`. Formatted messages are cut at 1023 bytes.
+    bool error(const char* format, ...) const __attribute__((format(printf, 2, 3)));
+    bool error_string(const std::string& msg) const;
+    std::string className() const;  // "class koui::res::Node" and the like
+
+    // One appmsg line per node, depth-first. The indent is four spaces per
+    // level, capped at 64 levels so that a pathologically deep tree prints in
+    // linear time.
+    void logtree(int depth) const;
+    // Preorder rows (node, depth, path) of this subtree. Always true.
+    bool generateReport(std::vector<e_repitem>& out, int depth) const;
+
+    // Replaces plain children by typed nodes (colour, image source, image
+    // section, font; first match wins), then descends. Always null.
+    Node* Preprocess(int depth);
+    // Takes over value, function, parameters, line and instance of `src` and
+    // moves all its children here. `src` is left without children, so it can
+    // be deleted on its own; its name is not taken.
+    bool grabNode(Node* src);
+    // OnProcess on this node and, where it succeeds, the subtree below.
+    // Returns this node's own OnProcess result.
+    bool Process();
+    // OnLoad on this subtree in preorder; stops at the first failure, which
+    // records "OnLoad()" on the failing node.
+    bool Load();
+
+    // Fields, in this order.
+    std::vector<SrcLine> errors;  // only the root's list is used
+    int32_t line = -1;            // zero-based source line; -1 without one
+    std::string name;
+    std::string valueText;        // the parameter value (see the naming note above)
+    std::string func;             // function name of a function value
+    ko::util::StrPar pars;        // function parameters
+    std::vector<Node*> children;  // owned, in source order
+    Instance* instance = nullptr;
+    Node* parent = nullptr;
+    uint32_t flags = 0;
+
+private:
+    // Where typed lookups resolve value paths: the resource instance's root.
+    // The instance is not part of this layer yet, so this is the node's own
+    // root, which is the same tree for every node an instance loaded.
+    const Node* lookupRoot() const { return getRoot(); }
+    template <class T>
+    T* findTyped(std::string_view path) const;
+};
+
+}  // namespace koui::res

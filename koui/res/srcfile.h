@@ -1,0 +1,89 @@
+// SrcFile turns the bytes of one resource definition file into numbered lines
+// and then, in one pass over those lines, into plain Node children of a root.
+//
+// The language: `name { ... }` blocks, `key: value` parameters, bare flags,
+// function values `key: func(p1, p2, ...)`, quoted strings ("...", no
+// escapes) and raw text blocks !<[[ ... ]]> that may span lines (their lines
+// are joined with CR LF). A line whose first non-blank byte is '#' is a
+// comment. State carries over line breaks, so blocks, values and parameter
+// lists may continue on later lines. Typed nodes (colours, fonts, images) are
+// recognised later by Node::Preprocess.
+//
+// Parse errors stop parsing and are recorded with Node::error on the node
+// current at that moment (so they land in the root's error list with that
+// node's line); the parser prints nothing itself. Messages, exactly:
+//   "STOP.   Error reading string"              raw block without "]]>" (key/value)
+//   "STOP.   Error reading parameters for %s"   the same inside a parameter list
+//   "Too many closing brackets"                 '}' at the top level
+//   "Closing bracket missing"                   a block still open at the end
+//
+// Choices where the plain rules would misbehave:
+// - A stray ')' outside a parameter list is stepped over like a separating
+//   comma. Without that step the parser would read an empty token at the
+//   same place forever.
+// - Blanks at the end of a line never start a statement: after skipping
+//   blanks, the end of the line ends that line's work. So `key:` followed by
+//   trailing blanks still takes its value from the next line, as it does
+//   without them.
+// - Lines are read as C strings: a zero byte inside a line ends that line for
+//   the parser (it is a blank byte that also terminates).
+//
+// The parser is iterative: nesting depth costs heap (the tree), never stack.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "koui/res/srcline.h"
+
+namespace koui::res {
+
+class Node;
+
+class SrcFile {
+public:
+    using LineIter = std::vector<SrcLine>::const_iterator;
+
+    // Splits `data` into lines and parses them into children of `root`.
+    // False when the data is empty (root untouched), `root` is null, or a
+    // parse error stopped parsing (the nodes made until then stay).
+    bool Process(Node* root, std::span<const uint8_t> data);
+    bool Process(Node* root, std::string_view data) {
+        return Process(root, std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()));
+    }
+
+    // `p` advanced past blank bytes; stops at the terminating zero.
+    static const char* clearSpaces(const char* p);
+
+    // Reads a raw text block starting at `p` into `out`. Returns `p` itself
+    // when no block starts there, the position after "]]>" when one was read
+    // (moving `line` forward when the block spans lines), or null when the
+    // lines ran out before "]]>". `node` is the node being filled; unused.
+    const char* processRawText(std::string& out, const char* p, LineIter& line, LineIter end, Node* node);
+
+    // The lines of the data last given to Process.
+    const std::vector<SrcLine>& lines() const { return lines_; }
+    // Zero-based index of the line where the last Process stopped on an
+    // error, -1 when it did not. Tools use it to point a person at the spot
+    // (errors recorded on the root carry the root's own line).
+    int32_t stopLine() const { return stopLine_; }
+
+private:
+    // Line breaks: CR or LF; a CR LF or LF CR pair is one break, CR CR or
+    // LF LF two. Bytes after the last break are not a line (the loader
+    // appends a LF). False for empty data.
+    bool ExtractLines(std::span<const uint8_t> data);
+    bool Process(Node* root);
+
+    // One token in key or value position, and one function parameter.
+    const char* readStr(std::string& out, const char* p, LineIter& line, LineIter end, Node* node);
+    const char* readPar(std::string& out, const char* p, LineIter& line, LineIter end, Node* node);
+
+    std::vector<SrcLine> lines_;
+    int32_t stopLine_ = -1;
+};
+
+}  // namespace koui::res

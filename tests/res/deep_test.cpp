@@ -1,0 +1,106 @@
+// Deeply nested trees must cost heap, never stack: every walk over the tree
+// runs here on a thread whose stack is far too small for recursion that goes
+// one frame per level.
+#include <gtest/gtest.h>
+#include <pthread.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+#include "koui/family/appmsg.h"
+#include "koui/res/color.h"
+#include "koui/res/node.h"
+#include "parse_helpers.h"
+
+using koui::res::Node;
+
+namespace {
+
+constexpr size_t kSmallStack = 512 * 1024;
+constexpr int kDepth = 100000;
+
+void runOnSmallStack(const std::function<void()>& work) {
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    ASSERT_EQ(pthread_attr_setstacksize(&attr, kSmallStack), 0);
+    pthread_t thread;
+    auto trampoline = [](void* arg) -> void* {
+        (*static_cast<const std::function<void()>*>(arg))();
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attr, trampoline, const_cast<std::function<void()>*>(&work)), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attr);
+}
+
+std::atomic<int> gLines{0};
+void countingSink(const char*, void*) {
+    ++gLines;
+}
+
+TEST(DeepTree, OpenBracketsOnly) {
+    bool ok = true;
+    size_t errors = 0;
+    runOnSmallStack([&] {
+        auto p = koui::test::parse(std::string(kDepth, '{'));
+        ok = p->ok;
+        errors = p->root->errors.size();
+        // The innermost block carries the error; the chain is complete.
+        const Node* node = p->root.get();
+        int depth = 0;
+        while (!node->children.empty()) {
+            node = node->children[0];
+            ++depth;
+        }
+        EXPECT_EQ(depth, kDepth);
+        EXPECT_EQ(node->getPath().size(), static_cast<size_t>(kDepth - 1));  // dots between empty names
+    });  // the tree is destroyed on the small stack too
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(errors, 1u);
+}
+
+TEST(DeepTree, EveryWalkIsIterative) {
+    std::string text;
+    for (int i = 0; i < kDepth; ++i) text += "a{";
+    text += "c: #fff";
+    text.append(static_cast<size_t>(kDepth), '}');
+    runOnSmallStack([&] {
+        auto p = koui::test::parse(text);
+        ASSERT_TRUE(p->ok);
+        Node* root = p->root.get();
+        EXPECT_EQ(root->Preprocess(0), nullptr);
+        EXPECT_TRUE(root->Process());
+        EXPECT_TRUE(root->Load());
+
+        const Node* leaf = root;
+        while (!leaf->children.empty()) leaf = leaf->children[0];
+        EXPECT_EQ(typeid(*leaf), typeid(koui::res::Color));
+        EXPECT_EQ(leaf->getPath().size(), static_cast<size_t>(2 * kDepth + 1));
+
+        AppMsgSink previous = nullptr;
+        void* previousUser = nullptr;
+        gLines = 0;
+        appSetMsgSink(countingSink, nullptr, &previous, &previousUser);
+        root->logtree(0);
+        appSetMsgSink(previous, previousUser);
+        EXPECT_EQ(gLines.load(), kDepth + 2);
+    });
+}
+
+TEST(DeepTree, ReportOnDeepChain) {
+    // Report rows hold full paths, so their size grows with the square of the
+    // depth; a few thousand levels still prove the walk needs no stack.
+    constexpr int depth = 4000;
+    runOnSmallStack([&] {
+        auto p = koui::test::parse(std::string(depth, '{') + std::string(depth, '}'));
+        ASSERT_TRUE(p->ok);
+        std::vector<koui::res::e_repitem> rows;
+        p->root->generateReport(rows, 0);
+        ASSERT_EQ(rows.size(), static_cast<size_t>(depth + 1));
+        EXPECT_EQ(rows.back().depth, depth);
+        EXPECT_EQ(rows.back().path, std::string(depth - 1, '.'));
+    });
+}
+
+}  // namespace

@@ -1,0 +1,460 @@
+#include "koui/res/node.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "koui/res/color.h"
+#include "koui/res/font.h"
+#include "koui/res/imgsection.h"
+#include "koui/res/imgsrc.h"
+#include "parse_helpers.h"
+#include "tests/support/appmsg_capture.h"
+
+using koui::res::Color;
+using koui::res::e_repitem;
+using koui::res::Font;
+using koui::res::ImgSection;
+using koui::res::ImgSrc;
+using koui::res::Node;
+using koui::test::parse;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+template <class T>
+bool isExactly(const Node* node) {
+    return node && typeid(*node) == typeid(T);
+}
+
+// ---------------------------------------------------------------- structure
+
+TEST(NodeStructure, ConstructionAndAttaching) {
+    Node plain("a");
+    EXPECT_EQ(plain.line, -1);
+    EXPECT_EQ(Node("b", nullptr).line, 0);
+    koui::res::SrcLine src(7, "x");
+    EXPECT_EQ(Node("c", &src).line, 7);
+
+    int token = 0;  // stands for an instance; only the pointer is passed on
+    auto* instance = reinterpret_cast<koui::res::Instance*>(&token);
+    Node root("root");
+    root.setInstance(instance);
+    Node* child = root.add(new Node("child"));
+    EXPECT_EQ(child->getParent(), &root);
+    EXPECT_EQ(child->getInstance(), instance);
+    EXPECT_EQ(root.add(nullptr), nullptr);
+    Node* grandchild = child->add(new Node("g"));
+    EXPECT_EQ(grandchild->getRoot(), &root);
+    EXPECT_EQ(root.getRoot(), &root);
+
+    Node loose("loose");
+    loose.setParent(child);
+    EXPECT_EQ(loose.getInstance(), instance);
+    loose.setParent(nullptr);
+    EXPECT_EQ(loose.getInstance(), nullptr);
+}
+
+TEST(NodeStructure, Flags) {
+    Node n("n");
+    EXPECT_EQ(n.flags, 0u);
+    EXPECT_EQ(n.setFlags(0x5), 0x5u);
+    EXPECT_EQ(n.addFlags(0x12), 0x17u);
+    EXPECT_EQ(n.removeFlags(0x3), 0x14u);
+}
+
+TEST(NodeStructure, Paths) {
+    auto p = parse("a { b { c } }\n{ d }");
+    EXPECT_EQ(p->root->getPath(), "");
+    EXPECT_EQ(p->at("a")->getPath(), "a");
+    EXPECT_EQ(p->at("a.b")->getPath(), "a.b");
+    EXPECT_EQ(p->at("a.b.c")->getPath(), "a.b.c");
+    EXPECT_EQ(p->at(".d")->getPath(), ".d");
+}
+
+TEST(NodeStructure, FindNodeSplitsLikeLines) {
+    auto p = parse("a { x { b } }\na { { b: 2 } }");
+    EXPECT_EQ(p->root->findNode(""), nullptr);
+    EXPECT_EQ(p->root->findNode("a."), p->at("a"));
+    EXPECT_EQ(p->root->findNode("a")->getByName("x"), p->at("a.x"));
+    // "a..b": the first `a` has no child with the empty name; no backtracking.
+    EXPECT_EQ(p->root->findNode("a..b"), nullptr);
+    Node* second = p->root->children[1];
+    EXPECT_EQ(second->findNode(".b")->valueText, "2");
+    EXPECT_EQ(p->root->findNode("a.missing"), nullptr);
+    EXPECT_TRUE(p->root->has("a.x.b"));
+    EXPECT_FALSE(p->root->has("x"));
+    // From another node, or from the root.
+    Node* x = p->at("a.x");
+    EXPECT_EQ(x->findNodeFromNode("b", x), p->at("a.x.b"));
+    EXPECT_EQ(x->findNodeFromRoot("a.x.b"), p->at("a.x.b"));
+    EXPECT_EQ(x->findNodeFromNode("a", nullptr), p->at("a"));
+}
+
+TEST(NodeStructure, FlagsAndValuesAmongChildren) {
+    auto p = parse("k: v\nbold\nblock { x }\nbold: yes");
+    Node* root = p->root.get();
+    EXPECT_TRUE(root->hasValue("k"));
+    EXPECT_TRUE(root->hasValue("block"));
+    EXPECT_FALSE(root->hasValue("x"));
+    EXPECT_EQ(root->getFlag("bold"), root->children[1]);
+    EXPECT_TRUE(root->hasFlag("k"));  // a parameter has no children, so it counts
+    EXPECT_FALSE(root->hasFlag("block"));
+    EXPECT_TRUE(root->children[0]->isName("k"));
+    EXPECT_FALSE(root->children[0]->isName("K"));
+}
+
+// ---------------------------------------------------------------- getters
+
+TEST(NodeGetters, ValueOfDirectChild) {
+    auto p = parse("k\nv: text\nb { c: 1 }");
+    Node* root = p->root.get();
+    EXPECT_EQ(root->value("k", "x"), "");  // a flag: empty, not the default
+    EXPECT_EQ(root->value("v", "x"), "text");
+    EXPECT_EQ(root->value("missing", "x"), "x");
+    EXPECT_EQ(root->value("b.c", "x"), "x");  // direct children only
+}
+
+TEST(NodeGetters, IntegerConversion) {
+    auto p = parse("a: 12px\nb: px\nc: 99999999999\nd: \" -42\"\ne: +7\nf: 0x10\ng: 2147483647");
+    Node* root = p->root.get();
+    EXPECT_EQ(root->value1i("a", 7), 12);
+    EXPECT_EQ(root->value1i("b", 7), 7);
+    EXPECT_EQ(root->value1i("c", 7), 7);
+    EXPECT_EQ(root->value1i("d", 7), -42);
+    EXPECT_EQ(root->value1i("e", 0), 7);
+    EXPECT_EQ(root->value1i("f", 5), 0);  // base 10: "0", then text
+    EXPECT_EQ(root->value1i("g", 0), 2147483647);
+    EXPECT_EQ(root->value1i("missing", 3), 3);
+}
+
+TEST(NodeGetters, FloatConversion) {
+    auto p = parse("a: 1.5em\nb: em\nc: 1e999\nd: -2");
+    Node* root = p->root.get();
+    EXPECT_FLOAT_EQ(root->value1f("a", 9.0f), 1.5f);
+    EXPECT_FLOAT_EQ(root->value1f("b", 9.0f), 9.0f);
+    EXPECT_FLOAT_EQ(root->value1f("c", 9.0f), 9.0f);  // out of range
+    EXPECT_FLOAT_EQ(root->value1f("d", 9.0f), -2.0f);
+    EXPECT_FLOAT_EQ(root->value1f("missing", 9.0f), 9.0f);
+}
+
+TEST(NodeGetters, VectorForms) {
+    auto p = parse("pos: 3,4\nempty: \"\"\nbox { size: 1.5,x,,2 }");
+    Node* root = p->root.get();
+    std::vector<int> v{99};
+    EXPECT_TRUE(root->valueiv(v, "pos", 4, -1));
+    EXPECT_THAT(v, ElementsAre(3, 4, -1, -1));
+    EXPECT_TRUE(root->valueiv(v, "pos", 0, -1));
+    EXPECT_THAT(v, ElementsAre(3, 4));
+    EXPECT_TRUE(root->valueiv(v, "pos", 1, -1));
+    EXPECT_THAT(v, ElementsAre(3));
+    EXPECT_TRUE(root->valueiv(v, "empty", 0, -1));
+    EXPECT_THAT(v, IsEmpty());
+    v = {1};
+    EXPECT_FALSE(root->valueiv(v, "missing", 2, -1));
+    EXPECT_THAT(v, IsEmpty());
+
+    std::vector<float> f;
+    EXPECT_TRUE(root->valuefv(f, "box.size", 0, 7.0f));  // dotted path; atof of "x" is 0
+    EXPECT_THAT(f, ElementsAre(1.5f, 0.0f, 0.0f, 2.0f));
+
+    int a[3] = {8, 8, 8};
+    EXPECT_FALSE(root->valueiv(a, "missing", 3, 1));
+    EXPECT_THAT(a, ElementsAre(8, 8, 8));
+    EXPECT_TRUE(root->valueiv(a, "pos", 3, 1));
+    EXPECT_THAT(a, ElementsAre(3, 4, 1));
+    float b[2] = {0, 0};
+    EXPECT_TRUE(root->valuefv(b, "pos", 0, 1.0f));
+    EXPECT_THAT(b, ElementsAre(3.0f, 4.0f));
+}
+
+TEST(NodeGetters, SplitValues) {
+    auto p = parse("list: a;;b;\nflag");
+    Node* root = p->root.get();
+    EXPECT_THAT(root->splitNodeValue("list", ';').items(), ElementsAre("a", "", "b"));
+    EXPECT_EQ(root->splitNodeValue("flag", ';').count(), 0);
+    EXPECT_EQ(root->splitNodeValue("missing", ';').count(), 0);
+    EXPECT_EQ(root->findNode("list")->splitValue(';').start(), 0);
+}
+
+TEST(NodeGetters, FunctionParameters) {
+    auto p = parse("f: grad(12px, 0.25, x)");
+    Node* f = p->at("f");
+    EXPECT_TRUE(f->hasFunc());
+    EXPECT_TRUE(f->isFunc("grad"));
+    EXPECT_EQ(f->getParCount(), 3);
+    EXPECT_EQ(f->getIntPar(0, -1), 12);
+    EXPECT_FLOAT_EQ(f->getFloatPar(1, -1.0f), 0.25f);
+    EXPECT_EQ(f->getIntPar(2, -1), 0);  // atoi of malformed text
+    EXPECT_EQ(f->getIntPar(3, -1), -1);
+    EXPECT_EQ(f->getPar(3, "def"), "def");
+    f->pars.setStart(1);
+    EXPECT_EQ(f->getParCount(), 2);
+    EXPECT_EQ(f->getPar(0), "0.25");
+}
+
+TEST(NodeGetters, EqualityAndCopy) {
+    auto p = parse("a: f(1, 2)\nb: f(0, 1, 2)\nc: v");
+    Node* a = p->at("a");
+    Node* b = p->at("b");
+    EXPECT_FALSE(a->IsEqual(b));
+    b->pars.setStart(1);
+    EXPECT_FALSE(a->IsEqual(b));  // names differ
+    b->name = "a";
+    EXPECT_TRUE(a->IsEqual(b));
+    EXPECT_FALSE(a->IsEqual(nullptr));
+
+    Node copy("x");
+    copy.pars.setStart(2);
+    EXPECT_TRUE(copy.Copy(b));
+    EXPECT_EQ(copy.name, "a");
+    EXPECT_EQ(copy.func, "f");
+    EXPECT_EQ(copy.pars.start(), 2);
+    EXPECT_THAT(copy.pars.items(), ElementsAre("0", "1", "2"));
+    EXPECT_TRUE(copy.children.empty());
+    EXPECT_FALSE(copy.Copy(nullptr));
+}
+
+// ---------------------------------------------------------------- typed lookups
+
+std::unique_ptr<koui::test::Parsed> parseColors() {
+    auto p = parse(
+        "theme {\n  back: #202020\n  text: rgb(240, 240, 240)\n  panel: theme.back\n}\n"
+        "one: theme.panel\ntwo: one\nwrong: nothing.here\nbox { bg: #fff }\n");
+    p->root->Preprocess(0);
+    static_cast<Color*>(p->at("theme.back"))->rgba[0] = 0.125f;
+    static_cast<Color*>(p->at("theme.back"))->rgba[3] = 1.0f;
+    return p;
+}
+
+TEST(NodeTyped, ColorIndirection) {
+    auto p = parseColors();
+    Node* root = p->root.get();
+    EXPECT_EQ(root->color("theme.back"), static_cast<Color*>(p->at("theme.back"))->rgba);
+    EXPECT_EQ(root->colorvec4("theme.back"), glm::vec4(0.125f, 0, 0, 1));
+    EXPECT_EQ(root->colorvec4("theme.panel"), glm::vec4(0.125f, 0, 0, 1));  // one step
+    EXPECT_EQ(root->colorvec4("one"), glm::vec4(0.125f, 0, 0, 1));          // two steps
+    EXPECT_EQ(root->colorvec4("two"), glm::vec4(0));                        // three: too many
+    EXPECT_EQ(root->colorvec4("wrong"), glm::vec4(0));
+    EXPECT_EQ(root->colorvec4("missing"), glm::vec4(0));
+    // Value paths resolve from the root, wherever the lookup started.
+    Node* box = p->at("box");
+    EXPECT_EQ(box->color("bg"), static_cast<Color*>(p->at("box.bg"))->rgba);
+    EXPECT_EQ(p->at("theme")->colorvec4("panel"), glm::vec4(0.125f, 0, 0, 1));
+}
+
+TEST(NodeTyped, FontNeedsAnInstance) {
+    auto p = parse("normal { font\n size: 14\n src: x.ttf }");
+    p->root->Preprocess(0);
+    EXPECT_TRUE(isExactly<Font>(p->at("normal")));
+    EXPECT_EQ(p->root->font("normal"), nullptr);
+}
+
+// ---------------------------------------------------------------- preprocessing
+
+TEST(NodePreprocess, ExampleTheme) {
+    auto p = parse(
+        "theme {\n  back: #202020\n  text: rgb(240, 240, 240)\n  panel: theme.back\n}\n"
+        "skin {\n  imgsrc\n  src: \"Images/skin.png\"\n  grid: 8\n"
+        "  button {\n    img\n    pos: 0,0\n    size: 64,24\n    hdist: 64\n  }\n}\n"
+        "normal {\n  font\n  size: 14\n  src: \"Fonts/main.ttf\"\n}\n");
+    ASSERT_TRUE(p->ok);
+    EXPECT_EQ(p->root->Preprocess(0), nullptr);
+    EXPECT_TRUE(isExactly<Node>(p->at("theme")));
+    EXPECT_TRUE(isExactly<Color>(p->at("theme.back")));
+    EXPECT_TRUE(isExactly<Color>(p->at("theme.text")));
+    EXPECT_TRUE(isExactly<Node>(p->at("theme.panel")));
+    EXPECT_TRUE(isExactly<ImgSrc>(p->at("skin")));
+    EXPECT_TRUE(isExactly<ImgSection>(p->at("skin.button")));
+    EXPECT_TRUE(isExactly<Font>(p->at("normal")));
+    EXPECT_TRUE(isExactly<Node>(p->at("normal.font")));
+
+    // The typed nodes took over the plain nodes' data and places.
+    Node* text = p->at("theme.text");
+    EXPECT_EQ(text->func, "rgb");
+    EXPECT_THAT(koui::test::parameters(text), ElementsAre("240", "240", "240"));
+    EXPECT_EQ(text->line, 2);
+    EXPECT_EQ(text->getParent(), p->at("theme"));
+    Node* skin = p->at("skin");
+    EXPECT_EQ(skin->line, 5);
+    ASSERT_EQ(skin->children.size(), 4u);
+    EXPECT_THAT(p->names(), ElementsAre("theme", "skin", "normal"));
+    for (Node* child : skin->children) EXPECT_EQ(child->getParent(), skin);
+    EXPECT_EQ(p->at("skin.button.size")->getParent(), p->at("skin.button"));
+    EXPECT_EQ(p->at("skin.button")->getPath(), "skin.button");
+}
+
+TEST(NodePreprocess, Choices) {
+    auto p = parse(
+        "hex4: #ff80\nhex3: #abcxyz\nhex6: #A0b1C2\nhexbad: #12345\nnohash: 123\n"
+        "f1: RGB(1,2,3)\nf2: hsla(1,2,3,4)\nf3: grad(1)\n"
+        "p { imgsrc: x }\n"     // a parameter counts as the flag
+        "q { imgsrc { x } }\n"  // a child with children does not
+        "r { font img }\n"      // image section before font
+        "s { img imgsrc }\n");  // image source before section
+    p->root->Preprocess(0);
+    EXPECT_TRUE(isExactly<Node>(p->at("hex4")));
+    EXPECT_TRUE(isExactly<Color>(p->at("hex3")));
+    EXPECT_TRUE(isExactly<Color>(p->at("hex6")));
+    EXPECT_TRUE(isExactly<Node>(p->at("hexbad")));
+    EXPECT_TRUE(isExactly<Node>(p->at("nohash")));
+    EXPECT_TRUE(isExactly<Node>(p->at("f1")));
+    EXPECT_TRUE(isExactly<Color>(p->at("f2")));
+    EXPECT_TRUE(isExactly<Node>(p->at("f3")));
+    EXPECT_TRUE(isExactly<ImgSrc>(p->at("p")));
+    EXPECT_TRUE(isExactly<Node>(p->at("q")));
+    EXPECT_TRUE(isExactly<ImgSection>(p->at("r")));
+    EXPECT_TRUE(isExactly<ImgSrc>(p->at("s")));
+}
+
+TEST(NodePreprocess, ColourWithImageFlagInOneBlock) {
+    Node root("root");
+    Node* both = root.add(new Node("both"));
+    both->setValue("#123456");
+    both->add(new Node("imgsrc"));
+    root.Preprocess(0);
+    ASSERT_TRUE(isExactly<Color>(root.children[0]));
+    EXPECT_EQ(root.children[0]->valueText, "#123456");
+    EXPECT_TRUE(isExactly<Node>(root.children[0]->children[0]));
+}
+
+TEST(NodePreprocess, GrabNodeMovesChildren) {
+    Node src("src");
+    src.line = 4;
+    src.setValue("v");
+    ko::util::StrPar pars({"a", "b"}, 1);
+    src.setFunc("fn", pars);
+    src.add(new Node("c1"));
+    src.add(new Node("c2"));
+    Color target("target");
+    EXPECT_TRUE(target.grabNode(&src));
+    EXPECT_EQ(target.name, "target");
+    EXPECT_EQ(target.valueText, "v");
+    EXPECT_EQ(target.func, "fn");
+    EXPECT_EQ(target.pars.start(), 1);
+    EXPECT_EQ(target.getPar(0), "b");
+    EXPECT_EQ(target.line, 4);
+    ASSERT_EQ(target.children.size(), 2u);
+    EXPECT_EQ(target.children[1]->getParent(), &target);
+    EXPECT_TRUE(src.children.empty());
+    EXPECT_FALSE(target.grabNode(nullptr));
+}
+
+// ---------------------------------------------------------------- process, load
+
+struct Hooked : Node {
+    Hooked(std::string n, std::vector<std::string>& log, bool ok) : Node(std::move(n)), log_(log), ok_(ok) {}
+    bool OnProcess() override {
+        log_.push_back("P " + name);
+        return ok_ || error("bad %s", name.c_str());
+    }
+    bool OnLoad() override {
+        log_.push_back("L " + name);
+        return ok_;
+    }
+    std::vector<std::string>& log_;
+    bool ok_;
+};
+
+TEST(NodeProcess, FailingNodeSkipsOnlyItsSubtree) {
+    std::vector<std::string> log;
+    Node root("root");
+    Node* a = root.add(new Hooked("a", log, false));
+    a->add(new Hooked("a1", log, true));
+    Node* b = root.add(new Hooked("b", log, true));
+    b->add(new Hooked("b1", log, true));
+    EXPECT_TRUE(root.Process());
+    EXPECT_THAT(log, ElementsAre("P a", "P b", "P b1"));
+    ASSERT_EQ(root.errors.size(), 1u);
+    EXPECT_EQ(root.errors[0].text, "class (anonymous namespace)::Hooked / (a) : bad a");
+    EXPECT_FALSE(a->Process());
+}
+
+TEST(NodeLoad, StopsAtFirstFailure) {
+    std::vector<std::string> log;
+    Node root("root");
+    Node* a = root.add(new Hooked("a", log, true));
+    a->add(new Hooked("a1", log, false))->line = 12;
+    root.add(new Hooked("b", log, true));
+    EXPECT_FALSE(root.Load());
+    EXPECT_THAT(log, ElementsAre("L a", "L a1"));
+    ASSERT_EQ(root.errors.size(), 1u);
+    EXPECT_EQ(root.errors[0].line, 12);
+    EXPECT_THAT(root.errors[0].text, ::testing::EndsWith("/ (a1) : OnLoad()"));
+
+    log.clear();
+    Node good("root");
+    good.add(new Hooked("x", log, true))->add(new Hooked("y", log, true));
+    good.add(new Hooked("z", log, true));
+    EXPECT_TRUE(good.Load());
+    EXPECT_THAT(log, ElementsAre("L x", "L y", "L z"));
+}
+
+// ---------------------------------------------------------------- errors
+
+TEST(NodeErrors, EntriesCarryClassNameAndLine) {
+    Node root("root");
+    Node* plain = root.add(new Node("plain"));
+    Font* font = static_cast<Font*>(root.add(new Font("normal")));
+    font->line = 9;
+    EXPECT_FALSE(plain->error("value %d of %s", 3, "x"));
+    EXPECT_FALSE(font->error_string("font: Invalid size (0)"));
+    ASSERT_EQ(root.errors.size(), 2u);
+    EXPECT_EQ(root.errors[0].line, -1);
+    EXPECT_EQ(root.errors[0].text, "class koui::res::Node / (plain) : value 3 of x");
+    EXPECT_EQ(root.errors[1].line, 9);
+    EXPECT_EQ(root.errors[1].text, "class koui::res::Font / (normal) : font: Invalid size (0)");
+    EXPECT_EQ(Color("c").className(), "class koui::res::Color");
+    EXPECT_EQ(ImgSection("s").className(), "class koui::res::ImgSection");
+}
+
+TEST(NodeErrors, LongMessagesAreCut) {
+    Node root("r");
+    const std::string longText(5000, 'x');
+    root.error("%s", longText.c_str());
+    const std::string prefix = "class koui::res::Node / (r) : ";
+    ASSERT_EQ(root.errors.size(), 1u);
+    EXPECT_EQ(root.errors[0].text.size(), prefix.size() + 1023);
+}
+
+// ---------------------------------------------------------------- diagnostics
+
+std::string address(const Node* node) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%p", static_cast<const void*>(node));
+    return buffer;
+}
+
+TEST(NodeDiagnostics, LogtreeLines) {
+    auto p = parse("b {\n  k: v\n  f: g(1, 2)\n  flag\n}");
+    koui::test::AppMsgCapture capture;
+    p->root->logtree(0);
+    const Node* b = p->at("b");
+    EXPECT_THAT(capture.lines(),
+                ElementsAre(address(p->root.get()) + " root parent=()", address(b) + "     b parent=(root)",
+                            address(p->at("b.k")) + "         Par> (k)=(v) parent=(b)",
+                            address(p->at("b.f")) + "         Func> f=g(1|2|) parent=(b)",
+                            address(p->at("b.flag")) + "         Flag flag parent=(b)"));
+}
+
+TEST(NodeDiagnostics, ReportRowsInPreorder) {
+    auto p = parse("a { b { c } d }\ne\n{ f }");
+    std::vector<e_repitem> rows;
+    EXPECT_TRUE(p->root->generateReport(rows, 0));
+    std::vector<std::string> seen;
+    for (const auto& row : rows) {
+        seen.push_back(std::to_string(row.depth) + " " + row.path);
+        EXPECT_EQ(row.path, row.node->getPath());
+    }
+    EXPECT_THAT(seen, ElementsAre("0 ", "1 a", "2 a.b", "3 a.b.c", "2 a.d", "1 e", "1 ", "2 .f"));
+
+    rows.clear();
+    p->at("a.b")->generateReport(rows, 5);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1].depth, 6);
+    EXPECT_EQ(rows[1].path, "a.b.c");
+}
+
+}  // namespace
