@@ -64,12 +64,23 @@ bool toFloat(const std::string& text, float& out) {
     return true;
 }
 
-// The typed class preprocessing gives `node`, or null to keep it plain.
+// The typed class preprocessing gives `node`, or null to keep it plain. The
+// rules, first match wins: a colour (Color::isClass), then a childless child
+// "imgsrc" (ImgSrc::isClass), "img" (ImgSection::isClass), "font"
+// (Font::isClass). The three flag tests share one pass over the children.
 Node* chooseTyped(const Node* node) {
     if (Color::isClass(node)) return new Color(node->name);
-    if (ImgSrc::isClass(node)) return new ImgSrc(node->name);
-    if (ImgSection::isClass(node)) return new ImgSection(node->name);
-    if (Font::isClass(node)) return new Font(node->name);
+    if (node->children.empty()) return nullptr;
+    bool img = false;
+    bool font = false;
+    for (const Node* child : node->children) {
+        if (!child->children.empty()) continue;
+        if (child->name == "imgsrc") return new ImgSrc(node->name);
+        img = img || child->name == "img";
+        font = font || child->name == "font";
+    }
+    if (img) return new ImgSection(node->name);
+    if (font) return new Font(node->name);
     return nullptr;
 }
 
@@ -424,9 +435,10 @@ Node* Node::Preprocess(int depth) {
 
 bool Node::grabNode(Node* src) {
     if (!src || src == this) return false;
-    valueText = src->valueText;
-    func = src->func;
-    pars = src->pars;
+    // `src` is not used again, so its texts move instead of being copied.
+    valueText = std::move(src->valueText);
+    func = std::move(src->func);
+    pars = std::move(src->pars);
     line = src->line;
     instance = src->instance;
     children.reserve(children.size() + src->children.size());

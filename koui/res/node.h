@@ -160,8 +160,9 @@ public:
     // section, font; first match wins), then descends. Always null.
     Node* Preprocess(int depth);
     // Takes over value, function, parameters, line and instance of `src` and
-    // moves all its children here. `src` is left without children, so it can
-    // be deleted on its own; its name is not taken.
+    // moves all its children here; its name is not taken. `src` must not be
+    // used again: its texts are moved out and it is left without children,
+    // so it can be deleted on its own.
     bool grabNode(Node* src);
     // OnProcess on this node and, where it succeeds, the subtree below.
     // Returns this node's own OnProcess result.

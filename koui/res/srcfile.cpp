@@ -11,7 +11,7 @@ namespace koui::res {
 
 namespace {
 
-constexpr char kRawOpen[] = "!<[[";
+constexpr size_t kRawOpenLength = 4;  // "!<[["
 constexpr char kRawClose[] = "]]>";
 
 // Bytes that end a bare token in key or value position: blanks and { } : ( ).
@@ -42,9 +42,75 @@ const char* skipToDelimiter(const char* p, const std::array<bool, 256>& table) {
     return p;
 }
 
-Node* addChild(Node* parent, const std::string& name, const SrcLine& src) {
-    return parent->add(new Node(name, &src));
+size_t countByte(const char* p, const char* end, char byte) {
+    size_t count = 0;
+    while ((p = static_cast<const char*>(std::memchr(p, byte, static_cast<size_t>(end - p))))) {
+        ++count;
+        ++p;
+    }
+    return count;
 }
+
+bool startsRawBlock(const char* p) {
+    return p[0] == '!' && p[1] == '<' && p[2] == '[' && p[3] == '[';
+}
+
+// The blocks still open while parsing, innermost last. New nodes get their
+// parent at once, but each block receives its list of children in one
+// exact-size allocation when it closes, instead of growing its vector one
+// push at a time; that saves the reallocations and leaves no spare capacity
+// in the finished tree. Whatever ends parsing (also an error or an
+// exception), the destructor hands every open block its children, so every
+// node made is owned by the tree.
+class OpenBlocks {
+public:
+    explicit OpenBlocks(Node* root) { levels_.push_back({root, 0}); }
+    OpenBlocks(const OpenBlocks&) = delete;
+    OpenBlocks& operator=(const OpenBlocks&) = delete;
+    ~OpenBlocks() {
+        for (;;) {
+            handOver();
+            if (levels_.size() == 1) break;
+            levels_.pop_back();
+        }
+    }
+
+    Node* current() const { return levels_.back().block; }
+    bool atRoot() const { return levels_.size() == 1; }
+
+    // A new child of the current block, at the end of its children.
+    Node* add(const std::string& name, int32_t line) {
+        // Room first, so that the push_back below cannot throw and leak the node.
+        if (pending_.size() == pending_.capacity())
+            pending_.reserve(std::max<size_t>(64, 2 * pending_.size()));
+        Node* child = new Node(name);
+        child->line = line;
+        child->setParent(current());  // parent and instance, as Node::add sets them
+        pending_.push_back(child);
+        return child;
+    }
+    void open(Node* block) { levels_.push_back({block, pending_.size()}); }
+    void close() {
+        handOver();
+        levels_.pop_back();
+    }
+
+private:
+    struct Level {
+        Node* block;
+        size_t firstPending;  // where this block's children start in pending_
+    };
+
+    void handOver() {
+        Level& level = levels_.back();
+        const auto first = pending_.begin() + static_cast<std::ptrdiff_t>(level.firstPending);
+        level.block->children.insert(level.block->children.end(), first, pending_.end());
+        pending_.erase(first, pending_.end());
+    }
+
+    std::vector<Level> levels_;
+    std::vector<Node*> pending_;
+};
 
 }  // namespace
 
@@ -55,29 +121,41 @@ bool SrcFile::Process(Node* root, std::span<const uint8_t> data) {
 
 bool SrcFile::ExtractLines(std::span<const uint8_t> data) {
     lines_.clear();
+    buffer_.clear();
     stopLine_ = -1;
     if (data.empty()) return false;
 
-    const char* p = reinterpret_cast<const char*>(data.data());
-    const char* const end = p + data.size();
-    // One allocation for the list: a line needs at least one break byte.
-    lines_.reserve(static_cast<size_t>(std::count(p, end, '\n') + std::count(p, end, '\r')));
+    buffer_.assign(reinterpret_cast<const char*>(data.data()), data.size());
+    char* const begin = buffer_.data();
+    char* const end = begin + buffer_.size();
+    // One allocation for the list: every line ends with a LF or a CR.
+    lines_.reserve(countByte(begin, end, '\n') + countByte(begin, end, '\r'));
 
     int32_t count = 0;
-    const char* start = p;
+    char* p = begin;
     while (p < end) {
-        const char c = *p;
-        if (c != '\n' && c != '\r') {
-            ++p;
-            continue;
-        }
-        lines_.emplace_back(count++, std::string(start, p));
-        ++p;
+        // memchr is vectorised; a CR is looked for only before the next LF.
+        char* lf = static_cast<char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+        char* stop = lf ? lf : end;
+        char* cr = static_cast<char*>(std::memchr(p, '\r', static_cast<size_t>(stop - p)));
+        char* brk = cr ? cr : lf;
+        if (!brk) break;  // bytes after the last break are not a line
+        lines_.push_back({static_cast<size_t>(p - begin), static_cast<size_t>(brk - p), count++});
+        const char c = *brk;
+        *brk = 0;  // the line's terminator from now on
+        p = brk + 1;
         // CR LF and LF CR are one break; CR CR and LF LF are two.
-        if (p < end && (*p == '\n' || *p == '\r') && *p != c) ++p;
-        start = p;
+        if (p < end && (*p == '\n' || *p == '\r') && *p != c) *p++ = 0;
     }
     return true;
+}
+
+std::vector<SrcLine> SrcFile::lines() const {
+    std::vector<SrcLine> out;
+    out.reserve(lines_.size());
+    for (const LineRef& ref : lines_)
+        out.emplace_back(ref.line, std::string(buffer_, ref.offset, ref.length));
+    return out;
 }
 
 const char* SrcFile::clearSpaces(const char* p) {
@@ -87,9 +165,9 @@ const char* SrcFile::clearSpaces(const char* p) {
 
 const char* SrcFile::processRawText(std::string& out, const char* p, LineIter& line, LineIter end,
                                     Node* /*node*/) {
-    if (std::strncmp(p, kRawOpen, sizeof kRawOpen - 1) != 0) return p;
+    if (!startsRawBlock(p)) return p;
     out.clear();
-    const char* from = p + (sizeof kRawOpen - 1);
+    const char* from = p + kRawOpenLength;
     for (;;) {
         if (const char* close = std::strstr(from, kRawClose)) {
             out.append(from, close);
@@ -100,7 +178,7 @@ const char* SrcFile::processRawText(std::string& out, const char* p, LineIter& l
         out.append(from);
         out.append("\r\n");
         if (++line == end) return nullptr;
-        from = line->text.c_str();
+        from = lineText(line);
     }
 }
 
@@ -149,7 +227,7 @@ bool SrcFile::Process(Node* root) {
     stopLine_ = -1;
     if (!root) return false;
 
-    Node* current = root;
+    OpenBlocks blocks(root);
     bool afterColon = false;
     bool inFunction = false;
     std::string pendingKey;
@@ -159,31 +237,33 @@ bool SrcFile::Process(Node* root) {
 
     const LineIter end = lines_.cend();
     for (LineIter line = lines_.cbegin(); line != end; ++line) {
-        if (line->isEmpty() || line->isComment()) continue;
-        const char* p = line->text.c_str();
+        // Empty and comment lines (SrcLine::isEmpty, isComment) in one scan.
+        const char* p = clearSpaces(lineText(line));
+        if (*p == 0 || *p == '#') continue;
         while (*p != 0) {
             p = clearSpaces(p);
             if (*p == 0) break;
             const int32_t statementLine = line->line;
             if (inFunction) {
-                p = readPar(token, p, line, end, current);
+                p = readPar(token, p, line, end, blocks.current());
                 if (!p) {
                     stopLine_ = statementLine;
-                    return current->error("STOP.   Error reading parameters for %s", functionName.c_str());
+                    return blocks.current()->error("STOP.   Error reading parameters for %s",
+                                                   functionName.c_str());
                 }
                 // A parameter that ends its line without ',' or ')' is dropped.
                 if (*p != 0) parameters.add(token);
                 if (*p == ')') {
-                    addChild(current, pendingKey, *line)->setFunc(functionName, parameters);
+                    blocks.add(pendingKey, line->line)->setFunc(functionName, parameters);
                     inFunction = false;
                     afterColon = false;
                     ++p;
                 }
             } else {
-                p = readStr(token, p, line, end, current);
+                p = readStr(token, p, line, end, blocks.current());
                 if (!p) {
                     stopLine_ = statementLine;
-                    return current->error("STOP.   Error reading string");
+                    return blocks.current()->error("STOP.   Error reading string");
                 }
                 const char c = *p;
                 if (c == '(') {
@@ -194,22 +274,22 @@ bool SrcFile::Process(Node* root) {
                     // "f(,x)": the first parameter is empty.
                     if (*p == ',') parameters.add(std::string());
                 } else if (afterColon) {
-                    addChild(current, pendingKey, *line)->setValue(token);
+                    blocks.add(pendingKey, line->line)->setValue(token);
                     afterColon = false;
                 } else if (c == '{') {
-                    current = addChild(current, token, *line);
+                    blocks.open(blocks.add(token, line->line));
                     ++p;
                 } else if (!token.empty() && c != ':') {
-                    addChild(current, token, *line);
+                    blocks.add(token, line->line);
                 }
             }
             switch (*p) {
                 case '}':
-                    if (current == root) {
+                    if (blocks.atRoot()) {
                         stopLine_ = line->line;
-                        return current->error("Too many closing brackets");
+                        return blocks.current()->error("Too many closing brackets");
                     }
-                    current = current->getParent();
+                    blocks.close();
                     inFunction = false;
                     afterColon = false;
                     ++p;
@@ -233,9 +313,9 @@ bool SrcFile::Process(Node* root) {
             }
         }
     }
-    if (current != root) {
+    if (!blocks.atRoot()) {
         stopLine_ = lines_.empty() ? -1 : lines_.back().line;
-        return current->error("Closing bracket missing");
+        return blocks.current()->error("Closing bracket missing");
     }
     return true;
 }

@@ -29,6 +29,13 @@
 //   the parser (it is a blank byte that also terminates).
 //
 // The parser is iterative: nesting depth costs heap (the tree), never stack.
+//
+// Storage: the lines are kept in one buffer, a copy of the data with every
+// break byte replaced by a zero byte, plus a list of LineRef (where each line
+// starts, its length and its index). That is one allocation per file instead
+// of one std::string per line, which dominated the cost of reading large
+// files. lines() still gives the lines as SrcLine values for whoever wants
+// them; the line iterator of processRawText walks the LineRef list.
 #pragma once
 
 #include <cstdint>
@@ -45,7 +52,12 @@ class Node;
 
 class SrcFile {
 public:
-    using LineIter = std::vector<SrcLine>::const_iterator;
+    struct LineRef {
+        size_t offset = 0;  // first byte of the line in the buffer
+        size_t length = 0;  // bytes of the line, without its break bytes
+        int32_t line = 0;   // zero-based index of the line
+    };
+    using LineIter = std::vector<LineRef>::const_iterator;
 
     // Splits `data` into lines and parses them into children of `root`.
     // False when the data is empty (root untouched), `root` is null, or a
@@ -64,8 +76,13 @@ public:
     // lines ran out before "]]>". `node` is the node being filled; unused.
     const char* processRawText(std::string& out, const char* p, LineIter& line, LineIter end, Node* node);
 
-    // The lines of the data last given to Process.
-    const std::vector<SrcLine>& lines() const { return lines_; }
+    // The lines of the data last given to Process, as SrcLine copies.
+    std::vector<SrcLine> lines() const;
+    // The same lines in place: iterators for processRawText, and the text of
+    // a line (zero-terminated where its break byte was).
+    LineIter linesBegin() const { return lines_.cbegin(); }
+    LineIter linesEnd() const { return lines_.cend(); }
+    const char* lineText(LineIter line) const { return buffer_.data() + line->offset; }
     // Zero-based index of the line where the last Process stopped on an
     // error, -1 when it did not. Tools use it to point a person at the spot
     // (errors recorded on the root carry the root's own line).
@@ -82,7 +99,8 @@ private:
     const char* readStr(std::string& out, const char* p, LineIter& line, LineIter end, Node* node);
     const char* readPar(std::string& out, const char* p, LineIter& line, LineIter end, Node* node);
 
-    std::vector<SrcLine> lines_;
+    std::string buffer_;
+    std::vector<LineRef> lines_;
     int32_t stopLine_ = -1;
 };
 

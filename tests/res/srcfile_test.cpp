@@ -154,8 +154,8 @@ TEST(SrcFileRaw, DirectProcessRawText) {
     Node root("root");
     src.Process(&root, std::string_view("!<[[one\ntwo]]>rest\n"));
     std::string out = "old";
-    auto line = src.lines().cbegin();
-    const char* p = src.processRawText(out, line->text.c_str(), line, src.lines().cend(), nullptr);
+    auto line = src.linesBegin();
+    const char* p = src.processRawText(out, src.lineText(line), line, src.linesEnd(), nullptr);
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(out, "one\r\ntwo");
     EXPECT_STREQ(p, "rest");
@@ -163,7 +163,7 @@ TEST(SrcFileRaw, DirectProcessRawText) {
 
     // No block: the position comes back unchanged and `out` is untouched.
     const char* text = "plain";
-    EXPECT_EQ(src.processRawText(out, text, line, src.lines().cend(), nullptr), text);
+    EXPECT_EQ(src.processRawText(out, text, line, src.linesEnd(), nullptr), text);
     EXPECT_EQ(out, "one\r\ntwo");
 }
 
