@@ -319,7 +319,7 @@ ko::gl::Font* Node::font(std::string_view /*path*/) const {
     return nullptr;
 }
 
-bool Node::error(const char* format, ...) const {
+bool Node::error(const char* format, ...) {
     char text[kMaxErrorText + 1];
     va_list args;
     va_start(args, format);
@@ -329,13 +329,13 @@ bool Node::error(const char* format, ...) const {
     return error_string(text);
 }
 
-bool Node::error_string(const std::string& msg) const {
+bool Node::error_string(const std::string& msg) {
     std::string entry = className();
     entry += " / (";
     entry += name;
     entry += ") : ";
     entry += msg;
-    const_cast<Node*>(getRoot())->errors.emplace_back(line, std::move(entry));
+    getRoot()->errors.emplace_back(line, std::move(entry));
     return false;
 }
 

@@ -145,8 +145,8 @@ public:
     // Errors: append "<class> / (<name>) : <msg>" with this node's line to
     // the root's error list. Both return false so that callers can write
     // `return error(...)`. Formatted messages are cut at 1023 bytes.
-    bool error(const char* format, ...) const __attribute__((format(printf, 2, 3)));
-    bool error_string(const std::string& msg) const;
+    bool error(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    bool error_string(const std::string& msg);
     std::string className() const;  // "class koui::res::Node" and the like
 
     // One appmsg line per node, depth-first. The indent is four spaces per
