@@ -138,8 +138,9 @@ public:
     float* color(std::string_view path) const;  // shared (0, 0, 0, 0) when not found
     glm::vec4 colorvec4(std::string_view path) const;
     // The GL font of the Font node at `path`, falling back to the instance's
-    // default font. Fonts are made by the resource instance; until a node is
-    // attached to one there is no font to give and the result is null.
+    // default font. GL fonts are made and owned by the resource instance
+    // (koui::res::Instance), which completes this lookup; until then the
+    // result is always null.
     ko::gl::Font* font(std::string_view path) const;
 
     // Errors: append "<class> / (<name>) : <msg>" with this node's line to
@@ -184,9 +185,10 @@ public:
     uint32_t flags = 0;
 
 private:
-    // Where typed lookups resolve value paths: the resource instance's root.
-    // The instance is not part of this layer yet, so this is the node's own
-    // root, which is the same tree for every node an instance loaded.
+    // Where typed lookups resolve value paths: the root of the node's resource
+    // instance, which the instance layer wires in. A node without an
+    // instance (and, until then, every node) uses its own tree's root, which
+    // is the same node for every tree an instance has loaded.
     const Node* lookupRoot() const { return getRoot(); }
     template <class T>
     T* findTyped(std::string_view path) const;
