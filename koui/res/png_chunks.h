@@ -1,0 +1,32 @@
+// The chunk walk of the PNG decoder: signature, chunk framing and CRCs, the
+// image header, the palette and transparency, and where the image data lies.
+//
+// Critical chunks must be well formed and carry a correct CRC; a fault in one
+// refuses the file. Ancillary chunks are skipped unread, except tRNS, which is
+// ignored (as the format allows) when it does not fit the image.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "koui/res/png_format.h"
+
+namespace koui::res::png {
+
+struct Span {
+    const uint8_t* data;
+    size_t size;
+};
+
+struct Chunks {
+    Header header;
+    PixelFormat format;
+    std::vector<Span> idat;  // the IDAT bodies in file order, one zlib stream together
+    uint64_t idatBytes = 0;
+};
+
+// Walks `data` up to IEND. On failure writes one message and returns false.
+bool readChunks(const uint8_t* data, size_t size, Chunks& out);
+
+}  // namespace koui::res::png

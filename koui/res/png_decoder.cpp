@@ -1,0 +1,161 @@
+#include "koui/res/png_decoder.h"
+
+#include <libdeflate.h>
+
+#include <memory>
+#include <new>
+
+#include "koui/family/appmsg.h"
+#include "koui/res/png_chunks.h"
+#include "koui/res/png_filter.h"
+#include "koui/res/png_pixels.h"
+
+namespace koui::res {
+
+namespace {
+
+using namespace png;
+
+// DEFLATE cannot expand better than 258 bytes per 2 bits (one length and one
+// distance code of one bit each), so data that would need a higher ratio to
+// fill the image is too short, and is refused before allocating for it.
+constexpr uint64_t kMaxInflateRatio = 1032;
+
+struct DecompressorDeleter {
+    void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+};
+
+// The passes of the image: one covering everything, or the seven of Adam7.
+struct PassList {
+    Pass pass[7];
+    int count;
+};
+
+PassList passesOf(const Header& h) {
+    if (h.interlace == 0) return {{{0, 0, 1, 1}}, 1};
+    PassList list{};
+    for (int i = 0; i < 7; ++i) list.pass[i] = kAdam7[i];
+    list.count = 7;
+    return list;
+}
+
+// Size of the inflated data: per pass that holds pixels, one filter byte and
+// the packed samples per row. Passes without pixels hold nothing at all.
+uint64_t filteredSize(const Header& h) {
+    const PassList passes = passesOf(h);
+    uint64_t total = 0;
+    for (int i = 0; i < passes.count; ++i) {
+        const Pass& p = passes.pass[i];
+        const uint32_t w = passExtent(h.width, p.x0, p.dx), rows = passExtent(h.height, p.y0, p.dy);
+        if (w && rows) total += uint64_t{rows} * (rowBytes(h, w) + 1);
+    }
+    return total;
+}
+
+bool inflateData(const Chunks& chunks, uint8_t* out, size_t outSize) {
+    // One IDAT is inflated in place in the file's bytes; several are joined.
+    std::vector<uint8_t> joined;
+    const uint8_t* in = chunks.idat.front().data;
+    if (chunks.idat.size() > 1) {
+        joined.reserve(static_cast<size_t>(chunks.idatBytes));
+        for (const Span& s : chunks.idat) joined.insert(joined.end(), s.data, s.data + s.size);
+        in = joined.data();
+    }
+    const std::unique_ptr<libdeflate_decompressor, DecompressorDeleter> d(libdeflate_alloc_decompressor());
+    if (!d) {
+        appmsg("[ERROR] decodePng: out of memory");
+        return false;
+    }
+    switch (libdeflate_zlib_decompress(d.get(), in, static_cast<size_t>(chunks.idatBytes), out, outSize,
+                                       nullptr)) {
+        case LIBDEFLATE_SUCCESS:
+            return true;
+        case LIBDEFLATE_SHORT_OUTPUT:
+            appmsg("[ERROR] decodePng: too little image data");
+            return false;
+        case LIBDEFLATE_INSUFFICIENT_SPACE:
+            appmsg("[ERROR] decodePng: too much image data");
+            return false;
+        default:
+            appmsg("[ERROR] decodePng: corrupt image data (zlib stream)");
+            return false;
+    }
+}
+
+// Reverses the filters of one pass row by row and converts each row into its
+// place in `rgba` while it is still in cache. `cursor` advances past the pass.
+bool decodePass(const Header& h, const Pass& p, const PixelFormat& format, uint8_t*& cursor,
+                const uint8_t* zeroRow, uint8_t* rgba) {
+    const uint32_t w = passExtent(h.width, p.x0, p.dx), rows = passExtent(h.height, p.y0, p.dy);
+    if (!w || !rows) return true;
+    const size_t length = static_cast<size_t>(rowBytes(h, w));
+    const unsigned stride = filterStride(h);
+    const RowConverter convert = rowConverter(format);
+    const size_t rowStep = size_t{h.width} * 4;
+    const uint8_t* prior = zeroRow;
+    uint8_t* row = cursor;
+    for (uint32_t y = 0; y < rows; ++y, row += length + 1) {
+        if (!unfilterRow(row[0], row + 1, prior, length, stride)) {
+            appmsg("[ERROR] decodePng: unknown filter type %u", row[0]);
+            return false;
+        }
+        uint8_t* dst = rgba + (size_t{p.y0} + size_t{y} * p.dy) * rowStep + size_t{p.x0} * 4;
+        if (!convert(row + 1, dst, w, size_t{p.dx} * 4, format)) {
+            appmsg("[ERROR] decodePng: palette index beyond the %u palette entries", format.paletteCount);
+            return false;
+        }
+        prior = row + 1;
+    }
+    cursor = row;
+    return true;
+}
+
+bool decodeImageData(const Chunks& chunks, uint8_t* filtered, std::vector<uint8_t>& pixels) {
+    const Header& h = chunks.header;
+    try {
+        pixels.resize(size_t{h.width} * h.height * 4);
+    } catch (const std::bad_alloc&) {
+        appmsg("[ERROR] decodePng: out of memory for %ux%u pixels", h.width, h.height);
+        return false;
+    }
+    const std::vector<uint8_t> zeroRow(static_cast<size_t>(rowBytes(h, h.width)));
+    const PassList passes = passesOf(h);
+    uint8_t* cursor = filtered;
+    for (int i = 0; i < passes.count; ++i)
+        if (!decodePass(h, passes.pass[i], chunks.format, cursor, zeroRow.data(), pixels.data()))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+bool decodePng(std::vector<uint8_t>& pixels, unsigned& width, unsigned& height, unsigned& bpp,
+               const uint8_t* data, size_t size) {
+    pixels.clear();
+    Chunks chunks;
+    if (!readChunks(data, size, chunks)) return false;
+    const Header& h = chunks.header;
+    const uint64_t expected = filteredSize(h);
+    if (expected / kMaxInflateRatio > chunks.idatBytes) {
+        appmsg("[ERROR] decodePng: too little image data for %ux%u pixels (%zu bytes)", h.width, h.height,
+               static_cast<size_t>(chunks.idatBytes));
+        return false;
+    }
+    // Default-initialised: every byte is written by the inflater.
+    const std::unique_ptr<uint8_t[]> filtered(new (std::nothrow) uint8_t[static_cast<size_t>(expected)]);
+    if (!filtered) {
+        appmsg("[ERROR] decodePng: out of memory for %ux%u pixels", h.width, h.height);
+        return false;
+    }
+    if (!inflateData(chunks, filtered.get(), static_cast<size_t>(expected)) ||
+        !decodeImageData(chunks, filtered.get(), pixels)) {
+        pixels.clear();
+        return false;
+    }
+    width = h.width;
+    height = h.height;
+    bpp = 32;
+    return true;
+}
+
+}  // namespace koui::res

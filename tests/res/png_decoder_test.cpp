@@ -1,0 +1,255 @@
+// The decoder on hand-made files: exact pixels for the conversions that are
+// easy to get subtly wrong, and one precise fault per refused file.
+#include "koui/res/png_decoder.h"
+
+#include <gtest/gtest.h>
+#include <libdeflate.h>
+
+#include "koui/res/instance.h"
+#include "tests/res/png_builder.h"
+#include "tests/support/appmsg_capture.h"
+
+namespace {
+
+using koui::res::Instance;
+using koui::test::AppMsgCapture;
+using koui::test::PngBuilder;
+using Bytes = std::vector<uint8_t>;
+
+struct Result {
+    bool ok = false;
+    Bytes pixels;
+    unsigned width = 0, height = 0, bpp = 0;
+    std::vector<std::string> lines;
+};
+
+Result decode(const Bytes& file, const std::string& extension = "png") {
+    Result r;
+    AppMsgCapture capture;
+    r.ok = Instance::decodeImage(r.pixels, r.width, r.height, r.bpp, file, extension);
+    r.lines = capture.lines();
+    return r;
+}
+
+// Refused with exactly one message, `expected`.
+void expectRefused(const Bytes& file, const std::string& expected) {
+    const Result r = decode(file);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.pixels.empty());
+    ASSERT_EQ(r.lines.size(), 1u);
+    EXPECT_EQ(r.lines[0], expected);
+}
+
+// A 1×1 8-bit grey image with the filtered data `filtered`, already wrapped.
+Bytes greyPixel(const Bytes& zlibData) {
+    return PngBuilder().ihdr(1, 1, 8, 0).chunk("IDAT", zlibData).iend().bytes();
+}
+
+TEST(PngDecoder, OnlyThePngExtensionIsAccepted) {
+    const Bytes file = PngBuilder().ihdr(1, 1, 8, 0).image({0, 200}).iend().bytes();
+    const Result ok = decode(file, "png");
+    ASSERT_TRUE(ok.ok);
+    EXPECT_EQ(ok.pixels, (Bytes{200, 200, 200, 255}));
+    EXPECT_EQ(ok.bpp, 32u);
+    for (const std::string ext : {"jpg", "JPG", "PNG", ""}) {
+        const Result r = decode(file, ext);
+        EXPECT_FALSE(r.ok);
+        ASSERT_EQ(r.lines.size(), 1u);
+        EXPECT_EQ(r.lines[0], "[ERROR] decodeImage: unsupported image type (" + ext + ")");
+    }
+}
+
+TEST(PngDecoder, SixteenBitColourKeyComparesAllSixteenBits) {
+    // Two grey samples with the same high byte; only the exact key is clear.
+    const Bytes file = PngBuilder()
+                           .ihdr(2, 1, 16, 0)
+                           .chunk("tRNS", {0x12, 0x34})
+                           .image({0, 0x12, 0x34, 0x12, 0x35})
+                           .iend()
+                           .bytes();
+    const Result r = decode(file);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.pixels, (Bytes{0x12, 0x12, 0x12, 0, 0x12, 0x12, 0x12, 255}));
+}
+
+TEST(PngDecoder, LowBitGreyIsScaledToTheFullRange) {
+    // 2-bit grey, four pixels 0..3 in one byte, key 2.
+    const Bytes file =
+        PngBuilder().ihdr(4, 1, 2, 0).chunk("tRNS", {0, 2}).image({0, 0b00011011}).iend().bytes();
+    const Result r = decode(file);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.pixels, (Bytes{0, 0, 0, 255, 85, 85, 85, 255, 170, 170, 170, 0, 255, 255, 255, 255}));
+}
+
+TEST(PngDecoder, ShortPaletteAlphaLeavesTheRestOpaque) {
+    const Bytes file = PngBuilder()
+                           .ihdr(3, 1, 8, 3)
+                           .chunk("PLTE", {10, 20, 30, 40, 50, 60, 70, 80, 90})
+                           .chunk("tRNS", {128})
+                           .image({0, 0, 1, 2})
+                           .iend()
+                           .bytes();
+    const Result r = decode(file);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.pixels, (Bytes{10, 20, 30, 128, 40, 50, 60, 255, 70, 80, 90, 255}));
+}
+
+TEST(PngDecoder, PaletteIndexWithoutEntryIsRefused) {
+    const Bytes plte = {1, 2, 3, 4, 5, 6};
+    expectRefused(PngBuilder().ihdr(3, 1, 8, 3).chunk("PLTE", plte).image({0, 0, 1, 2}).iend().bytes(),
+                  "[ERROR] decodePng: palette index beyond the 2 palette entries");
+    // 1-bit indices: the second pixel uses index 1 of a one-entry palette.
+    expectRefused(
+        PngBuilder().ihdr(2, 1, 1, 3).chunk("PLTE", {1, 2, 3}).image({0, 0b01000000}).iend().bytes(),
+        "[ERROR] decodePng: palette index beyond the 1 palette entries");
+}
+
+TEST(PngDecoder, ZlibStreamWithBadCheckValueIsRefused) {
+    Bytes z = koui::test::zlibCompress({0, 200});
+    z.back() ^= 0x01;  // last byte of the Adler-32
+    expectRefused(greyPixel(z), "[ERROR] decodePng: corrupt image data (zlib stream)");
+}
+
+// Writes a fixed-Huffman DEFLATE block by hand.
+class BitWriter {
+public:
+    void bits(uint32_t value, int count) {
+        for (int i = 0; i < count; ++i) put((value >> i) & 1);
+    }
+    // Huffman codes go most significant bit first.
+    void code(uint32_t value, int count) {
+        for (int i = count - 1; i >= 0; --i) put((value >> i) & 1);
+    }
+    Bytes zlib(const Bytes& expectedOutput) {
+        Bytes out{0x78, 0x01};
+        out.insert(out.end(), bytes_.begin(), bytes_.end());
+        koui::test::putBE32(out, libdeflate_adler32(1, expectedOutput.data(), expectedOutput.size()));
+        return out;
+    }
+
+private:
+    void put(uint32_t bit) {
+        if (used_ % 8 == 0) bytes_.push_back(0);
+        bytes_.back() |= static_cast<uint8_t>(bit << (used_ % 8));
+        ++used_;
+    }
+    Bytes bytes_;
+    int used_ = 0;
+};
+
+TEST(PngDecoder, MatchDistanceBeforeTheStartIsRefused) {
+    // Control: five literal zeros are a valid 4×1 black image.
+    const Bytes zeros(5, 0);
+    BitWriter good;
+    good.bits(1, 1);                                 // final block
+    good.bits(1, 2);                                 // fixed Huffman codes
+    for (int i = 0; i < 5; ++i) good.code(0x30, 8);  // literal 0
+    good.code(0, 7);                                 // end of block
+    const auto rowOf4 = [](const Bytes& z) {
+        return PngBuilder().ihdr(4, 1, 8, 0).chunk("IDAT", z).iend().bytes();
+    };
+    ASSERT_TRUE(decode(rowOf4(good.zlib(zeros))).ok);
+
+    BitWriter bad;
+    bad.bits(1, 1);
+    bad.bits(1, 2);
+    bad.code(1, 7);  // length 3 ...
+    bad.code(0, 5);  // ... at distance 1, before any output
+    bad.code(0, 7);
+    expectRefused(rowOf4(bad.zlib(zeros)), "[ERROR] decodePng: corrupt image data (zlib stream)");
+}
+
+TEST(PngDecoder, DataThatInflatesToTheWrongSizeIsRefused) {
+    expectRefused(greyPixel(koui::test::zlibCompress({0})), "[ERROR] decodePng: too little image data");
+    expectRefused(greyPixel(koui::test::zlibCompress({0, 1, 2})), "[ERROR] decodePng: too much image data");
+}
+
+TEST(PngDecoder, HugeImagesAreRefusedBeforeAllocating) {
+    const Bytes tiny = koui::test::zlibCompress({0, 0});
+    const Bytes atLimit = PngBuilder().ihdr(16384, 16384, 16, 6).chunk("IDAT", tiny).iend().bytes();
+    expectRefused(atLimit, "[ERROR] decodePng: too little image data for 16384x16384 pixels (" +
+                               std::to_string(tiny.size()) + " bytes)");
+    const Bytes overLimit = PngBuilder().ihdr(16385, 16384, 8, 0).chunk("IDAT", tiny).iend().bytes();
+    expectRefused(overLimit,
+                  "[ERROR] decodePng: image of 16385x16384 pixels exceeds the limit of 268435456 pixels");
+    expectRefused(PngBuilder().ihdr(0x80000000u, 1, 8, 0).image({0}).iend().bytes(),
+                  "[ERROR] decodePng: invalid image size 2147483648x1");
+}
+
+TEST(PngDecoder, CriticalChunksNeedTheirCrcAncillaryOnesDoNot) {
+    Bytes file = PngBuilder().ihdr(1, 1, 8, 0).image({0, 7}).iend().bytes();
+    file[8 + 8 + 13] ^= 0xff;  // first byte of the IHDR CRC
+    expectRefused(file, "[ERROR] decodePng: CRC mismatch in chunk IHDR");
+    const Bytes text =
+        PngBuilder().ihdr(1, 1, 8, 0).chunk("tEXt", {'a', 0, 'b'}, true).image({0, 7}).iend().bytes();
+    EXPECT_TRUE(decode(text).ok);
+    const Bytes data =
+        PngBuilder().ihdr(1, 1, 8, 0).chunk("IDAT", koui::test::zlibCompress({0, 7}), true).iend().bytes();
+    expectRefused(data, "[ERROR] decodePng: CRC mismatch in chunk IDAT");
+}
+
+TEST(PngDecoder, ImageDataMayBeSplitAcrossManyChunks) {
+    const Bytes raw = {0, 1, 2, 3, 4, 5, 6, 2, 7, 8, 9, 10, 11, 12};  // 2×2 RGB, filters None and Up
+    const Bytes z = koui::test::zlibCompress(raw);
+    PngBuilder split;
+    split.ihdr(2, 2, 8, 2);
+    for (uint8_t byte : z) split.chunk("IDAT", {byte});
+    split.chunk("IDAT", {});
+    const Result r = decode(split.iend().bytes());
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.pixels, (Bytes{1, 2, 3, 255, 4, 5, 6, 255, 8, 10, 12, 255, 14, 16, 18, 255}));
+}
+
+TEST(PngDecoder, StructuralFaultsAreRefused) {
+    const Bytes z = koui::test::zlibCompress({0, 7});
+    expectRefused({}, "[ERROR] decodePng: not a PNG file (bad signature)");
+    expectRefused(PngBuilder().ihdr(1, 1, 8, 0).chunk("IDAT", z).bytes(),
+                  "[ERROR] decodePng: file ends before the IEND chunk");
+    expectRefused(PngBuilder()
+                      .ihdr(1, 1, 8, 0)
+                      .chunk("IDAT", {z.begin(), z.begin() + 3})
+                      .chunk("tIME", {1})
+                      .chunk("IDAT", {z.begin() + 3, z.end()})
+                      .iend()
+                      .bytes(),
+                  "[ERROR] decodePng: IDAT chunks are not consecutive");
+    expectRefused(PngBuilder().ihdr(1, 1, 8, 0).chunk("ABCD", {}).chunk("IDAT", z).iend().bytes(),
+                  "[ERROR] decodePng: unknown critical chunk ABCD");
+    expectRefused(PngBuilder().chunk("gAMA", {0, 0, 0, 1}).ihdr(1, 1, 8, 0).chunk("IDAT", z).iend().bytes(),
+                  "[ERROR] decodePng: first chunk is not IHDR");
+    expectRefused(PngBuilder().ihdr(1, 1, 8, 0).iend().bytes(), "[ERROR] decodePng: no IDAT chunk");
+    expectRefused(PngBuilder().ihdr(1, 1, 8, 3).chunk("IDAT", z).iend().bytes(),
+                  "[ERROR] decodePng: palette image without PLTE chunk");
+    expectRefused(PngBuilder().ihdr(1, 1, 8, 0).chunk("PLTE", {1, 2, 3}).chunk("IDAT", z).iend().bytes(),
+                  "[ERROR] decodePng: PLTE chunk in a greyscale image");
+    expectRefused(PngBuilder().ihdr(1, 1, 8, 3).image({5, 0}).iend().bytes(),
+                  "[ERROR] decodePng: palette image without PLTE chunk");
+    expectRefused(PngBuilder().ihdr(1, 1, 8, 0).image({5, 0}).iend().bytes(),
+                  "[ERROR] decodePng: unknown filter type 5");
+    expectRefused(PngBuilder().ihdr(1, 1, 16, 3).chunk("IDAT", z).iend().bytes(),
+                  "[ERROR] decodePng: invalid colour type 3 with bit depth 16");
+    Bytes cut = PngBuilder().ihdr(1, 1, 8, 0).chunk("IDAT", z).iend().bytes();
+    cut.resize(cut.size() - 14);  // into the IDAT body
+    expectRefused(cut, "[ERROR] decodePng: chunk at offset 33 runs past the end of the file");
+}
+
+TEST(PngDecoder, BytesAfterIendAreIgnored) {
+    Bytes file = PngBuilder().ihdr(1, 1, 8, 0).image({0, 9}).iend().bytes();
+    file.insert(file.end(), {1, 2, 3});
+    const Result r = decode(file);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.pixels, (Bytes{9, 9, 9, 255}));
+}
+
+TEST(PngDecoder, DirectEntryPointKeepsOutputsOnFailure) {
+    std::vector<uint8_t> pixels{1};
+    unsigned w = 5, h = 6, bpp = 7;
+    AppMsgCapture capture;
+    EXPECT_FALSE(koui::res::decodePng(pixels, w, h, bpp, nullptr, 0));
+    EXPECT_TRUE(pixels.empty());
+    EXPECT_EQ(w, 5u);
+    EXPECT_EQ(h, 6u);
+    EXPECT_EQ(bpp, 7u);
+}
+
+}  // namespace

@@ -1,0 +1,85 @@
+// The row filters against a byte-at-a-time transcription of the format's
+// definitions, for every pixel size the decoder uses.
+#include "koui/res/png_filter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+
+namespace {
+
+using namespace koui::res::png;
+
+// Predictors straight from the format's definition, with branches.
+int referencePaeth(int a, int b, int c) {
+    const int p = a + b - c;
+    const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+    if (pa <= pb && pa <= pc) return a;
+    if (pb <= pc) return b;
+    return c;
+}
+
+void referenceUnfilter(int filter, std::vector<uint8_t>& row, const std::vector<uint8_t>& prior, size_t bpp) {
+    for (size_t i = 0; i < row.size(); ++i) {
+        const int a = i >= bpp ? row[i - bpp] : 0;
+        const int b = prior[i];
+        const int c = i >= bpp ? prior[i - bpp] : 0;
+        int predicted = 0;
+        switch (filter) {
+            case 1:
+                predicted = a;
+                break;
+            case 2:
+                predicted = b;
+                break;
+            case 3:
+                predicted = (a + b) / 2;
+                break;
+            case 4:
+                predicted = referencePaeth(a, b, c);
+                break;
+            default:
+                break;
+        }
+        row[i] = static_cast<uint8_t>(row[i] + predicted);
+    }
+}
+
+TEST(PngFilter, PaethPredictorMatchesTheDefinitionForAllInputs) {
+    for (int a = 0; a < 256; a += 3)
+        for (int b = 0; b < 256; ++b)
+            for (int c = 0; c < 256; c += 5) ASSERT_EQ(paethPredictor(a, b, c), referencePaeth(a, b, c));
+    // Ties: left before up before upper-left.
+    EXPECT_EQ(paethPredictor(4, 10, 8), 4);  // left and upper-left both 2 away
+    EXPECT_EQ(paethPredictor(10, 4, 8), 4);  // up and upper-left both 2 away
+}
+
+TEST(PngFilter, EveryFilterAndPixelSizeMatchesTheReference) {
+    std::mt19937 random(1234);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (unsigned stride : {1u, 2u, 3u, 4u, 6u, 8u}) {
+        for (size_t pixels : {1u, 2u, 5u, 16u, 37u}) {
+            const size_t length = pixels * stride;
+            for (int filter = 0; filter <= 4; ++filter) {
+                std::vector<uint8_t> prior(length), row(length);
+                for (auto& v : prior) v = static_cast<uint8_t>(byte(random));
+                for (auto& v : row) v = static_cast<uint8_t>(byte(random));
+                std::vector<uint8_t> expected = row;
+                referenceUnfilter(filter, expected, prior, stride);
+                ASSERT_TRUE(
+                    unfilterRow(static_cast<uint8_t>(filter), row.data(), prior.data(), length, stride));
+                EXPECT_EQ(row, expected)
+                    << "filter " << filter << " stride " << stride << " pixels " << pixels;
+            }
+        }
+    }
+}
+
+TEST(PngFilter, UnknownFilterTypesAreRefused) {
+    std::vector<uint8_t> row(8), prior(8);
+    for (int filter : {5, 6, 255})
+        EXPECT_FALSE(unfilterRow(static_cast<uint8_t>(filter), row.data(), prior.data(), 8, 4));
+}
+
+}  // namespace
