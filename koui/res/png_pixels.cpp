@@ -1,5 +1,6 @@
 #include "koui/res/png_pixels.h"
 
+#include <bit>
 #include <cstring>
 
 namespace koui::res::png {
@@ -62,8 +63,24 @@ bool grey16(const uint8_t* src, uint8_t* dst, size_t count, size_t step, const P
     return true;
 }
 
+// The common case: no colour key. Each pixel is one unaligned 4-byte load
+// (its RGB and the next pixel's red) with the fourth byte forced to 255; the
+// last pixel, whose fourth byte lies past the row, is copied byte-wise.
+bool rgb8Opaque(const uint8_t* src, uint8_t* dst, size_t count, size_t step) {
+    constexpr uint32_t opaque = std::endian::native == std::endian::little ? 0xff000000u : 0x000000ffu;
+    for (size_t x = 1; x < count; ++x, dst += step, src += 3) {
+        uint32_t v;
+        std::memcpy(&v, src, 4);
+        v |= opaque;
+        std::memcpy(dst, &v, 4);
+    }
+    if (count > 0) put(dst, src[0], src[1], src[2], 255);
+    return true;
+}
+
 bool rgb8(const uint8_t* src, uint8_t* dst, size_t count, size_t step, const PixelFormat& f) {
-    const int kr = keyOf(f, 0), kg = keyOf(f, 1), kb = keyOf(f, 2);
+    if (!f.hasKey) return rgb8Opaque(src, dst, count, step);
+    const int kr = f.key[0], kg = f.key[1], kb = f.key[2];
     for (size_t x = 0; x < count; ++x, dst += step, src += 3)
         put(dst, src[0], src[1], src[2], alphaFor(src[0] == kr && src[1] == kg && src[2] == kb));
     return true;
