@@ -1,0 +1,303 @@
+// The resource archive: byte layout, lookups, the messages of ReadEntry, and
+// refusal of damaged or hostile files.
+#include "koui/res/resfile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "tests/res/test_files.h"
+#include "tests/support/appmsg_capture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using koui::res::ResFile;
+using koui::test::AppMsgCapture;
+using koui::test::readBytes;
+using koui::test::TempDir;
+using koui::test::writeBytes;
+using Bytes = std::vector<uint8_t>;
+
+uint64_t getLE(const Bytes& b, size_t at, int size) {
+    uint64_t v = 0;
+    for (int i = size - 1; i >= 0; --i) v = v << 8 | b[at + i];
+    return v;
+}
+uint64_t le64(const Bytes& b, size_t at) {
+    return getLE(b, at, 8);
+}
+uint64_t le32(const Bytes& b, size_t at) {
+    return getLE(b, at, 4);
+}
+
+void putLE(Bytes& b, size_t at, uint64_t value, int size) {
+    for (int i = 0; i < size; ++i) b[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// Writes an archive with ResFile itself.
+void pack(const fs::path& path, const std::vector<std::pair<std::string, Bytes>>& files) {
+    ResFile out;
+    ASSERT_TRUE(out.BeginCreate(path));
+    for (const auto& [name, data] : files) ASSERT_TRUE(out.Feed(data, name));
+    ASSERT_TRUE(out.Finish());
+}
+
+class ResFileTest : public testing::Test {
+protected:
+    TempDir dir{"resfile"};
+    fs::path archive = dir / "res.koc";
+
+    // Opens `bytes` as an archive; returns OpenFromFile's result and the lines.
+    bool open(const Bytes& bytes, ResFile& file, std::vector<std::string>& lines) {
+        writeBytes(archive, bytes);
+        AppMsgCapture capture;
+        const bool ok = file.OpenFromFile(archive);
+        lines = capture.lines();
+        return ok;
+    }
+    // A valid archive of two entries, "a" (10 bytes) and "b" (20 bytes).
+    Bytes twoEntries() {
+        pack(archive, {{"a", Bytes(10, 'a')}, {"b", Bytes(20, 'b')}});
+        return readBytes(archive);
+    }
+};
+
+TEST_F(ResFileTest, TwoFeedsGiveTheDocumentedLayout) {
+    const Bytes b = twoEntries();
+    ASSERT_EQ(b.size(), 288u + 10 + 20 + 2 * 280);
+    EXPECT_EQ(std::string(b.begin(), b.begin() + 4), "RESF");
+    EXPECT_EQ(Bytes(b.begin() + 4, b.begin() + 8), (Bytes{0x00, 0x01, 0x00, 0x00}));
+    EXPECT_EQ(le32(b, 8), 2u);   // count
+    EXPECT_EQ(le32(b, 12), 0u);  // reserved
+    EXPECT_EQ(le64(b, 16), 318u);
+    EXPECT_EQ(le64(b, 24), 0u);
+    EXPECT_EQ(Bytes(b.begin() + 32, b.begin() + 288), Bytes(256, 0));  // no compression method
+    EXPECT_EQ(Bytes(b.begin() + 288, b.begin() + 298), Bytes(10, 'a'));
+    EXPECT_EQ(Bytes(b.begin() + 298, b.begin() + 318), Bytes(20, 'b'));
+    // Entry records: name zero-padded to 256 bytes, position, both sizes.
+    for (size_t i = 0; i < 2; ++i) {
+        const size_t at = 318 + i * 280;
+        EXPECT_EQ(b[at], i == 0 ? 'a' : 'b');
+        EXPECT_EQ(Bytes(b.begin() + at + 1, b.begin() + at + 256), Bytes(255, 0));
+        EXPECT_EQ(le64(b, at + 256), i == 0 ? 288u : 298u);
+        EXPECT_EQ(le64(b, at + 264), i == 0 ? 10u : 20u);
+        EXPECT_EQ(le64(b, at + 272), i == 0 ? 10u : 20u);
+    }
+
+    ResFile file;
+    ASSERT_TRUE(file.OpenFromFile(archive));
+    EXPECT_TRUE(file.isOK());
+    Bytes out;
+    EXPECT_EQ(file.ReadEntry(out, "b"), 20u);
+    EXPECT_EQ(out, Bytes(20, 'b'));
+    EXPECT_EQ(file.FindEntry("a")->position, 288u);
+}
+
+TEST_F(ResFileTest, ForeignOrShortFilesAreRefused) {
+    ResFile file;
+    std::vector<std::string> lines;
+    {
+        AppMsgCapture capture;
+        EXPECT_FALSE(file.OpenFromFile(dir / "missing.koc"));
+        EXPECT_TRUE(capture.lines().empty());  // no archive is a normal case
+    }
+    EXPECT_FALSE(open(Bytes(287, 0), file, lines));
+    EXPECT_EQ(lines, std::vector<std::string>{"[ERROR] OpenFromFile(" + archive.string() +
+                                              ") File too short for a header (287 bytes)"});
+    Bytes b = twoEntries();
+    b[3] = 'X';  // "RESX"
+    EXPECT_FALSE(open(b, file, lines));
+    EXPECT_FALSE(file.isOK());
+    EXPECT_EQ(lines, std::vector<std::string>{"[ERROR] OpenFromFile(" + archive.string() +
+                                              ") Not a resource archive (no RESF magic)"});
+    b = twoEntries();
+    b[4] = 1;  // version 257
+    EXPECT_FALSE(open(b, file, lines));
+    EXPECT_FALSE(file.isOK());
+    EXPECT_EQ(lines, std::vector<std::string>{"[ERROR] OpenFromFile(" + archive.string() +
+                                              ") Unsupported version 257"});
+    AppMsgCapture capture;
+    EXPECT_FALSE(file.OpenFromFile(dir.path()));  // a folder is no archive
+    EXPECT_EQ(capture.lines(),
+              std::vector<std::string>{"[ERROR] OpenFromFile(" + dir.path().string() + ") File not open"});
+}
+
+TEST_F(ResFileTest, CountOutOfRangeOpensAsNotInUse) {
+    ResFile file;
+    std::vector<std::string> lines;
+    Bytes b = twoEntries();
+    putLE(b, 8, 0, 4);
+    EXPECT_TRUE(open(b, file, lines));
+    EXPECT_FALSE(file.isOK());
+    EXPECT_TRUE(lines.empty());
+    putLE(b, 8, 0x100001, 4);
+    EXPECT_TRUE(open(b, file, lines));
+    EXPECT_FALSE(file.isOK());
+    EXPECT_EQ(lines.size(), 1u);
+    // An earlier table is dropped by the next open.
+    twoEntries();
+    ASSERT_TRUE(file.OpenFromFile(archive));
+    ASSERT_TRUE(file.isOK());
+    EXPECT_FALSE(open(Bytes(10, 0), file, lines));
+    EXPECT_FALSE(file.isOK());
+}
+
+TEST_F(ResFileTest, LookupIsExactAndFindsTheFirstOfEqualNames) {
+    pack(archive, {{"Images/button.png", {1, 2, 3}}, {"dup", {4}}, {"dup", {5, 6}}});
+    ResFile file;
+    ASSERT_TRUE(file.OpenFromFile(archive));
+    Bytes out;
+    EXPECT_EQ(file.ReadEntry(out, "dup"), 1u);
+    EXPECT_EQ(out, Bytes{4});
+    EXPECT_EQ(file.FindEntry("dup"), &file.entries()[1]);
+    AppMsgCapture capture;
+    out = {9, 9};
+    EXPECT_EQ(file.ReadEntry(out, "images/button.png"), 0u);
+    EXPECT_TRUE(out.empty());
+    EXPECT_EQ(capture.lines(),
+              std::vector<std::string>{"[ERROR] ReadEntry(images/button.png) Entry not found"});
+    EXPECT_EQ(file.ReadEntry(out, "Images/button.png"), 3u);
+}
+
+TEST_F(ResFileTest, EmptyFileIsPackedButNotRead) {
+    pack(archive, {{"a", {1}}, {"empty.txt", {}}});
+    ResFile file;
+    ASSERT_TRUE(file.OpenFromFile(archive));
+    ASSERT_NE(file.FindEntry("empty.txt"), nullptr);
+    EXPECT_EQ(file.FindEntry("empty.txt")->unCompSize, 0u);
+    AppMsgCapture capture;
+    Bytes out;
+    EXPECT_EQ(file.ReadEntry(out, "empty.txt"), 0u);
+    EXPECT_EQ(capture.lines(),
+              std::vector<std::string>{"[ERROR] ReadEntry(empty.txt) Position=289 / unCompSize=0"});
+}
+
+TEST_F(ResFileTest, CompressedEntriesAreRefused) {
+    Bytes b = twoEntries();
+    putLE(b, 318 + 280 + 264, 15, 8);  // "b": compressed size 15 of 20
+    ResFile file;
+    std::vector<std::string> lines;
+    ASSERT_TRUE(open(b, file, lines));
+    AppMsgCapture capture;
+    Bytes out;
+    EXPECT_EQ(file.ReadEntry(out, "b"), 0u);
+    std::memcpy(b.data() + 32, "zlib", 4);
+    ASSERT_TRUE(open(b, file, lines));
+    EXPECT_EQ(file.ReadEntry(out, "a"), 0u);
+    EXPECT_EQ(capture.lines(),
+              (std::vector<std::string>{"[ERROR] ReadEntry(b) Compression method not found (15,20,)",
+                                        "[ERROR] ReadEntry(a) Compression method not found (10,10,zlib)"}));
+}
+
+TEST_F(ResFileTest, HostileTablesAndEntriesAreRefused) {
+    const std::string prefix = "[ERROR] OpenFromFile(" + archive.string() + ") ";
+    ResFile file;
+    std::vector<std::string> lines;
+    const auto refused = [&](const Bytes& b, const std::string& message) {
+        EXPECT_FALSE(open(b, file, lines));
+        EXPECT_FALSE(file.isOK());
+        EXPECT_EQ(lines, std::vector<std::string>{prefix + message});
+    };
+    Bytes b = twoEntries();
+    putLE(b, 16, 319, 8);  // table one byte later: its end passes the end of the file
+    refused(b, "Entry table (offset 319, 2 entries) lies outside the file (878 bytes)");
+    b = twoEntries();
+    putLE(b, 16, 0xffffffffffffff00u, 8);
+    refused(b, "Entry table (offset 18446744073709551360, 2 entries) lies outside the file (878 bytes)");
+    b = twoEntries();
+    putLE(b, 16, 100, 8);  // inside the header
+    refused(b, "Entry table (offset 100, 2 entries) lies outside the file (878 bytes)");
+    b = twoEntries();
+    putLE(b, 8, 3, 4);  // a third record would lie past the end
+    refused(b, "Entry table (offset 318, 3 entries) lies outside the file (878 bytes)");
+    b = twoEntries();
+    putLE(b, 318 + 280 + 264, 600, 8);  // "b" is 600 bytes from 298
+    refused(b, "Entry 1 (b) passes the end of the file (298+600 > 878)");
+    b = twoEntries();
+    putLE(b, 318 + 256, 0xfffffffffffffff0u, 8);  // position + size wraps around
+    refused(b, "Entry 0 (a) passes the end of the file (18446744073709551600+10 > 878)");
+    b = twoEntries();
+    std::memset(b.data() + 318, 'n', 256);  // no terminating zero
+    refused(b, "Entry 0 has no terminated name");
+}
+
+TEST_F(ResFileTest, ReadChecksTheFileAsItIsNow) {
+    twoEntries();
+    ResFile file;
+    ASSERT_TRUE(file.OpenFromFile(archive));
+    fs::resize_file(archive, 300);  // shortened after opening
+    AppMsgCapture capture;
+    Bytes out;
+    EXPECT_EQ(file.ReadEntry(out, "a"), 10u);
+    EXPECT_EQ(file.ReadEntry(out, "b"), 0u);
+    EXPECT_TRUE(out.empty());
+    fs::remove(archive);
+    EXPECT_EQ(file.ReadEntry(out, "a"), 0u);
+    EXPECT_EQ(capture.lines(), (std::vector<std::string>{
+                                   "[ERROR] ReadEntry(b) Entry passes the end of the file (298+20 > 300)",
+                                   "[ERROR] ReadEntry(a) File not open"}));
+}
+
+TEST_F(ResFileTest, FeedKeepsNamesWithinTheirField) {
+    ResFile out;
+    AppMsgCapture capture;
+    EXPECT_FALSE(out.Feed({1}, "early"));
+    EXPECT_FALSE(out.Finish());
+    ASSERT_TRUE(out.BeginCreate(archive));
+    const std::string longest(255, 'n');
+    EXPECT_TRUE(out.Feed({1}, longest));
+    EXPECT_FALSE(out.Feed({2}, longest + "n"));
+    EXPECT_FALSE(out.Feed({3}, std::string("a\0b", 3)));
+    ASSERT_TRUE(out.Finish());
+    EXPECT_EQ(
+        capture.lines(),
+        (std::vector<std::string>{
+            "[ERROR] Feed(early) No archive is being created", "[ERROR] Finish() No archive is being created",
+            "[ERROR] Feed(" + longest + "n) Name longer than 255 bytes or holding a NUL byte",
+            "[ERROR] Feed(a) Name longer than 255 bytes or holding a NUL byte"}));
+    ResFile in;
+    ASSERT_TRUE(in.OpenFromFile(archive));
+    ASSERT_EQ(in.entries().size(), 1u);
+    Bytes data;
+    EXPECT_EQ(in.ReadEntry(data, longest), 1u);
+    EXPECT_FALSE(out.BeginCreate(dir / "no" / "such" / "folder.koc"));
+}
+
+TEST_F(ResFileTest, MovesCarryTheTableAndTheOpenStream) {
+    ResFile writer;
+    ASSERT_TRUE(writer.BeginCreate(archive));
+    ASSERT_TRUE(writer.Feed({1, 2}, "x"));
+    ResFile moved(std::move(writer));
+    {
+        AppMsgCapture capture;
+        EXPECT_FALSE(writer.Finish());  // the stream went with the move
+    }
+    ASSERT_TRUE(moved.Feed({3}, "y"));
+    ResFile assigned;
+    assigned = std::move(moved);
+    ASSERT_TRUE(assigned.Finish());
+
+    ResFile reader;
+    ASSERT_TRUE(reader.OpenFromFile(archive));
+    ResFile other = std::move(reader);
+    EXPECT_FALSE(reader.isOK());
+    ASSERT_TRUE(other.isOK());
+    Bytes out;
+    EXPECT_EQ(other.ReadEntry(out, "y"), 1u);
+    EXPECT_EQ(out, Bytes{3});
+}
+
+TEST_F(ResFileTest, AnUnfinishedArchiveIsClosedAndOpensAsEmpty) {
+    {
+        ResFile writer;
+        ASSERT_TRUE(writer.BeginCreate(archive));
+        ASSERT_TRUE(writer.Feed({1, 2, 3}, "x"));
+    }
+    EXPECT_EQ(fs::file_size(archive), 291u);
+    ResFile file;
+    EXPECT_TRUE(file.OpenFromFile(archive));
+    EXPECT_FALSE(file.isOK());
+}
+
+}  // namespace
