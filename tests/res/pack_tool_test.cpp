@@ -108,11 +108,21 @@ TEST_F(PackTool, ArchiveInsideThePackedFolderIsLeftOut) {
 TEST_F(PackTool, VerifyFindsDamage) {
     ASSERT_EQ(pack("create " + quoted(archive) + " " + quoted(source)).status, 0);
     Bytes bytes = readBytes(archive);
-    bytes.resize(bytes.size() - 1);  // the table's last byte is gone
+    ASSERT_FALSE(bytes.empty());
+    bytes.pop_back();  // the table's last byte is gone
     writeBytes(archive, bytes);
     const ToolRun run = pack("verify " + quoted(archive));
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.out.find("is not a readable resource archive"), std::string::npos) << run.out;
+
+    ASSERT_EQ(pack("create " + quoted(archive) + " " + quoted(source)).status, 0);
+    bytes = readBytes(archive);
+    std::fill(bytes.begin() + 32, bytes.begin() + 288, 'z');  // a method name without its zero
+    writeBytes(archive, bytes);
+    const ToolRun compressed = pack("verify " + quoted(archive));
+    EXPECT_EQ(compressed.status, 1);
+    EXPECT_EQ(compressed.out,
+              "koui-pack: entries use the compression method \"" + std::string(256, 'z') + "\"\n");
 }
 
 TEST_F(PackTool, ExtractRefusesNamesLeavingTheFolder) {

@@ -212,7 +212,8 @@ int verify(const fs::path& archive) {
     if (h.count > ResFile::kMaxEntries)
         return fail("entry count " + std::to_string(h.count) + " out of range");
     if (h.method[0] != '\0')
-        return fail("entries use the compression method \"" + std::string(h.method) + "\"");
+        return fail("entries use the compression method \"" +
+                    std::string(h.method, strnlen(h.method, sizeof h.method)) + "\"");
     std::set<std::string> names;
     std::vector<uint8_t> data;
     uint64_t bytes = 0;
