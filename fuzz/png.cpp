@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> pixels;
     unsigned width = 0, height = 0, bpp = 0;
     if (koui::res::Instance::decodeImage(pixels, width, height, bpp, file, "png")) {
-        if (width == 0 || height == 0 || bpp != 32 || pixels.size() != size_t{width} * height * 4) std::abort();
+        if (width == 0 || height == 0 || bpp != 32 || pixels.size() != size_t{width} * height * 4)
+            std::abort();
     } else if (!pixels.empty()) {
         std::abort();
     }

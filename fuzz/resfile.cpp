@@ -1,6 +1,8 @@
 // Untrusted archive bytes through ResFile: the input is written to a file of
 // its own, opened, and every entry of its table looked up and read. No read
 // may return more bytes than the file holds.
+#include "koui/res/resfile.h"
+
 #include <unistd.h>
 
 #include <cstdint>
@@ -11,14 +13,14 @@
 #include <vector>
 
 #include "koui/family/appmsg.h"
-#include "koui/res/resfile.h"
 
 namespace {
 
 void discard(const char*, void*) {}
 
 std::filesystem::path scratchFile() {
-    return std::filesystem::temp_directory_path() / ("koui_fuzz_resfile_" + std::to_string(::getpid()) + ".koc");
+    return std::filesystem::temp_directory_path() /
+           ("koui_fuzz_resfile_" + std::to_string(::getpid()) + ".koc");
 }
 
 }  // namespace
