@@ -1,0 +1,155 @@
+#include "koui/platform/detail/state.h"
+
+#define GLFW_INCLUDE_NONE
+#include <GLFW/glfw3.h>
+
+#include <chrono>
+
+#include "koui/family/appmsg.h"
+#include "koui/platform/system.h"
+
+namespace koui::platform::detail {
+
+State& state() {
+    // Never destroyed: worker threads may still post while the process exits.
+    static State* s = new State;
+    return *s;
+}
+
+std::shared_ptr<WindowRecord> findLocked(HWND hWnd) {
+    auto& s = state();
+    auto it = s.windows.find(fromHandle(hWnd));
+    if (it == s.windows.end() || it->second->destroying) return nullptr;
+    return it->second;
+}
+
+std::shared_ptr<WindowRecord> find(HWND hWnd) {
+    std::lock_guard guard(state().lock);
+    return findLocked(hWnd);
+}
+
+bool onWindowThread() {
+    auto& s = state();
+    std::lock_guard guard(s.lock);
+    return s.haveWindowThread && s.windowThread == std::this_thread::get_id();
+}
+
+static void glfwErrorToAppmsg(int code, const char* text) {
+    appmsg("[ERROR] window system: %s (GLFW error 0x%x)", text ? text : "", code);
+}
+
+bool ensureGlfw() {
+    auto& s = state();
+    {
+        std::lock_guard guard(s.lock);
+        if (s.haveWindowThread && s.windowThread != std::this_thread::get_id()) return false;
+        if (s.glfwInitialised) return true;
+        if (s.glfwFailed) return false;
+    }
+    glfwSetErrorCallback(&glfwErrorToAppmsg);
+    bool ok = glfwInit() == GLFW_TRUE;
+    std::lock_guard guard(s.lock);
+    s.glfwInitialised = ok;
+    s.glfwFailed = !ok;
+    if (ok) {
+        s.windowThread = std::this_thread::get_id();
+        s.haveWindowThread = true;
+    }
+    return ok;
+}
+
+void wakePump() {
+    bool ready;
+    {
+        std::lock_guard guard(state().lock);
+        ready = state().glfwInitialised;
+    }
+    // glfwPostEmptyEvent may be called from any thread once GLFW is up.
+    if (ready) glfwPostEmptyEvent();
+}
+
+bool runOnWindowThread(std::function<void()> work, unsigned timeoutMs) {
+    auto& s = state();
+    std::unique_lock guard(s.lock);
+    if (!s.haveWindowThread || s.windowThread == std::this_thread::get_id()) {
+        guard.unlock();
+        work();
+        return true;
+    }
+    auto task = std::make_shared<WindowThreadTask>();
+    task->work = std::move(work);
+    s.tasks.push_back(task);
+    guard.unlock();
+    wakePump();
+    guard.lock();
+    bool finished = s.taskDone.wait_for(guard, std::chrono::milliseconds(timeoutMs),
+                                        [&] { return task->done; });
+    if (finished) return true;
+    if (!task->started) {
+        // Never ran: withdraw it so that it cannot run after we gave up.
+        task->cancelled = true;
+        return false;
+    }
+    // Already running on the window thread: its effects must be waited for.
+    s.taskDone.wait(guard, [&] { return task->done; });
+    return true;
+}
+
+void runPendingTasks() {
+    auto& s = state();
+    for (;;) {
+        std::shared_ptr<WindowThreadTask> task;
+        {
+            std::lock_guard guard(s.lock);
+            while (!s.tasks.empty() && !task) {
+                task = s.tasks.front();
+                s.tasks.pop_front();
+                if (task->cancelled) task.reset();
+            }
+            if (!task) return;
+            task->started = true;
+        }
+        task->work();
+        {
+            std::lock_guard guard(s.lock);
+            task->done = true;
+        }
+        s.taskDone.notify_all();
+    }
+}
+
+LRESULT sendToProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    WNDPROC proc = nullptr;
+    {
+        std::lock_guard guard(state().lock);
+        auto& s = state();
+        auto it = s.windows.find(fromHandle(hWnd));
+        if (it == s.windows.end()) return 0;
+        const auto& w = *it->second;
+        proc = w.wndProcOverride ? reinterpret_cast<WNDPROC>(w.wndProcOverride) : w.cls.proc;
+    }
+    return proc ? proc(hWnd, msg, wParam, lParam) : 0;
+}
+
+DWORD tickCount() {
+    using namespace std::chrono;
+    return static_cast<DWORD>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void enqueue(QueuedMessage m) {
+    {
+        std::lock_guard guard(state().lock);
+        m.seq = state().nextSeq++;
+        state().queue.push_back(std::move(m));
+    }
+    wakePump();
+}
+
+RECT outerRect(const WindowRecord& w) {
+    return RECT{w.clientX - w.frameL, w.clientY - w.frameT, w.clientX + w.clientW + w.frameR,
+                w.clientY + w.clientH + w.frameB};
+}
+
+void setLastError(DWORD code) { SetLastError(code); }
+
+}  // namespace koui::platform::detail

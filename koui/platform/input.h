@@ -1,0 +1,46 @@
+// Keyboard and pointer state as Win32 reports it.
+//
+// GLFW's callbacks on the window thread record every key and button change
+// and the cursor position; these functions read that record and may be
+// called from any thread. Key codes are Win32 virtual keys, mapped from
+// GLFW keys (letters, digits, function keys, arrows, Home/End, Page Up/Down,
+// Insert/Delete, Tab, Enter, Escape, Backspace, Space, punctuation, keypad,
+// and the modifiers, whose left/right codes also count for the generic
+// VK_SHIFT, VK_CONTROL and VK_MENU).
+//
+// Messages made from input:
+//  - WM_{L,R,M}BUTTON{DOWN,UP}: lParam = client position (signed 16-bit
+//    words), wParam = MK_* bits of the buttons and Shift/Ctrl after the
+//    change.
+//  - WM_MOUSEMOVE: same packing.
+//  - WM_MOUSEWHEEL / WM_MOUSEHWHEEL: high word of wParam = 120 per notch
+//    (positive away from the user / to the right), low word = MK_* bits,
+//    lParam = screen position.
+//  - WM_KEYDOWN / WM_KEYUP (WM_SYSKEYDOWN / WM_SYSKEYUP while Alt is held
+//    without Ctrl): wParam = virtual key, lParam = repeat count 1, scan code
+//    in bits 16-23, extended-key bit 24, previous state bit 30, transition
+//    bit 31.
+//  - WM_CHAR: see TranslateMessage.
+#pragma once
+
+#include "koui/platform/win32_constants.h"
+
+// 0xFF80 (negative, bit 0x80 and 0x8000 set) while the key is down, plus
+// bit 1 toggled by each press. Unknown codes give 0.
+SHORT GetKeyState(int virtKey);
+// The same state (there is one input state for all threads).
+SHORT GetAsyncKeyState(int virtKey);
+
+// Last known cursor position in screen coordinates. Refreshed by pointer
+// callbacks and by every PeekMessageA, also while the pointer is outside
+// the windows. 0 when `point` is null.
+BOOL GetCursorPos(POINT* point);
+// Screen <-> client coordinates of a window, from its recorded geometry.
+BOOL ScreenToClient(HWND hWnd, POINT* point);
+BOOL ClientToScreen(HWND hWnd, POINT* point);
+
+// MAPVK_VK_TO_CHAR: the unshifted character of a key ('A'..'Z' upper case,
+// digits, punctuation of a US layout, 8, 9, 13, 27 and ' ' for Backspace,
+// Tab, Enter, Escape and Space), 0 when the key makes none.
+// MAPVK_VK_TO_VSC / MAPVK_VSC_TO_VK: set-1 scan codes. Other kinds: 0.
+UINT MapVirtualKeyA(UINT code, UINT mapType);

@@ -1,0 +1,48 @@
+// The message queue of the window thread.
+//
+// There is one queue, the window thread's (see window.h). Input arrives
+// through GLFW's callbacks while PeekMessageA polls GLFW; it is queued in the
+// order GLFW reports it, together with the messages that PostMessageA adds.
+//
+// Threads:
+//  - PostMessageA and PostQuitMessage may be called from any thread; posting
+//    wakes a window thread that waits in GLFW.
+//  - PeekMessageA, TranslateMessage, DispatchMessageA belong to the window
+//    thread. PeekMessageA on another thread finds no message (returns 0), as
+//    that thread's own Win32 queue would be empty.
+//  - SendMessageA calls the procedure directly on the window thread; from
+//    another thread it is handed over and waits, as on Win32.
+#pragma once
+
+#include "koui/platform/win32_constants.h"
+
+// Queues a message for `hWnd` (or a thread message when hWnd is null). A
+// destroyed or invalid window gives 0 with ERROR_INVALID_WINDOW_HANDLE.
+BOOL PostMessageA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Never blocks: polls GLFW (running its callbacks), runs calls handed over
+// from other threads, then hands out the oldest queued message that matches
+// `hWnd` (null: any) and the range [filterMin, filterMax] (both 0: any).
+// WM_QUIT is handed out only when no other message waits, as on Win32.
+// A button press is turned into its final message here: the window's
+// procedure is asked WM_NCHITTEST, and CS_DBLCLKS classes get
+// WM_*BUTTONDBLCLK for a second press within 500 ms and 4 pixels.
+// Returns 1 with *msg filled, or 0 when nothing waits.
+BOOL PeekMessageA(MSG* msg, HWND hWnd, UINT filterMin, UINT filterMax, UINT removeMsg);
+
+// Posts WM_CHAR (or WM_SYSCHAR with Alt) for the text typed with a key-down
+// message, ahead of everything else in the queue: characters from GLFW's
+// text input in the Latin-1 range (others are dropped), and the control
+// characters of Backspace (8), Tab (9), Enter (13), Escape (27) and
+// Ctrl+letter (1..26). Returns 1 when the message was a key-down.
+BOOL TranslateMessage(const MSG* msg);
+
+// Calls the window's procedure with the message; returns its result (0 for
+// thread messages and windows that are gone).
+LRESULT DispatchMessageA(const MSG* msg);
+
+LRESULT SendMessageA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Makes the queue hand out WM_QUIT (wParam = exitCode) once it holds no
+// other message.
+void PostQuitMessage(int exitCode);

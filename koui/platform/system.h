@@ -1,0 +1,32 @@
+// The small rest of the window-system layer: error codes, paths, time and the
+// module, icon, cursor and brush handles that window classes name.
+//
+// Every function here may be called from any thread.
+#pragma once
+
+#include "koui/platform/win32_constants.h"
+
+// Error code of the last failing call of this layer on the calling thread.
+DWORD GetLastError();
+void SetLastError(DWORD code);
+
+// Milliseconds since an arbitrary start (monotonic; wraps after 49.7 days).
+DWORD GetTickCount();
+
+// Makes `fileName` absolute against the current directory and removes "."
+// and ".." components lexically, as Win32 does. Separators are '/'; a
+// trailing separator is kept. Returns the length without the terminating
+// zero when `buffer` (of `bufferLength` bytes) holds it; otherwise the size
+// needed including the terminator, writing nothing. 0 on failure (null or
+// empty name, no current directory). `filePart`, when given, receives the
+// last component within `buffer`, or null when the path ends in '/'.
+DWORD GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart);
+
+// There are no modules, icon or cursor resources: these return fixed
+// non-null tokens so that class registration code runs unchanged. A null
+// module name gives the program's own module token.
+HMODULE GetModuleHandleA(LPCSTR moduleName);
+HICON LoadIconA(HINSTANCE instance, LPCSTR name);
+HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
+// A token for the stock brushes (WHITE_BRUSH .. NULL_BRUSH); null otherwise.
+HGDIOBJ GetStockObject(int object);
