@@ -24,6 +24,7 @@
 // most one thread at a time (the GL worker of its window).
 #pragma once
 
+#include "koui/platform/system.h"
 #include "koui/platform/win32_constants.h"
 
 int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* pfd);

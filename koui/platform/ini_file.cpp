@@ -211,6 +211,9 @@ int writeFileAtomically(const std::filesystem::path& path, std::string_view cont
     struct stat st{};
     if (::stat(target.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) return EISDIR;
+        // A file without write bits is read-only for everybody, root too, as
+        // a read-only file is on Win32; the rename below would not ask.
+        if (!(st.st_mode & 0222)) return EACCES;
         if (::access(target.c_str(), W_OK) != 0) return errno;
         mode = st.st_mode & 07777;
     }

@@ -61,7 +61,8 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path, int&
 // Replaces the file's content atomically: writes a temporary file in the
 // same folder with the file's permissions, flushes it and renames it over
 // the file (the file a symbolic link names, for a link). Refuses a file the
-// caller may not write. Returns 0 or an errno value.
+// caller may not write and a file without any write permission bit (for
+// root too, like a read-only file on Win32). Returns 0 or an errno value.
 int writeFileAtomically(const std::filesystem::path& path, std::string_view content);
 
 }  // namespace koui::platform

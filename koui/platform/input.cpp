@@ -225,16 +225,28 @@ MSG makeMsg(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
 // same key press joins it; 0 once anything else arrived.
 DWORD lastKeyDown = 0;
 
+// The character a key makes by itself, which GLFW's text input never
+// reports: the control codes of Backspace, Tab, Enter, Escape and
+// Ctrl+letter. Taken when the key goes down, while Ctrl is known to be held.
+char controlCharacter(int vk) {
+    if (vk == VK_BACK || vk == VK_TAB || vk == VK_RETURN || vk == VK_ESCAPE)
+        return static_cast<char>(MapVirtualKeyA(static_cast<UINT>(vk), MAPVK_VK_TO_CHAR));
+    if (down(VK_CONTROL) && !down(VK_MENU) && vk >= 'A' && vk <= 'Z') return static_cast<char>(vk - 'A' + 1);
+    return 0;
+}
+
 void onKey(GLFWwindow* gw, int key, int, int action, int) {
     lastKeyDown = 0;
     const KeyRow* row = rowByGlfw(key);
     if (!row) return;
     bool press = action != GLFW_RELEASE;
     bool wasDown = down(row->vk);
-    bool altBefore = down(VK_MENU);
+    bool altBefore = down(VK_LMENU);
     setKey(row->vk, press);
     updateGeneric();
-    bool alt = press ? down(VK_MENU) : altBefore;
+    // System keys come with the left Alt only: on X11 the right one is
+    // usually AltGr, which types characters.
+    bool alt = press ? down(VK_LMENU) : altBefore;
     bool sys = alt && !down(VK_CONTROL);
     UINT message = press ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
     LPARAM lParam = 1 | (static_cast<LPARAM>(row->scan) << 16) | (row->extended ? (1 << 24) : 0) |
@@ -242,9 +254,10 @@ void onKey(GLFWwindow* gw, int key, int, int action, int) {
                     (press ? 0 : (static_cast<LPARAM>(1) << 31));
     QueuedMessage m{makeMsg(hwndOf(gw), message, static_cast<WPARAM>(genericVk(row->vk)), lParam)};
     if (press) {
+        if (char c = controlCharacter(row->vk)) m.chars.push_back(c);
         std::lock_guard guard(state().lock);
+        if (state().nextKeySerial == 0) ++state().nextKeySerial;  // 0 means "no key-down"
         m.msg.lPrivate = lastKeyDown = state().nextKeySerial++;
-        if (lastKeyDown == 0) m.msg.lPrivate = lastKeyDown = state().nextKeySerial++;
     }
     enqueue(std::move(m));
 }

@@ -16,13 +16,21 @@
 //  - WM_MOUSEWHEEL / WM_MOUSEHWHEEL: high word of wParam = 120 per notch
 //    (positive away from the user / to the right), low word = MK_* bits,
 //    lParam = screen position.
-//  - WM_KEYDOWN / WM_KEYUP (WM_SYSKEYDOWN / WM_SYSKEYUP while Alt is held
-//    without Ctrl): wParam = virtual key, lParam = repeat count 1, scan code
-//    in bits 16-23, extended-key bit 24, previous state bit 30, transition
-//    bit 31.
+//  - WM_KEYDOWN / WM_KEYUP (WM_SYSKEYDOWN / WM_SYSKEYUP while the left Alt
+//    is held without Ctrl; the right Alt key is AltGr on most X11 layouts
+//    and types characters instead): wParam = virtual key (VK_SHIFT,
+//    VK_CONTROL, VK_MENU for either side), lParam = repeat count 1, scan
+//    code in bits 16-23, extended-key bit 24, Alt bit 29, previous state
+//    bit 30, transition bit 31. Held keys repeat as further key-downs with
+//    bit 30 set.
 //  - WM_CHAR: see TranslateMessage.
+//
+// There is one input state for all threads. It follows input as GLFW
+// reports it, so while messages wait in the queue it may be ahead of them
+// (Win32 keeps a per-thread state in step with the messages read).
 #pragma once
 
+#include "koui/platform/system.h"
 #include "koui/platform/win32_constants.h"
 
 // 0xFF80 (negative, bit 0x80 and 0x8000 set) while the key is down, plus

@@ -191,14 +191,6 @@ BOOL TranslateMessage(const MSG* msg) {
             state().typedText.erase(it);
         }
     }
-    // Keys whose character is a control code, which GLFW's text input never
-    // reports.
-    int vk = static_cast<int>(msg->wParam);
-    bool ctrl = GetKeyState(VK_CONTROL) < 0, alt = GetKeyState(VK_MENU) < 0;
-    if (vk == VK_BACK || vk == VK_TAB || vk == VK_RETURN || vk == VK_ESCAPE)
-        text.insert(text.begin(), static_cast<char>(MapVirtualKeyA(static_cast<UINT>(vk), MAPVK_VK_TO_CHAR)));
-    else if (ctrl && !alt && vk >= 'A' && vk <= 'Z')
-        text.insert(text.begin(), static_cast<char>(vk - 'A' + 1));
     UINT charMsg = msg->message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR;
     std::lock_guard guard(state().lock);
     auto& q = state().queue;

@@ -14,6 +14,7 @@
 //    another thread it is handed over and waits, as on Win32.
 #pragma once
 
+#include "koui/platform/system.h"
 #include "koui/platform/win32_constants.h"
 
 // Queues a message for `hWnd` (or a thread message when hWnd is null). A
@@ -30,11 +31,13 @@ BOOL PostMessageA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // Returns 1 with *msg filled, or 0 when nothing waits.
 BOOL PeekMessageA(MSG* msg, HWND hWnd, UINT filterMin, UINT filterMax, UINT removeMsg);
 
-// Posts WM_CHAR (or WM_SYSCHAR with Alt) for the text typed with a key-down
-// message, ahead of everything else in the queue: characters from GLFW's
-// text input in the Latin-1 range (others are dropped), and the control
-// characters of Backspace (8), Tab (9), Enter (13), Escape (27) and
-// Ctrl+letter (1..26). Returns 1 when the message was a key-down.
+// Posts WM_CHAR (WM_SYSCHAR for WM_SYSKEYDOWN) for the text typed with a
+// key-down message, ahead of everything else in the queue: characters from
+// GLFW's text input in the Latin-1 range (others are dropped), and the
+// control characters of Backspace (8), Tab (9), Enter (13), Escape (27) and
+// Ctrl+letter (1..26). The text is taken when the key goes down, so the
+// modifiers of that moment count. Without TranslateMessage no WM_CHAR
+// comes, as on Win32. Returns 1 when the message was a key-down.
 BOOL TranslateMessage(const MSG* msg);
 
 // Calls the window's procedure with the message; returns its result (0 for

@@ -22,6 +22,7 @@
 // keys.
 #pragma once
 
+#include "koui/platform/system.h"
 #include "koui/platform/win32_constants.h"
 
 // Copies the value of `key` in `section` into `buffer` (size bytes), or

@@ -5,6 +5,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -27,6 +28,7 @@ struct ThreadObject {
     DWORD exitCode = STILL_ACTIVE;
     pid_t tid = 0;
     int priority = THREAD_PRIORITY_NORMAL;
+    int baseNice = 0;  // nice value inherited from the creating thread
 };
 
 // Handles are serial numbers; the table keeps the objects alive until
@@ -59,7 +61,9 @@ void* threadMain(void* arg) {
     return nullptr;
 }
 
-int niceFor(int priority) {
+// Nice offsets relative to the thread's inherited nice value, as Win32
+// priorities are relative to the process's priority class.
+int niceOffset(int priority) {
     switch (priority) {
         case THREAD_PRIORITY_IDLE: return 19;
         case THREAD_PRIORITY_LOWEST: return 10;
@@ -84,6 +88,7 @@ HANDLE CreateThread(SECURITY_ATTRIBUTES*, std::size_t stackSize, LPTHREAD_START_
     t->start = start;
     t->parameter = parameter;
     t->suspendCount = (flags & CREATE_SUSPENDED) ? 1 : 0;
+    t->baseNice = getpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)));
 
     pthread_attr_t attr;
     pthread_attr_init(&attr);
@@ -112,18 +117,22 @@ HANDLE CreateThread(SECURITY_ATTRIBUTES*, std::size_t stackSize, LPTHREAD_START_
 
 BOOL SetThreadPriority(HANDLE thread, int priority) {
     auto t = lookup(thread);
-    int nice = niceFor(priority);
-    if (!t || nice == 100) {
+    int offset = niceOffset(priority);
+    if (!t || offset == 100) {
         SetLastError(t ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
         return 0;
     }
     std::lock_guard guard(t->lock);
     t->priority = priority;
     if (t->finished) return 1;
+    int nice = std::clamp(t->baseNice + offset, -20, 19);
     // Raising needs CAP_SYS_NICE; without it the thread keeps the default
-    // priority and the call still succeeds (see the header).
-    if (setpriority(PRIO_PROCESS, static_cast<id_t>(t->tid), nice) != 0 && nice > 0)
-        return 0;  // lowering is always allowed: a failure there is real
+    // priority and the call still succeeds (see the header). Lowering is
+    // always allowed, so a failure there is real.
+    if (setpriority(PRIO_PROCESS, static_cast<id_t>(t->tid), nice) != 0 && offset > 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return 0;
+    }
     return 1;
 }
 

@@ -4,8 +4,9 @@
 // ended; closing it does not stop the thread. All functions may be called
 // from any thread.
 //
-// Priorities map onto the thread's nice value (HIGHEST = -10, ABOVE_NORMAL
-// = -5, BELOW_NORMAL = 5, LOWEST = 10, IDLE = 19, TIME_CRITICAL = -20).
+// Priorities map onto the thread's nice value, relative to the value it
+// inherited from its creator (HIGHEST -10, ABOVE_NORMAL -5, BELOW_NORMAL +5,
+// LOWEST +10, IDLE +19, TIME_CRITICAL -20, clamped to -20..19).
 // Raising a thread above the default needs a privilege that ordinary Linux
 // users lack; then the thread keeps its default priority and
 // SetThreadPriority still reports success, so that windows work for every

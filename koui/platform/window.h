@@ -44,6 +44,7 @@
 //    restore behave as on Win32.
 #pragma once
 
+#include "koui/platform/system.h"
 #include "koui/platform/win32_constants.h"
 
 // Class names compare case-insensitively. Registering a name twice fails

@@ -1,0 +1,312 @@
+// Real input, injected into a window with xdotool on a bare X server (no
+// window manager), arrives as the messages Win32 would deliver; the input
+// state is readable from another thread; a borderless window is dragged by
+// the region its procedure calls the caption.
+#include <unistd.h>
+
+#include <atomic>
+
+#include "platform_test_support.h"
+
+namespace {
+
+using namespace koui::test;
+
+constexpr int kX = 200, kY = 150, kW = 320, kH = 240;
+
+class platformInput : public ::testing::Test {
+protected:
+    void SetUp() override {
+        KOUI_REQUIRE_XDOTOOL();
+        registerTestClass();
+        drain();
+        procHook() = nullptr;
+        title_ = "koui-input-" + std::to_string(::getpid());
+        hwnd_ = CreateWindowExA(0, kClass, title_.c_str(), WS_POPUP | WS_VISIBLE, kX, kY, kW, kH, nullptr,
+                                nullptr, nullptr, nullptr);
+        ASSERT_NE(hwnd_, nullptr);
+        ASSERT_TRUE(pumpUntil([&] {
+            xid_ = xdoOutput("search --name '^" + title_ + "$'");
+            return !xid_.empty();
+        })) << "window not found by xdotool";
+        ASSERT_TRUE(xdo("windowfocus --sync " + xid_));
+        ASSERT_TRUE(pumpUntil([&] { return GetFocus() == hwnd_; })) << "no keyboard focus";
+        drain();
+        log().clear();
+    }
+    void TearDown() override {
+        procHook() = nullptr;
+        if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+        drain();
+    }
+
+    // Puts the pointer at a client position and waits until it is known.
+    void pointAt(int x, int y) {
+        ASSERT_TRUE(xdo("mousemove --sync --window " + xid_ + " " + std::to_string(x) + " " + std::to_string(y)));
+        ASSERT_TRUE(pumpUntil([&] {
+            POINT p;
+            GetCursorPos(&p);
+            return p.x == kX + x && p.y == kY + y;
+        })) << "pointer did not arrive";
+        drain();
+        log().clear();
+    }
+    // Runs xdotool and pumps until `count` messages `msg` arrived.
+    std::vector<Seen> inject(const std::string& args, UINT msg, std::size_t count = 1) {
+        EXPECT_TRUE(xdo(args)) << args;
+        EXPECT_TRUE(pumpUntil([&] { return log().only(msg).size() >= count; })) << args << "\n" << dump();
+        drain();
+        return log().all();
+    }
+    static std::string dump() {
+        std::string out;
+        char line[96];
+        for (const auto& s : log().all()) {
+            std::snprintf(line, sizeof line, "msg 0x%04x wParam 0x%lx lParam 0x%lx\n", s.msg,
+                          static_cast<unsigned long>(s.wParam), static_cast<unsigned long>(s.lParam));
+            out += line;
+        }
+        return out;
+    }
+    static std::vector<UINT> kinds(const std::vector<Seen>& seen, std::initializer_list<UINT> of) {
+        std::vector<UINT> out;
+        for (const auto& s : seen)
+            for (UINT k : of)
+                if (s.msg == k) out.push_back(s.msg);
+        return out;
+    }
+
+    std::string title_, xid_;
+    HWND hwnd_ = nullptr;
+};
+
+TEST_F(platformInput, ButtonsCarryClientPositionAndButtonBits) {
+    pointAt(40, 30);
+    inject("click 1", WM_LBUTTONUP);
+    auto down = log().only(WM_LBUTTONDOWN), up = log().only(WM_LBUTTONUP);
+    ASSERT_EQ(down.size(), 1u);
+    ASSERT_EQ(up.size(), 1u);
+    EXPECT_EQ(down[0].lParam, MAKELPARAM(40, 30));
+    EXPECT_EQ(down[0].wParam, MK_LBUTTON);
+    EXPECT_EQ(up[0].wParam, 0u);
+    EXPECT_EQ(down[0].thread, std::this_thread::get_id());
+
+    log().clear();
+    inject("click 3", WM_RBUTTONUP);
+    ASSERT_EQ(log().only(WM_RBUTTONDOWN).size(), 1u);
+    EXPECT_EQ(log().only(WM_RBUTTONDOWN)[0].wParam, MK_RBUTTON);
+    log().clear();
+    inject("click 2", WM_MBUTTONUP);
+    ASSERT_EQ(log().only(WM_MBUTTONDOWN).size(), 1u);
+    EXPECT_EQ(log().only(WM_MBUTTONDOWN)[0].lParam, MAKELPARAM(40, 30));
+    EXPECT_FALSE(log().has(WM_LBUTTONDBLCLK)) << "the class has no CS_DBLCLKS";
+}
+
+TEST_F(platformInput, ModifiersShowInButtonMessages) {
+    pointAt(10, 200);
+    inject("keydown shift click 1 keyup shift", WM_LBUTTONUP);
+    ASSERT_EQ(log().only(WM_LBUTTONDOWN).size(), 1u);
+    EXPECT_EQ(log().only(WM_LBUTTONDOWN)[0].wParam, MK_LBUTTON | MK_SHIFT);
+    EXPECT_EQ(log().only(WM_LBUTTONDOWN)[0].lParam, MAKELPARAM(10, 200));
+    log().clear();
+    inject("keydown ctrl click 3 keyup ctrl", WM_RBUTTONUP);
+    EXPECT_EQ(log().only(WM_RBUTTONDOWN)[0].wParam, MK_RBUTTON | MK_CONTROL);
+}
+
+TEST_F(platformInput, WheelCarriesNotchesAndScreenPosition) {
+    pointAt(100, 60);
+    inject("click 4", WM_MOUSEWHEEL);
+    auto up = log().only(WM_MOUSEWHEEL);
+    ASSERT_EQ(up.size(), 1u);
+    EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(up[0].wParam), 120);
+    EXPECT_EQ(GET_X_LPARAM(up[0].lParam), kX + 100) << "wheel positions are screen positions";
+    EXPECT_EQ(GET_Y_LPARAM(up[0].lParam), kY + 60);
+    log().clear();
+    inject("click --repeat 2 --delay 20 5", WM_MOUSEWHEEL, 2);
+    for (const auto& s : log().only(WM_MOUSEWHEEL)) EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(s.wParam), -120);
+}
+
+TEST_F(platformInput, KeyMessagesCarryVirtualKeyScanCodeAndTransitionBits) {
+    inject("key a", WM_KEYUP);
+    auto all = log().all();
+    EXPECT_EQ(kinds(all, {WM_KEYDOWN, WM_CHAR, WM_KEYUP}), (std::vector<UINT>{WM_KEYDOWN, WM_CHAR, WM_KEYUP}));
+    auto down = log().only(WM_KEYDOWN)[0], up = log().only(WM_KEYUP)[0], ch = log().only(WM_CHAR)[0];
+    EXPECT_EQ(down.wParam, static_cast<WPARAM>('A'));
+    EXPECT_EQ(down.lParam, 0x001E0001);
+    EXPECT_EQ(up.wParam, static_cast<WPARAM>('A'));
+    EXPECT_EQ(static_cast<DWORD>(up.lParam), 0xC01E0001u);
+    EXPECT_EQ(ch.wParam, static_cast<WPARAM>('a'));
+    EXPECT_EQ(MapVirtualKeyA('A', MAPVK_VK_TO_CHAR), static_cast<UINT>('A'));
+
+    log().clear();
+    inject("key shift+a", WM_CHAR);
+    EXPECT_EQ(log().only(WM_KEYDOWN)[0].wParam, static_cast<WPARAM>(VK_SHIFT));
+    EXPECT_EQ(log().only(WM_CHAR)[0].wParam, static_cast<WPARAM>('A'));
+
+    log().clear();
+    inject("key Left Home End Delete F5", WM_KEYUP, 5);
+    std::vector<WPARAM> keys;
+    for (const auto& s : log().only(WM_KEYDOWN)) keys.push_back(s.wParam);
+    EXPECT_EQ(keys, (std::vector<WPARAM>{VK_LEFT, VK_HOME, VK_END, VK_DELETE, VK_F1 + 4}));
+    EXPECT_TRUE(log().only(WM_KEYDOWN)[0].lParam & (1 << 24)) << "arrows are extended keys";
+    EXPECT_FALSE(log().has(WM_CHAR));
+}
+
+TEST_F(platformInput, ControlKeysTranslateToControlCharacters) {
+    inject("key Return Escape BackSpace Tab ctrl+a", WM_CHAR, 5);
+    std::vector<WPARAM> chars;
+    for (const auto& s : log().only(WM_CHAR)) chars.push_back(s.wParam);
+    EXPECT_EQ(chars, (std::vector<WPARAM>{13, 27, 8, 9, 1}));
+    std::vector<WPARAM> keys;
+    for (const auto& s : log().only(WM_KEYDOWN)) keys.push_back(s.wParam);
+    EXPECT_EQ(keys, (std::vector<WPARAM>{VK_RETURN, VK_ESCAPE, VK_BACK, VK_TAB, VK_CONTROL, 'A'}));
+}
+
+TEST_F(platformInput, AltMakesSystemKeys) {
+    // xdotool lets go of Alt first, so X comes up as a plain key.
+    inject("key alt+x", WM_KEYUP);
+    EXPECT_EQ(kinds(log().all(), {WM_SYSKEYDOWN, WM_SYSKEYUP, WM_KEYDOWN, WM_KEYUP}),
+              (std::vector<UINT>{WM_SYSKEYDOWN, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_KEYUP}));
+    auto sys = log().only(WM_SYSKEYDOWN);
+    ASSERT_EQ(sys.size(), 2u);
+    EXPECT_EQ(sys[0].wParam, static_cast<WPARAM>(VK_MENU));
+    EXPECT_EQ(sys[1].wParam, static_cast<WPARAM>('X'));
+    EXPECT_TRUE(sys[1].lParam & (1 << 29)) << "context code: Alt is down";
+    EXPECT_EQ(log().only(WM_SYSKEYUP)[0].wParam, static_cast<WPARAM>(VK_MENU));
+    EXPECT_FALSE(log().has(WM_CHAR)) << "GLFW gives no text while Alt is held";
+}
+
+TEST_F(platformInput, TypedTextArrivesAsCharacters) {
+    inject("type --delay 30 'Hi, 5!'", WM_CHAR, 6);
+    std::string text;
+    for (const auto& s : log().only(WM_CHAR)) text.push_back(static_cast<char>(s.wParam));
+    EXPECT_EQ(text, "Hi, 5!");
+    log().clear();
+    // Beyond Latin-1 there is no single-byte character: nothing arrives.
+    EXPECT_TRUE(xdo("type --delay 30 '\xe2\x82\xac'"));
+    inject("key z", WM_CHAR);
+    auto chars = log().only(WM_CHAR);
+    ASSERT_EQ(chars.size(), 1u);
+    EXPECT_EQ(chars[0].wParam, static_cast<WPARAM>('z'));
+}
+
+// Characters beyond ASCII need a layout that has them: the US
+// international one types 'é' with AltGr+e.
+TEST_F(platformInput, Latin1TextArrivesAsSingleBytes) {
+    if (std::system("command -v setxkbmap >/dev/null 2>&1") != 0) GTEST_SKIP() << "setxkbmap not found";
+    ASSERT_EQ(std::system("setxkbmap -layout us -variant intl"), 0);
+    struct Restore {
+        ~Restore() { (void)std::system("setxkbmap -layout us"); }
+    } restore;
+    inject("type --delay 30 '\xc3\xa9\xc3\xbc'", WM_CHAR, 2);
+    auto chars = log().only(WM_CHAR);
+    ASSERT_EQ(chars.size(), 2u) << dump();
+    EXPECT_EQ(chars[0].wParam, 0xE9u);
+    EXPECT_EQ(chars[1].wParam, 0xFCu);
+    EXPECT_FALSE(log().has(WM_SYSKEYDOWN)) << "AltGr does not make system keys";
+    EXPECT_FALSE(log().has(WM_SYSCHAR));
+}
+
+TEST_F(platformInput, KeyStateAndCursorAreReadableFromAnotherThread) {
+    std::atomic<bool> stop{false}, shiftSeen{false}, shiftGone{false}, cursorSeen{false};
+    std::atomic<bool> outsideSeen{false};
+    std::atomic<int> phase{0};
+    std::thread reader([&] {
+        while (!stop) {
+            SHORT shift = GetKeyState(VK_SHIFT);
+            if (phase == 1 && (shift & 0x80) && shift < 0 && GetKeyState(VK_LSHIFT) < 0) shiftSeen = true;
+            if (phase == 2 && !(shift & 0x80)) shiftGone = true;
+            POINT p;
+            GetCursorPos(&p);
+            POINT c = p;
+            if (phase == 3 && p.x == kX + 70 && p.y == kY + 50 && ScreenToClient(hwnd_, &c) && c.x == 70 &&
+                c.y == 50)
+                cursorSeen = true;
+            if (phase == 4 && p.x == 5 && p.y == 6) outsideSeen = true;
+            std::this_thread::yield();
+        }
+    });
+    phase = 1;
+    EXPECT_TRUE(xdo("keydown shift"));
+    EXPECT_TRUE(pumpUntil([&] { return shiftSeen.load(); })) << "Shift down not seen";
+    phase = 2;
+    EXPECT_TRUE(xdo("keyup shift"));
+    EXPECT_TRUE(pumpUntil([&] { return shiftGone.load(); })) << "Shift release not seen";
+    phase = 3;
+    EXPECT_TRUE(xdo("mousemove --sync " + std::to_string(kX + 70) + " " + std::to_string(kY + 50)));
+    EXPECT_TRUE(pumpUntil([&] { return cursorSeen.load(); })) << "cursor not seen";
+    phase = 4;
+    EXPECT_TRUE(xdo("mousemove --sync 5 6"));
+    EXPECT_TRUE(pumpUntil([&] { return outsideSeen.load(); })) << "cursor outside the window not tracked";
+    stop = true;
+    reader.join();
+}
+
+TEST_F(platformInput, BorderlessWindowIsDraggedByItsCaptionRegion) {
+    procHook() = [](HWND h, UINT m, WPARAM w, LPARAM l, LRESULT& r) {
+        if (m != WM_NCHITTEST) return false;
+        r = DefWindowProcA(h, m, w, l);
+        POINT p{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+        ScreenToClient(h, &p);
+        if (r == HTCLIENT && p.y < 30) r = HTCAPTION;
+        return true;
+    };
+    pointAt(50, 10);
+    inject("mousedown 1", WM_NCLBUTTONDOWN);
+    auto nc = log().only(WM_NCLBUTTONDOWN);
+    ASSERT_EQ(nc.size(), 1u);
+    EXPECT_EQ(static_cast<LRESULT>(nc[0].wParam), HTCAPTION);
+    EXPECT_EQ(nc[0].lParam, MAKELPARAM(kX + 50, kY + 10)) << "non-client messages carry screen positions";
+
+    EXPECT_TRUE(xdo("mousemove --sync " + std::to_string(kX + 150) + " " + std::to_string(kY + 110)));
+    RECT r{};
+    EXPECT_TRUE(pumpUntil([&] {
+        GetWindowRect(hwnd_, &r);
+        return r.left == kX + 100 && r.top == kY + 100;
+    })) << "window at " << r.left << "," << r.top;
+    EXPECT_TRUE(xdo("mouseup 1"));
+    std::string geometry;
+    EXPECT_TRUE(pumpUntil([&] {
+        geometry = xdoOutput("getwindowgeometry " + xid_);
+        return geometry.find("Position: " + std::to_string(kX + 100) + "," + std::to_string(kY + 100)) !=
+               std::string::npos;
+    })) << geometry;
+    drain();
+    EXPECT_FALSE(log().has(WM_LBUTTONDOWN));
+    EXPECT_FALSE(log().has(WM_LBUTTONUP)) << "the drag swallows the release";
+    GetWindowRect(hwnd_, &r);
+    EXPECT_EQ(r.right - r.left, kW);
+
+    // Below the caption region a press is an ordinary client press.
+    log().clear();
+    ASSERT_TRUE(xdo("mousemove --sync --window " + xid_ + " 50 100"));
+    inject("click 1", WM_LBUTTONUP);
+    ASSERT_EQ(log().only(WM_LBUTTONDOWN).size(), 1u);
+    EXPECT_EQ(log().only(WM_LBUTTONDOWN)[0].lParam, MAKELPARAM(50, 100));
+    GetWindowRect(hwnd_, &r);
+    EXPECT_EQ(r.left, kX + 100) << "a client press does not move the window";
+}
+
+TEST_F(platformInput, DoubleClicksNeedTheClassStyle) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = &recordingProc;
+    wc.lpszClassName = "koui-test-dblclk";
+    RegisterClassExA(&wc);
+    DestroyWindow(hwnd_);
+    hwnd_ = CreateWindowExA(0, "koui-test-dblclk", title_.c_str(), WS_POPUP | WS_VISIBLE, kX, kY, kW, kH,
+                            nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(hwnd_, nullptr);
+    ASSERT_TRUE(pumpUntil([&] {
+        xid_ = xdoOutput("search --name '^" + title_ + "$'");
+        return !xid_.empty() && xid_.find('\n') == std::string::npos;
+    }));
+    pointAt(20, 20);
+    inject("click --repeat 3 --delay 60 1", WM_LBUTTONUP, 3);
+    EXPECT_EQ(kinds(log().all(), {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_LBUTTONUP}),
+              (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP, WM_LBUTTONDOWN,
+                                 WM_LBUTTONUP}));
+}
+
+}  // namespace

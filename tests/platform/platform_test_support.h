@@ -1,0 +1,142 @@
+// Helpers shared by the window-system tests: a recording window procedure,
+// a message pump that waits for a condition, and xdotool plumbing.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "koui/platform/platform.h"
+
+namespace koui::test {
+
+struct Seen {
+    HWND hwnd;
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+    std::thread::id thread;
+};
+
+// Every message that reached recordingProc, in order. The procedure runs on
+// the window thread; tests read the list there too, but other threads may
+// look, hence the lock.
+class MessageLog {
+public:
+    void add(const Seen& s) {
+        std::lock_guard guard(lock_);
+        seen_.push_back(s);
+    }
+    std::vector<Seen> all() const {
+        std::lock_guard guard(lock_);
+        return seen_;
+    }
+    std::vector<Seen> only(UINT msg) const {
+        std::vector<Seen> out;
+        for (const auto& s : all())
+            if (s.msg == msg) out.push_back(s);
+        return out;
+    }
+    bool has(UINT msg) const { return !only(msg).empty(); }
+    void clear() {
+        std::lock_guard guard(lock_);
+        seen_.clear();
+    }
+
+private:
+    mutable std::mutex lock_;
+    std::vector<Seen> seen_;
+};
+
+inline MessageLog& log() {
+    static MessageLog l;
+    return l;
+}
+
+// Optional per-test hook: returns true when it answered the message.
+inline std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT&)>& procHook() {
+    static std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT&)> hook;
+    return hook;
+}
+
+inline LRESULT recordingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    log().add(Seen{h, m, w, l, std::this_thread::get_id()});
+    LRESULT r = 0;
+    if (procHook() && procHook()(h, m, w, l, r)) return r;
+    return DefWindowProcA(h, m, w, l);
+}
+
+constexpr const char* kClass = "koui-test-window";
+
+inline void registerTestClass(UINT style = 0) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = style;
+    wc.lpfnWndProc = &recordingProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = kClass;
+    RegisterClassExA(&wc);  // a second registration in the process fails harmlessly
+}
+
+inline bool haveDisplay() {
+    const char* d = std::getenv("DISPLAY");
+    return d && *d;
+}
+
+// Runs the pump (as WindowManager::iterate does) until `done` holds or
+// `timeoutMs` passes; returns done().
+inline bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() >= until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+// Dispatches whatever is queued now.
+inline void drain() {
+    pumpUntil([] { return true; }, 0);
+}
+
+inline bool haveXdotool() { return std::system("command -v xdotool >/dev/null 2>&1") == 0; }
+
+inline bool xdo(const std::string& args) { return std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()) == 0; }
+
+inline std::string xdoOutput(const std::string& args) {
+    std::string out;
+    if (FILE* p = popen(("xdotool " + args + " 2>/dev/null").c_str(), "r")) {
+        char buf[256];
+        while (fgets(buf, sizeof buf, p)) out += buf;
+        pclose(p);
+    }
+    while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
+    return out;
+}
+
+}  // namespace koui::test
+
+#define KOUI_REQUIRE_DISPLAY()                                               \
+    do {                                                                     \
+        if (!koui::test::haveDisplay()) GTEST_SKIP() << "no X display";      \
+    } while (0)
+
+#define KOUI_REQUIRE_XDOTOOL()                                               \
+    do {                                                                     \
+        KOUI_REQUIRE_DISPLAY();                                              \
+        if (!koui::test::haveXdotool()) GTEST_SKIP() << "xdotool not found"; \
+    } while (0)

@@ -1,0 +1,242 @@
+// Profile files: defaults, one-key writes that keep the rest of the file,
+// case-insensitive names, atomic replacement, and hostile files.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <thread>
+
+#include "koui/platform/ini_file.h"
+#include "koui/platform/profile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class platformProfile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("koui-profile-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        path_ = (dir_ / "settings.ini").string();
+    }
+    void TearDown() override {
+        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+    void writeRaw(const std::string& bytes) {
+        std::ofstream f(path_, std::ios::binary);
+        f << bytes;
+    }
+    std::string readRaw() const {
+        std::ifstream f(path_, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(f), {});
+    }
+    std::string get(const char* section, const char* key, const char* def, DWORD size = 256,
+                    DWORD* count = nullptr) {
+        std::string buf(size, '\x7f');
+        DWORD n = GetPrivateProfileStringA(section, key, def, buf.data(), size, path_.c_str());
+        if (count) *count = n;
+        return std::string(buf.c_str());
+    }
+
+    fs::path dir_;
+    std::string path_;
+};
+
+TEST_F(platformProfile, MissingFileGivesDefaultsWithoutTrailingBlanks) {
+    DWORD n = 0;
+    EXPECT_EQ(get("window", "x", "12  ", 256, &n), "12");
+    EXPECT_EQ(n, 2u);
+    EXPECT_EQ(get("window", "x", nullptr, 256, &n), "");
+    EXPECT_EQ(n, 0u);
+    EXPECT_EQ(GetPrivateProfileIntA("window", "w", 1600, path_.c_str()), 1600u);
+    EXPECT_FALSE(fs::exists(path_)) << "reading must not create the file";
+}
+
+TEST_F(platformProfile, ValuesAreTrimmedAndUnquotedNamesCaseInsensitive) {
+    writeRaw("; comment\n[Window]\n  X = 42  \nName=\"  spaced  \"\nQ='x'\nempty=\n[other]\nx=7\n");
+    EXPECT_EQ(get("window", "x", "d"), "42");
+    EXPECT_EQ(get("WINDOW", "name", "d"), "  spaced  ");
+    EXPECT_EQ(get("wInDoW", "q", "d"), "x");
+    EXPECT_EQ(get("window", "empty", "d"), "") << "a present empty value is not the default";
+    EXPECT_EQ(get("Other", "X", "d"), "7");
+    EXPECT_EQ(get("window", "missing", "d"), "d");
+    EXPECT_EQ(GetPrivateProfileIntA("window", "x", 0, path_.c_str()), 42u);
+}
+
+TEST_F(platformProfile, TruncationAndListsFollowWin32Counts) {
+    writeRaw("[a]\nk1=abcdef\nk2=2\n[b]\n[a]\nk3=3\n");
+    DWORD n = 0;
+    EXPECT_EQ(get("a", "k1", "", 4, &n), "abc");
+    EXPECT_EQ(n, 3u) << "a truncated value returns size - 1";
+
+    std::string buf(64, '\x7f');
+    n = GetPrivateProfileStringA(nullptr, nullptr, "", buf.data(), 64, path_.c_str());
+    EXPECT_EQ(n, 4u);
+    EXPECT_EQ(std::string(buf.data(), 5), std::string("a\0b\0\0", 5)) << "duplicate sections listed once";
+
+    n = GetPrivateProfileStringA("A", nullptr, "", buf.data(), 64, path_.c_str());
+    EXPECT_EQ(std::string(buf.data(), 7), std::string("k1\0k2\0\0", 7)) << "first section of a name only";
+    EXPECT_EQ(n, 6u);
+
+    n = GetPrivateProfileStringA("a", nullptr, "", buf.data(), 5, path_.c_str());
+    EXPECT_EQ(n, 3u) << "a truncated list returns size - 2";
+    EXPECT_EQ(std::string(buf.data(), 5), std::string("k1\0\0\0", 5));
+
+    EXPECT_EQ(GetPrivateProfileStringA("a", "k1", "", buf.data(), 0, path_.c_str()), 0u);
+}
+
+TEST_F(platformProfile, WritingOneKeyKeepsEveryOtherByte) {
+    const std::string before =
+        "; settings\r\n[window]\r\nx=1\r\n  ; note inside\r\ny=2\r\n\r\n[app]\r\nTheme=dark\r\nodd line\r\n";
+    writeRaw(before);
+    ASSERT_TRUE(WritePrivateProfileStringA("WINDOW", "Y", "20", path_.c_str()));
+    EXPECT_EQ(readRaw(),
+              "; settings\r\n[window]\r\nx=1\r\n  ; note inside\r\ny=20\r\n\r\n[app]\r\nTheme=dark\r\nodd line\r\n");
+
+    ASSERT_TRUE(WritePrivateProfileStringA("window", "w", "1600", path_.c_str()));
+    EXPECT_EQ(readRaw(),
+              "; settings\r\n[window]\r\nx=1\r\n  ; note inside\r\ny=20\r\nw=1600\r\n\r\n[app]\r\nTheme=dark\r\n"
+              "odd line\r\n")
+        << "a new key goes after the section's last key, with the file's line ending";
+
+    ASSERT_TRUE(WritePrivateProfileStringA("new", "k", "v", path_.c_str()));
+    EXPECT_EQ(readRaw().substr(before.size() + 9), "[new]\r\nk=v\r\n");
+    EXPECT_EQ(get("app", "theme", ""), "dark");
+}
+
+TEST_F(platformProfile, NewFileAndUnterminatedLastLine) {
+    ASSERT_TRUE(WritePrivateProfileStringA("window", "x", "-5", path_.c_str()));
+    EXPECT_EQ(readRaw(), "[window]\nx=-5\n");
+    writeRaw("[window]\nx=1");
+    ASSERT_TRUE(WritePrivateProfileStringA("window", "y", "2", path_.c_str()));
+    EXPECT_EQ(readRaw(), "[window]\nx=1\ny=2\n");
+}
+
+TEST_F(platformProfile, NullValueRemovesKeyNullKeyRemovesSection) {
+    writeRaw("[a]\nx=1\ny=2\n[b]\nz=3\n");
+    ASSERT_TRUE(WritePrivateProfileStringA("a", "x", nullptr, path_.c_str()));
+    EXPECT_EQ(readRaw(), "[a]\ny=2\n[b]\nz=3\n");
+    ASSERT_TRUE(WritePrivateProfileStringA("A", nullptr, nullptr, path_.c_str()));
+    EXPECT_EQ(readRaw(), "[b]\nz=3\n");
+    EXPECT_FALSE(WritePrivateProfileStringA(nullptr, "k", "v", path_.c_str()));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(platformProfile, ReplacementIsAtomicAndKeepsPermissions) {
+    writeRaw("[a]\nx=1\n");
+    ::chmod(path_.c_str(), 0640);
+    struct stat before{};
+    ::stat(path_.c_str(), &before);
+    ASSERT_TRUE(WritePrivateProfileStringA("a", "x", "2", path_.c_str()));
+    struct stat after{};
+    ::stat(path_.c_str(), &after);
+    EXPECT_NE(before.st_ino, after.st_ino) << "the file is replaced by rename, not rewritten in place";
+    EXPECT_EQ(after.st_mode & 0777, 0640u);
+    std::size_t entries = std::distance(fs::directory_iterator(dir_), fs::directory_iterator());
+    EXPECT_EQ(entries, 1u) << "no temporary file is left behind";
+
+    // A reader running during many writes never sees a partial file.
+    std::atomic<bool> stop{false}, torn{false};
+    std::thread reader([&] {
+        while (!stop) {
+            std::string t = readRaw();
+            if (t.rfind("[a]\nx=", 0) != 0 || t.back() != '\n') torn = true;
+        }
+    });
+    for (int i = 0; i < 200; ++i)
+        WritePrivateProfileStringA("a", "x", std::string(static_cast<std::size_t>(i % 50 + 1), 'v').c_str(),
+                                   path_.c_str());
+    stop = true;
+    reader.join();
+    EXPECT_FALSE(torn);
+}
+
+TEST_F(platformProfile, SymbolicLinkStaysAndItsTargetChanges) {
+    writeRaw("[a]\nx=1\n");
+    auto link = dir_ / "link.ini";
+    fs::create_symlink(path_, link);
+    ASSERT_TRUE(WritePrivateProfileStringA("a", "x", "9", link.c_str()));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(readRaw(), "[a]\nx=9\n");
+}
+
+TEST_F(platformProfile, ReadOnlyFileFailsAndStaysIntact) {
+    writeRaw("[a]\nx=1\n");
+    ::chmod(path_.c_str(), 0444);
+    EXPECT_FALSE(WritePrivateProfileStringA("a", "x", "2", path_.c_str()));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(readRaw(), "[a]\nx=1\n");
+    EXPECT_EQ(get("a", "x", "d"), "1") << "a read-only file is still read";
+
+    ::chmod(path_.c_str(), 0644);
+    if (::geteuid() == 0) return;  // root writes into any folder
+    fs::permissions(dir_, fs::perms::owner_write, fs::perm_options::remove);
+    EXPECT_FALSE(WritePrivateProfileStringA("a", "x", "3", path_.c_str())) << "no temporary file possible";
+    EXPECT_EQ(readRaw(), "[a]\nx=1\n");
+}
+
+TEST_F(platformProfile, MissingFolderFails) {
+    auto p = (dir_ / "nowhere" / "x.ini").string();
+    EXPECT_FALSE(WritePrivateProfileStringA("a", "x", "1", p.c_str()));
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(platformProfile, GarbageNoSectionsAndLongLinesLoseNothing) {
+    std::mt19937 rng(7);
+    std::string garbage(4096, '\0');
+    for (auto& c : garbage) c = static_cast<char>(rng());
+    std::string longLine(200000, 'q');
+    std::string before = garbage + "\nkey=outside\n" + longLine + "\n";
+    writeRaw(before);
+    EXPECT_EQ(get("window", "x", "def"), "def");
+    EXPECT_EQ(get("", "key", "def"), "def") << "keys before any section are not found";
+    ASSERT_TRUE(WritePrivateProfileStringA("window", "x", "1", path_.c_str()));
+    std::string after = readRaw();
+    ASSERT_GE(after.size(), before.size());
+    EXPECT_EQ(after.substr(0, before.size()), before) << "every original byte kept";
+    EXPECT_EQ(get("window", "x", "def"), "1");
+
+    writeRaw("[big]\nv=" + longLine + "\n");
+    DWORD n = 0;
+    EXPECT_EQ(get("big", "v", "", 65536, &n), longLine.substr(0, 65535));
+    EXPECT_EQ(n, 65535u);
+}
+
+TEST_F(platformProfile, ConcurrentWritersKeepEachOthersKeys) {
+    std::vector<std::thread> writers;
+    for (int t = 0; t < 4; ++t)
+        writers.emplace_back([&, t] {
+            for (int i = 0; i < 20; ++i) {
+                auto key = "k" + std::to_string(t) + "_" + std::to_string(i);
+                WritePrivateProfileStringA("s", key.c_str(), "1", path_.c_str());
+            }
+        });
+    for (auto& w : writers) w.join();
+    for (int t = 0; t < 4; ++t)
+        for (int i = 0; i < 20; ++i) {
+            auto key = "k" + std::to_string(t) + "_" + std::to_string(i);
+            EXPECT_EQ(get("s", key.c_str(), "missing"), "1") << key;
+        }
+}
+
+TEST(platformIniFile, FirstDuplicateKeyIsTheOneChanged) {
+    koui::platform::IniFile ini("[s]\nk=1\nK=2\n[S]\nk=3\n");
+    EXPECT_EQ(ini.value("s", "k"), "1");
+    ini.set("S", "k", "9");
+    EXPECT_EQ(ini.text(), "[s]\nk=9\nK=2\n[S]\nk=3\n");
+    EXPECT_FALSE(ini.removeKey("s", "zz"));
+    EXPECT_FALSE(ini.value("none", "k").has_value());
+    EXPECT_EQ(ini.keys("s"), (std::vector<std::string>{"k", "K"}));
+}
+
+}  // namespace

@@ -1,0 +1,95 @@
+// Worker threads: suspended start, priorities without privileges, timed
+// waits and exit codes.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <atomic>
+
+#include "koui/platform/threads.h"
+
+namespace {
+
+std::atomic<int> ran{0};
+std::atomic<int> observedNice{100};
+
+DWORD countAndReturn(LPVOID p) {
+    ++ran;
+    observedNice = getpriority(PRIO_PROCESS, 0);
+    return static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(p));
+}
+
+std::atomic<bool> release{false};
+DWORD waitForRelease(LPVOID) {
+    while (!release) Sleep(1);
+    return 5;
+}
+
+TEST(platformThreads, SuspendedThreadRunsOnlyAfterResume) {
+    ran = 0;
+    DWORD id = 0;
+    HANDLE h = CreateThread(nullptr, 0, &countAndReturn, reinterpret_cast<LPVOID>(42), CREATE_SUSPENDED, &id);
+    ASSERT_NE(h, nullptr);
+    EXPECT_NE(id, 0u);
+    EXPECT_EQ(WaitForSingleObject(h, 50), WAIT_TIMEOUT) << "a suspended thread does not finish";
+    EXPECT_EQ(ran, 0);
+    DWORD code = 0;
+    ASSERT_TRUE(GetExitCodeThread(h, &code));
+    EXPECT_EQ(code, STILL_ACTIVE);
+
+    EXPECT_EQ(ResumeThread(h), 1u);
+    EXPECT_EQ(WaitForSingleObject(h, INFINITE), WAIT_OBJECT_0);
+    EXPECT_EQ(ran, 1);
+    ASSERT_TRUE(GetExitCodeThread(h, &code));
+    EXPECT_EQ(code, 42u);
+    EXPECT_EQ(ResumeThread(h), 0u) << "resuming a running or ended thread reports count 0";
+    EXPECT_TRUE(CloseHandle(h));
+    EXPECT_FALSE(CloseHandle(h));
+    EXPECT_EQ(WaitForSingleObject(h, 0), WAIT_FAILED);
+    EXPECT_EQ(ResumeThread(h), 0xFFFFFFFFu);
+}
+
+TEST(platformThreads, HighestPrioritySucceedsEvenWithoutPrivilege) {
+    int base = getpriority(PRIO_PROCESS, 0);
+    HANDLE h = CreateThread(nullptr, 0, &countAndReturn, nullptr, CREATE_SUSPENDED, nullptr);
+    ASSERT_NE(h, nullptr);
+    EXPECT_TRUE(SetThreadPriority(h, THREAD_PRIORITY_HIGHEST));
+    EXPECT_EQ(GetThreadPriority(h), THREAD_PRIORITY_HIGHEST);
+    ResumeThread(h);
+    ASSERT_EQ(WaitForSingleObject(h, 10000), WAIT_OBJECT_0);
+    // Raised where the process may, default otherwise; never lowered.
+    EXPECT_LE(observedNice.load(), base);
+    EXPECT_FALSE(SetThreadPriority(h, 12345)) << "not a priority";
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    CloseHandle(h);
+}
+
+TEST(platformThreads, LoweringPriorityIsApplied) {
+    int base = getpriority(PRIO_PROCESS, 0);
+    HANDLE h = CreateThread(nullptr, 0, &countAndReturn, nullptr, CREATE_SUSPENDED, nullptr);
+    ASSERT_NE(h, nullptr);
+    EXPECT_TRUE(SetThreadPriority(h, THREAD_PRIORITY_LOWEST));
+    ResumeThread(h);
+    ASSERT_EQ(WaitForSingleObject(h, 10000), WAIT_OBJECT_0);
+    EXPECT_EQ(observedNice.load(), std::min(base + 10, 19));
+    CloseHandle(h);
+}
+
+TEST(platformThreads, WaitTimesOutThenSucceeds) {
+    release = false;
+    HANDLE h = CreateThread(nullptr, 0, &waitForRelease, nullptr, 0, nullptr);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(WaitForSingleObject(h, 20), WAIT_TIMEOUT);
+    release = true;
+    EXPECT_EQ(WaitForSingleObject(h, 30000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeThread(h, &code);
+    EXPECT_EQ(code, 5u);
+    CloseHandle(h);
+}
+
+TEST(platformThreads, NullStartRoutineFails) {
+    EXPECT_EQ(CreateThread(nullptr, 0, nullptr, nullptr, 0, nullptr), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+}  // namespace
