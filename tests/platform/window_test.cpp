@@ -1,6 +1,8 @@
 // Windows and the message queue under a real X server: creation order,
 // window data, destruction, cross-thread posting, the non-blocking pump and
 // its end on WM_QUIT, geometry and placement.
+#include <unistd.h>
+
 #include <atomic>
 #include <future>
 
@@ -239,7 +241,8 @@ TEST_F(platformWindow, QuitComesAfterQueuedMessagesAndEndsThePump) {
 }
 
 TEST_F(platformWindow, GeometryAndPlacement) {
-    HWND h = make(WS_POPUP | WS_VISIBLE, 100, 80, 300, 200);
+    std::string title = "koui-geometry-" + std::to_string(::getpid());
+    HWND h = make(WS_POPUP | WS_VISIBLE, 100, 80, 300, 200, nullptr, title.c_str());
     ASSERT_NE(h, nullptr);
     drain();
     RECT r;
@@ -291,7 +294,7 @@ TEST_F(platformWindow, GeometryAndPlacement) {
         // The X server agrees.
         std::string g;
         EXPECT_TRUE(pumpUntil([&] {
-            g = xdoOutput("search --name '^koui platform test$' getwindowgeometry %@");
+            g = xdoOutput("search --name '^" + title + "$' getwindowgeometry %@");
             return g.find("Position: 20,30") != std::string::npos &&
                    g.find("Geometry: 150x100") != std::string::npos;
         })) << g;
