@@ -33,9 +33,13 @@ struct CurrentContext {
 };
 thread_local CurrentContext currentContext;
 
-std::shared_ptr<WindowRecord> windowOfDc(HDC dc) { return find(reinterpret_cast<HWND>(dc)); }
+std::shared_ptr<WindowRecord> windowOfDc(HDC dc) {
+    return find(reinterpret_cast<HWND>(dc));
+}
 
-HGLRC contextOf(const WindowRecord& w) { return reinterpret_cast<HGLRC>(w.id); }
+HGLRC contextOf(const WindowRecord& w) {
+    return reinterpret_cast<HGLRC>(w.id);
+}
 
 void letGoOfCurrent() {
     if (auto& w = currentContext.window) {
@@ -50,15 +54,24 @@ void letGoOfCurrent() {
 bool satisfies(const WindowRecord& w, int attribute, int value) {
     switch (attribute) {
         case WGL_DRAW_TO_WINDOW_ARB:
-        case WGL_SUPPORT_OPENGL_ARB: return true;  // both always hold
-        case WGL_DOUBLE_BUFFER_ARB: return (value != 0) == w.fbDoubleBuffer;
-        case WGL_ACCELERATION_ARB: return value == WGL_FULL_ACCELERATION_ARB;
-        case WGL_PIXEL_TYPE_ARB: return value == WGL_TYPE_RGBA_ARB;
-        case WGL_COLOR_BITS_ARB: return value <= w.fbColorBits;
-        case WGL_ALPHA_BITS_ARB: return value <= w.fbAlphaBits;
-        case WGL_DEPTH_BITS_ARB: return value <= w.fbDepthBits;
-        case WGL_STENCIL_BITS_ARB: return value <= w.fbStencilBits;
-        default: return true;
+        case WGL_SUPPORT_OPENGL_ARB:
+            return true;  // both always hold
+        case WGL_DOUBLE_BUFFER_ARB:
+            return (value != 0) == w.fbDoubleBuffer;
+        case WGL_ACCELERATION_ARB:
+            return value == WGL_FULL_ACCELERATION_ARB;
+        case WGL_PIXEL_TYPE_ARB:
+            return value == WGL_TYPE_RGBA_ARB;
+        case WGL_COLOR_BITS_ARB:
+            return value <= w.fbColorBits;
+        case WGL_ALPHA_BITS_ARB:
+            return value <= w.fbAlphaBits;
+        case WGL_DEPTH_BITS_ARB:
+            return value <= w.fbDepthBits;
+        case WGL_STENCIL_BITS_ARB:
+            return value <= w.fbStencilBits;
+        default:
+            return true;
     }
 }
 
@@ -192,7 +205,9 @@ BOOL wglChoosePixelFormatARB(HDC dc, const int* intAttribs, const float*, UINT m
     return 1;
 }
 
-HGLRC wglCreateContext(HDC dc) { return wglCreateContextAttribsARB(dc, nullptr, nullptr); }
+HGLRC wglCreateContext(HDC dc) {
+    return wglCreateContextAttribsARB(dc, nullptr, nullptr);
+}
 
 HGLRC wglCreateContextAttribsARB(HDC dc, HGLRC share, const int* attribs) {
     auto w = windowOfDc(dc);

@@ -104,7 +104,8 @@ std::vector<std::string> IniFile::sections() const {
     for (const auto& l : lines_) {
         auto name = headerName(l.body);
         if (!name) continue;
-        bool seen = std::any_of(out.begin(), out.end(), [&](const std::string& s) { return sameName(s, *name); });
+        bool seen =
+            std::any_of(out.begin(), out.end(), [&](const std::string& s) { return sameName(s, *name); });
         if (!seen) out.emplace_back(*name);
     }
     return out;
@@ -208,7 +209,7 @@ int writeFileAtomically(const std::filesystem::path& path, std::string_view cont
     std::filesystem::path target = std::filesystem::weakly_canonical(path, ec);
     if (ec) target = path;
     mode_t mode = 0666;  // the umask applies to new files
-    struct stat st{};
+    struct stat st {};
     if (::stat(target.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) return EISDIR;
         // A file without write bits is read-only for everybody, root too, as

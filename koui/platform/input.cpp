@@ -166,7 +166,9 @@ POINT loadCursor() {
                  static_cast<LONG>(static_cast<std::uint32_t>(v & 0xffffffffu))};
 }
 
-bool down(int vk) { return (keyState[vk & 0xff].load() & 0x80) != 0; }
+bool down(int vk) {
+    return (keyState[vk & 0xff].load() & 0x80) != 0;
+}
 
 void setKey(int vk, bool isDown) {
     auto& k = keyState[vk & 0xff];
@@ -206,7 +208,9 @@ WPARAM mouseKeyBits() {
     return bits;
 }
 
-HWND hwndOf(GLFWwindow* w) { return toHwnd(reinterpret_cast<std::uintptr_t>(glfwGetWindowUserPointer(w))); }
+HWND hwndOf(GLFWwindow* w) {
+    return toHwnd(reinterpret_cast<std::uintptr_t>(glfwGetWindowUserPointer(w)));
+}
 
 // Client position of the cursor, rounded down; records the screen position.
 POINT clientCursor(HWND h, double x, double y) {
@@ -297,8 +301,8 @@ void onButton(GLFWwindow* gw, int button, int action, int) {
     POINT c = clientCursor(h, x, y);
     bool press = action == GLFW_PRESS;
     setKey(kButtonVk[button], press);
-    QueuedMessage m{makeMsg(h, press ? kButtonDown[button] : kButtonUp[button], mouseKeyBits(),
-                            MAKELPARAM(c.x, c.y))};
+    QueuedMessage m{
+        makeMsg(h, press ? kButtonDown[button] : kButtonUp[button], mouseKeyBits(), MAKELPARAM(c.x, c.y))};
     (press ? m.pressButton : m.releaseButton) = button + 1;
     enqueue(std::move(m));
 }
@@ -316,8 +320,8 @@ void onScroll(GLFWwindow* gw, double xoffset, double yoffset) {
     auto wheel = [&](UINT message, double notches) {
         int delta = static_cast<int>(std::lround(notches * WHEEL_DELTA));
         if (delta == 0) return;
-        enqueue(QueuedMessage{makeMsg(h, message, MAKEWPARAM(static_cast<int>(mouseKeyBits()), delta),
-                                      MAKELPARAM(s.x, s.y))});
+        enqueue(QueuedMessage{
+            makeMsg(h, message, MAKEWPARAM(static_cast<int>(mouseKeyBits()), delta), MAKELPARAM(s.x, s.y))});
     };
     wheel(WM_MOUSEWHEEL, yoffset);
     wheel(WM_MOUSEHWHEEL, -xoffset);
@@ -395,7 +399,9 @@ SHORT GetKeyState(int virtKey) {
     return static_cast<SHORT>(static_cast<signed char>(b & 0x80)) | static_cast<SHORT>(b & 1);
 }
 
-SHORT GetAsyncKeyState(int virtKey) { return GetKeyState(virtKey); }
+SHORT GetAsyncKeyState(int virtKey) {
+    return GetKeyState(virtKey);
+}
 
 BOOL GetCursorPos(POINT* point) {
     if (!point) return 0;
@@ -436,6 +442,7 @@ UINT MapVirtualKeyA(UINT code, UINT mapType) {
                 if (r.scan == code && !r.extended && !(r.vk >= VK_NUMPAD0 && r.vk <= VK_DIVIDE))
                     return static_cast<UINT>(genericVk(r.vk));
             return 0;
-        default: return 0;
+        default:
+            return 0;
     }
 }

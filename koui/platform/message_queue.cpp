@@ -155,7 +155,8 @@ BOOL PeekMessageA(MSG* out, HWND hWnd, UINT filterMin, UINT filterMax, UINT remo
         auto it = s.queue.begin();
         while (it != s.queue.end() && !matches(it->msg, hWnd, filterMin, filterMax)) ++it;
         if (it == s.queue.end()) {
-            bool quitWanted = filterMin == 0 && filterMax == 0 ? true : WM_QUIT >= filterMin && WM_QUIT <= filterMax;
+            bool quitWanted =
+                filterMin == 0 && filterMax == 0 ? true : WM_QUIT >= filterMin && WM_QUIT <= filterMax;
             if (!s.quitPending || !quitWanted) return 0;
             *out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(s.quitCode), 0, tickCount(), {}, 0};
             if (removeMsg & PM_REMOVE) s.quitPending = false;

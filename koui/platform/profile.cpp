@@ -1,9 +1,9 @@
 #include "koui/platform/profile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -55,9 +55,12 @@ DWORD copyValue(std::string_view value, LPSTR buffer, DWORD size) {
 DWORD errnoToError(int e) {
     switch (e) {
         case ENOENT:
-        case ENOTDIR: return ERROR_FILE_NOT_FOUND;
-        case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-        default: return ERROR_ACCESS_DENIED;
+        case ENOTDIR:
+            return ERROR_FILE_NOT_FOUND;
+        case ENOMEM:
+            return ERROR_NOT_ENOUGH_MEMORY;
+        default:
+            return ERROR_ACCESS_DENIED;
     }
 }
 

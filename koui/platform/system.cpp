@@ -16,10 +16,16 @@ char moduleToken, iconToken, cursorToken;
 char brushTokens[6];
 }  // namespace
 
-DWORD GetLastError() { return lastError; }
-void SetLastError(DWORD code) { lastError = code; }
+DWORD GetLastError() {
+    return lastError;
+}
+void SetLastError(DWORD code) {
+    lastError = code;
+}
 
-DWORD GetTickCount() { return koui::platform::detail::tickCount(); }
+DWORD GetTickCount() {
+    return koui::platform::detail::tickCount();
+}
 
 DWORD GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart) {
     if (!fileName || !*fileName) {
@@ -57,8 +63,12 @@ HMODULE GetModuleHandleA(LPCSTR moduleName) {
     return reinterpret_cast<HMODULE>(&moduleToken);
 }
 
-HICON LoadIconA(HINSTANCE, LPCSTR) { return reinterpret_cast<HICON>(&iconToken); }
-HCURSOR LoadCursorA(HINSTANCE, LPCSTR) { return reinterpret_cast<HCURSOR>(&cursorToken); }
+HICON LoadIconA(HINSTANCE, LPCSTR) {
+    return reinterpret_cast<HICON>(&iconToken);
+}
+HCURSOR LoadCursorA(HINSTANCE, LPCSTR) {
+    return reinterpret_cast<HCURSOR>(&cursorToken);
+}
 
 HGDIOBJ GetStockObject(int object) {
     if (object < WHITE_BRUSH || object > NULL_BRUSH) return nullptr;

@@ -23,7 +23,7 @@ struct ThreadObject {
     LPTHREAD_START_ROUTINE start = nullptr;
     LPVOID parameter = nullptr;
     DWORD suspendCount = 0;
-    bool started = false;   // tid is known
+    bool started = false;  // tid is known
     bool finished = false;
     DWORD exitCode = STILL_ACTIVE;
     pid_t tid = 0;
@@ -65,21 +65,29 @@ void* threadMain(void* arg) {
 // priorities are relative to the process's priority class.
 int niceOffset(int priority) {
     switch (priority) {
-        case THREAD_PRIORITY_IDLE: return 19;
-        case THREAD_PRIORITY_LOWEST: return 10;
-        case THREAD_PRIORITY_BELOW_NORMAL: return 5;
-        case THREAD_PRIORITY_NORMAL: return 0;
-        case THREAD_PRIORITY_ABOVE_NORMAL: return -5;
-        case THREAD_PRIORITY_HIGHEST: return -10;
-        case THREAD_PRIORITY_TIME_CRITICAL: return -20;
-        default: return 100;  // not a priority
+        case THREAD_PRIORITY_IDLE:
+            return 19;
+        case THREAD_PRIORITY_LOWEST:
+            return 10;
+        case THREAD_PRIORITY_BELOW_NORMAL:
+            return 5;
+        case THREAD_PRIORITY_NORMAL:
+            return 0;
+        case THREAD_PRIORITY_ABOVE_NORMAL:
+            return -5;
+        case THREAD_PRIORITY_HIGHEST:
+            return -10;
+        case THREAD_PRIORITY_TIME_CRITICAL:
+            return -20;
+        default:
+            return 100;  // not a priority
     }
 }
 
 }  // namespace
 
-HANDLE CreateThread(SECURITY_ATTRIBUTES*, std::size_t stackSize, LPTHREAD_START_ROUTINE start, LPVOID parameter,
-                    DWORD flags, DWORD* threadId) {
+HANDLE CreateThread(SECURITY_ATTRIBUTES*, std::size_t stackSize, LPTHREAD_START_ROUTINE start,
+                    LPVOID parameter, DWORD flags, DWORD* threadId) {
     if (!start) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
@@ -200,6 +208,10 @@ BOOL CloseHandle(HANDLE handle) {
     return 1;
 }
 
-DWORD GetCurrentThreadId() { return static_cast<DWORD>(syscall(SYS_gettid)); }
+DWORD GetCurrentThreadId() {
+    return static_cast<DWORD>(syscall(SYS_gettid));
+}
 
-void Sleep(DWORD milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+void Sleep(DWORD milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}

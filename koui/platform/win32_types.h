@@ -178,14 +178,28 @@ struct SECURITY_ATTRIBUTES;
 
 // Word and parameter packing, as functions rather than macros so that they
 // cannot collide with other headers.
-constexpr WORD LOWORD(DWORD_PTR v) { return static_cast<WORD>(v & 0xffff); }
-constexpr WORD HIWORD(DWORD_PTR v) { return static_cast<WORD>((v >> 16) & 0xffff); }
-constexpr int GET_X_LPARAM(LPARAM lp) { return static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(lp))); }
-constexpr int GET_Y_LPARAM(LPARAM lp) { return static_cast<SHORT>(HIWORD(static_cast<DWORD_PTR>(lp))); }
-constexpr SHORT GET_WHEEL_DELTA_WPARAM(WPARAM wp) { return static_cast<SHORT>(HIWORD(wp)); }
-constexpr WORD GET_KEYSTATE_WPARAM(WPARAM wp) { return LOWORD(wp); }
-constexpr LPARAM MAKELPARAM(int lo, int hi) {
-    return static_cast<LPARAM>(static_cast<DWORD>((static_cast<DWORD>(lo) & 0xffff) |
-                                                  ((static_cast<DWORD>(hi) & 0xffff) << 16)));
+constexpr WORD LOWORD(DWORD_PTR v) {
+    return static_cast<WORD>(v & 0xffff);
 }
-constexpr WPARAM MAKEWPARAM(int lo, int hi) { return static_cast<WPARAM>(static_cast<DWORD>(MAKELPARAM(lo, hi))); }
+constexpr WORD HIWORD(DWORD_PTR v) {
+    return static_cast<WORD>((v >> 16) & 0xffff);
+}
+constexpr int GET_X_LPARAM(LPARAM lp) {
+    return static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(lp)));
+}
+constexpr int GET_Y_LPARAM(LPARAM lp) {
+    return static_cast<SHORT>(HIWORD(static_cast<DWORD_PTR>(lp)));
+}
+constexpr SHORT GET_WHEEL_DELTA_WPARAM(WPARAM wp) {
+    return static_cast<SHORT>(HIWORD(wp));
+}
+constexpr WORD GET_KEYSTATE_WPARAM(WPARAM wp) {
+    return LOWORD(wp);
+}
+constexpr LPARAM MAKELPARAM(int lo, int hi) {
+    return static_cast<LPARAM>(
+        static_cast<DWORD>((static_cast<DWORD>(lo) & 0xffff) | ((static_cast<DWORD>(hi) & 0xffff) << 16)));
+}
+constexpr WPARAM MAKEWPARAM(int lo, int hi) {
+    return static_cast<WPARAM>(static_cast<DWORD>(MAKELPARAM(lo, hi)));
+}

@@ -26,7 +26,9 @@ std::string lowerName(LPCSTR name) {
 }
 
 // Class names may also be atoms (small integers passed as pointers).
-bool isAtom(LPCSTR name) { return reinterpret_cast<std::uintptr_t>(name) <= 0xffff; }
+bool isAtom(LPCSTR name) {
+    return reinterpret_cast<std::uintptr_t>(name) <= 0xffff;
+}
 
 ATOM registerClass(UINT style, WNDPROC proc, LPCSTR name) {
     if (!proc || !name || isAtom(name) || !*name) {
@@ -45,7 +47,9 @@ ATOM registerClass(UINT style, WNDPROC proc, LPCSTR name) {
     return static_cast<ATOM>(0xC000 + (s.classes.size() & 0x3fff));
 }
 
-HWND hwndOf(GLFWwindow* w) { return toHwnd(reinterpret_cast<std::uintptr_t>(glfwGetWindowUserPointer(w))); }
+HWND hwndOf(GLFWwindow* w) {
+    return toHwnd(reinterpret_cast<std::uintptr_t>(glfwGetWindowUserPointer(w)));
+}
 
 bool decorated(DWORD style) {
     if (style & WS_CHILD) return false;
@@ -62,7 +66,9 @@ void updateFrame(WindowRecord& w) {
     w.frameL = l, w.frameT = t, w.frameR = r, w.frameB = b;
 }
 
-bool inNormalState(const WindowRecord& w) { return !w.maximized && !w.iconified; }
+bool inNormalState(const WindowRecord& w) {
+    return !w.maximized && !w.iconified;
+}
 
 void onPos(GLFWwindow* gw, int x, int y) {
     HWND h = hwndOf(gw);
@@ -102,8 +108,8 @@ void onIconify(GLFWwindow* gw, int iconified) {
         w->iconified = iconified != 0;
         if (!iconified) size = MAKELPARAM(w->clientW, w->clientH);
     }
-    enqueue(QueuedMessage{
-        MSG{h, WM_SIZE, iconified ? SIZE_MINIMIZED : SIZE_RESTORED, size, tickCount(), {}, 0}});
+    enqueue(
+        QueuedMessage{MSG{h, WM_SIZE, iconified ? SIZE_MINIMIZED : SIZE_RESTORED, size, tickCount(), {}, 0}});
 }
 
 void onMaximize(GLFWwindow* gw, int maximized) {
@@ -282,7 +288,7 @@ HWND createOnWindowThread(const CreateArgs& a) {
     {
         std::lock_guard guard(state().lock);
         auto it = (a.className && !isAtom(a.className)) ? state().classes.find(lowerName(a.className))
-                                                         : state().classes.end();
+                                                        : state().classes.end();
         if (it == state().classes.end()) {
             SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
             return nullptr;
@@ -300,9 +306,18 @@ HWND createOnWindowThread(const CreateArgs& a) {
     sendToProc(h, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
 
     RECT outer = outerRect(*w);
-    CREATESTRUCTA cs{a.param,  a.instance,        a.menu,        a.parent,    outer.bottom - outer.top,
-                     outer.right - outer.left,   outer.top,     outer.left,  static_cast<LONG>(a.style),
-                     a.windowName, a.className, a.exStyle};
+    CREATESTRUCTA cs{a.param,
+                     a.instance,
+                     a.menu,
+                     a.parent,
+                     outer.bottom - outer.top,
+                     outer.right - outer.left,
+                     outer.top,
+                     outer.left,
+                     static_cast<LONG>(a.style),
+                     a.windowName,
+                     a.className,
+                     a.exStyle};
     if (!IsWindow(h) || sendToProc(h, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs)) == 0) {
         DestroyWindow(h);
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -415,8 +430,8 @@ BOOL UnregisterClassA(LPCSTR className, HINSTANCE) {
     return 1;
 }
 
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
     CreateArgs a{exStyle, className, windowName, style, x, y, width, height, parent, menu, instance, param};
     return callOnWindowThread([&] { return createOnWindowThread(a); }, HWND{nullptr});
 }
@@ -452,13 +467,19 @@ BOOL DestroyWindow(HWND hWnd) {
         BOOL{0});
 }
 
-BOOL IsWindow(HWND hWnd) { return find(hWnd) ? 1 : 0; }
+BOOL IsWindow(HWND hWnd) {
+    return find(hWnd) ? 1 : 0;
+}
 
 LRESULT DefWindowProcA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-        case WM_NCCREATE: return 1;
-        case WM_CLOSE: DestroyWindow(hWnd); return 0;
-        case WM_NCHITTEST: return defaultHitTest(hWnd, lParam);
+        case WM_NCCREATE:
+            return 1;
+        case WM_CLOSE:
+            DestroyWindow(hWnd);
+            return 0;
+        case WM_NCHITTEST:
+            return defaultHitTest(hWnd, lParam);
         case WM_NCLBUTTONDOWN:
             if (static_cast<LRESULT>(wParam) == HTCAPTION ||
                 (static_cast<LRESULT>(wParam) >= HTLEFT && static_cast<LRESULT>(wParam) <= HTBOTTOMRIGHT))
@@ -466,14 +487,24 @@ LRESULT DefWindowProcA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_SYSCOMMAND:
             switch (wParam & 0xFFF0) {
-                case SC_CLOSE: SendMessageA(hWnd, WM_CLOSE, 0, 0); break;
-                case SC_MINIMIZE: ShowWindow(hWnd, SW_MINIMIZE); break;
-                case SC_MAXIMIZE: ShowWindow(hWnd, SW_MAXIMIZE); break;
-                case SC_RESTORE: ShowWindow(hWnd, SW_RESTORE); break;
-                default: break;
+                case SC_CLOSE:
+                    SendMessageA(hWnd, WM_CLOSE, 0, 0);
+                    break;
+                case SC_MINIMIZE:
+                    ShowWindow(hWnd, SW_MINIMIZE);
+                    break;
+                case SC_MAXIMIZE:
+                    ShowWindow(hWnd, SW_MAXIMIZE);
+                    break;
+                case SC_RESTORE:
+                    ShowWindow(hWnd, SW_RESTORE);
+                    break;
+                default:
+                    break;
             }
             return 0;
-        default: return 0;
+        default:
+            return 0;
     }
 }
 
@@ -485,12 +516,17 @@ LONG_PTR GetWindowLongPtrA(HWND hWnd, int index) {
         return 0;
     }
     switch (index) {
-        case GWLP_USERDATA: return w->userData;
-        case GWL_STYLE: return static_cast<LONG>(w->style);
-        case GWL_EXSTYLE: return static_cast<LONG>(w->exStyle);
+        case GWLP_USERDATA:
+            return w->userData;
+        case GWL_STYLE:
+            return static_cast<LONG>(w->style);
+        case GWL_EXSTYLE:
+            return static_cast<LONG>(w->exStyle);
         case GWLP_WNDPROC:
             return w->wndProcOverride ? w->wndProcOverride : reinterpret_cast<LONG_PTR>(w->cls.proc);
-        default: SetLastError(ERROR_INVALID_PARAMETER); return 0;
+        default:
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
     }
 }
 
@@ -503,8 +539,12 @@ LONG_PTR SetWindowLongPtrA(HWND hWnd, int index, LONG_PTR value) {
     }
     LONG_PTR previous = 0;
     switch (index) {
-        case GWLP_USERDATA: previous = std::exchange(w->userData, value); break;
-        case GWL_STYLE: previous = static_cast<LONG>(std::exchange(w->style, static_cast<DWORD>(value))); break;
+        case GWLP_USERDATA:
+            previous = std::exchange(w->userData, value);
+            break;
+        case GWL_STYLE:
+            previous = static_cast<LONG>(std::exchange(w->style, static_cast<DWORD>(value)));
+            break;
         case GWL_EXSTYLE:
             previous = static_cast<LONG>(std::exchange(w->exStyle, static_cast<DWORD>(value)));
             break;
@@ -512,14 +552,20 @@ LONG_PTR SetWindowLongPtrA(HWND hWnd, int index, LONG_PTR value) {
             previous = w->wndProcOverride ? w->wndProcOverride : reinterpret_cast<LONG_PTR>(w->cls.proc);
             w->wndProcOverride = value;
             break;
-        default: SetLastError(ERROR_INVALID_PARAMETER); return 0;
+        default:
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
     }
     SetLastError(0);
     return previous;
 }
 
-HDC GetDC(HWND hWnd) { return IsWindow(hWnd) ? reinterpret_cast<HDC>(hWnd) : nullptr; }
-int ReleaseDC(HWND hWnd, HDC dc) { return IsWindow(hWnd) && reinterpret_cast<HWND>(dc) == hWnd ? 1 : 0; }
+HDC GetDC(HWND hWnd) {
+    return IsWindow(hWnd) ? reinterpret_cast<HDC>(hWnd) : nullptr;
+}
+int ReleaseDC(HWND hWnd, HDC dc) {
+    return IsWindow(hWnd) && reinterpret_cast<HWND>(dc) == hWnd ? 1 : 0;
+}
 HWND WindowFromDC(HDC dc) {
     HWND h = reinterpret_cast<HWND>(dc);
     return IsWindow(h) ? h : nullptr;
@@ -574,7 +620,9 @@ BOOL ShowWindow(HWND hWnd, int cmdShow) {
             bool wasVisible = w->visible;
             bool show = cmdShow != SW_HIDE;
             switch (cmdShow) {
-                case SW_HIDE: glfwHideWindow(w->glfw); break;
+                case SW_HIDE:
+                    glfwHideWindow(w->glfw);
+                    break;
                 case SW_SHOWMINIMIZED:
                 case SW_MINIMIZE:
                 case SW_SHOWMINNOACTIVE:
@@ -584,13 +632,18 @@ BOOL ShowWindow(HWND hWnd, int cmdShow) {
                         w->iconified = true;
                     }
                     break;
-                case SW_SHOWMAXIMIZED: glfwShowWindow(w->glfw); maximize(*w); break;
+                case SW_SHOWMAXIMIZED:
+                    glfwShowWindow(w->glfw);
+                    maximize(*w);
+                    break;
                 case SW_SHOWNORMAL:
                 case SW_RESTORE:
                     glfwShowWindow(w->glfw);
                     if (w->maximized || w->iconified) restore(*w);
                     break;
-                default: glfwShowWindow(w->glfw); break;
+                default:
+                    glfwShowWindow(w->glfw);
+                    break;
             }
             {
                 std::lock_guard guard(state().lock);

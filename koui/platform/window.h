@@ -58,8 +58,8 @@ BOOL UnregisterClassA(LPCSTR className, HINSTANCE instance);
 // no GL context: ERROR_NOT_SUPPORTED; WM_NCCREATE answered 0 or WM_CREATE
 // answered -1: the window is destroyed again). CW_USEDEFAULT is accepted
 // for the position (the system places the window) and the size (640x480).
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 // Sends WM_DESTROY and WM_NCDESTROY, then frees the window. A second call or
 // an invalid handle gives 0 with ERROR_INVALID_WINDOW_HANDLE.
 BOOL DestroyWindow(HWND hWnd);

@@ -16,8 +16,8 @@ protected:
     void SetUp() override {
         if (!haveDisplay()) GTEST_SKIP() << "no X display";
         registerTestClass();
-        hwnd_ = CreateWindowExA(0, kClass, "gl", WS_POPUP | WS_VISIBLE, 0, 0, 64, 48, nullptr, nullptr, nullptr,
-                                nullptr);
+        hwnd_ = CreateWindowExA(0, kClass, "gl", WS_POPUP | WS_VISIBLE, 0, 0, 64, 48, nullptr, nullptr,
+                                nullptr, nullptr);
         ASSERT_NE(hwnd_, nullptr);
         dc_ = GetDC(hwnd_);
         ASSERT_NE(dc_, nullptr);
@@ -30,10 +30,23 @@ protected:
     HDC dc_ = nullptr;
 };
 
-const int kWorkerAttribs[] = {WGL_DRAW_TO_WINDOW_ARB, 1,  WGL_SUPPORT_OPENGL_ARB, 1, WGL_DOUBLE_BUFFER_ARB, 1,
-                              WGL_ACCELERATION_ARB, WGL_FULL_ACCELERATION_ARB, WGL_PIXEL_TYPE_ARB,
-                              WGL_TYPE_RGBA_ARB, WGL_COLOR_BITS_ARB, 32, WGL_DEPTH_BITS_ARB, 24,
-                              WGL_STENCIL_BITS_ARB, 8, 0};
+const int kWorkerAttribs[] = {WGL_DRAW_TO_WINDOW_ARB,
+                              1,
+                              WGL_SUPPORT_OPENGL_ARB,
+                              1,
+                              WGL_DOUBLE_BUFFER_ARB,
+                              1,
+                              WGL_ACCELERATION_ARB,
+                              WGL_FULL_ACCELERATION_ARB,
+                              WGL_PIXEL_TYPE_ARB,
+                              WGL_TYPE_RGBA_ARB,
+                              WGL_COLOR_BITS_ARB,
+                              32,
+                              WGL_DEPTH_BITS_ARB,
+                              24,
+                              WGL_STENCIL_BITS_ARB,
+                              8,
+                              0};
 
 struct WorkerResult {
     HDC dc = nullptr;
@@ -47,7 +60,8 @@ DWORD glWorker(LPVOID p) {
     auto* r = static_cast<WorkerResult*>(p);
     int format = 0;
     UINT count = 0;
-    r->formatChosen = wglChoosePixelFormatARB(r->dc, kWorkerAttribs, nullptr, 1, &format, &count) && count == 1;
+    r->formatChosen =
+        wglChoosePixelFormatARB(r->dc, kWorkerAttribs, nullptr, 1, &format, &count) && count == 1;
     PIXELFORMATDESCRIPTOR pfd{};
     DescribePixelFormat(r->dc, format, sizeof pfd, &pfd);
     r->formatSet = SetPixelFormat(r->dc, format, &pfd);
@@ -146,6 +160,80 @@ TEST_F(platformGl, DestroyingAWindowWhoseContextAnotherThreadHolds) {
     worker.join();
     EXPECT_FALSE(swapAfter) << "a destroyed window's buffers cannot be swapped";
     drain();  // frees the window the worker let go of
+}
+
+// The extension loader of the window manager: a worker registers a class
+// with DefWindowProcA, makes a hidden helper window with a legacy pixel
+// format and context, uses it and tears it down, all from its own thread
+// while the window thread pumps.
+struct AuxResult {
+    bool registered = false, created = false, format = false, current = false, cleaned = false;
+    bool secondRegistration = true;
+    DWORD secondError = 0;
+    const unsigned char* version = nullptr;
+};
+
+DWORD auxWorker(LPVOID p) {
+    auto* r = static_cast<AuxResult*>(p);
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    wc.lpszClassName = "koui-test-aux";
+    r->registered = RegisterClassA(&wc) != 0;
+    r->secondRegistration = RegisterClassA(&wc) != 0;
+    r->secondError = GetLastError();
+    HWND h = CreateWindowExA(0, "koui-test-aux", "aux", 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    r->created = h != nullptr;
+    if (!h) return 1;
+    HDC dc = GetDC(h);
+    PIXELFORMATDESCRIPTOR pfd{};
+    pfd.nSize = 40;
+    pfd.nVersion = 1;
+    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    pfd.iPixelType = PFD_TYPE_RGBA;
+    pfd.cColorBits = 24;
+    pfd.cAlphaBits = 1;
+    pfd.cDepthBits = 16;
+    pfd.cStencilBits = 1;
+    int format = ChoosePixelFormat(dc, &pfd);
+    r->format = format != 0 && SetPixelFormat(dc, format, &pfd);
+    HGLRC rc = wglCreateContext(dc);
+    r->current = rc && wglMakeCurrent(dc, rc);
+    if (r->current) r->version = glGetString(GL_VERSION);
+    r->cleaned = wglMakeCurrent(dc, nullptr) && wglDeleteContext(rc) && ReleaseDC(h, dc) && DestroyWindow(h);
+    return 0;
+}
+
+TEST_F(platformGl, HelperWindowOfAWorkerThread) {
+    AuxResult r;
+    HANDLE t = CreateThread(nullptr, 0, &auxWorker, &r, 0, nullptr);
+    ASSERT_NE(t, nullptr);
+    ASSERT_TRUE(pumpUntil([&] { return WaitForSingleObject(t, 0) == WAIT_OBJECT_0; }, 30000));
+    CloseHandle(t);
+    EXPECT_TRUE(r.registered);
+    EXPECT_FALSE(r.secondRegistration) << "the class is never unregistered";
+    EXPECT_EQ(r.secondError, ERROR_CLASS_ALREADY_EXISTS);
+    EXPECT_TRUE(r.created);
+    EXPECT_TRUE(r.format);
+    EXPECT_TRUE(r.current);
+    EXPECT_NE(r.version, nullptr);
+    EXPECT_TRUE(r.cleaned);
+}
+
+// Window calls from a worker wait for the window thread, which serves them
+// also while it waits for that worker (as Window::Stop_GL does).
+TEST_F(platformGl, WindowThreadWaitingForAWorkerStillServesIt) {
+    AuxResult r;
+    HANDLE t = CreateThread(nullptr, 0, &auxWorker, &r, 0, nullptr);
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(WaitForSingleObject(t, 30000), WAIT_OBJECT_0);
+    CloseHandle(t);
+    EXPECT_TRUE(r.created);
+    EXPECT_TRUE(r.cleaned);
 }
 
 }  // namespace

@@ -42,7 +42,8 @@ protected:
 
     // Puts the pointer at a client position and waits until it is known.
     void pointAt(int x, int y) {
-        ASSERT_TRUE(xdo("mousemove --sync --window " + xid_ + " " + std::to_string(x) + " " + std::to_string(y)));
+        ASSERT_TRUE(
+            xdo("mousemove --sync --window " + xid_ + " " + std::to_string(x) + " " + std::to_string(y)));
         ASSERT_TRUE(pumpUntil([&] {
             POINT p;
             GetCursorPos(&p);
@@ -129,7 +130,8 @@ TEST_F(platformInput, WheelCarriesNotchesAndScreenPosition) {
 TEST_F(platformInput, KeyMessagesCarryVirtualKeyScanCodeAndTransitionBits) {
     inject("key a", WM_KEYUP);
     auto all = log().all();
-    EXPECT_EQ(kinds(all, {WM_KEYDOWN, WM_CHAR, WM_KEYUP}), (std::vector<UINT>{WM_KEYDOWN, WM_CHAR, WM_KEYUP}));
+    EXPECT_EQ(kinds(all, {WM_KEYDOWN, WM_CHAR, WM_KEYUP}),
+              (std::vector<UINT>{WM_KEYDOWN, WM_CHAR, WM_KEYUP}));
     auto down = log().only(WM_KEYDOWN)[0], up = log().only(WM_KEYUP)[0], ch = log().only(WM_CHAR)[0];
     EXPECT_EQ(down.wParam, static_cast<WPARAM>('A'));
     EXPECT_EQ(down.lParam, 0x001E0001);
@@ -263,7 +265,8 @@ TEST_F(platformInput, BorderlessWindowIsDraggedByItsCaptionRegion) {
     EXPECT_TRUE(pumpUntil([&] {
         GetWindowRect(hwnd_, &r);
         return r.left == kX + 100 && r.top == kY + 100;
-    })) << "window at " << r.left << "," << r.top;
+    })) << "window at "
+        << r.left << "," << r.top;
     EXPECT_TRUE(xdo("mouseup 1"));
     std::string geometry;
     EXPECT_TRUE(pumpUntil([&] {

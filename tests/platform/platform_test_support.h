@@ -113,9 +113,13 @@ inline void drain() {
     pumpUntil([] { return true; }, 0);
 }
 
-inline bool haveXdotool() { return std::system("command -v xdotool >/dev/null 2>&1") == 0; }
+inline bool haveXdotool() {
+    return std::system("command -v xdotool >/dev/null 2>&1") == 0;
+}
 
-inline bool xdo(const std::string& args) { return std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()) == 0; }
+inline bool xdo(const std::string& args) {
+    return std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()) == 0;
+}
 
 inline std::string xdoOutput(const std::string& args) {
     std::string out;
@@ -130,9 +134,9 @@ inline std::string xdoOutput(const std::string& args) {
 
 }  // namespace koui::test
 
-#define KOUI_REQUIRE_DISPLAY()                                               \
-    do {                                                                     \
-        if (!koui::test::haveDisplay()) GTEST_SKIP() << "no X display";      \
+#define KOUI_REQUIRE_DISPLAY()                                          \
+    do {                                                                \
+        if (!koui::test::haveDisplay()) GTEST_SKIP() << "no X display"; \
     } while (0)
 
 #define KOUI_REQUIRE_XDOTOOL()                                               \

@@ -1,5 +1,7 @@
 // Profile files: defaults, one-key writes that keep the rest of the file,
 // case-insensitive names, atomic replacement, and hostile files.
+#include "koui/platform/profile.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,7 +13,6 @@
 #include <thread>
 
 #include "koui/platform/ini_file.h"
-#include "koui/platform/profile.h"
 
 namespace fs = std::filesystem;
 
@@ -20,9 +21,8 @@ namespace {
 class platformProfile : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("koui-profile-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = fs::temp_directory_path() / ("koui-profile-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         path_ = (dir_ / "settings.ini").string();
@@ -101,12 +101,14 @@ TEST_F(platformProfile, WritingOneKeyKeepsEveryOtherByte) {
     writeRaw(before);
     ASSERT_TRUE(WritePrivateProfileStringA("WINDOW", "Y", "20", path_.c_str()));
     EXPECT_EQ(readRaw(),
-              "; settings\r\n[window]\r\nx=1\r\n  ; note inside\r\ny=20\r\n\r\n[app]\r\nTheme=dark\r\nodd line\r\n");
+              "; settings\r\n[window]\r\nx=1\r\n  ; note inside\r\ny=20\r\n\r\n[app]\r\nTheme=dark\r\nodd "
+              "line\r\n");
 
     ASSERT_TRUE(WritePrivateProfileStringA("window", "w", "1600", path_.c_str()));
-    EXPECT_EQ(readRaw(),
-              "; settings\r\n[window]\r\nx=1\r\n  ; note inside\r\ny=20\r\nw=1600\r\n\r\n[app]\r\nTheme=dark\r\n"
-              "odd line\r\n")
+    EXPECT_EQ(
+        readRaw(),
+        "; settings\r\n[window]\r\nx=1\r\n  ; note inside\r\ny=20\r\nw=1600\r\n\r\n[app]\r\nTheme=dark\r\n"
+        "odd line\r\n")
         << "a new key goes after the section's last key, with the file's line ending";
 
     ASSERT_TRUE(WritePrivateProfileStringA("new", "k", "v", path_.c_str()));
@@ -135,10 +137,10 @@ TEST_F(platformProfile, NullValueRemovesKeyNullKeyRemovesSection) {
 TEST_F(platformProfile, ReplacementIsAtomicAndKeepsPermissions) {
     writeRaw("[a]\nx=1\n");
     ::chmod(path_.c_str(), 0640);
-    struct stat before{};
+    struct stat before {};
     ::stat(path_.c_str(), &before);
     ASSERT_TRUE(WritePrivateProfileStringA("a", "x", "2", path_.c_str()));
-    struct stat after{};
+    struct stat after {};
     ::stat(path_.c_str(), &after);
     EXPECT_NE(before.st_ino, after.st_ino) << "the file is replaced by rename, not rewritten in place";
     EXPECT_EQ(after.st_mode & 0777, 0640u);

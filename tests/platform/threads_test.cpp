@@ -1,11 +1,11 @@
 // Worker threads: suspended start, priorities without privileges, timed
 // waits and exit codes.
+#include "koui/platform/threads.h"
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <atomic>
-
-#include "koui/platform/threads.h"
 
 namespace {
 

@@ -57,8 +57,8 @@ TEST_F(platformWindow, CreationSendsMessagesInWin32OrderBeforeReturning) {
         EXPECT_EQ(s.thread, std::this_thread::get_id());
         order.push_back(s.msg);
     }
-    std::vector<UINT> expected = {WM_GETMINMAXINFO, WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_GETMINMAXINFO,
-                                  WM_SHOWWINDOW,    WM_SIZE,     WM_MOVE};
+    std::vector<UINT> expected = {WM_GETMINMAXINFO, WM_NCCREATE,   WM_NCCALCSIZE, WM_CREATE,
+                                  WM_GETMINMAXINFO, WM_SHOWWINDOW, WM_SIZE,       WM_MOVE};
     ASSERT_GE(order.size(), expected.size());
     EXPECT_EQ(std::vector<UINT>(order.begin(), order.begin() + static_cast<long>(expected.size())), expected);
 
@@ -108,9 +108,9 @@ TEST_F(platformWindow, RefusedCreationDestroysTheWindow) {
 }
 
 TEST_F(platformWindow, UnknownClassFails) {
-    EXPECT_EQ(CreateWindowExA(0, "no such class", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                              nullptr),
-              nullptr);
+    EXPECT_EQ(
+        CreateWindowExA(0, "no such class", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr),
+        nullptr);
     EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;

@@ -82,8 +82,8 @@ bool runOnWindowThread(std::function<void()> work, unsigned timeoutMs) {
     guard.unlock();
     wakePump();
     guard.lock();
-    bool finished = s.taskDone.wait_for(guard, std::chrono::milliseconds(timeoutMs),
-                                        [&] { return task->done; });
+    bool finished =
+        s.taskDone.wait_for(guard, std::chrono::milliseconds(timeoutMs), [&] { return task->done; });
     if (finished) return true;
     if (!task->started) {
         // Never ran: withdraw it so that it cannot run after we gave up.
@@ -150,6 +150,8 @@ RECT outerRect(const WindowRecord& w) {
                 w.clientY + w.clientH + w.frameB};
 }
 
-void setLastError(DWORD code) { SetLastError(code); }
+void setLastError(DWORD code) {
+    SetLastError(code);
+}
 
 }  // namespace koui::platform::detail

@@ -150,8 +150,12 @@ struct State {
 State& state();
 
 // Handle <-> serial number.
-inline HWND toHwnd(std::uintptr_t id) { return reinterpret_cast<HWND>(id); }
-inline std::uintptr_t fromHandle(const void* h) { return reinterpret_cast<std::uintptr_t>(h); }
+inline HWND toHwnd(std::uintptr_t id) {
+    return reinterpret_cast<HWND>(id);
+}
+inline std::uintptr_t fromHandle(const void* h) {
+    return reinterpret_cast<std::uintptr_t>(h);
+}
 
 // The record of a live window, or null (caller holds State::lock).
 std::shared_ptr<WindowRecord> findLocked(HWND hWnd);
