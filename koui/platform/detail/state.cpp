@@ -137,12 +137,16 @@ DWORD tickCount() {
 }
 
 void enqueue(QueuedMessage m) {
+    bool fromWindowThread;
     {
-        std::lock_guard guard(state().lock);
-        m.seq = state().nextSeq++;
-        state().queue.push_back(std::move(m));
+        auto& s = state();
+        std::lock_guard guard(s.lock);
+        m.seq = s.nextSeq++;
+        s.queue.push_back(std::move(m));
+        fromWindowThread = s.haveWindowThread && s.windowThread == std::this_thread::get_id();
     }
-    wakePump();
+    // The window thread is not waiting while it adds messages itself.
+    if (!fromWindowThread) wakePump();
 }
 
 RECT outerRect(const WindowRecord& w) {
