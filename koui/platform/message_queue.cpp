@@ -181,6 +181,23 @@ BOOL PeekMessageA(MSG* out, HWND hWnd, UINT filterMin, UINT filterMax, UINT remo
     }
 }
 
+BOOL WaitMessage() {
+    if (!ensureGlfw()) {
+        SetLastError(ERROR_NOT_SUPPORTED);
+        return 0;
+    }
+    for (;;) {
+        runPendingTasks();
+        {
+            std::lock_guard guard(state().lock);
+            if (!state().queue.empty() || state().quitPending) return 1;
+        }
+        // Input arrives through the callbacks; PostMessageA and calls handed
+        // over from other threads post an empty event that ends the wait.
+        glfwWaitEvents();
+    }
+}
+
 BOOL TranslateMessage(const MSG* msg) {
     if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return 0;
     std::string text;

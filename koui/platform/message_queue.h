@@ -7,8 +7,8 @@
 // Threads:
 //  - PostMessageA and PostQuitMessage may be called from any thread; posting
 //    wakes a window thread that waits in GLFW.
-//  - PeekMessageA, TranslateMessage, DispatchMessageA belong to the window
-//    thread. PeekMessageA on another thread finds no message (returns 0), as
+//  - PeekMessageA, WaitMessage, TranslateMessage, DispatchMessageA belong to
+//    the window thread. PeekMessageA on another thread finds no message (returns 0), as
 //    that thread's own Win32 queue would be empty.
 //  - SendMessageA calls the procedure directly on the window thread; from
 //    another thread it is handed over and waits, as on Win32.
@@ -30,6 +30,12 @@ BOOL PostMessageA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // WM_*BUTTONDBLCLK for a second press within 500 ms and 4 pixels.
 // Returns 1 with *msg filled, or 0 when nothing waits.
 BOOL PeekMessageA(MSG* msg, HWND hWnd, UINT filterMin, UINT filterMax, UINT removeMsg);
+
+// Blocks until a message waits in the queue (input, a posted message or a
+// pending WM_QUIT), serving calls handed over from other threads meanwhile.
+// Only the window thread may wait; elsewhere it fails with
+// ERROR_NOT_SUPPORTED.
+BOOL WaitMessage();
 
 // Posts WM_CHAR (WM_SYSCHAR for WM_SYSKEYDOWN) for the text typed with a
 // key-down message, ahead of everything else in the queue: characters from

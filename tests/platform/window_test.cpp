@@ -192,6 +192,30 @@ TEST_F(platformWindow, PeekMessageNeverBlocks) {
     ASSERT_TRUE(pumpUntil([] { return log().has(WM_USER + 2); }));
 }
 
+TEST_F(platformWindow, PostingFromAnotherThreadWakesAWaitingWindowThread) {
+    HWND h = make();
+    ASSERT_NE(h, nullptr);
+    drain();
+    std::atomic<bool> posted{false};
+    std::thread poster([&] {
+        Sleep(200);
+        posted = true;
+        PostMessageA(h, WM_USER + 4, 0, 0);
+    });
+    // Without the wake-up the last wait would never end (the test would time
+    // out): nothing else arrives once the window has settled.
+    int waits = 0;
+    while (!log().has(WM_USER + 4) && waits < 100) {
+        ASSERT_TRUE(WaitMessage());
+        ++waits;
+        drain();
+    }
+    poster.join();
+    EXPECT_TRUE(posted);
+    EXPECT_TRUE(log().has(WM_USER + 4));
+    std::thread([] { EXPECT_FALSE(WaitMessage()) << "only the window thread waits"; }).join();
+}
+
 TEST_F(platformWindow, PeekFiltersAndNoRemoveLeaveMessagesQueued) {
     HWND a = make(), b = make();
     ASSERT_TRUE(a && b);
