@@ -4,6 +4,7 @@
 #include <GLFW/glfw3.h>
 
 #include <chrono>
+#include <cstdlib>
 
 #include "koui/family/appmsg.h"
 #include "koui/platform/system.h"
@@ -48,6 +49,13 @@ bool ensureGlfw() {
     }
     glfwSetErrorCallback(&glfwErrorToAppmsg);
     bool ok = glfwInit() == GLFW_TRUE;
+    // A display that is named but refuses the connection may be starting up
+    // or momentarily overloaded: try a few more times before giving up.
+    const char* display = std::getenv("DISPLAY");
+    for (int attempt = 0; !ok && display && *display && attempt < 5; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        ok = glfwInit() == GLFW_TRUE;
+    }
     std::lock_guard guard(s.lock);
     s.glfwInitialised = ok;
     s.glfwFailed = !ok;
