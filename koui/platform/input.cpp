@@ -7,7 +7,7 @@
 #include <atomic>
 #include <cmath>
 
-#include "koui/platform/detail/state.h"
+#include "koui/platform/detail/geometry.h"
 #include "koui/platform/window.h"
 
 using namespace koui::platform::detail;
@@ -206,10 +206,6 @@ WPARAM mouseKeyBits() {
     if (down(VK_SHIFT)) bits |= MK_SHIFT;
     if (down(VK_CONTROL)) bits |= MK_CONTROL;
     return bits;
-}
-
-HWND hwndOf(GLFWwindow* w) {
-    return toHwnd(reinterpret_cast<std::uintptr_t>(glfwGetWindowUserPointer(w)));
 }
 
 // Client position of the cursor, rounded down; records the screen position.

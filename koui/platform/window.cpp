@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "koui/platform/detail/state.h"
+#include "koui/platform/detail/geometry.h"
 #include "koui/platform/input.h"
 #include "koui/platform/message_queue.h"
 
@@ -47,130 +47,11 @@ ATOM registerClass(UINT style, WNDPROC proc, LPCSTR name) {
     return static_cast<ATOM>(0xC000 + (s.classes.size() & 0x3fff));
 }
 
-HWND hwndOf(GLFWwindow* w) {
-    return toHwnd(reinterpret_cast<std::uintptr_t>(glfwGetWindowUserPointer(w)));
-}
-
-bool decorated(DWORD style) {
-    if (style & WS_CHILD) return false;
-    if (style & WS_POPUP) return (style & WS_CAPTION) == WS_CAPTION;
-    return true;  // overlapped windows always have a caption
-}
-
-// ---- geometry callbacks (window thread, inside glfwPollEvents)
-
-void updateFrame(WindowRecord& w) {
-    if (!w.glfw) return;
-    int l = 0, t = 0, r = 0, b = 0;
-    glfwGetWindowFrameSize(w.glfw, &l, &t, &r, &b);
-    w.frameL = l, w.frameT = t, w.frameR = r, w.frameB = b;
-}
-
-bool inNormalState(const WindowRecord& w) {
-    return !w.maximized && !w.iconified;
-}
-
-void onPos(GLFWwindow* gw, int x, int y) {
-    HWND h = hwndOf(gw);
-    {
-        std::lock_guard guard(state().lock);
-        auto w = findLocked(h);
-        if (!w) return;
-        w->clientX = x, w->clientY = y;
-        if (inNormalState(*w)) w->normalRect = outerRect(*w);
-    }
-    enqueue(QueuedMessage{MSG{h, WM_MOVE, 0, MAKELPARAM(x, y), tickCount(), {}, 0}});
-}
-
-void onSize(GLFWwindow* gw, int width, int height) {
-    HWND h = hwndOf(gw);
-    WPARAM kind = SIZE_RESTORED;
-    {
-        std::lock_guard guard(state().lock);
-        auto w = findLocked(h);
-        if (!w) return;
-        updateFrame(*w);
-        w->clientW = width, w->clientH = height;
-        if (inNormalState(*w)) w->normalRect = outerRect(*w);
-        if (w->maximized) kind = SIZE_MAXIMIZED;
-        w->minMaxPending = true;
-    }
-    enqueue(QueuedMessage{MSG{h, WM_SIZE, kind, MAKELPARAM(width, height), tickCount(), {}, 0}});
-}
-
-void onIconify(GLFWwindow* gw, int iconified) {
-    HWND h = hwndOf(gw);
-    LPARAM size = 0;
-    {
-        std::lock_guard guard(state().lock);
-        auto w = findLocked(h);
-        if (!w) return;
-        w->iconified = iconified != 0;
-        if (!iconified) size = MAKELPARAM(w->clientW, w->clientH);
-    }
-    enqueue(
-        QueuedMessage{MSG{h, WM_SIZE, iconified ? SIZE_MINIMIZED : SIZE_RESTORED, size, tickCount(), {}, 0}});
-}
-
-void onMaximize(GLFWwindow* gw, int maximized) {
-    std::lock_guard guard(state().lock);
-    auto w = findLocked(hwndOf(gw));
-    if (w && !w->ownMaximize) w->maximized = maximized != 0;
-}
-
-void onFocus(GLFWwindow* gw, int focused) {
-    HWND h = hwndOf(gw);
-    HWND previous;
-    {
-        std::lock_guard guard(state().lock);
-        if (!findLocked(h)) return;
-        previous = state().focus;
-        if (focused)
-            state().focus = h;
-        else if (state().focus == h)
-            state().focus = nullptr;
-    }
-    DWORD t = tickCount();
-    if (focused) {
-        enqueue(QueuedMessage{MSG{h, WM_ACTIVATE, WA_ACTIVE, 0, t, {}, 0}});
-        enqueue(QueuedMessage{MSG{h, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0, t, {}, 0}});
-    } else {
-        enqueue(QueuedMessage{MSG{h, WM_KILLFOCUS, 0, 0, t, {}, 0}});
-        enqueue(QueuedMessage{MSG{h, WM_ACTIVATE, WA_INACTIVE, 0, t, {}, 0}});
-    }
-}
-
-// The close button: as on Win32, the system command reaches the procedure,
-// whose default handling sends WM_CLOSE.
-void onClose(GLFWwindow* gw) {
-    glfwSetWindowShouldClose(gw, GLFW_FALSE);
-    enqueue(QueuedMessage{MSG{hwndOf(gw), WM_SYSCOMMAND, SC_CLOSE, 0, tickCount(), {}, 0}});
-}
-
 GLFWwindow* anyContextWindow() {
     std::lock_guard guard(state().lock);
     for (auto& [id, w] : state().windows)
         if (w->glfw && !w->destroying) return w->glfw;
     return nullptr;
-}
-
-RECT workArea() {
-    int x = 0, y = 0, w = 0, h = 0;
-    if (GLFWmonitor* m = glfwGetPrimaryMonitor()) glfwGetMonitorWorkarea(m, &x, &y, &w, &h);
-    if (w <= 0 || h <= 0) w = 1280, h = 1024;
-    return RECT{x, y, x + w, y + h};
-}
-
-// Places the client area so that the outer rectangle becomes `outer`.
-void setOuter(WindowRecord& w, const RECT& outer) {
-    int cx = outer.left + w.frameL, cy = outer.top + w.frameT;
-    int cw = std::max(1, static_cast<int>(outer.right - outer.left) - w.frameL - w.frameR);
-    int ch = std::max(1, static_cast<int>(outer.bottom - outer.top) - w.frameT - w.frameB);
-    glfwSetWindowPos(w.glfw, cx, cy);
-    glfwSetWindowSize(w.glfw, cw, ch);
-    std::lock_guard guard(state().lock);
-    w.clientX = cx, w.clientY = cy, w.clientW = cw, w.clientH = ch;
-    if (inNormalState(w)) w.normalRect = outerRect(w);
 }
 
 struct CreateArgs {
@@ -184,17 +65,6 @@ struct CreateArgs {
     HINSTANCE instance;
     LPVOID param;
 };
-
-MINMAXINFO defaultMinMax(const WindowRecord& w) {
-    RECT area = workArea();
-    int fw = w.frameL + w.frameR, fh = w.frameT + w.frameB;
-    MINMAXINFO mmi{};
-    mmi.ptMaxSize = {area.right - area.left + fw, area.bottom - area.top + fh};
-    mmi.ptMaxPosition = {area.left - w.frameL, area.top - w.frameT};
-    mmi.ptMinTrackSize = {fw + 1, fh + 1};
-    mmi.ptMaxTrackSize = {1 << 15, 1 << 15};
-    return mmi;
-}
 
 void sendCreationSize(HWND h) {
     auto w = find(h);
@@ -226,15 +96,6 @@ GLFWwindow* makeGlfwWindow(const CreateArgs& a, int width, int height) {
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_ANY_PROFILE);
     return glfwCreateWindow(std::max(1, width), std::max(1, height), a.windowName ? a.windowName : "",
                             nullptr, anyContextWindow());
-}
-
-void installGeometryCallbacks(GLFWwindow* gw) {
-    glfwSetWindowPosCallback(gw, &onPos);
-    glfwSetWindowSizeCallback(gw, &onSize);
-    glfwSetWindowIconifyCallback(gw, &onIconify);
-    glfwSetWindowMaximizeCallback(gw, &onMaximize);
-    glfwSetWindowFocusCallback(gw, &onFocus);
-    glfwSetWindowCloseCallback(gw, &onClose);
 }
 
 // Makes the GLFW window and its record; the window is not yet bound to any
@@ -344,45 +205,6 @@ void forgetWindow(HWND h, const std::shared_ptr<WindowRecord>& w) {
     // Posted messages die with their window.
     std::erase_if(s.queue, [&](const QueuedMessage& m) { return m.msg.hwnd == h; });
     if (s.focus == h) s.focus = nullptr;
-}
-
-void maximizeOwn(WindowRecord& w) {
-    RECT area = workArea();
-    RECT outer{area.left - w.frameL, area.top - w.frameT, area.right + w.frameR, area.bottom + w.frameB};
-    {
-        std::lock_guard guard(state().lock);
-        w.ownMaximize = true;
-        w.maximized = true;
-    }
-    setOuter(w, outer);
-}
-
-// Asks the window manager to maximise; without one (nothing happens within
-// a short while) this layer does it.
-void maximize(WindowRecord& w) {
-    glfwMaximizeWindow(w.glfw);
-    for (int i = 0; i < 10 && !glfwGetWindowAttrib(w.glfw, GLFW_MAXIMIZED); ++i) glfwWaitEventsTimeout(0.01);
-    if (glfwGetWindowAttrib(w.glfw, GLFW_MAXIMIZED)) {
-        std::lock_guard guard(state().lock);
-        w.maximized = true;
-        return;
-    }
-    maximizeOwn(w);
-}
-
-void restore(WindowRecord& w) {
-    bool own;
-    RECT normal;
-    {
-        std::lock_guard guard(state().lock);
-        own = w.ownMaximize;
-        normal = w.normalRect;
-        w.ownMaximize = w.maximized = w.iconified = false;
-    }
-    if (own)
-        setOuter(w, normal);
-    else
-        glfwRestoreWindow(w.glfw);
 }
 
 LRESULT defaultHitTest(HWND h, LPARAM lParam) {
@@ -608,215 +430,3 @@ BOOL GetWindowPlacement(HWND hWnd, WINDOWPLACEMENT* wp) {
     wp->rcNormalPosition = w->normalRect;
     return 1;
 }
-
-BOOL ShowWindow(HWND hWnd, int cmdShow) {
-    return callOnWindowThread(
-        [&]() -> BOOL {
-            auto w = find(hWnd);
-            if (!w) {
-                SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-                return 0;
-            }
-            bool wasVisible = w->visible;
-            bool show = cmdShow != SW_HIDE;
-            switch (cmdShow) {
-                case SW_HIDE:
-                    glfwHideWindow(w->glfw);
-                    break;
-                case SW_SHOWMINIMIZED:
-                case SW_MINIMIZE:
-                case SW_SHOWMINNOACTIVE:
-                    glfwIconifyWindow(w->glfw);
-                    {
-                        std::lock_guard guard(state().lock);
-                        w->iconified = true;
-                    }
-                    break;
-                case SW_SHOWMAXIMIZED:
-                    glfwShowWindow(w->glfw);
-                    maximize(*w);
-                    break;
-                case SW_SHOWNORMAL:
-                case SW_RESTORE:
-                    glfwShowWindow(w->glfw);
-                    if (w->maximized || w->iconified) restore(*w);
-                    break;
-                default:
-                    glfwShowWindow(w->glfw);
-                    break;
-            }
-            {
-                std::lock_guard guard(state().lock);
-                w->visible = show;
-            }
-            if (show != wasVisible) sendToProc(hWnd, WM_SHOWWINDOW, show ? 1 : 0, 0);
-            return wasVisible ? 1 : 0;
-        },
-        BOOL{0});
-}
-
-BOOL MoveWindow(HWND hWnd, int x, int y, int width, int height, BOOL) {
-    return callOnWindowThread(
-        [&]() -> BOOL {
-            auto w = find(hWnd);
-            if (!w) {
-                SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-                return 0;
-            }
-            setOuter(*w, RECT{x, y, x + width, y + height});
-            return 1;
-        },
-        BOOL{0});
-}
-
-HWND SetFocus(HWND hWnd) {
-    return callOnWindowThread(
-        [&]() -> HWND {
-            HWND previous = GetFocus();
-            if (!hWnd) {
-                std::lock_guard guard(state().lock);
-                state().focus = nullptr;
-                return previous;
-            }
-            auto w = find(hWnd);
-            if (!w) {
-                SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-                return nullptr;
-            }
-            if (w->visible && !glfwGetWindowAttrib(w->glfw, GLFW_FOCUSED)) glfwFocusWindow(w->glfw);
-            std::lock_guard guard(state().lock);
-            state().focus = hWnd;
-            return previous;
-        },
-        HWND{nullptr});
-}
-
-HWND GetFocus() {
-    std::lock_guard guard(state().lock);
-    return state().focus;
-}
-
-BOOL SetForegroundWindow(HWND hWnd) {
-    return callOnWindowThread(
-        [&]() -> BOOL {
-            auto w = find(hWnd);
-            if (!w) return 0;
-            if (w->visible && !glfwGetWindowAttrib(w->glfw, GLFW_FOCUSED)) glfwFocusWindow(w->glfw);
-            return 1;
-        },
-        BOOL{0});
-}
-
-HWND SetCapture(HWND hWnd) {
-    return callOnWindowThread(
-        [&]() -> HWND {
-            if (!IsWindow(hWnd)) return nullptr;
-            HWND previous;
-            {
-                std::lock_guard guard(state().lock);
-                previous = std::exchange(state().capture, hWnd);
-            }
-            if (previous && previous != hWnd)
-                sendToProc(previous, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hWnd));
-            return previous;
-        },
-        HWND{nullptr});
-}
-
-BOOL ReleaseCapture() {
-    return callOnWindowThread(
-        [&]() -> BOOL {
-            HWND previous;
-            {
-                std::lock_guard guard(state().lock);
-                previous = std::exchange(state().capture, nullptr);
-            }
-            if (previous) sendToProc(previous, WM_CAPTURECHANGED, 0, 0);
-            return 1;
-        },
-        BOOL{0});
-}
-
-HWND GetCapture() {
-    std::lock_guard guard(state().lock);
-    return state().capture;
-}
-
-// ---------------------------------------------------------------------------
-
-namespace koui::platform::detail {
-
-void applyMinMaxInfo(HWND hWnd) {
-    auto w = find(hWnd);
-    if (!w) return;
-    MINMAXINFO defaults = defaultMinMax(*w);
-    MINMAXINFO mmi = defaults;
-    sendToProc(hWnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
-    if (!IsWindow(hWnd)) return;
-    int fw = w->frameL + w->frameR, fh = w->frameT + w->frameB;
-    auto limit = [](LONG asked, LONG def, int frame) {
-        return asked == def ? GLFW_DONT_CARE : std::max(1, static_cast<int>(asked) - frame);
-    };
-    int minW = limit(mmi.ptMinTrackSize.x, defaults.ptMinTrackSize.x, fw);
-    int minH = limit(mmi.ptMinTrackSize.y, defaults.ptMinTrackSize.y, fh);
-    int maxW = limit(mmi.ptMaxTrackSize.x, defaults.ptMaxTrackSize.x, fw);
-    int maxH = limit(mmi.ptMaxTrackSize.y, defaults.ptMaxTrackSize.y, fh);
-    {
-        std::lock_guard guard(state().lock);
-        w->minMaxPending = false;
-        if (minW == w->minW && minH == w->minH && maxW == w->maxW && maxH == w->maxH) return;
-        w->minW = minW, w->minH = minH, w->maxW = maxW, w->maxH = maxH;
-    }
-    glfwSetWindowSizeLimits(w->glfw, minW, minH, maxW, maxH);
-}
-
-void startDrag(HWND hWnd, LRESULT hit) {
-    auto w = find(hWnd);
-    if (!w) return;
-    POINT cursor;
-    GetCursorPos(&cursor);
-    {
-        std::lock_guard guard(state().lock);
-        // The drag is measured from the press that asked for it, so that
-        // pointer moves made before the press was dispatched still count.
-        if (w->drag.hit != hit) w->drag.startCursor = cursor;
-        w->drag.moving = true;
-        w->drag.hit = hit;
-        w->drag.startRect = RECT{w->clientX, w->clientY, w->clientX + w->clientW, w->clientY + w->clientH};
-    }
-    continueDrag(*w, cursor);
-}
-
-void continueDrag(WindowRecord& w, POINT cursor) {
-    RECT r = w.drag.startRect;
-    int dx = cursor.x - w.drag.startCursor.x, dy = cursor.y - w.drag.startCursor.y;
-    LRESULT hit = w.drag.hit;
-    if (hit == HTCAPTION) {
-        r.left += dx, r.right += dx, r.top += dy, r.bottom += dy;
-    } else {
-        if (hit == HTLEFT || hit == HTTOPLEFT || hit == HTBOTTOMLEFT) r.left += dx;
-        if (hit == HTRIGHT || hit == HTTOPRIGHT || hit == HTBOTTOMRIGHT) r.right += dx;
-        if (hit == HTTOP || hit == HTTOPLEFT || hit == HTTOPRIGHT) r.top += dy;
-        if (hit == HTBOTTOM || hit == HTBOTTOMLEFT || hit == HTBOTTOMRIGHT) r.bottom += dy;
-        // Keep within the size limits, moving the dragged edge only.
-        auto clampSpan = [](LONG& lo, LONG& hi, bool moveLo, int minV, int maxV) {
-            int span = std::max(1, static_cast<int>(hi - lo));
-            if (minV != GLFW_DONT_CARE) span = std::max(span, minV);
-            if (maxV != GLFW_DONT_CARE) span = std::min(span, maxV);
-            if (moveLo)
-                lo = hi - span;
-            else
-                hi = lo + span;
-        };
-        clampSpan(r.left, r.right, hit == HTLEFT || hit == HTTOPLEFT || hit == HTBOTTOMLEFT, w.minW, w.maxW);
-        clampSpan(r.top, r.bottom, hit == HTTOP || hit == HTTOPLEFT || hit == HTTOPRIGHT, w.minH, w.maxH);
-    }
-    glfwSetWindowPos(w.glfw, r.left, r.top);
-    if (hit != HTCAPTION) glfwSetWindowSize(w.glfw, r.right - r.left, r.bottom - r.top);
-    std::lock_guard guard(state().lock);
-    w.clientX = r.left, w.clientY = r.top;
-    w.clientW = r.right - r.left, w.clientH = r.bottom - r.top;
-    if (inNormalState(w)) w.normalRect = outerRect(w);
-}
-
-}  // namespace koui::platform::detail

@@ -3,21 +3,25 @@
 // A window is a GLFW window with its own OpenGL context (compatibility
 // profile, 24-bit depth, 8-bit stencil, double-buffered), sharing objects
 // with the other windows' contexts. Messages reach the class procedure as on
-// Win32: CreateWindowExA sends WM_GETMINMAXINFO (to the class procedure
-// before the window is bound to anything), WM_NCCREATE, WM_NCCALCSIZE and
-// WM_CREATE (both with the CREATESTRUCTA), then WM_SHOWWINDOW when visible,
-// WM_SIZE and WM_MOVE, all before it returns. DestroyWindow sends WM_DESTROY
-// and WM_NCDESTROY; afterwards the handle is invalid everywhere.
+// Win32: CreateWindowExA sends WM_GETMINMAXINFO (before the procedure could
+// bind the window to anything), WM_NCCREATE (lParam: the CREATESTRUCTA),
+// WM_NCCALCSIZE (lParam: the outer RECT), WM_CREATE (the CREATESTRUCTA),
+// WM_GETMINMAXINFO again (its answer becomes the size limits), then
+// WM_SHOWWINDOW for a WS_VISIBLE window, WM_SIZE and WM_MOVE, all before it
+// returns. DestroyWindow sends WM_DESTROY and WM_NCDESTROY (child windows
+// go between the two); afterwards the handle is invalid everywhere, and a
+// handle is never reused.
 //
 // Threads. GLFW allows window calls only on the process's main thread; the
 // thread that first creates a window or pumps messages is taken to be it
 // (the "window thread"). Window procedures run only there.
 //  - CreateWindowExA, DestroyWindow, ShowWindow, MoveWindow, SetFocus,
-//    SetForegroundWindow, SetCapture, ReleaseCapture: on the window thread
-//    they act at once; from another thread they are handed to the window
-//    thread, which runs them during its next PeekMessageA (or while it waits
-//    in WaitForSingleObject), and the caller waits for the result (at most
-//    10 s; then the call fails with ERROR_NOT_SUPPORTED). Any window such a
+//    SetForegroundWindow, SetCapture, ReleaseCapture, SendMessageA: on the
+//    window thread they act at once; from another thread they are handed to
+//    the window thread, which runs them during its next PeekMessageA or
+//    WaitMessage (or while it waits in WaitForSingleObject), and the caller
+//    waits for the result (at most 10 s; then the call fails with
+//    ERROR_NOT_SUPPORTED). Any window such a
 //    call creates belongs to the window thread.
 //  - Everything else here (class registration, window data, rectangles,
 //    placement, GetDC, GetFocus, GetCapture, IsWindow) may be called from any
