@@ -52,6 +52,7 @@ void setOuter(WindowRecord& w, const RECT& outer) {
     w.clientX = cx, w.clientY = cy, w.clientW = cw, w.clientH = ch;
     if (inNormalState(w)) w.normalRect = outerRect(w);
 }
+
 MINMAXINFO defaultMinMax(const WindowRecord& w) {
     RECT area = workArea();
     int fw = w.frameL + w.frameR, fh = w.frameT + w.frameB;
@@ -62,6 +63,7 @@ MINMAXINFO defaultMinMax(const WindowRecord& w) {
     mmi.ptMaxTrackSize = {1 << 15, 1 << 15};
     return mmi;
 }
+
 namespace {
 
 // ---- callbacks (window thread, inside glfwPollEvents)
