@@ -134,6 +134,34 @@ TEST_F(platformGl, FormatRequestsBeyondTheFramebufferFindNothing) {
     EXPECT_NE(wglCreateContext(dc_), nullptr);
 }
 
+TEST_F(platformGl, ContextsOfWindowsShareObjects) {
+    HWND other =
+        CreateWindowExA(0, kClass, "gl 2", WS_POPUP, 0, 0, 32, 32, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(other, nullptr);
+    HDC otherDc = GetDC(other);
+    PIXELFORMATDESCRIPTOR pfd{};
+    ASSERT_TRUE(SetPixelFormat(dc_, 1, &pfd));
+    ASSERT_TRUE(SetPixelFormat(otherDc, 1, &pfd));
+    HGLRC first = wglCreateContext(dc_), second = wglCreateContext(otherDc);
+    ASSERT_TRUE(first && second && first != second);
+
+    ASSERT_TRUE(wglMakeCurrent(dc_, first));
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    const unsigned char texel[4] = {1, 2, 3, 4};
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    glFinish();
+
+    ASSERT_TRUE(wglMakeCurrent(otherDc, second));
+    EXPECT_EQ(wglGetCurrentContext(), second);
+    EXPECT_EQ(glIsTexture(texture), GL_TRUE) << "a texture made in one window is known in the other";
+    wglMakeCurrent(nullptr, nullptr);
+    EXPECT_EQ(wglGetCurrentContext(), nullptr);
+    EXPECT_FALSE(wglMakeCurrent(dc_, second)) << "a context belongs to its own window";
+    DestroyWindow(other);
+}
+
 // The window is destroyed while a worker still holds its context (a worker
 // that missed its stop time-out): nothing may be freed under the worker.
 TEST_F(platformGl, DestroyingAWindowWhoseContextAnotherThreadHolds) {

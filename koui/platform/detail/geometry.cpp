@@ -83,11 +83,14 @@ void onPos(GLFWwindow* gw, int x, int y) {
 void onSize(GLFWwindow* gw, int width, int height) {
     HWND h = hwndOf(gw);
     WPARAM kind = SIZE_RESTORED;
+    // Asked before taking the lock: it is a round trip to the X server.
+    int l = 0, t = 0, r = 0, b = 0;
+    glfwGetWindowFrameSize(gw, &l, &t, &r, &b);
     {
         std::lock_guard guard(state().lock);
         auto w = findLocked(h);
         if (!w) return;
-        updateFrame(*w);
+        w->frameL = l, w->frameT = t, w->frameR = r, w->frameB = b;
         w->clientW = width, w->clientH = height;
         if (inNormalState(*w)) w->normalRect = outerRect(*w);
         if (w->maximized) kind = SIZE_MAXIMIZED;
