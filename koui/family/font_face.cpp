@@ -1,0 +1,127 @@
+#include "koui/family/font_face.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <cmath>
+
+#include "koui/family/appmsg.h"
+
+namespace ko::gl {
+
+// Each face has its own FreeType library object: FreeType objects may not be
+// used from two threads at once, and fonts belong to different windows'
+// threads.
+struct FontFace::FreeType {
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+    ~FreeType() {
+        if (face) FT_Done_Face(face);
+        if (library) FT_Done_FreeType(library);
+    }
+};
+
+namespace {
+
+bool isControl(unsigned b) { return b < 32 || (b >= 127 && b < 160); }
+
+int ceilPixels(FT_Pos v) { return static_cast<int>((v + 63) >> 6); }
+
+}  // namespace
+
+std::unique_ptr<FontFace> FontFace::create(std::vector<uint8_t> bytes, int pixelSize, const std::string& name) {
+    if (pixelSize < 1) {
+        appmsg("[ERROR] Font (%s): invalid pixel size %d", name.c_str(), pixelSize);
+        return nullptr;
+    }
+    std::unique_ptr<FontFace> face(new FontFace);
+    face->bytes_ = std::move(bytes);
+    face->pixelSize_ = pixelSize;
+    if (!face->load(name)) return nullptr;
+    return face;
+}
+
+FontFace::~FontFace() = default;
+
+bool FontFace::load(const std::string& name) {
+    ft_ = std::make_unique<FreeType>();
+    if (FT_Init_FreeType(&ft_->library)) {
+        appmsg("[ERROR] Font (%s): FreeType cannot start", name.c_str());
+        return false;
+    }
+    if (bytes_.empty() || FT_New_Memory_Face(ft_->library, bytes_.data(), static_cast<FT_Long>(bytes_.size()),
+                                             0, &ft_->face)) {
+        appmsg("[ERROR] Font (%s): not a font file FreeType can read (%zu bytes)", name.c_str(),
+               bytes_.size());
+        return false;
+    }
+    FT_Face face = ft_->face;
+    if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelSize_))) {
+        appmsg("[ERROR] Font (%s): cannot be set to %d pixels", name.c_str(), pixelSize_);
+        return false;
+    }
+    // Latin-1 code points are Unicode code points; fonts without a Unicode
+    // map keep whatever map FreeType chose.
+    FT_Select_Charmap(face, FT_ENCODING_UNICODE);
+
+    const FT_Size_Metrics& sm = face->size->metrics;
+    ascender_ = ceilPixels(sm.ascender);
+    descender_ = ceilPixels(-sm.descender);
+    lineHeight_ = static_cast<int>(std::lround(sm.height / 64.0));
+    if (lineHeight_ < ascender_ + descender_) lineHeight_ = ascender_ + descender_;
+
+    for (unsigned b = 0; b < 256; ++b) {
+        GlyphMetrics& m = metrics_[b];
+        m = GlyphMetrics{};
+        if (isControl(b)) continue;
+        m.glyphIndex = FT_Get_Char_Index(face, b);
+        if (FT_Load_Glyph(face, m.glyphIndex, FT_LOAD_DEFAULT)) continue;
+        FT_GlyphSlot slot = face->glyph;
+        m.advance = static_cast<float>(slot->advance.x) / 64.0f;
+        // FT_Load_Glyph presets the bitmap box the rasteriser will fill, so
+        // layout knows every ink box without rendering anything.
+        m.inkLeft = static_cast<int16_t>(slot->bitmap_left);
+        m.inkTop = static_cast<int16_t>(-slot->bitmap_top);
+        m.inkWidth = static_cast<int16_t>(slot->bitmap.width);
+        m.inkHeight = static_cast<int16_t>(slot->bitmap.rows);
+        advances_[b] = m.advance;
+    }
+
+    if (FT_HAS_KERNING(face)) {
+        kerning_.assign(256 * 256, 0);
+        bool any = false;
+        for (unsigned l = 32; l < 256; ++l) {
+            if (!metrics_[l].glyphIndex) continue;
+            for (unsigned r = 32; r < 256; ++r) {
+                if (!metrics_[r].glyphIndex) continue;
+                FT_Vector k{};
+                if (FT_Get_Kerning(face, metrics_[l].glyphIndex, metrics_[r].glyphIndex, FT_KERNING_DEFAULT, &k))
+                    continue;
+                kerning_[l * 256 + r] = static_cast<int16_t>(k.x);
+                any = any || k.x != 0;
+            }
+        }
+        if (!any) kerning_.clear();
+    }
+    return true;
+}
+
+bool FontFace::render(uint8_t byte, GlyphBitmap& out) {
+    out = GlyphBitmap{};
+    const GlyphMetrics& m = metrics_[byte];
+    if (!m.inkWidth || !m.inkHeight) return false;
+    FT_Face face = ft_->face;
+    if (FT_Load_Glyph(face, m.glyphIndex, FT_LOAD_DEFAULT) || FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL))
+        return false;
+    const FT_Bitmap& bm = face->glyph->bitmap;
+    if (bm.pixel_mode != FT_PIXEL_MODE_GRAY) return false;
+    out.pixels = bm.buffer;
+    out.width = static_cast<int>(bm.width);
+    out.height = static_cast<int>(bm.rows);
+    out.pitch = bm.pitch;
+    out.left = face->glyph->bitmap_left;
+    out.top = -face->glyph->bitmap_top;
+    return out.pixels != nullptr && out.pitch > 0;
+}
+
+}  // namespace ko::gl

@@ -1,0 +1,231 @@
+#include "koui/family/gl_font.h"
+
+#include <GL/glew.h>
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
+#include "koui/family/appmsg.h"
+#include "koui/family/glsl_program.h"
+#include "koui/family/glyph_vector.h"
+
+namespace ko::gl {
+
+std::atomic<uint64_t> Font::drawCalls_{0};
+
+namespace {
+
+// One instance per glyph: its quad (x, y, w, h) in the caller's space and its
+// bitmap (x, y, w, h) in atlas texels; the four corners come from the vertex
+// index, so no per-vertex data exists.
+constexpr const char* kVertexShader = R"(#version 330 core
+layout(location = 0) in vec4 rect;
+layout(location = 1) in vec4 tex;
+uniform mat4 mvp;
+out vec2 uv;
+out vec2 local;
+void main() {
+    vec2 corner = vec2(float(gl_VertexID & 1), float(gl_VertexID >> 1));
+    local = rect.xy + corner * rect.zw;
+    uv = tex.xy + corner * tex.zw;
+    gl_Position = mvp * vec4(local, 0.0, 1.0);
+}
+)";
+
+constexpr const char* kFragmentShader = R"(#version 330 core
+uniform sampler2D atlas;
+uniform vec4 color;
+uniform vec4 clip;
+in vec2 uv;
+in vec2 local;
+out vec4 out_color;
+void main() {
+    if (local.x < clip.x || local.y < clip.y || local.x >= clip.z || local.y >= clip.w) discard;
+    float coverage = texture(atlas, uv / vec2(textureSize(atlas, 0))).r;
+    out_color = vec4(color.rgb, color.a * coverage);
+}
+)";
+
+constexpr int kFloatsPerGlyph = 8;
+constexpr float kNoClip = 1e9f;
+
+std::string vformat(const char* format, va_list args) {
+    if (!format) return {};
+    va_list copy;
+    va_copy(copy, args);
+    char small[256];
+    const int n = std::vsnprintf(small, sizeof small, format, copy);
+    va_end(copy);
+    if (n < 0) return {};
+    if (static_cast<size_t>(n) < sizeof small) return std::string(small, static_cast<size_t>(n));
+    std::string text(static_cast<size_t>(n) + 1, '\0');
+    std::vsnprintf(text.data(), text.size(), format, args);
+    text.resize(static_cast<size_t>(n));
+    return text;
+}
+
+// Layout scratch of write(): one per thread, so writing allocates only while
+// the longest text seen so far grows.
+FontGlyphVector& scratchLayout() {
+    thread_local FontGlyphVector layout;
+    return layout;
+}
+
+}  // namespace
+
+struct Font::GlState {
+    std::unique_ptr<glsl::Program> program;
+    GLuint vao = 0;
+    GLuint vbo = 0;
+};
+
+std::unique_ptr<Font> Font::fromBytes(std::vector<uint8_t> bytes, int pixelSize, const std::string& name) {
+    auto face = FontFace::create(std::move(bytes), pixelSize, name);
+    if (!face) return nullptr;
+    return std::unique_ptr<Font>(new Font(std::move(face), name));
+}
+
+Font::Font(std::unique_ptr<FontFace> face, std::string name) : face_(std::move(face)), name_(std::move(name)) {}
+
+Font::~Font() { releaseGL(); }
+
+void Font::releaseGL() {
+    std::lock_guard guard(lock_);
+    if (!gl_) return;
+    if (gl_->vbo) glDeleteBuffers(1, &gl_->vbo);
+    if (gl_->vao) glDeleteVertexArrays(1, &gl_->vao);
+    gl_.reset();
+    atlas_.releaseGL();
+}
+
+bool Font::ensureGlyph(uint8_t code) {
+    Slot& slot = slots_[code];
+    if (slot.state) return slot.state == 1;
+    slot.state = 2;
+    GlyphBitmap bitmap;
+    if (!face_->render(code, bitmap)) return false;
+    if (!atlas_.add(bitmap.pixels, bitmap.width, bitmap.height, bitmap.pitch, slot.rect)) {
+        appmsg("[ERROR] Font (%s): glyph %u does not fit in the atlas", name_.c_str(), code);
+        return false;
+    }
+    slot.left = bitmap.left;
+    slot.top = bitmap.top;
+    slot.state = 1;
+    return true;
+}
+
+bool Font::prepareGL() {
+    if (!gl_) gl_ = std::make_unique<GlState>();
+    if (!gl_->program) {
+        gl_->program.reset(glsl::Program::CreateFromVertFragText(kVertexShader, kFragmentShader));
+        if (!gl_->program) return false;
+        gl_->program->setUniform1i("atlas", 0);
+    }
+    if (!gl_->vao) {
+        glGenVertexArrays(1, &gl_->vao);
+        glGenBuffers(1, &gl_->vbo);
+        glBindVertexArray(gl_->vao);
+        glBindBuffer(GL_ARRAY_BUFFER, gl_->vbo);
+        const GLsizei stride = kFloatsPerGlyph * sizeof(float);
+        glEnableVertexAttribArray(0);
+        glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, nullptr);
+        glVertexAttribDivisor(0, 1);
+        glEnableVertexAttribArray(1);
+        glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(4 * sizeof(float)));
+        glVertexAttribDivisor(1, 1);
+        glBindVertexArray(0);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+    }
+    return true;
+}
+
+int Font::drawDGlyphs(const FontGlyphVector& glyphs, const float* mvp, const float* rgba, float x, float y,
+                      float clipX, float clipY, float clipW, float clipH) {
+    if (!mvp || glyphs.empty() || clipW <= 0 || clipH <= 0) return 0;
+    std::lock_guard guard(lock_);
+    const float sx = glyphs.scaleX();
+    const float sy = glyphs.scaleY();
+    instances_.clear();
+    for (const FontGlyph& g : glyphs) {
+        if (!ensureGlyph(g.code)) continue;
+        const Slot& s = slots_[g.code];
+        // Whole-pixel pen positions keep unscaled glyphs texel-exact.
+        const float px = std::floor(x + g.x + 0.5f);
+        const float py = std::floor(y + g.y + 0.5f);
+        const float quad[kFloatsPerGlyph] = {px + s.left * sx,
+                                             py + s.top * sy,
+                                             s.rect.width * sx,
+                                             s.rect.height * sy,
+                                             static_cast<float>(s.rect.x),
+                                             static_cast<float>(s.rect.y),
+                                             static_cast<float>(s.rect.width),
+                                             static_cast<float>(s.rect.height)};
+        instances_.insert(instances_.end(), quad, quad + kFloatsPerGlyph);
+    }
+    const auto count = static_cast<GLsizei>(instances_.size() / kFloatsPerGlyph);
+    if (!count || !prepareGL()) return 0;
+
+    static const float kWhite[4] = {1, 1, 1, 1};
+    const float clip[4] = {clipX, clipY, clipX + clipW, clipY + clipH};
+    glActiveTexture(GL_TEXTURE0);
+    atlas_.upload();  // leaves the atlas bound to unit 0
+    glsl::Program& program = *gl_->program;
+    if (!program.Use()) return 0;
+    program.setUniformMat4fv("mvp", mvp, 1, false);
+    program.setUniform4fv("color", rgba ? rgba : kWhite, 1);
+    program.setUniform4fv("clip", clip, 1);
+    glBindVertexArray(gl_->vao);
+    glBindBuffer(GL_ARRAY_BUFFER, gl_->vbo);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(instances_.size() * sizeof(float)), instances_.data(),
+                 GL_STREAM_DRAW);
+    glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, count);
+    drawCalls_.fetch_add(1, std::memory_order_relaxed);
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    program.UnUse();
+    return count;
+}
+
+void Font::writeAligned(const float* mvp, const float* rgba, float x, float y, int alignH, int alignV,
+                        std::string_view text) {
+    FontGlyphVector& layout = scratchLayout();
+    if (!layout.Process(this, FontGlyphVector::kUnbounded, FontGlyphVector::kUnbounded, 0, 0, 1, 1,
+                        FontGlyphVector::kLeft, text))
+        return;
+    float width = 0;
+    for (const FontGlyph& g : layout) width = std::max(width, g.x + g.advance);
+    const float ascent = static_cast<float>(face_->ascender());
+    const float bottom = layout.glyphs().back().y + static_cast<float>(face_->descender());
+    float originX = x;
+    if (alignH == kAlignCenter) originX = x - width * 0.5f;
+    if (alignH == kAlignEnd) originX = x - width;
+    float originY = y + ascent;
+    if (alignV == kAlignCenter) originY = y - (bottom - ascent) * 0.5f;
+    if (alignV == kAlignEnd) originY = y - bottom;
+    drawDGlyphs(layout, mvp, rgba, originX, originY, -kNoClip, -kNoClip, 2 * kNoClip, 2 * kNoClip);
+}
+
+void Font::write(const float* mvp, const float* rgba, float x, float y, const std::string& text) {
+    writeAligned(mvp, rgba, x, y, kAlignStart, kAlignStart, text);
+}
+
+void Font::writeFormat(const float* mvp, const float* rgba, float x, float y, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const std::string text = vformat(format, args);
+    va_end(args);
+    writeAligned(mvp, rgba, x, y, kAlignStart, kAlignStart, text);
+}
+
+void Font::writeFormat(const float* mvp, const float* rgba, float x, float y, int alignH, int alignV,
+                       int /*reserved*/, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const std::string text = vformat(format, args);
+    va_end(args);
+    writeAligned(mvp, rgba, x, y, alignH, alignV, text);
+}
+
+}  // namespace ko::gl

@@ -1,0 +1,117 @@
+// ko::gl::Font: a TrueType/OpenType font at one pixel size that writes text
+// through a GLSL program under a caller's matrix.
+//
+// A font is made from the bytes of a font file and needs no GL context for
+// that. Glyphs are rasterised once, on first use, into the font's atlas
+// texture (GlyphAtlas); the texture, the program and the vertex objects are
+// made on the first draw, on the context current then, and every later draw
+// must happen with that context (or one sharing its objects) current. Each
+// write or drawDGlyphs is one instanced draw call however long the text.
+//
+// Positions: drawDGlyphs takes the layout origin, which is the first line's
+// baseline (FontGlyphVector). write and writeFormat take the top left corner
+// of the text instead, the top being the line box's top (ascender), so text
+// written at (x, y) lies below y the way boxes drawn at (x, y) do.
+//
+// Colours are four floats (red, green, blue, alpha); glyph coverage scales
+// the alpha, and the caller's blending mode (normally source alpha, one
+// minus source alpha) mixes it in. Matrices are 16 floats, column-major, as
+// glm::value_ptr gives them.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "koui/family/font_face.h"
+#include "koui/family/glyph_atlas.h"
+
+namespace ko::glsl {
+class Program;
+}
+
+namespace ko::gl {
+
+class FontGlyphVector;
+
+class Font {
+public:
+    // Horizontal alignment values of writeFormat: x is the left end, the
+    // centre or the right end of the text. Vertical: y is the top of the
+    // first line box, the middle of the text block, or the bottom of the
+    // last line box.
+    enum Align { kAlignStart = 0, kAlignCenter = 1, kAlignEnd = 2 };
+
+    // Null (with the reason through appmsg) when the bytes are no font
+    // FreeType can read or the size is below 1. `name` labels messages.
+    static std::unique_ptr<Font> fromBytes(std::vector<uint8_t> bytes, int pixelSize, const std::string& name);
+
+    // Deletes the GL objects of the font, if it made any; the context they
+    // were made on must then be current.
+    ~Font();
+    Font(const Font&) = delete;
+    Font& operator=(const Font&) = delete;
+
+    // One or more lines (split at line feeds) with the top left at (x, y).
+    void write(const float* mvp, const float* rgba, float x, float y, const std::string& text);
+    // printf-style; the first form writes like write().
+    void writeFormat(const float* mvp, const float* rgba, float x, float y, const char* format, ...)
+        __attribute__((format(printf, 6, 7)));
+    // With alignment (Align values; others count as start). `reserved` is
+    // accepted for callers that pass a third alignment value and must be 0.
+    void writeFormat(const float* mvp, const float* rgba, float x, float y, int alignH, int alignV, int reserved,
+                     const char* format, ...) __attribute__((format(printf, 9, 10)));
+
+    // Draws a layout with its origin at (x, y), clipped to the rectangle
+    // (clipX, clipY, clipW, clipH) of the same space: only pixels whose
+    // centres lie inside it change. Returns the number of glyph images drawn.
+    int drawDGlyphs(const FontGlyphVector& glyphs, const float* mvp, const float* rgba, float x, float y,
+                    float clipX, float clipY, float clipW, float clipH);
+
+    int getPixHeight() const { return face_->pixelSize(); }
+    int getLineHeight() const { return face_->lineHeight(); }
+    int getAscender() const { return face_->ascender(); }
+    int getDescender() const { return face_->descender(); }
+    const FontFace& face() const { return *face_; }
+    const std::string& name() const { return name_; }
+
+    // Deletes the GL objects now (context current); the next draw makes them again.
+    void releaseGL();
+
+    // Draw calls issued by all fonts of the process since it started; for
+    // diagnostics and benchmarks.
+    static uint64_t drawCallCount() { return drawCalls_.load(std::memory_order_relaxed); }
+
+private:
+    Font(std::unique_ptr<FontFace> face, std::string name);
+
+    struct GlState;
+    bool prepareGL();
+    bool ensureGlyph(uint8_t code);
+    void writeAligned(const float* mvp, const float* rgba, float x, float y, int alignH, int alignV,
+                      std::string_view text);
+
+    std::unique_ptr<FontFace> face_;
+    std::string name_;
+    // Guards the atlas, the glyph slots and the GL state: drawing may come
+    // from any thread that has the right context current.
+    std::mutex lock_;
+    GlyphAtlas atlas_;
+    struct Slot {
+        AtlasRect rect;
+        int left = 0;  // bitmap offset from the pen position, as rendered
+        int top = 0;
+        uint8_t state = 0;  // 0 not rasterised yet, 1 in the atlas, 2 nothing to draw
+    };
+    Slot slots_[256];
+    std::unique_ptr<GlState> gl_;
+    std::vector<float> instances_;
+
+    static std::atomic<uint64_t> drawCalls_;
+};
+
+}  // namespace ko::gl

@@ -1,0 +1,120 @@
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <glm/gtc/type_ptr.hpp>
+#include <memory>
+
+#include "koui/family/gl_init.h"
+#include "koui/family/glsl_program.h"
+#include "tests/support/appmsg_capture.h"
+#include "tests/support/gl_fixture.h"
+
+namespace {
+
+using koui::test::AppMsgCapture;
+using koui::test::GlTest;
+using koui::test::Rgba;
+using ko::glsl::Program;
+
+// A quad from the vertex index, as the toolkit's own programs draw.
+constexpr const char* kQuadVertex = R"(#version 330 core
+uniform mat4 mvp;
+uniform vec2 pos;
+uniform vec2 size;
+void main() {
+    vec2 corner = vec2(float(gl_VertexID & 1), float(gl_VertexID >> 1));
+    gl_Position = mvp * vec4(pos + corner * size, 0.0, 1.0);
+}
+)";
+constexpr const char* kColorFragment = R"(#version 330 core
+uniform vec4 color;
+uniform ivec2 pick[2];
+out vec4 out_color;
+void main() { out_color = color + vec4(0.0, float(pick[1].y) / 255.0, 0.0, 0.0); }
+)";
+
+class GlProgram : public GlTest {
+protected:
+    void drawQuad(Program& p) {
+        GLuint vao = 0;
+        glGenVertexArrays(1, &vao);
+        glBindVertexArray(vao);
+        ASSERT_TRUE(p.Use());
+        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+        p.UnUse();
+        glBindVertexArray(0);
+        glDeleteVertexArrays(1, &vao);
+    }
+};
+
+TEST_F(GlProgram, InitLibSucceedsAgainOnTheSameContext) {
+    AppMsgCapture capture;
+    EXPECT_TRUE(ko::gl::initLib());
+    EXPECT_TRUE(capture.lines().empty());
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(GlProgram, UniformsReachTheProgramWhetherOrNotItIsCurrent) {
+    std::unique_ptr<Program> p(Program::CreateFromVertFragText(kQuadVertex, kColorFragment));
+    ASSERT_TRUE(p);
+    const glm::mat4 mvp = projection();
+    // Set before Use: the values must land in this program anyway.
+    p->setUniformMat4fv("mvp", glm::value_ptr(mvp), 1, false);
+    p->setUniform2f("pos", 10, 20);
+    p->setUniform2f("size", 30, 40);
+    const float red[4] = {1, 0, 0, 1};
+    p->setUniform4fv("color", red, 1);
+    const int pick[4] = {0, 0, 0, 128};
+    p->setUniform2iv("pick", pick, 2);
+    // Names the program lacks are ignored without a GL error.
+    p->setUniform1f("missing", 1.0f);
+    p->setUniform2i("missing2", 1, 2);
+    p->setUniform1i("missing3", 3);
+    EXPECT_EQ(p->uniformLocation("missing"), -1);
+    EXPECT_EQ(p->uniformLocation("color"), p->uniformLocation("color"));
+    drawQuad(*p);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_TRUE(regionIs(10, 20, 30, 40, {255, 128, 0}, 1));
+    EXPECT_TRUE(regionIs(9, 20, 1, 40, {0, 0, 0}));
+    EXPECT_TRUE(regionIs(10, 60, 30, 1, {0, 0, 0}));
+}
+
+TEST_F(GlProgram, TransposedMatrixIsAppliedTransposed) {
+    std::unique_ptr<Program> p(Program::CreateFromVertFragText(kQuadVertex, kColorFragment));
+    ASSERT_TRUE(p);
+    const glm::mat4 transposed = glm::transpose(projection());
+    p->setUniformMat4fv("mvp", glm::value_ptr(transposed), 1, true);
+    p->setUniform2f("pos", 100, 100);
+    p->setUniform2f("size", 5, 5);
+    const float green[4] = {0, 1, 0, 1};
+    p->setUniform4fv("color", green, 1);
+    drawQuad(*p);
+    EXPECT_TRUE(regionIs(100, 100, 5, 5, {0, 255, 0}));
+}
+
+TEST_F(GlProgram, SyntaxErrorGivesNullAndTheCompilerLog) {
+    AppMsgCapture capture;
+    std::unique_ptr<Program> p(
+        Program::CreateFromVertFragText(kQuadVertex, "#version 330 core\nvoid main() { out_color = ; }\n"));
+    EXPECT_FALSE(p);
+    ASSERT_FALSE(capture.lines().empty());
+    for (const auto& line : capture.lines()) EXPECT_EQ(line.rfind("[ERROR] glsl fragment shader: ", 0), 0u) << line;
+}
+
+TEST_F(GlProgram, LinkErrorGivesNullAndTheLinkerLog) {
+    AppMsgCapture capture;
+    // Both stages declare the uniform "pos", with different types.
+    std::unique_ptr<Program> p(Program::CreateFromVertFragText(
+        kQuadVertex, "#version 330 core\nuniform float pos;\nout vec4 c;\nvoid main() { c = vec4(pos); }\n"));
+    EXPECT_FALSE(p);
+    ASSERT_FALSE(capture.lines().empty());
+    EXPECT_EQ(capture.lines()[0].rfind("[ERROR] glsl link: ", 0), 0u) << capture.lines()[0];
+}
+
+TEST_F(GlProgram, NullTextIsRejected) {
+    AppMsgCapture capture;
+    EXPECT_EQ(Program::CreateFromVertFragText(nullptr, kColorFragment), nullptr);
+    EXPECT_TRUE(capture.contains("[ERROR] glsl: missing shader text"));
+}
+
+}  // namespace
