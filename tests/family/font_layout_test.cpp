@@ -1,0 +1,268 @@
+// Fonts and glyph layout without any GL context: making a font, its metrics
+// and FontGlyphVector::Process in every mode.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <numeric>
+#include <string>
+
+#include "koui/family/gl_font.h"
+#include "koui/family/gl_font_list.h"
+#include "koui/family/glyph_vector.h"
+#include "tests/support/appmsg_capture.h"
+#include "tests/support/test_font.h"
+
+namespace {
+
+using ko::gl::Font;
+using ko::gl::FontGlyphVector;
+using koui::test::AppMsgCapture;
+constexpr float kNone = 1e10f;  // what callers pass for "no limit"
+// DejaVu Sans at 20 pixels, as FreeType hints it.
+constexpr int kAscender = 19;
+constexpr int kDescender = 5;
+constexpr int kLineHeight = 24;
+
+class TextLayout : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        font_ = Font::fromBytes(koui::test::readTestFont(), 20, "DejaVuSans.ttf").release();
+    }
+    static void TearDownTestSuite() {
+        delete font_;
+        font_ = nullptr;
+    }
+    void SetUp() override { ASSERT_TRUE(font_) << "test font missing: " << koui::test::kTestFontPath; }
+
+    // The advance widths and kerning of `text`, summed as a reader would.
+    static float sumOfAdvances(const std::string& text) {
+        float sum = 0;
+        for (size_t i = 0; i < text.size(); ++i) {
+            const auto b = static_cast<uint8_t>(text[i]);
+            sum += font_->face().metrics(b).advance;
+            if (i) sum += font_->face().kerning(static_cast<uint8_t>(text[i - 1]), b);
+        }
+        return sum;
+    }
+    static float rightEdge(const FontGlyphVector& v, size_t i) { return v[i].x + v[i].advance; }
+
+    static Font* font_;
+    FontGlyphVector v;
+};
+Font* TextLayout::font_ = nullptr;
+
+TEST_F(TextLayout, FontMetricsAtTwentyPixels) {
+    EXPECT_EQ(font_->getPixHeight(), 20);
+    EXPECT_EQ(font_->getAscender(), kAscender);
+    EXPECT_EQ(font_->getDescender(), kDescender);
+    EXPECT_EQ(font_->getLineHeight(), kLineHeight);
+    EXPECT_GT(font_->face().metrics('M').advance, font_->face().metrics('i').advance);
+}
+
+TEST_F(TextLayout, BytesAreLatin1CodePoints) {
+    const auto& e = font_->face().metrics('e');
+    const auto& eAcute = font_->face().metrics(0xE9);  // e with acute accent
+    EXPECT_NE(eAcute.glyphIndex, 0u);
+    EXPECT_NE(eAcute.glyphIndex, e.glyphIndex);
+    EXPECT_EQ(eAcute.advance, e.advance);
+    EXPECT_LT(eAcute.inkTop, e.inkTop);  // the accent rises above the e
+    // Control bytes take no room and draw nothing.
+    for (uint8_t c : {0x01, 0x09, 0x7F, 0x85}) {
+        EXPECT_EQ(font_->face().metrics(c).advance, 0) << int(c);
+        EXPECT_EQ(font_->face().metrics(c).inkWidth, 0) << int(c);
+    }
+}
+
+TEST_F(TextLayout, PresetInkBoxesMatchTheRenderedBitmaps) {
+    // Layout computes bounding boxes from boxes known before rendering;
+    // they must be where the glyphs really land.
+    auto face = ko::gl::FontFace::create(koui::test::readTestFont(), 20, "DejaVuSans.ttf");
+    ASSERT_TRUE(face);
+    int rendered = 0;
+    for (int b = 0; b < 256; ++b) {
+        const auto& m = face->metrics(static_cast<uint8_t>(b));
+        ko::gl::GlyphBitmap bitmap;
+        if (!face->render(static_cast<uint8_t>(b), bitmap)) {
+            EXPECT_EQ(m.inkWidth * m.inkHeight, 0) << b;
+            continue;
+        }
+        ++rendered;
+        EXPECT_EQ(bitmap.left, m.inkLeft) << b;
+        EXPECT_EQ(bitmap.top, m.inkTop) << b;
+        EXPECT_EQ(bitmap.width, m.inkWidth) << b;
+        EXPECT_EQ(bitmap.height, m.inkHeight) << b;
+    }
+    EXPECT_EQ(rendered, 94 + 95);  // printable ASCII and Latin-1 glyphs; the two spaces have no ink
+}
+
+TEST_F(TextLayout, OneRecordPerByteWithAdvancesSummingToTheWidth) {
+    const std::string text = "Hello, World";
+    ASSERT_TRUE(v.Process(font_, kNone, kNone, 0, 0, 1, 1, 0, text));
+    ASSERT_EQ(v.size(), text.size());
+    for (size_t i = 0; i < text.size(); ++i) EXPECT_EQ(v[i].code, static_cast<uint8_t>(text[i]));
+    EXPECT_EQ(v[0].x, 0);
+    EXPECT_EQ(v[0].y, 0);
+    EXPECT_FLOAT_EQ(rightEdge(v, text.size() - 1), sumOfAdvances(text));
+    for (size_t i = 1; i < text.size(); ++i) EXPECT_LE(v[i - 1].x, v[i].x);
+}
+
+TEST_F(TextLayout, KerningMovesPairsTogether) {
+    ASSERT_LT(font_->face().kerning('A', 'V'), 0) << "DejaVu Sans kerns A and V";
+    ASSERT_TRUE(v.Process(font_, kNone, kNone, 0, 0, 1, 1, 0, "AV"));
+    EXPECT_FLOAT_EQ(v[1].x, font_->face().metrics('A').advance + font_->face().kerning('A', 'V'));
+    EXPECT_LT(v[1].x, v[0].advance);
+}
+
+TEST_F(TextLayout, NothingToLayOut) {
+    EXPECT_FALSE(v.Process(font_, kNone, kNone, 0, 0, 1, 1, 0, ""));
+    EXPECT_FALSE(v.Process(nullptr, kNone, kNone, 0, 0, 1, 1, 0, "text"));
+    EXPECT_TRUE(v.empty());
+    float box[4] = {9, 9, 9, 9};
+    EXPECT_EQ(v.calculateBoundindBox(box), 0u);
+    EXPECT_EQ(box[0] + box[1] + box[2] + box[3], 0);
+}
+
+TEST_F(TextLayout, SeparationAndScale) {
+    FontGlyphVector plain;
+    ASSERT_TRUE(plain.Process(font_, kNone, kNone, 0, 0, 1, 1, 0, "Wave"));
+    ASSERT_TRUE(v.Process(font_, kNone, kNone, 3, 0, 1, 1, 0, "Wave"));
+    for (size_t i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(v[i].x, plain[i].x + 3.0f * i);
+    ASSERT_TRUE(v.Process(font_, kNone, kNone, 0, 0, 2, 3, 0, "Wave\nWave"));
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_FLOAT_EQ(v[i].x, plain[i].x * 2);
+        EXPECT_FLOAT_EQ(v[i].advance, plain[i].advance * 2);
+    }
+    EXPECT_FLOAT_EQ(v[5].y, kLineHeight * 3.0f);  // line height scaled by y
+    ASSERT_TRUE(v.Process(font_, kNone, kNone, 0, 7, 1, 1, 0, "a\nb\nc"));
+    EXPECT_FLOAT_EQ(v[4].y, 2 * (kLineHeight + 7.0f));
+    EXPECT_EQ(v[4].line, 2u);
+}
+
+TEST_F(TextLayout, LineFeedsEndLinesAndGetZeroWidthRecords) {
+    ASSERT_TRUE(v.Process(font_, kNone, kNone, 0, 0, 1, 1, 0, "ab\ncd"));
+    ASSERT_EQ(v.size(), 5u);
+    EXPECT_EQ(v[2].code, '\n');
+    EXPECT_EQ(v[2].advance, 0);
+    EXPECT_EQ(v[2].x, rightEdge(v, 1));
+    EXPECT_EQ(v[3].x, 0);
+    EXPECT_EQ(v[3].y, kLineHeight);
+    EXPECT_EQ(v.lineCount(), 2);
+}
+
+TEST_F(TextLayout, WrapsAfterTheLastSpaceThatFits) {
+    const float twoWords = sumOfAdvances("aaa bbb");
+    ASSERT_TRUE(v.Process(font_, twoWords + 1, kNone, 0, 0, 1, 1, 0, "aaa bbb ccc"));
+    ASSERT_EQ(v.size(), 11u);
+    for (size_t i = 0; i < 8; ++i) EXPECT_EQ(v[i].line, 0u) << i;  // the space stays behind
+    for (size_t i = 8; i < 11; ++i) {
+        EXPECT_EQ(v[i].line, 1u);
+        EXPECT_EQ(v[i].y, kLineHeight);
+    }
+    EXPECT_EQ(v[8].x, 0);
+    for (const auto& g : v)
+        if (g.code != ' ') {
+            EXPECT_LE(g.x + g.advance, twoWords + 1);
+        }
+}
+
+TEST_F(TextLayout, WordWiderThanTheBoxBreaksBetweenCharacters) {
+    const float box = sumOfAdvances("mmm") + 1;
+    ASSERT_TRUE(v.Process(font_, box, kNone, 0, 0, 1, 1, 0, "mmmmmmmm"));
+    EXPECT_EQ(v.lineCount(), 3);
+    EXPECT_EQ(v[3].line, 1u);
+    EXPECT_EQ(v[3].x, 0);
+    EXPECT_EQ(v[6].line, 2u);
+}
+
+TEST_F(TextLayout, MaximumHeightDropsLinesThatEndBelowIt) {
+    // Line boxes end at the baseline plus the descender: 5, 29, 53.
+    ASSERT_TRUE(v.Process(font_, kNone, kLineHeight + kDescender, 0, 0, 1, 1, 0, "one\ntwo\nthree"));
+    EXPECT_EQ(v.lineCount(), 2);
+    EXPECT_EQ(v.size(), 8u);  // "one\ntwo\n"
+    ASSERT_TRUE(v.Process(font_, kNone, 1, 0, 0, 1, 1, 0, "one\ntwo"));
+    EXPECT_EQ(v.lineCount(), 1) << "the first line is always laid out";
+}
+
+TEST_F(TextLayout, AlignmentInABoundedBox) {
+    const float w = sumOfAdvances("Hi");
+    ASSERT_TRUE(v.Process(font_, 200, kNone, 0, 0, 1, 1, FontGlyphVector::kCenter, "Hi"));
+    EXPECT_FLOAT_EQ(v[0].x, (200 - w) / 2);
+    ASSERT_TRUE(v.Process(font_, 200, kNone, 0, 0, 1, 1, FontGlyphVector::kRight, "Hi"));
+    EXPECT_FLOAT_EQ(rightEdge(v, 1), 200);
+    ASSERT_TRUE(v.Process(font_, 200, kNone, 0, 0, 1, 1, FontGlyphVector::kLeft, "Hi"));
+    EXPECT_EQ(v[0].x, 0);
+}
+
+TEST_F(TextLayout, AlignmentWithoutLimitUsesTheWidestLine) {
+    const float wide = sumOfAdvances("Wide line");
+    const float narrow = sumOfAdvances("ab");
+    ASSERT_TRUE(v.Process(font_, kNone, kNone, 0, 0, 1, 1, FontGlyphVector::kCenter, "Wide line\nab"));
+    EXPECT_EQ(v[0].x, 0);
+    EXPECT_FLOAT_EQ(v[10].x, (wide - narrow) / 2);
+    ASSERT_TRUE(v.Process(font_, kNone, kNone, 0, 0, 1, 1, FontGlyphVector::kRight, "Wide line\nab"));
+    EXPECT_FLOAT_EQ(rightEdge(v, 11), wide);
+}
+
+TEST_F(TextLayout, JustifyStretchesWrappedLinesOnly) {
+    const std::string text = "aa bb cc dd ee";
+    const float box = sumOfAdvances("aa bb cc") + 10;
+    ASSERT_TRUE(v.Process(font_, box, kNone, 0, 0, 1, 1, FontGlyphVector::kJustify, text));
+    ASSERT_EQ(v[9].line, 1u);                     // "dd ee" wrapped
+    EXPECT_FLOAT_EQ(rightEdge(v, 7), box);        // first line reaches the right edge
+    EXPECT_FLOAT_EQ(v[0].x, 0);
+    const float gap1 = v[3].x - rightEdge(v, 1);  // the spaces grew alike
+    const float gap2 = v[6].x - rightEdge(v, 4);
+    EXPECT_NEAR(gap1, gap2, 0.01f);
+    EXPECT_LT(rightEdge(v, 13), box - 10);        // the last line stays left aligned
+    EXPECT_EQ(v[9].x, 0);
+
+    ASSERT_TRUE(v.Process(font_, box, kNone, 0, 0, 1, 1, FontGlyphVector::kJustifyEx, text));
+    EXPECT_FLOAT_EQ(rightEdge(v, 7), box);
+    EXPECT_FLOAT_EQ(rightEdge(v, 13), box);  // the last line as well
+    EXPECT_EQ(v[9].x, 0);
+}
+
+TEST_F(TextLayout, BoundingBoxCoversLineBoxesAndInk) {
+    ASSERT_TRUE(v.Process(font_, kNone, kNone, 0, 0, 1, 1, 0, "Hello\nHi"));
+    float box[4];
+    EXPECT_EQ(v.calculateBoundindBox(box), 8u);
+    EXPECT_EQ(box[0], 0);
+    EXPECT_EQ(box[1], -kAscender);  // the first line's line box
+    EXPECT_FLOAT_EQ(box[2], sumOfAdvances("Hello"));
+    EXPECT_EQ(box[3], kLineHeight + kDescender);  // the second line's
+    // Ink that leaves its cell widens the box: j reaches left of its pen.
+    ASSERT_TRUE(v.Process(font_, kNone, kNone, 0, 0, 1, 1, 0, "j"));
+    ASSERT_LT(font_->face().metrics('j').inkLeft, 0);
+    v.calculateBoundindBox(box);
+    EXPECT_EQ(box[0], font_->face().metrics('j').inkLeft);
+}
+
+TEST(FontList, FindsWhatItAddedAndOwnsIt) {
+    ko::gl::FontList list;
+    EXPECT_EQ(list.find("Fonts/a.ttf", 20), nullptr);
+    Font* a = list.add(koui::test::readTestFont(), "Fonts/a.ttf", 20);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(list.find("Fonts/a.ttf", 20), a);
+    EXPECT_EQ(list.find("Fonts/a.ttf", 21), nullptr);
+    EXPECT_EQ(list.find("Fonts/A.ttf", 20), nullptr);
+    Font* b = list.add(koui::test::readTestFont(), "Fonts/a.ttf", 12);
+    ASSERT_NE(b, nullptr);
+    EXPECT_NE(a, b);
+    EXPECT_EQ(b->getPixHeight(), 12);
+    EXPECT_EQ(list.add({}, "Fonts/a.ttf", 20), a) << "an existing key keeps its font";
+    EXPECT_EQ(list.size(), 2u);
+}
+
+TEST(FontList, BytesThatAreNoFontGiveNullAndAMessage) {
+    AppMsgCapture capture;
+    ko::gl::FontList list;
+    EXPECT_EQ(list.add({1, 2, 3, 4}, "Fonts/bad.ttf", 20), nullptr);
+    EXPECT_EQ(list.find("Fonts/bad.ttf", 20), nullptr);
+    EXPECT_EQ(list.size(), 0u);
+    ASSERT_EQ(capture.lines().size(), 1u);
+    EXPECT_EQ(capture.lines()[0], "[ERROR] Font (Fonts/bad.ttf): not a font file FreeType can read (4 bytes)");
+    EXPECT_EQ(list.add(koui::test::readTestFont(), "Fonts/zero.ttf", 0), nullptr);
+    EXPECT_TRUE(capture.contains("[ERROR] Font (Fonts/zero.ttf): invalid pixel size 0"));
+}
+
+}  // namespace

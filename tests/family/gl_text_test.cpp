@@ -1,0 +1,189 @@
+// Text drawn with ko::gl::Font on real GL.
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <glm/gtc/type_ptr.hpp>
+#include <memory>
+#include <string>
+
+#include "koui/family/gl_font.h"
+#include "koui/family/glyph_vector.h"
+#include "tests/support/gl_fixture.h"
+#include "tests/support/test_font.h"
+
+namespace {
+
+using ko::gl::Font;
+using ko::gl::FontGlyphVector;
+using koui::test::Frame;
+using koui::test::GlTest;
+using koui::test::Rgba;
+
+const Rgba kBlack{0, 0, 0};
+const float kWhite[4] = {1, 1, 1, 1};
+
+class GlText : public GlTest {
+protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        font = Font::fromBytes(koui::test::readTestFont(), 20, "DejaVuSans.ttf");
+        ASSERT_TRUE(font);
+        mvp = projection();
+    }
+    void TearDown() override {
+        font.reset();  // the GL objects go while the context is current
+        GlTest::TearDown();
+    }
+    const float* m() const { return glm::value_ptr(mvp); }
+
+    // The smallest rectangle holding every lit pixel, as x0, y0, x1, y1
+    // (exclusive); all -1 when nothing is lit.
+    static std::array<int, 4> litBox() {
+        const Frame f = readFrame();
+        std::array<int, 4> box = {-1, -1, -1, -1};
+        for (int y = 0; y < f.height; ++y)
+            for (int x = 0; x < f.width; ++x) {
+                if (f.at(x, y) == kBlack) continue;
+                if (box[0] < 0) box = {x, y, x + 1, y + 1};
+                box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x + 1), std::max(box[3], y + 1)};
+            }
+        return box;
+    }
+
+    std::unique_ptr<Font> font;
+    glm::mat4 mvp;
+};
+
+TEST_F(GlText, GlyphPixelsStayInsideTheLaidOutBoundingBox) {
+    FontGlyphVector layout;
+    ASSERT_TRUE(layout.Process(font.get(), 1e10f, 1e10f, 0, 0, 1, 1, 0, "Hejaz, Jolly Quip!\nyg\xE9\xC5"));
+    float box[4];
+    layout.calculateBoundindBox(box);
+    const float x = 20, y = 40;
+    EXPECT_GT(font->drawDGlyphs(layout, m(), kWhite, x, y, 0, 0, kWidth, kHeight), 0);
+    const auto lit = litBox();
+    ASSERT_GE(lit[0], 0) << "nothing drawn";
+    EXPECT_GE(lit[0], x + box[0]);
+    EXPECT_GE(lit[1], y + box[1]);
+    EXPECT_LE(lit[2], x + box[2]);
+    EXPECT_LE(lit[3], y + box[3]);
+    // ... and fill it: ink reaches within two pixels of every ink-bound side.
+    EXPECT_LE(lit[0], x + box[0] + 2);
+    EXPECT_GE(lit[3], y + box[3] - 2);  // the descender of y and g
+}
+
+TEST_F(GlText, WriteDrawsInTheColourBelowItsTopLeftCorner) {
+    const float red[4] = {1, 0, 0, 1};
+    font->write(m(), red, 30, 50, "Hello");
+    const auto lit = litBox();
+    ASSERT_GE(lit[0], 0);
+    EXPECT_GE(lit[1], 50);                            // nothing above the given top
+    EXPECT_LE(lit[1], 50 + font->getAscender() - 12);  // capitals reach near it
+    EXPECT_NEAR(lit[0], 30, 3);
+    EXPECT_LE(lit[3], 50 + font->getAscender());  // no descenders in "Hello"
+    const Frame f = readFrame();
+    int full = 0;
+    for (int yy = lit[1]; yy < lit[3]; ++yy)
+        for (int xx = lit[0]; xx < lit[2]; ++xx) {
+            const Rgba c = f.at(xx, yy);
+            EXPECT_EQ(c.g, 0);
+            EXPECT_EQ(c.b, 0);
+            full += c.r == 255;
+        }
+    EXPECT_GT(full, 40) << "stems of H, l, l are fully covered";
+}
+
+TEST_F(GlText, EachWriteAndEachLayoutIsOneDrawCall) {
+    const std::string line(64, 'x');
+    const uint64_t before = Font::drawCallCount();
+    font->write(m(), kWhite, 0, 0, line);
+    EXPECT_EQ(Font::drawCallCount(), before + 1);
+    FontGlyphVector layout;
+    ASSERT_TRUE(layout.Process(font.get(), 100, 1e10f, 0, 0, 1, 1, 0, line + " " + line));
+    ASSERT_GT(layout.lineCount(), 3);
+    font->drawDGlyphs(layout, m(), kWhite, 0, 100, 0, 0, kWidth, kHeight);
+    EXPECT_EQ(Font::drawCallCount(), before + 2);
+    font->write(m(), kWhite, 0, 0, "   ");  // nothing visible: no call at all
+    EXPECT_EQ(Font::drawCallCount(), before + 2);
+}
+
+TEST_F(GlText, ClipRectangleBoundsTheChangedPixels) {
+    FontGlyphVector layout;
+    ASSERT_TRUE(layout.Process(font.get(), 1e10f, 1e10f, 0, 0, 1, 1, 0, "MMMMMMMMMM"));
+    font->drawDGlyphs(layout, m(), kWhite, 10, 30, 40, 20, 50, 8);
+    const auto lit = litBox();
+    ASSERT_GE(lit[0], 0);
+    EXPECT_GE(lit[0], 40);
+    EXPECT_GE(lit[1], 20);
+    EXPECT_LE(lit[2], 90);
+    EXPECT_LE(lit[3], 28);
+    EXPECT_EQ(lit[1], 20) << "M reaches above the clip's top";
+    EXPECT_EQ(lit[3], 28) << "and below its bottom";
+}
+
+TEST_F(GlText, FormattedTextEqualsWrittenText) {
+    font->writeFormat(m(), kWhite, 10, 10, "%d apples, %.1f%%", 12, 99.5);
+    const Frame formatted = readFrame();
+    clear(0, 0, 0);
+    font->write(m(), kWhite, 10, 10, "12 apples, 99.5%");
+    EXPECT_EQ(readFrame().rgba, formatted.rgba);
+}
+
+TEST_F(GlText, AlignedFormatsPlaceTheTextByItsEndOrBottom) {
+    // (0, 2, 0): x is the left end, y the bottom of the line box.
+    font->writeFormat(m(), kWhite, 50, 100, 0, 2, 0, "%.2f", 12.5);
+    auto lit = litBox();
+    ASSERT_GE(lit[0], 0);
+    EXPECT_NEAR(lit[0], 50, 3);
+    EXPECT_LE(lit[3], 100 - font->getDescender());  // digits sit on the baseline
+    EXPECT_GE(lit[3], 100 - font->getDescender() - 1);
+    clear(0, 0, 0);
+    // (2, 0, 0): x is the right end, y the top.
+    font->writeFormat(m(), kWhite, 200, 100, 2, 0, 0, "%.2f", 12.5);
+    lit = litBox();
+    ASSERT_GE(lit[0], 0);
+    EXPECT_LE(lit[2], 200);
+    EXPECT_GE(lit[2], 197);
+    EXPECT_GE(lit[1], 100);
+    clear(0, 0, 0);
+    font->writeFormat(m(), kWhite, 128, 128, 1, 1, 0, "%s", "mid");
+    lit = litBox();
+    EXPECT_NEAR((lit[0] + lit[2]) / 2.0, 128, 2);
+}
+
+TEST_F(GlText, GlyphsStayRightWhenTheAtlasGrows) {
+    // A large font fills the first atlas size quickly; glyphs drawn before
+    // the growth must look the same after it.
+    auto big = Font::fromBytes(koui::test::readTestFont(), 60, "DejaVuSans.ttf");
+    ASSERT_TRUE(big);
+    big->write(m(), kWhite, 10, 10, "Ag");
+    const Frame before = readFrame(0, 0, 120, 90);
+    std::string all;
+    for (int c = 33; c < 256; ++c)
+        if (c < 127 || c >= 160) all.push_back(static_cast<char>(c));
+    clear(0, 0, 0);
+    big->write(m(), kWhite, 0, 0, all);  // mostly off screen, but rasterised
+    clear(0, 0, 0);
+    big->write(m(), kWhite, 10, 10, "Ag");
+    EXPECT_EQ(readFrame(0, 0, 120, 90).rgba, before.rgba);
+    big.reset();
+}
+
+TEST_F(GlText, ScaledLayoutDrawsLarger) {
+    FontGlyphVector layout;
+    ASSERT_TRUE(layout.Process(font.get(), 1e10f, 1e10f, 0, 0, 2, 2, 0, "I"));
+    float box[4];
+    layout.calculateBoundindBox(box);
+    font->drawDGlyphs(layout, m(), kWhite, 50, 100, 0, 0, kWidth, kHeight);
+    const auto lit = litBox();
+    ASSERT_GE(lit[0], 0);
+    const int capHeight = -font->face().metrics('I').inkTop;
+    EXPECT_NEAR(lit[3] - lit[1], 2 * capHeight, 1);
+    EXPECT_LE(lit[2], 50 + box[2]);
+}
+
+}  // namespace
