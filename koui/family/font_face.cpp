@@ -23,13 +23,18 @@ struct FontFace::FreeType {
 
 namespace {
 
-bool isControl(unsigned b) { return b < 32 || (b >= 127 && b < 160); }
+bool isControl(unsigned b) {
+    return b < 32 || (b >= 127 && b < 160);
+}
 
-int ceilPixels(FT_Pos v) { return static_cast<int>((v + 63) >> 6); }
+int ceilPixels(FT_Pos v) {
+    return static_cast<int>((v + 63) >> 6);
+}
 
 }  // namespace
 
-std::unique_ptr<FontFace> FontFace::create(std::vector<uint8_t> bytes, int pixelSize, const std::string& name) {
+std::unique_ptr<FontFace> FontFace::create(std::vector<uint8_t> bytes, int pixelSize,
+                                           const std::string& name) {
     if (pixelSize < 1) {
         appmsg("[ERROR] Font (%s): invalid pixel size %d", name.c_str(), pixelSize);
         return nullptr;
@@ -49,8 +54,8 @@ bool FontFace::load(const std::string& name) {
         appmsg("[ERROR] Font (%s): FreeType cannot start", name.c_str());
         return false;
     }
-    if (bytes_.empty() || FT_New_Memory_Face(ft_->library, bytes_.data(), static_cast<FT_Long>(bytes_.size()),
-                                             0, &ft_->face)) {
+    if (bytes_.empty() ||
+        FT_New_Memory_Face(ft_->library, bytes_.data(), static_cast<FT_Long>(bytes_.size()), 0, &ft_->face)) {
         appmsg("[ERROR] Font (%s): not a font file FreeType can read (%zu bytes)", name.c_str(),
                bytes_.size());
         return false;
@@ -95,7 +100,8 @@ bool FontFace::load(const std::string& name) {
             for (unsigned r = 32; r < 256; ++r) {
                 if (!metrics_[r].glyphIndex) continue;
                 FT_Vector k{};
-                if (FT_Get_Kerning(face, metrics_[l].glyphIndex, metrics_[r].glyphIndex, FT_KERNING_DEFAULT, &k))
+                if (FT_Get_Kerning(face, metrics_[l].glyphIndex, metrics_[r].glyphIndex, FT_KERNING_DEFAULT,
+                                   &k))
                     continue;
                 kerning_[l * 256 + r] = static_cast<int16_t>(k.x);
                 any = any || k.x != 0;
@@ -111,7 +117,8 @@ bool FontFace::render(uint8_t byte, GlyphBitmap& out) {
     const GlyphMetrics& m = metrics_[byte];
     if (!m.inkWidth || !m.inkHeight) return false;
     FT_Face face = ft_->face;
-    if (FT_Load_Glyph(face, m.glyphIndex, FT_LOAD_DEFAULT) || FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL))
+    if (FT_Load_Glyph(face, m.glyphIndex, FT_LOAD_DEFAULT) ||
+        FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL))
         return false;
     const FT_Bitmap& bm = face->glyph->bitmap;
     if (bm.pixel_mode != FT_PIXEL_MODE_GRAY) return false;

@@ -47,7 +47,8 @@ public:
     // FreeType needs for as long as the face lives). Null, with the reason
     // through appmsg naming `name`, for a pixel size below 1 or bytes that
     // FreeType cannot read.
-    static std::unique_ptr<FontFace> create(std::vector<uint8_t> bytes, int pixelSize, const std::string& name);
+    static std::unique_ptr<FontFace> create(std::vector<uint8_t> bytes, int pixelSize,
+                                            const std::string& name);
 
     ~FontFace();
     FontFace(const FontFace&) = delete;

@@ -76,6 +76,9 @@ FontGlyphVector& scratchLayout() {
 
 struct Font::GlState {
     std::unique_ptr<glsl::Program> program;
+    // A context that cannot compile the program will not learn to; trying
+    // again every frame would only repeat the compiler's log.
+    bool programFailed = false;
     GLuint vao = 0;
     GLuint vbo = 0;
 };
@@ -86,9 +89,12 @@ std::unique_ptr<Font> Font::fromBytes(std::vector<uint8_t> bytes, int pixelSize,
     return std::unique_ptr<Font>(new Font(std::move(face), name));
 }
 
-Font::Font(std::unique_ptr<FontFace> face, std::string name) : face_(std::move(face)), name_(std::move(name)) {}
+Font::Font(std::unique_ptr<FontFace> face, std::string name)
+    : face_(std::move(face)), name_(std::move(name)) {}
 
-Font::~Font() { releaseGL(); }
+Font::~Font() {
+    releaseGL();
+}
 
 void Font::releaseGL() {
     std::lock_guard guard(lock_);
@@ -118,8 +124,13 @@ bool Font::ensureGlyph(uint8_t code) {
 bool Font::prepareGL() {
     if (!gl_) gl_ = std::make_unique<GlState>();
     if (!gl_->program) {
+        if (gl_->programFailed) return false;
         gl_->program.reset(glsl::Program::CreateFromVertFragText(kVertexShader, kFragmentShader));
-        if (!gl_->program) return false;
+        if (!gl_->program) {
+            appmsg("[ERROR] Font (%s): cannot draw, the text program did not build", name_.c_str());
+            gl_->programFailed = true;
+            return false;
+        }
         gl_->program->setUniform1i("atlas", 0);
     }
     if (!gl_->vao) {
@@ -132,7 +143,8 @@ bool Font::prepareGL() {
         glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, nullptr);
         glVertexAttribDivisor(0, 1);
         glEnableVertexAttribArray(1);
-        glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(4 * sizeof(float)));
+        glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, stride,
+                              reinterpret_cast<const void*>(4 * sizeof(float)));
         glVertexAttribDivisor(1, 1);
         glBindVertexArray(0);
         glBindBuffer(GL_ARRAY_BUFFER, 0);
@@ -177,8 +189,8 @@ int Font::drawDGlyphs(const FontGlyphVector& glyphs, const float* mvp, const flo
     program.setUniform4fv("clip", clip, 1);
     glBindVertexArray(gl_->vao);
     glBindBuffer(GL_ARRAY_BUFFER, gl_->vbo);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(instances_.size() * sizeof(float)), instances_.data(),
-                 GL_STREAM_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(instances_.size() * sizeof(float)),
+                 instances_.data(), GL_STREAM_DRAW);
     glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, count);
     drawCalls_.fetch_add(1, std::memory_order_relaxed);
     glBindVertexArray(0);

@@ -48,7 +48,8 @@ public:
 
     // Null (with the reason through appmsg) when the bytes are no font
     // FreeType can read or the size is below 1. `name` labels messages.
-    static std::unique_ptr<Font> fromBytes(std::vector<uint8_t> bytes, int pixelSize, const std::string& name);
+    static std::unique_ptr<Font> fromBytes(std::vector<uint8_t> bytes, int pixelSize,
+                                           const std::string& name);
 
     // Deletes the GL objects of the font, if it made any; the context they
     // were made on must then be current.
@@ -63,8 +64,8 @@ public:
         __attribute__((format(printf, 6, 7)));
     // With alignment (Align values; others count as start). `reserved` is
     // accepted for callers that pass a third alignment value and must be 0.
-    void writeFormat(const float* mvp, const float* rgba, float x, float y, int alignH, int alignV, int reserved,
-                     const char* format, ...) __attribute__((format(printf, 9, 10)));
+    void writeFormat(const float* mvp, const float* rgba, float x, float y, int alignH, int alignV,
+                     int reserved, const char* format, ...) __attribute__((format(printf, 9, 10)));
 
     // Draws a layout with its origin at (x, y), clipped to the rectangle
     // (clipX, clipY, clipW, clipH) of the same space: only pixels whose

@@ -130,7 +130,9 @@ bool Program::Use(bool validate) {
     return true;
 }
 
-void Program::UnUse() { glUseProgram(0); }
+void Program::UnUse() {
+    glUseProgram(0);
+}
 
 int Program::uniformLocation(const char* name) {
     if (!name) return -1;

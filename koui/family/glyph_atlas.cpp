@@ -13,7 +13,9 @@ constexpr int kPadding = 1;
 }  // namespace
 
 GlyphAtlas::GlyphAtlas()
-    : width_(kInitialSize), height_(kInitialSize), pixels_(static_cast<size_t>(kInitialSize) * kInitialSize, 0) {}
+    : width_(kInitialSize),
+      height_(kInitialSize),
+      pixels_(static_cast<size_t>(kInitialSize) * kInitialSize, 0) {}
 
 GlyphAtlas::~GlyphAtlas() = default;
 
@@ -21,8 +23,8 @@ bool GlyphAtlas::add(const uint8_t* pixels, int width, int height, int pitch, At
     if (width < 1 || height < 1 || !pixels) return false;
     if (!place(width, height, out)) return false;
     for (int row = 0; row < height; ++row)
-        std::memcpy(&pixels_[static_cast<size_t>(out.y + row) * width_ + out.x], pixels + static_cast<size_t>(row) * pitch,
-                    static_cast<size_t>(width));
+        std::memcpy(&pixels_[static_cast<size_t>(out.y + row) * width_ + out.x],
+                    pixels + static_cast<size_t>(row) * pitch, static_cast<size_t>(width));
     if (dirtyTop_ == dirtyBottom_) {
         dirtyTop_ = out.y;
         dirtyBottom_ = out.y + height;
@@ -42,7 +44,8 @@ bool GlyphAtlas::place(int width, int height, AtlasRect& out) {
         // third of its height, and still has room on the right.
         Shelf* best = nullptr;
         for (Shelf& s : shelves_)
-            if (s.height >= h && s.height * 2 <= h * 3 && s.used + w <= width_ && (!best || s.height < best->height))
+            if (s.height >= h && s.height * 2 <= h * 3 && s.used + w <= width_ &&
+                (!best || s.height < best->height))
                 best = &s;
         if (!best) {
             const int top = shelves_.empty() ? 0 : shelves_.back().y + shelves_.back().height;
@@ -92,8 +95,8 @@ unsigned GlyphAtlas::upload() {
         textureWidth_ = width_;
         textureHeight_ = height_;
     } else if (dirtyBottom_ > dirtyTop_) {
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, dirtyTop_, width_, dirtyBottom_ - dirtyTop_, GL_RED, GL_UNSIGNED_BYTE,
-                        &pixels_[static_cast<size_t>(dirtyTop_) * width_]);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, dirtyTop_, width_, dirtyBottom_ - dirtyTop_, GL_RED,
+                        GL_UNSIGNED_BYTE, &pixels_[static_cast<size_t>(dirtyTop_) * width_]);
     }
     dirtyTop_ = dirtyBottom_ = 0;
     glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);

@@ -13,7 +13,9 @@ constexpr size_t kNone = std::numeric_limits<size_t>::max();
 
 // Bytes that take no room at the end of a line: spaces, line feeds and the
 // zero-width control bytes.
-bool isBlank(const FontGlyph& g) { return g.code == ' ' || g.advance == 0; }
+bool isBlank(const FontGlyph& g) {
+    return g.code == ' ' || g.advance == 0;
+}
 }  // namespace
 
 bool FontGlyphVector::Process(const Font* font, float maxWidth, float maxHeight, float sepX, float sepY,

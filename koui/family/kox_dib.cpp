@@ -8,7 +8,9 @@
 namespace {
 constexpr int kMaxSide = 65536;
 
-int rowPitch(int width, int bytesPerPixel) { return (width * bytesPerPixel + 3) & ~3; }
+int rowPitch(int width, int bytesPerPixel) {
+    return (width * bytesPerPixel + 3) & ~3;
+}
 
 bool validSize(int width, int height, const char* who) {
     if (width >= 1 && height >= 1 && width <= kMaxSide && height <= kMaxSide) return true;

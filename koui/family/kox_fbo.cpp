@@ -4,7 +4,9 @@
 
 #include "koui/family/appmsg.h"
 
-CkoxGL_FBO::~CkoxGL_FBO() { Delete(); }
+CkoxGL_FBO::~CkoxGL_FBO() {
+    Delete();
+}
 
 void CkoxGL_FBO::Delete() {
     if (depthStencil_) glDeleteRenderbuffers(1, &depthStencil_);
@@ -45,7 +47,8 @@ int CkoxGL_FBO::Create(int width, int height, int depthStencil, int nearest, int
         glBindRenderbuffer(GL_RENDERBUFFER, depthStencil_);
         glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
         glBindRenderbuffer(GL_RENDERBUFFER, 0);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depthStencil_);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                                  depthStencil_);
     }
     const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
     glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previousFramebuffer));

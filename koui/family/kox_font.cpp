@@ -21,7 +21,8 @@ void splitSize(const std::string& path, std::string& file, int& size) {
     const size_t at = path.rfind('@');
     if (at == std::string::npos || at + 1 >= path.size()) return;
     const std::string digits = path.substr(at + 1);
-    if (digits.size() > 4 || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    if (digits.size() > 4 ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return;
     std::error_code ec;
     if (std::filesystem::exists(path, ec)) return;
@@ -71,9 +72,9 @@ int CkoxGL_Font::OpenFromMemory(const uint8_t* data, size_t size, int pixelSize,
 bool CkoxGL_Font::layout(const char* text, size_t length, double scale) {
     if (!font_ || !text) return false;
     const float s = static_cast<float>(scale);
-    return glyphs_.Process(font_.get(), ko::gl::FontGlyphVector::kUnbounded, ko::gl::FontGlyphVector::kUnbounded,
-                           static_cast<float>(spacing_ * scale), 0, s, s, ko::gl::FontGlyphVector::kLeft,
-                           std::string_view(text, length));
+    return glyphs_.Process(font_.get(), ko::gl::FontGlyphVector::kUnbounded,
+                           ko::gl::FontGlyphVector::kUnbounded, static_cast<float>(spacing_ * scale), 0, s, s,
+                           ko::gl::FontGlyphVector::kLeft, std::string_view(text, length));
 }
 
 float CkoxGL_Font::extent() const {
@@ -97,8 +98,9 @@ void CkoxGL_Font::WriteEx(double x, double y, double scale, int align, int repea
     glGetFloatv(GL_PROJECTION_MATRIX, glm::value_ptr(projection));
     glGetFloatv(GL_MODELVIEW_MATRIX, glm::value_ptr(modelView));
     const glm::mat4 mvp = projection * modelView;
-    const float colour[4] = {rgba ? static_cast<float>(rgba[0]) : 1.0f, rgba ? static_cast<float>(rgba[1]) : 1.0f,
-                             rgba ? static_cast<float>(rgba[2]) : 1.0f, rgba ? static_cast<float>(rgba[3]) : 1.0f};
+    const float colour[4] = {
+        rgba ? static_cast<float>(rgba[0]) : 1.0f, rgba ? static_cast<float>(rgba[1]) : 1.0f,
+        rgba ? static_cast<float>(rgba[2]) : 1.0f, rgba ? static_cast<float>(rgba[3]) : 1.0f};
     float originX = static_cast<float>(x);
     if (align == kCenter) originX -= extent() * 0.5f;
     if (align == kRight) originX -= extent();

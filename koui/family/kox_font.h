@@ -48,7 +48,8 @@ public:
     // doubles), drawn max(1, repeatCount) times over itself (which deepens
     // it under additive blending). Uses the current projection and
     // model-view matrices.
-    void WriteEx(double x, double y, double scale, int align, int repeatCount, const double* rgba, const char* text);
+    void WriteEx(double x, double y, double scale, int align, int repeatCount, const double* rgba,
+                 const char* text);
 
     double GetCharSpacing() const { return spacing_; }
     void SetCharSpacing(double spacing) { spacing_ = spacing; }

@@ -18,7 +18,9 @@ bool checkTarget(int target, const char* what) {
 
 }  // namespace
 
-CkoxGL_Texture::~CkoxGL_Texture() { Delete(); }
+CkoxGL_Texture::~CkoxGL_Texture() {
+    Delete();
+}
 
 void CkoxGL_Texture::Delete() {
     if (id_) glDeleteTextures(1, &id_);
@@ -114,8 +116,8 @@ void CkoxGL_Texture::texCoord(double sx, double sy) const {
     glTexCoord2d(u, bottomUp_ ? 1.0 - v : v);
 }
 
-void CkoxGL_Texture::emitQuad(double sx1, double sy1, double sx2, double sy2, double dx1, double dy1, double dx2,
-                              double dy2) const {
+void CkoxGL_Texture::emitQuad(double sx1, double sy1, double sx2, double sy2, double dx1, double dy1,
+                              double dx2, double dy2) const {
     glBegin(GL_QUADS);
     texCoord(sx1, sy1);
     glVertex2d(dx1, dy1);
@@ -141,8 +143,8 @@ void CkoxGL_Texture::DrawPortion2D(double sx1, double sy1, double sx2, double sy
     UnBind();
 }
 
-void CkoxGL_Texture::DrawPortion2D_Simple(double sx1, double sy1, double sx2, double sy2, double dx, double dy,
-                                          double r, double g, double b, double a) {
+void CkoxGL_Texture::DrawPortion2D_Simple(double sx1, double sy1, double sx2, double sy2, double dx,
+                                          double dy, double r, double g, double b, double a) {
     DrawPortion2D(sx1, sy1, sx2, sy2, dx, dy, dx + (sx2 - sx1), dy + (sy2 - sy1), r, g, b, a);
 }
 

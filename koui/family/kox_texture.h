@@ -39,7 +39,8 @@ public:
     // From raw pixels, rows top first: `format` GL_RGBA (4 bytes a pixel) or
     // GL_RGB (3 bytes, rows packed without padding). Null `pixels` leaves the
     // texels undefined (a render target).
-    int CreateFromPixels(const uint8_t* pixels, int width, int height, int format = 0x1908, int target = 0x0DE1);
+    int CreateFromPixels(const uint8_t* pixels, int width, int height, int format = 0x1908,
+                         int target = 0x0DE1);
     void Delete();
 
     // Binds to texture unit `unit` and turns fixed-function texturing on.
@@ -57,7 +58,8 @@ public:
                               double g, double b, double a);
     // One textured quad, source into destination, in the current GL colour;
     // call between Bind and UnBind (nine of these draw a framed rectangle).
-    void bqPortion(double sx1, double sy1, double sx2, double sy2, double dx1, double dy1, double dx2, double dy2);
+    void bqPortion(double sx1, double sy1, double sx2, double sy2, double dx1, double dy1, double dx2,
+                   double dy2);
 
     bool IsValid() const { return id_ != 0; }
     unsigned GetID() const { return id_; }

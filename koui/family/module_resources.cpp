@@ -43,8 +43,7 @@ Registry& registry() {
 
 }  // namespace
 
-bool stmmRegisterResource(HINSTANCE module, int resId, const char* resType, const void* data,
-                          size_t size) {
+bool stmmRegisterResource(HINSTANCE module, int resId, const char* resType, const void* data, size_t size) {
     if (!resType || !*resType) {
         appmsg("[ERROR] stmmRegisterResource: resource %d has no type", resId);
         return false;
@@ -69,8 +68,7 @@ bool stmmUnregisterResource(HINSTANCE module, int resId, const char* resType) {
     return r.blobs.erase({module, resId, lowerType(resType)}) > 0;
 }
 
-const uint8_t* stmmGeneralGetResourceVector(HINSTANCE module, int resId, const char* resType,
-                                            size_t* size) {
+const uint8_t* stmmGeneralGetResourceVector(HINSTANCE module, int resId, const char* resType, size_t* size) {
     if (size) *size = 0;
     if (!resType) return nullptr;
     Registry& r = registry();

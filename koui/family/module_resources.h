@@ -24,8 +24,7 @@ using HINSTANCE = void*;
 // Returns false, logging why, when the key is taken already (a resource is
 // immutable once registered), when `type` is null or empty, or when `data`
 // is null while `size` is not 0.
-bool stmmRegisterResource(HINSTANCE module, int resId, const char* resType, const void* data,
-                          size_t size);
+bool stmmRegisterResource(HINSTANCE module, int resId, const char* resType, const void* data, size_t size);
 
 // Removes one registered blob; pointers obtained for it become invalid.
 // Returns false when there was none.
@@ -34,5 +33,4 @@ bool stmmUnregisterResource(HINSTANCE module, int resId, const char* resType);
 // The bytes registered under (module, id, type), with their count in *size
 // (when size is not null), or null (and *size = 0) when there are none. The
 // pointer stays valid until that blob is unregistered. Safe from any thread.
-const uint8_t* stmmGeneralGetResourceVector(HINSTANCE module, int resId, const char* resType,
-                                            size_t* size);
+const uint8_t* stmmGeneralGetResourceVector(HINSTANCE module, int resId, const char* resType, size_t* size);

@@ -207,13 +207,13 @@ TEST_F(TextLayout, JustifyStretchesWrappedLinesOnly) {
     const std::string text = "aa bb cc dd ee";
     const float box = sumOfAdvances("aa bb cc") + 10;
     ASSERT_TRUE(v.Process(font_, box, kNone, 0, 0, 1, 1, FontGlyphVector::kJustify, text));
-    ASSERT_EQ(v[9].line, 1u);                     // "dd ee" wrapped
-    EXPECT_FLOAT_EQ(rightEdge(v, 7), box);        // first line reaches the right edge
+    ASSERT_EQ(v[9].line, 1u);               // "dd ee" wrapped
+    EXPECT_FLOAT_EQ(rightEdge(v, 7), box);  // first line reaches the right edge
     EXPECT_FLOAT_EQ(v[0].x, 0);
     const float gap1 = v[3].x - rightEdge(v, 1);  // the spaces grew alike
     const float gap2 = v[6].x - rightEdge(v, 4);
     EXPECT_NEAR(gap1, gap2, 0.01f);
-    EXPECT_LT(rightEdge(v, 13), box - 10);        // the last line stays left aligned
+    EXPECT_LT(rightEdge(v, 13), box - 10);  // the last line stays left aligned
     EXPECT_EQ(v[9].x, 0);
 
     ASSERT_TRUE(v.Process(font_, box, kNone, 0, 0, 1, 1, FontGlyphVector::kJustifyEx, text));
@@ -260,7 +260,8 @@ TEST(FontList, BytesThatAreNoFontGiveNullAndAMessage) {
     EXPECT_EQ(list.find("Fonts/bad.ttf", 20), nullptr);
     EXPECT_EQ(list.size(), 0u);
     ASSERT_EQ(capture.lines().size(), 1u);
-    EXPECT_EQ(capture.lines()[0], "[ERROR] Font (Fonts/bad.ttf): not a font file FreeType can read (4 bytes)");
+    EXPECT_EQ(capture.lines()[0],
+              "[ERROR] Font (Fonts/bad.ttf): not a font file FreeType can read (4 bytes)");
     EXPECT_EQ(list.add(koui::test::readTestFont(), "Fonts/zero.ttf", 0), nullptr);
     EXPECT_TRUE(capture.contains("[ERROR] Font (Fonts/zero.ttf): invalid pixel size 0"));
 }

@@ -11,10 +11,10 @@
 
 namespace {
 
+using ko::glsl::Program;
 using koui::test::AppMsgCapture;
 using koui::test::GlTest;
 using koui::test::Rgba;
-using ko::glsl::Program;
 
 // A quad from the vertex index, as the toolkit's own programs draw.
 constexpr const char* kQuadVertex = R"(#version 330 core
@@ -98,7 +98,8 @@ TEST_F(GlProgram, SyntaxErrorGivesNullAndTheCompilerLog) {
         Program::CreateFromVertFragText(kQuadVertex, "#version 330 core\nvoid main() { out_color = ; }\n"));
     EXPECT_FALSE(p);
     ASSERT_FALSE(capture.lines().empty());
-    for (const auto& line : capture.lines()) EXPECT_EQ(line.rfind("[ERROR] glsl fragment shader: ", 0), 0u) << line;
+    for (const auto& line : capture.lines())
+        EXPECT_EQ(line.rfind("[ERROR] glsl fragment shader: ", 0), 0u) << line;
 }
 
 TEST_F(GlProgram, LinkErrorGivesNullAndTheLinkerLog) {

@@ -49,7 +49,8 @@ protected:
             for (int x = 0; x < f.width; ++x) {
                 if (f.at(x, y) == kBlack) continue;
                 if (box[0] < 0) box = {x, y, x + 1, y + 1};
-                box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x + 1), std::max(box[3], y + 1)};
+                box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x + 1),
+                       std::max(box[3], y + 1)};
             }
         return box;
     }
@@ -81,7 +82,7 @@ TEST_F(GlText, WriteDrawsInTheColourBelowItsTopLeftCorner) {
     font->write(m(), red, 30, 50, "Hello");
     const auto lit = litBox();
     ASSERT_GE(lit[0], 0);
-    EXPECT_GE(lit[1], 50);                            // nothing above the given top
+    EXPECT_GE(lit[1], 50);                             // nothing above the given top
     EXPECT_LE(lit[1], 50 + font->getAscender() - 12);  // capitals reach near it
     EXPECT_NEAR(lit[0], 30, 3);
     EXPECT_LE(lit[3], 50 + font->getAscender());  // no descenders in "Hello"

@@ -1,6 +1,7 @@
+#include "koui/family/kox_dib.h"
+
 #include <gtest/gtest.h>
 
-#include "koui/family/kox_dib.h"
 #include "tests/support/appmsg_capture.h"
 
 namespace {

@@ -1,7 +1,8 @@
+#include "koui/family/kox_fbo.h"
+
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
-#include "koui/family/kox_fbo.h"
 #include "koui/family/kox_rect.h"
 #include "tests/support/appmsg_capture.h"
 #include "tests/support/gl_fixture.h"
@@ -105,8 +106,9 @@ TEST_F(KoxFbo, InvalidRequestsAreRefused) {
     EXPECT_EQ(fbo.Create(10, 10, 0, 0, GL_RED, GL_TEXTURE_2D, 0), KOX_ERROR);
     EXPECT_FALSE(fbo.Begin2D(0, 0, 0, 1));
     fbo.End(nullptr);  // harmless
-    EXPECT_EQ(capture.lines(), (std::vector<std::string>{"[ERROR] CkoxGL_FBO: invalid size 0x10",
-                                                         "[ERROR] CkoxGL_FBO: colour format 0x1903 is not supported"}));
+    EXPECT_EQ(capture.lines(),
+              (std::vector<std::string>{"[ERROR] CkoxGL_FBO: invalid size 0x10",
+                                        "[ERROR] CkoxGL_FBO: colour format 0x1903 is not supported"}));
     GLint bound = -1;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
     EXPECT_EQ(bound, 0);

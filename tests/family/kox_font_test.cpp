@@ -1,4 +1,6 @@
 // CkoxGL_Font, the classic resource manager's font, on real GL.
+#include "koui/family/kox_font.h"
+
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
@@ -8,7 +10,6 @@
 #include <utility>
 
 #include "koui/family/gl_font.h"
-#include "koui/family/kox_font.h"
 #include "koui/family/module_resources.h"
 #include "tests/support/appmsg_capture.h"
 #include "tests/support/gl_fixture.h"
@@ -19,8 +20,8 @@ namespace {
 using koui::test::AppMsgCapture;
 using koui::test::Frame;
 using koui::test::GlTest;
-using koui::test::Rgba;
 using koui::test::kTestFontPath;
+using koui::test::Rgba;
 
 const Rgba kBlack{0, 0, 0};
 const double kWhite[4] = {1, 1, 1, 1};
@@ -129,7 +130,8 @@ TEST_F(KoxFont, FailuresAreReported) {
     const auto lines = capture.lines();
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], "[ERROR] kox: cannot open file " KOUI_SOURCE_DIR "/no/such/font.ttf");
-    EXPECT_EQ(lines[1].rfind("[ERROR] Font (" KOUI_SOURCE_DIR "/README.md): not a font file", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[1].rfind("[ERROR] Font (" KOUI_SOURCE_DIR "/README.md): not a font file", 0), 0u)
+        << lines[1];
     EXPECT_EQ(lines[2], "[ERROR] CkoxGL_Font: no resource 999 of type TTF");
     EXPECT_EQ(lines[3], "[ERROR] CkoxGL_Font: no font file name");
 }

@@ -1,6 +1,7 @@
+#include "koui/family/kox_rect.h"
+
 #include <gtest/gtest.h>
 
-#include "koui/family/kox_rect.h"
 #include "tests/support/gl_fixture.h"
 
 namespace {
@@ -48,11 +49,11 @@ TEST_F(KoxRect, EmptyRectanglesDrawNothing) {
 TEST_F(KoxRect, OutlineIsTheRectanglesBorderPixelsInTheCurrentColour) {
     glColor4f(0, 1, 0, 1);
     koxGL_DrawRect(50, 60, 20, 10);
-    EXPECT_TRUE(regionIs(50, 60, 20, 1, {0, 255, 0}));   // top
-    EXPECT_TRUE(regionIs(50, 69, 20, 1, {0, 255, 0}));   // bottom
-    EXPECT_TRUE(regionIs(50, 60, 1, 10, {0, 255, 0}));   // left
-    EXPECT_TRUE(regionIs(69, 60, 1, 10, {0, 255, 0}));   // right
-    EXPECT_TRUE(regionIs(51, 61, 18, 8, kBlack));        // inside untouched
+    EXPECT_TRUE(regionIs(50, 60, 20, 1, {0, 255, 0}));  // top
+    EXPECT_TRUE(regionIs(50, 69, 20, 1, {0, 255, 0}));  // bottom
+    EXPECT_TRUE(regionIs(50, 60, 1, 10, {0, 255, 0}));  // left
+    EXPECT_TRUE(regionIs(69, 60, 1, 10, {0, 255, 0}));  // right
+    EXPECT_TRUE(regionIs(51, 61, 18, 8, kBlack));       // inside untouched
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 2 * 20 + 2 * 8);
 }
 

@@ -1,9 +1,10 @@
+#include "koui/family/kox_texture.h"
+
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "koui/family/kox_texture.h"
 #include "koui/family/module_resources.h"
 #include "tests/support/appmsg_capture.h"
 #include "tests/support/gl_fixture.h"
@@ -22,7 +23,8 @@ protected:
         if (IsSkipped() || HasFatalFailure()) return;
         std::vector<uint8_t> pixels;
         for (int j = 0; j < 4; ++j)
-            for (int i = 0; i < 4; ++i) pixels.insert(pixels.end(), {uint8_t(60 * i), uint8_t(60 * j), 200, 255});
+            for (int i = 0; i < 4; ++i)
+                pixels.insert(pixels.end(), {uint8_t(60 * i), uint8_t(60 * j), 200, 255});
         ASSERT_EQ(texture.CreateFromPixels(pixels.data(), 4, 4, GL_RGBA, GL_TEXTURE_2D), KOX_OK);
     }
     static Rgba texel(int i, int j) { return {uint8_t(60 * i), uint8_t(60 * j), 200}; }
@@ -104,7 +106,8 @@ TEST_F(KoxTexture, FailuresAreReportedAndLeaveNoTexture) {
     const auto lines = capture.lines();
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[0], "[ERROR] kox: cannot open file " KOUI_SOURCE_DIR "/no/such/image.png");
-    EXPECT_EQ(lines[1], "[ERROR] kox: image format \"jpg\" of " KOUI_SOURCE_DIR "/README.md is not supported (only png)");
+    EXPECT_EQ(lines[1], "[ERROR] kox: image format \"jpg\" of " KOUI_SOURCE_DIR
+                        "/README.md is not supported (only png)");
     EXPECT_EQ(lines[2], "[ERROR] CkoxGL_Texture: texture target 0x806f of " KOUI_SOURCE_DIR
                         "/README.md is not supported (only GL_TEXTURE_2D)");
     EXPECT_EQ(lines[3], "[ERROR] CkoxGL_Texture: no resource 424242 of type PNG");

@@ -1,3 +1,5 @@
+#include "koui/family/module_resources.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -5,7 +7,6 @@
 #include <thread>
 #include <vector>
 
-#include "koui/family/module_resources.h"
 #include "tests/support/appmsg_capture.h"
 
 namespace {
@@ -52,7 +53,8 @@ TEST(ModuleResources, ARegisteredResourceIsNeverReplaced) {
     AppMsgCapture capture;
     ASSERT_TRUE(stmmRegisterResource(moduleKey(3), 5, "PNG", "first", 5));
     EXPECT_FALSE(stmmRegisterResource(moduleKey(3), 5, "png", "second", 6));
-    EXPECT_EQ(capture.lines(), std::vector<std::string>{"[ERROR] stmmRegisterResource: resource 5 (png) exists already"});
+    EXPECT_EQ(capture.lines(),
+              std::vector<std::string>{"[ERROR] stmmRegisterResource: resource 5 (png) exists already"});
     size_t size = 0;
     stmmGeneralGetResourceVector(moduleKey(3), 5, "PNG", &size);
     EXPECT_EQ(size, 5u);

@@ -1,0 +1,3 @@
+# Glyph layout speed and draw calls per frame of text.
+koui_add_bench(NAME bench_glyphs SOURCES ${PROJECT_SOURCE_DIR}/bench/glyphs.cpp
+  LIBS glfw GLEW::GLEW OpenGL::GL)
