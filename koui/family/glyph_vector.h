@@ -13,7 +13,8 @@
 //   maxWidth   the layout box width: lines wrap so that no glyph crosses it.
 //              A line breaks after its last space that fits, or, in a word
 //              wider than the box, before the glyph that would cross it. A
-//              width of kUnbounded (1e9) or more never wraps.
+//              width of kUnbounded (1e9) or more never wraps. A glyph wider
+//              than the whole box gets a line to itself.
 //   maxHeight  lines are laid out while their line box (ascender above the
 //              baseline to descender below it) ends at or above maxHeight;
 //              the first line always is. Bytes of dropped lines get no record.

@@ -5,6 +5,8 @@
 #include <memory>
 #include <numeric>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "koui/family/gl_font.h"
 #include "koui/family/gl_font_list.h"
@@ -251,6 +253,28 @@ TEST(FontList, FindsWhatItAddedAndOwnsIt) {
     EXPECT_EQ(b->getPixHeight(), 12);
     EXPECT_EQ(list.add({}, "Fonts/a.ttf", 20), a) << "an existing key keeps its font";
     EXPECT_EQ(list.size(), 2u);
+}
+
+TEST(FontList, ThreadsShareFontsAndLayOutConcurrently) {
+    ko::gl::FontList list;
+    const auto bytes = koui::test::readTestFont();
+    std::vector<std::thread> threads;
+    std::vector<Font*> seen(4);
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            Font* font = list.find("Fonts/shared.ttf", 16);
+            if (!font) font = list.add(bytes, "Fonts/shared.ttf", 16);
+            seen[t] = font;
+            FontGlyphVector layout;
+            for (int i = 0; i < 200; ++i) {
+                layout.Process(font, 120, kNone, 0, 0, 1, 1, i % 5, "shared font, many threads");
+                float box[4];
+                EXPECT_EQ(layout.calculateBoundindBox(box), 25u);
+            }
+        });
+    for (auto& th : threads) th.join();
+    EXPECT_EQ(list.size(), 1u);
+    for (Font* f : seen) EXPECT_EQ(f, seen[0]);
 }
 
 TEST(FontList, BytesThatAreNoFontGiveNullAndAMessage) {
