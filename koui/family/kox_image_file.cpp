@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "koui/family/appmsg.h"
-#include "koui/family/png_contract.h"
+#include "koui/res/png_decoder.h"
 
 bool koxReadFile(const char* path, std::vector<uint8_t>& bytes) {
     bytes.clear();
