@@ -62,10 +62,9 @@ void GlTest::SetUpTestSuite() {
         skipReason_ = "no X display (DISPLAY unset): run GL tests under xvfb-run -a";
         return;
     }
-    // Unless the environment says otherwise, Mesa draws on the test's own
-    // thread and keeps no shader cache: its worker and cache threads, still
-    // alive at exit, intermittently crashed the leak checker's stop-the-world
-    // pass, and tests should not write a cache into the user's home.
+    // Unless the environment says otherwise, Mesa rasterises on the test's
+    // own thread and keeps no shader cache: the tests then write nothing into
+    // the user's home and leave no driver threads running at exit.
     setenv("LP_NUM_THREADS", "0", 0);
     setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
     glfwSetErrorCallback(onGlfwError);
