@@ -8,7 +8,8 @@
 // stmmGeneralGetResourceVector() exactly as it would read a resource of the
 // executable.
 //
-// A module is any pointer-sized key the application picks; the null module
+// A module is any HINSTANCE value the application picks as a key (for a
+// plug-in, say, the address of something of its own, cast); the null module
 // stands for the program itself, which is what callers mean when they pass
 // no module. Type names compare without regard to case, as resource type
 // names always have.
@@ -17,8 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 
-// Handle of the module that holds a resource; null is the program itself.
-using HINSTANCE = void*;
+#include "koui/platform/win32_types.h"
 
 // Copies `size` bytes of `data` into the registry under (module, id, type).
 // Returns false, logging why, when the key is taken already (a resource is

@@ -108,12 +108,13 @@ TEST_F(KoxFont, RepeatCountDrawsTheTextThatManyTimes) {
 
 TEST_F(KoxFont, OpensFromAModuleResource) {
     const auto bytes = koui::test::readTestFont();
-    static char module;
-    ASSERT_TRUE(stmmRegisterResource(&module, 12, "TTF", bytes.data(), bytes.size()));
+    static char moduleData;
+    const auto module = reinterpret_cast<HINSTANCE>(&moduleData);
+    ASSERT_TRUE(stmmRegisterResource(module, 12, "TTF", bytes.data(), bytes.size()));
     CkoxGL_Font fromResource;
-    ASSERT_EQ(fromResource.OpenFromResource(12, "TTF", &module), KOX_OK);
+    ASSERT_EQ(fromResource.OpenFromResource(12, "TTF", module), KOX_OK);
     EXPECT_FLOAT_EQ(fromResource.GetTextExtent("Hello"), font.GetTextExtent("Hello"));
-    stmmUnregisterResource(&module, 12, "TTF");
+    stmmUnregisterResource(module, 12, "TTF");
 }
 
 TEST_F(KoxFont, FailuresAreReported) {

@@ -81,12 +81,13 @@ TEST_F(KoxPng, PaletteAndInterlacedImagesToo) {
 TEST_F(KoxPng, TextureFromAModuleResource) {
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(koxReadFile(PNGSUITE("basn2c08.png"), bytes));
-    static char module;
-    ASSERT_TRUE(stmmRegisterResource(&module, 3, "PNG", bytes.data(), bytes.size()));
+    static char moduleData;
+    const auto module = reinterpret_cast<HINSTANCE>(&moduleData);
+    ASSERT_TRUE(stmmRegisterResource(module, 3, "PNG", bytes.data(), bytes.size()));
     CkoxGL_Texture t;
-    ASSERT_EQ(t.CreateFromResource(3, "png", &module, "png", GL_TEXTURE_2D), KOX_OK);
+    ASSERT_EQ(t.CreateFromResource(3, "png", module, "png", GL_TEXTURE_2D), KOX_OK);
     expectShows(t, decode(PNGSUITE("basn2c08.png")), 0, 0);
-    stmmUnregisterResource(&module, 3, "PNG");
+    stmmUnregisterResource(module, 3, "PNG");
 }
 
 TEST_F(KoxPng, CorruptFileIsReportedAndLeavesNoTexture) {

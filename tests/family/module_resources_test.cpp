@@ -16,7 +16,7 @@ using koui::test::AppMsgCapture;
 // Each test uses its own module key so that tests never see each other's blobs.
 HINSTANCE moduleKey(int n) {
     static char keys[16];
-    return &keys[n];
+    return reinterpret_cast<HINSTANCE>(&keys[n]);
 }
 
 TEST(ModuleResources, RegisteredBytesComeBackByModuleIdAndType) {
