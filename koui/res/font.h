@@ -1,7 +1,17 @@
-// Font: a node naming a font file and a pixel size, from which the resource
-// instance makes GL fonts. Preprocessing makes a Font of every node with a
-// childless child "font" (the flag `font`, or a parameter `font: file`).
+// Font: a node naming a font file, a pixel size and style bits, from which
+// the resource instance makes GL fonts on demand (Instance::getGLFont).
+// Preprocessing makes a Font of every node with a childless child "font":
+//
+//     normal { font  size: 14  src: "Fonts/main.ttf" }    the flag and src
+//     bold   { font: "Fonts/bold.ttf"  size: 14  bold }   a parameter font
+//
+// OnProcess records "font: Invalid size (%d)" for a size that is missing, not
+// a number or not positive, and "No font path" when neither `font` nor `src`
+// names a file. The style bits are kept for clients; GL fonts are made from
+// path and size only.
 #pragma once
+
+#include <cstdint>
 
 #include "koui/res/node.h"
 
@@ -9,9 +19,22 @@ namespace koui::res {
 
 class Font : public Node {
 public:
+    static constexpr int32_t kBold = 1;
+    static constexpr int32_t kItalic = 2;
+
     explicit Font(std::string nodeName) : Node(std::move(nodeName)) {}
 
+    bool OnProcess() override;
+    // Fonts already made are not replaced: a changed font file only reports
+    // "Font> OnResourceChange(<path>) - my font=[<own path>]". False when
+    // `flag` is true.
+    bool OnResourceChange(bool flag, const std::string& changedPath) override;
+
     static bool isClass(const Node* node) { return node && node->hasFlag("font"); }
+
+    int32_t size = 0;   // pixel size
+    int32_t style = 0;  // kBold | kItalic
+    std::string path;   // font file, relative to the resource folder
 };
 
 }  // namespace koui::res

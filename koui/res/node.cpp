@@ -17,6 +17,7 @@
 #include "koui/res/font.h"
 #include "koui/res/imgsection.h"
 #include "koui/res/imgsrc.h"
+#include "koui/res/instance.h"
 
 namespace koui::res {
 
@@ -312,11 +313,18 @@ glm::vec4 Node::colorvec4(std::string_view path) const {
     return {c[0], c[1], c[2], c[3]};
 }
 
-ko::gl::Font* Node::font(std::string_view /*path*/) const {
-    // GL fonts belong to the resource instance (its getGLFont, with the
-    // default "Fonts/verdana.ttf" at 20 pixels); the instance layer completes
-    // this lookup. Without it there is no font to return.
-    return nullptr;
+ko::gl::Font* Node::font(std::string_view path) const {
+    if (!instance) return nullptr;
+    ko::gl::Font* fallback = instance->getGLFont(Instance::kDefaultFontPath, Instance::kDefaultFontSize);
+    const Font* found = findTyped<Font>(path);
+    if (!found) return fallback;
+    ko::gl::Font* made = instance->getGLFont(found->path, found->size);
+    return made ? made : fallback;
+}
+
+const Node* Node::lookupRoot() const {
+    const Node* instanceRoot = instance ? instance->getRoot() : nullptr;
+    return instanceRoot ? instanceRoot : getRoot();
 }
 
 bool Node::error(const char* format, ...) {

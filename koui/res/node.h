@@ -137,10 +137,10 @@ public:
     // its value taken as a path from the lookup root, at most twice.
     float* color(std::string_view path) const;  // shared (0, 0, 0, 0) when not found
     glm::vec4 colorvec4(std::string_view path) const;
-    // The GL font of the Font node at `path`, falling back to the instance's
-    // default font. GL fonts are made and owned by the resource instance
-    // (koui::res::Instance), which completes this lookup; until then the
-    // result is always null.
+    // The GL font of the Font node at `path` (typed lookup as for colours),
+    // made by the resource instance (Instance::getGLFont); the instance's
+    // default font ("Fonts/verdana.ttf" at 20 pixels) when there is no such
+    // node or its font cannot be made. Null without an instance.
     ko::gl::Font* font(std::string_view path) const;
 
     // Errors: append "<class> / (<name>) : <msg>" with this node's line to
@@ -185,11 +185,9 @@ public:
     uint32_t flags = 0;
 
 private:
-    // Where typed lookups resolve value paths: the root of the node's resource
-    // instance, which the instance layer wires in. A node without an
-    // instance (and, until then, every node) uses its own tree's root, which
-    // is the same node for every tree an instance has loaded.
-    const Node* lookupRoot() const { return getRoot(); }
+    // Where typed lookups resolve value paths: the root of the node's
+    // resource instance, or the node's own root when it has no instance.
+    const Node* lookupRoot() const;
     template <class T>
     T* findTyped(std::string_view path) const;
 };

@@ -1,0 +1,172 @@
+// Colour and font nodes: parsing, conversions and their messages.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "koui/res/color.h"
+#include "koui/res/font.h"
+#include "parse_helpers.h"
+#include "tests/support/appmsg_capture.h"
+
+using koui::res::Color;
+using koui::res::Font;
+using koui::res::Node;
+using koui::test::parse;
+using ::testing::ElementsAre;
+using ::testing::FloatNear;
+using ::testing::Pointwise;
+
+namespace {
+
+constexpr float kEps = 1e-4f;
+
+// Parses `text`, preprocesses and processes it as the instance does.
+std::unique_ptr<koui::test::Parsed> processed(const std::string& text) {
+    auto p = parse(text);
+    EXPECT_TRUE(p->ok);
+    p->root->Preprocess(0);
+    p->root->Process();
+    return p;
+}
+
+std::vector<float> rgbaOf(const Node* node) {
+    const auto* c = dynamic_cast<const Color*>(node);
+    if (!c) return {};
+    return {c->rgba[0], c->rgba[1], c->rgba[2], c->rgba[3]};
+}
+
+std::vector<float> colorOf(const std::string& value) {
+    auto p = processed("c: " + value);
+    return rgbaOf(p->at("c"));
+}
+
+MATCHER_P(RgbaIs, expected, "") {
+    return ::testing::ExplainMatchResult(Pointwise(FloatNear(kEps), expected), arg, result_listener);
+}
+
+TEST(Color, HexadecimalForms) {
+    EXPECT_THAT(colorOf("#fff"), RgbaIs(std::vector<float>{1, 1, 1, 1}));
+    EXPECT_THAT(colorOf("#FF8000"), RgbaIs(std::vector<float>{1, 128 / 255.0f, 0, 1}));
+    EXPECT_THAT(colorOf("#abcxyz"),
+                RgbaIs(std::vector<float>{0xaa / 255.0f, 0xbb / 255.0f, 0xcc / 255.0f, 1}));
+    EXPECT_THAT(colorOf("#0a0B0c"), RgbaIs(std::vector<float>{10 / 255.0f, 11 / 255.0f, 12 / 255.0f, 1}));
+    // Four digits, eight digits or none are no colour: the node stays plain.
+    EXPECT_TRUE(colorOf("#ff80").empty());
+    EXPECT_TRUE(colorOf("#ff808080").empty());
+    EXPECT_TRUE(colorOf("#").empty());
+    EXPECT_TRUE(colorOf("fff").empty());
+
+    float out[4] = {9, 9, 9, 9};
+    EXPECT_TRUE(Color::hexColor2rgba(nullptr, "#123"));
+    EXPECT_FALSE(Color::hexColor2rgba(out, nullptr));
+    EXPECT_FALSE(Color::hexColor2rgba(out, "#12"));
+    EXPECT_EQ(out[0], 9.0f);  // untouched on failure
+    EXPECT_EQ(Color::hex2dec('F'), 15u);
+    EXPECT_EQ(Color::hex2dec('a'), 10u);
+    EXPECT_EQ(Color::hex2dec('7'), 7u);
+    EXPECT_EQ(Color::hex2dec('g'), 0u);
+}
+
+TEST(Color, Functions) {
+    EXPECT_THAT(colorOf("rgb(255, 128)"), RgbaIs(std::vector<float>{1, 128 / 255.0f, 0, 1}));
+    EXPECT_THAT(colorOf("rgba(255, 0, 0)"), RgbaIs(std::vector<float>{1, 0, 0, 0}));
+    EXPECT_THAT(colorOf("rgba(0, 51, 102, 255)"), RgbaIs(std::vector<float>{0, 0.2f, 0.4f, 1}));
+    EXPECT_THAT(colorOf("rgbf(2, 0, 0)"), RgbaIs(std::vector<float>{2, 0, 0, 1}));
+    EXPECT_THAT(colorOf("rgbaf(0.25, 0.5, 0.75, 0.125)"),
+                RgbaIs(std::vector<float>{0.25f, 0.5f, 0.75f, 0.125f}));
+    EXPECT_THAT(colorOf("hsl(120, 100, 50)"), RgbaIs(std::vector<float>{0, 1, 0, 1}));
+    EXPECT_THAT(colorOf("hsl(480, 100, 50)"), RgbaIs(std::vector<float>{0, 1, 0, 1}));
+    EXPECT_THAT(colorOf("hsl(-60, 100, 50)"), RgbaIs(std::vector<float>{0, 0, 0, 1}));
+    EXPECT_THAT(colorOf("hsla(0, 100, 50, 0.5)"), RgbaIs(std::vector<float>{1, 0, 0, 0.5f}));
+    EXPECT_THAT(colorOf("hsl(210, 50, 40)"), RgbaIs(std::vector<float>{0.2f, 0.4f, 0.6f, 1}));
+    // Case matters: "RGB" is no colour function.
+    EXPECT_TRUE(colorOf("RGB(1, 2, 3)").empty());
+    // A colour made by hand with another function keeps (0, 0, 0, 1).
+    Color other("x");
+    other.setFunc("cmyk", ko::util::StrPar({"1"}));
+    EXPECT_TRUE(other.OnProcess());
+    EXPECT_THAT(rgbaOf(&other), RgbaIs(std::vector<float>{0, 0, 0, 1}));
+}
+
+TEST(Color, HslSectorsAndBounds) {
+    struct Case {
+        float h;
+        std::vector<float> rgb;
+    };
+    // s = 1, l = 0.5 gives C = 1, m = 0; X ramps with the hue.
+    const Case cases[] = {{0, {1, 0, 0}},      {30, {1, 0.5f, 0}},
+                          {60, {1, 1, 0}},     {90, {0.5f, 1, 0}},
+                          {120, {0, 1, 0}},    {180, {0, 1, 1}},
+                          {240, {0, 0, 1}},    {300, {1, 0, 1}},
+                          {330, {1, 0, 0.5f}}, {359.5f, {1, 0, 1.0f / 120}}};
+    for (const Case& c : cases) {
+        float out[4] = {0, 0, 0, 0};
+        EXPECT_TRUE(Color::hsla2rgba(out, c.h, 1, 0.5f, 0.25f));
+        EXPECT_THAT(std::vector<float>(out, out + 3), RgbaIs(c.rgb)) << "hue " << c.h;
+        EXPECT_EQ(out[3], 0.25f);
+    }
+    // 360 belongs to no sector: the previous values stay, plus m.
+    float out[4] = {0.1f, 0.2f, 0.3f, 0};
+    Color::hsla2rgba(out, 360, 1, 0.75f, 1);  // C = 0.5, m = 0.5
+    EXPECT_THAT(std::vector<float>(out, out + 4), RgbaIs(std::vector<float>{0.6f, 0.7f, 0.8f, 1}));
+}
+
+TEST(Color, SourceUpdateCopiesAnotherColour) {
+    auto p = processed("a: #ff0000\nb: #00ff00\nplain: 1\n");
+    auto* a = dynamic_cast<Color*>(p->at("a"));
+    ASSERT_NE(a, nullptr);
+    EXPECT_TRUE(a->OnSourceResUpdate(false, p->at("b")));
+    EXPECT_THAT(rgbaOf(a), RgbaIs(std::vector<float>{0, 1, 0, 1}));
+    EXPECT_FALSE(a->OnSourceResUpdate(false, p->at("plain")));
+    EXPECT_FALSE(a->OnSourceResUpdate(false, nullptr));
+    EXPECT_THAT(rgbaOf(a), RgbaIs(std::vector<float>{0, 1, 0, 1}));
+    EXPECT_EQ(a->getColorvec4(), glm::vec4(0, 1, 0, 1));
+}
+
+TEST(Font, Forms) {
+    auto p = processed(
+        "normal {\n  font\n  size: 14\n  src: \"Fonts/main.ttf\"\n}\n"
+        "bold {\n  font: \"Fonts/bold.ttf\"\n  size: 16\n  bold\n  italic\n}\n"
+        "both { font: \"Fonts/a.ttf\" src: \"Fonts/b.ttf\" size: 9px italic }\n");
+    EXPECT_TRUE(p->root->errors.empty());
+    auto* normal = dynamic_cast<Font*>(p->at("normal"));
+    auto* bold = dynamic_cast<Font*>(p->at("bold"));
+    auto* both = dynamic_cast<Font*>(p->at("both"));
+    ASSERT_TRUE(normal && bold && both);
+    EXPECT_EQ(normal->size, 14);
+    EXPECT_EQ(normal->style, 0);
+    EXPECT_EQ(normal->path, "Fonts/main.ttf");
+    EXPECT_EQ(bold->size, 16);
+    EXPECT_EQ(bold->style, Font::kBold | Font::kItalic);
+    EXPECT_EQ(bold->path, "Fonts/bold.ttf");
+    EXPECT_EQ(both->path, "Fonts/a.ttf");  // `font` wins over `src`
+    EXPECT_EQ(both->size, 9);
+    EXPECT_EQ(both->style, Font::kItalic);
+}
+
+TEST(Font, Messages) {
+    auto p = processed(
+        "zero {\n  font\n  size: 0\n  src: a.ttf\n}\n"
+        "missing {\n  font\n  src: a.ttf\n}\n"
+        "word {\n  font\n  size: big\n  src: a.ttf\n}\n"
+        "nopath {\n  font\n  size: 12\n}\n");
+    EXPECT_THAT(p->errors(), ElementsAre("0: class koui::res::Font / (zero) : font: Invalid size (0)",
+                                         "5: class koui::res::Font / (missing) : font: Invalid size (0)",
+                                         "9: class koui::res::Font / (word) : font: Invalid size (0)",
+                                         "14: class koui::res::Font / (nopath) : No font path"));
+    auto* nopath = dynamic_cast<Font*>(p->at("nopath"));
+    ASSERT_NE(nopath, nullptr);
+    EXPECT_EQ(nopath->size, 12);
+}
+
+TEST(Font, ResourceChangeOnlyReports) {
+    auto p = processed("f { font size: 10 src: \"Fonts/x.ttf\" }\n");
+    auto* f = dynamic_cast<Font*>(p->at("f"));
+    ASSERT_NE(f, nullptr);
+    koui::test::AppMsgCapture capture;
+    EXPECT_FALSE(f->OnResourceChange(true, "Fonts/x.ttf"));
+    EXPECT_TRUE(capture.lines().empty());
+    EXPECT_TRUE(f->OnResourceChange(false, "Fonts/x.ttf"));
+    EXPECT_THAT(capture.lines(), ElementsAre("Font> OnResourceChange(Fonts/x.ttf) - my font=[Fonts/x.ttf]"));
+}
+
+}  // namespace
