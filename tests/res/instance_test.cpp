@@ -1,0 +1,487 @@
+// The resource instance without GL: loading states and messages, getters and
+// their defaults, typed lookups, resource reading, archive mode, Compile,
+// change detection and reloading of definitions.
+#include "koui/res/instance.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "koui/res/color.h"
+#include "koui/res/font.h"
+#include "koui/res/imgsection.h"
+#include "koui/res/imgsrc.h"
+#include "tests/res/res_folder.h"
+#include "tests/support/appmsg_capture.h"
+#include "tests/support/test_font.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using koui::res::Color;
+using koui::res::Instance;
+using koui::res::Node;
+using koui::test::AppMsgCapture;
+using koui::test::ResFolder;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+std::vector<std::string> errorsOf(const Node* root) {
+    std::vector<std::string> out;
+    for (const auto& e : root->errors) out.push_back(std::to_string(e.line) + ": " + e.text);
+    return out;
+}
+
+std::vector<float> rgba(const float* c) {
+    return {c[0], c[1], c[2], c[3]};
+}
+
+// Every node's path and value, to compare two trees.
+std::vector<std::string> dump(const Node* root) {
+    std::vector<koui::res::e_repitem> rows;
+    root->generateReport(rows, 0);
+    std::vector<std::string> out;
+    for (const auto& row : rows)
+        out.push_back(row.path + "=" + row.node->valueText + "|" + row.node->func + "|" +
+                      row.node->className());
+    return out;
+}
+
+constexpr const char* kTheme =
+    "theme {\n"
+    "  back: #ff0000\n"
+    "  panel: theme.back\n"
+    "  far: theme.panel\n"
+    "}\n"
+    "bg: theme.back\n"
+    "twostep: theme.panel\n"
+    "list: 1,2,3,4,5\n"
+    "n: 12px\n"
+    "f: 2.5e1\n"
+    "huge: 99999999999\n"
+    "flag\n";
+
+TEST(InstancePaths, RootFolderGetsASeparator) {
+    EXPECT_EQ(Instance("res", "").getRootPath(), "res/");
+    EXPECT_EQ(Instance("res/", "").getRootPath(), "res/");
+    EXPECT_EQ(Instance("", "").getRootPath(), "");
+    Instance fresh("nowhere", "");
+    EXPECT_EQ(fresh.getState(), Instance::kNew);
+    EXPECT_FALSE(fresh.isOK());
+    EXPECT_FALSE(fresh.usingComp());
+    EXPECT_EQ(fresh.getRoot()->name, "root");
+    EXPECT_EQ(fresh.getRoot()->getInstance(), &fresh);
+}
+
+TEST(InstanceLoad, StatesAndMessages) {
+    ResFolder dir("inst_load");
+    dir.write("ok.kor", kTheme);
+    dir.write("unclosed.kor", "a: 1\nb {\n  c: 2\n");
+    dir.write("badfont.kor", "a: 1\nf {\n  font\n  size: 0\n  src: x.ttf\n}\n");
+    dir.write("badimage.kor", "skin {\n  imgsrc\n  src: \"Images/a.png\"\n}\n");
+    dir.write("Images/a.png", "not a png");
+    dir.write("empty.kor", "");
+
+    AppMsgCapture capture;
+    {
+        Instance inst(dir.root(), "");
+        EXPECT_FALSE(inst.Load("missing.kor", false));
+        EXPECT_EQ(inst.getState(), Instance::kStarted);
+        EXPECT_THAT(errorsOf(inst.getRoot()), IsEmpty());
+        EXPECT_TRUE(capture.lines().empty());  // no message: the host reports it
+    }
+    {
+        Instance inst(dir.root(), "");
+        EXPECT_FALSE(inst.Load("unclosed.kor", false));
+        EXPECT_EQ(inst.getState(), Instance::kRead);
+        EXPECT_THAT(errorsOf(inst.getRoot()),
+                    ElementsAre("1: class koui::res::Node / (b) : Closing bracket missing",
+                                "-1: class koui::res::Node / (root) : instance: Cannot process source file"));
+    }
+    {
+        Instance inst(dir.root(), "");
+        EXPECT_FALSE(inst.Load("empty.kor", false));
+        EXPECT_EQ(inst.getState(), Instance::kRead);
+        EXPECT_THAT(errorsOf(inst.getRoot()),
+                    ElementsAre("-1: class koui::res::Node / (root) : instance: Cannot process source file"));
+    }
+    {
+        Instance inst(dir.root(), "");
+        EXPECT_FALSE(inst.Load("badfont.kor", false));
+        EXPECT_EQ(inst.getState(), Instance::kProcessing);
+        EXPECT_THAT(errorsOf(inst.getRoot()),
+                    ElementsAre("1: class koui::res::Font / (f) : font: Invalid size (0)",
+                                "-1: class koui::res::Node / (root) : instance: Cannot process"));
+        // The tree built so far stays for the caller to inspect.
+        EXPECT_EQ(inst.value("a"), "1");
+    }
+    {
+        Instance inst(dir.root(), "");
+        EXPECT_FALSE(inst.Load("badimage.kor", false));
+        EXPECT_EQ(inst.getState(), Instance::kLoading);
+        EXPECT_THAT(
+            errorsOf(inst.getRoot()),
+            ElementsAre("0: class koui::res::ImgSrc / (skin) : Cannot decode source (Images/a.png) of "
+                        "extension (png)",
+                        "0: class koui::res::ImgSrc / (skin) : OnLoad()",
+                        "-1: class koui::res::Node / (root) : instance: Cannot load"));
+    }
+    {
+        Instance inst(dir.root(), "");
+        EXPECT_TRUE(inst.Load("ok.kor", false));
+        EXPECT_EQ(inst.getState(), Instance::kLoaded);
+        EXPECT_TRUE(inst.isOK());
+        EXPECT_EQ(inst.getFileName(), "ok.kor");
+        EXPECT_EQ(inst.getFilePath(), fs::path(dir.root() + "/ok.kor"));
+        // A second Load starts from an empty tree.
+        EXPECT_TRUE(inst.Load("ok.kor", false));
+        EXPECT_EQ(inst.getRoot()->children.size(), 8u);
+    }
+}
+
+TEST(InstanceGetters, ValuesAndDefaults) {
+    ResFolder dir("inst_get");
+    dir.write("res.kor", kTheme);
+    Instance inst(dir.root(), "");
+    ASSERT_TRUE(inst.Load("res.kor", false));
+
+    std::string out = "keep";
+    EXPECT_FALSE(inst.getvalue(out, "nothing"));
+    EXPECT_EQ(out, "keep");
+    EXPECT_TRUE(inst.getvalue(out, "theme.back"));
+    EXPECT_EQ(out, "#ff0000");
+    EXPECT_TRUE(inst.getvalue(out, "list", 4));
+    EXPECT_EQ(out, "5");
+    out = "keep";
+    EXPECT_FALSE(inst.getvalue(out, "list", 5));
+    EXPECT_FALSE(inst.getvalue(out, "list", -1));
+    EXPECT_EQ(out, "keep");
+    EXPECT_EQ(inst.getvalue("bg"), "theme.back");
+    EXPECT_EQ(&inst.getvalue("x"), &inst.getvalue("y"));  // one shared empty string
+    EXPECT_EQ(inst.value("flag"), "");
+    EXPECT_EQ(inst.value("flag", "d"), "");  // a flag has an empty value, not the default
+    EXPECT_EQ(inst.value("nothing", "d"), "d");
+    EXPECT_EQ(inst.value1i("n", 7), 12);
+    EXPECT_EQ(inst.value1i("flag", 7), 7);
+    EXPECT_EQ(inst.value1i("huge", 7), 7);
+    EXPECT_EQ(inst.value1i("nothing", 7), 7);
+    EXPECT_FLOAT_EQ(inst.value1f("f", 1), 25.0f);
+    EXPECT_FLOAT_EQ(inst.value1f("flag", 1.5f), 1.5f);
+}
+
+TEST(InstanceGetters, VectorRulesDifferFromNode) {
+    ResFolder dir("inst_vec");
+    dir.write("res.kor", "p: 1,2,3,4,5\nq: 3,4\ne: \"\"\n");
+    Instance inst(dir.root(), "");
+    ASSERT_TRUE(inst.Load("res.kor", false));
+
+    std::vector<int> v{42};
+    EXPECT_FALSE(inst.valueiv(v, "missing", 3, 9));
+    EXPECT_THAT(v, ElementsAre(9, 9, 9));
+    EXPECT_TRUE(inst.valueiv(v, "p", 3, 9));
+    EXPECT_THAT(v, ElementsAre(1, 2, 3, 9, 9));
+    EXPECT_TRUE(inst.valueiv(v, "q", 4, -1));
+    EXPECT_THAT(v, ElementsAre(3, 4, -1, -1));
+    EXPECT_TRUE(inst.valueiv(v, "p", 0, 9));
+    EXPECT_THAT(v, ElementsAre(1, 2, 3, 4, 5));
+    EXPECT_TRUE(inst.valueiv(v, "e", 0, 9));
+    EXPECT_THAT(v, IsEmpty());
+    std::vector<float> f;
+    EXPECT_TRUE(inst.valuefv(f, "q", 3, 0.5f));
+    EXPECT_THAT(f, ElementsAre(3.0f, 4.0f, 0.5f));
+    EXPECT_FALSE(inst.valuefv(f, "missing", 2, 0.5f));
+    EXPECT_THAT(f, ElementsAre(0.5f, 0.5f));
+    // Node's vector form for comparison: only `count` entries.
+    std::vector<int> n;
+    EXPECT_TRUE(inst.getRoot()->valueiv(n, "p", 3, 9));
+    EXPECT_THAT(n, ElementsAre(1, 2, 3));
+
+    int a[4] = {7, 7, 7, 7};
+    EXPECT_FALSE(inst.valueiv(a, "missing", 4, 0));
+    EXPECT_THAT(a, ElementsAre(7, 7, 7, 7));
+    EXPECT_TRUE(inst.valueiv(a, "q", 4, 0));
+    EXPECT_THAT(a, ElementsAre(3, 4, 0, 0));
+    float b[2] = {0, 0};
+    EXPECT_TRUE(inst.valuefv(b, "q", 2, 0));
+    EXPECT_THAT(b, ElementsAre(3.0f, 4.0f));
+}
+
+TEST(InstanceGetters, TypedLookupOneStepForInstanceTwoForNode) {
+    ResFolder dir("inst_typed");
+    dir.write("res.kor", kTheme);
+    Instance inst(dir.root(), "");
+    ASSERT_TRUE(inst.Load("res.kor", false));
+    const std::vector<float> red{1, 0, 0, 1}, white{1, 1, 1, 1}, none{0, 0, 0, 0};
+
+    EXPECT_EQ(rgba(inst.color("theme.back")), red);
+    EXPECT_EQ(rgba(inst.color("bg")), red);         // one step
+    EXPECT_EQ(rgba(inst.color("twostep")), white);  // two steps: too far for the instance
+    EXPECT_EQ(rgba(inst.color("nothing")), white);
+    EXPECT_EQ(inst.colorvec4("bg"), glm::vec4(1, 0, 0, 1));
+    const Node* root = inst.getRoot();
+    EXPECT_EQ(rgba(root->color("twostep")), red);    // Node: two steps
+    EXPECT_EQ(rgba(root->color("theme.far")), red);  // far -> panel -> back
+    EXPECT_EQ(rgba(root->color("nothing")), none);
+    // A Node lookup from deep inside resolves value paths from the
+    // instance's root, not from the node it starts at.
+    const Node* theme = inst.findNode("theme");
+    EXPECT_EQ(rgba(theme->color("panel")), red);
+    // Writing through the returned pointer changes the colour itself.
+    inst.color("bg")[1] = 0.5f;
+    EXPECT_EQ(rgba(inst.color("theme.back")), (std::vector<float>{1, 0.5f, 0, 1}));
+}
+
+TEST(InstanceGetters, ImagesByPathOrValue) {
+    ResFolder dir("inst_img");
+    dir.write("res.kor",
+              "skin {\n imgsrc\n src: \"Images/s.png\"\n grid: 4\n b { img pos: 1,2 size: 8 }\n}\n"
+              "pick: skin.b\nsrcref: skin\nplain: theme\nfar: pick\n");
+    Instance inst(dir.root(), "");
+    // Definitions only: image() needs typed nodes, not textures.
+    ASSERT_TRUE(inst.LoadDefinitions("res.kor", false));
+    EXPECT_EQ(inst.getState(), Instance::kProcessing);
+    EXPECT_FALSE(inst.image("").isValid());
+    EXPECT_FALSE(inst.image("nothing").isValid());
+    EXPECT_FALSE(inst.image("plain").isValid());
+    EXPECT_FALSE(inst.image("far").isValid());  // one step only
+    const koui::res::Img section = inst.image("pick");
+    ASSERT_TRUE(section.isValid());
+    EXPECT_EQ(section.getImgBase(), inst.findNode("skin.b"));
+    EXPECT_EQ(section.getSize(), glm::vec2(8, 8));
+    EXPECT_EQ(section.getTexID(), 0u);
+    EXPECT_EQ(inst.image("srcref").getImgBase(), inst.findNode("skin"));
+    EXPECT_EQ(inst.image("skin.b").getWidth(), 8);
+    EXPECT_FALSE(inst.drawImg("nothing", nullptr, 0, 0, 0, 0, nullptr, 0, 0, 1, 1, 1));
+}
+
+TEST(InstanceResources, LoadResourceRecordsExactUsers) {
+    ResFolder dir("inst_users");
+    dir.write("res.kor", "skin { imgsrc src: \"Images/a.png\" }\nother { imgsrc src: \"Images/a.png\" }\n");
+    dir.write("Images/a.png", "12345");
+    dir.write("Images/empty.png", "");
+    Instance inst(dir.root(), "");
+    ASSERT_TRUE(inst.LoadDefinitions("res.kor", false));
+    auto* skin = dynamic_cast<koui::res::ImgSrc*>(inst.findNode("skin"));
+    auto* other = dynamic_cast<koui::res::ImgSrc*>(inst.findNode("other"));
+    ASSERT_TRUE(skin && other);
+
+    std::vector<uint8_t> data;
+    EXPECT_EQ(inst.loadResource(skin, data, "Images/a.png", false), 5u);
+    EXPECT_EQ(std::string(data.begin(), data.end()), "12345");
+    EXPECT_EQ(inst.loadResource(skin, data, "Images/a.png", false), 5u);
+    EXPECT_EQ(inst.loadResource(other, data, "Images/a.png", false), 5u);
+    EXPECT_EQ(inst.loadResource(skin, data, "Images/missing.png", false), 0u);
+    EXPECT_TRUE(data.empty());
+    EXPECT_EQ(inst.loadResource(nullptr, data, "Images/empty.png", false), 0u);
+    EXPECT_EQ(inst.loadResource(nullptr, data, "Images", false), 0u);  // a folder
+    using Pair = std::pair<std::string, std::string>;
+    EXPECT_THAT(inst.getResourceUsers(),
+                ElementsAre(Pair("skin", "Images/a.png"), Pair("other", "Images/a.png"),
+                            Pair("skin", "Images/missing.png")));
+    EXPECT_EQ(Instance::loadResourceFromExternal(data, (dir / "Images/a.png").string()), 5u);
+    EXPECT_EQ(inst.loadResourceFromCompilation(data, "Images/a.png"), 0u);  // no archive
+}
+
+TEST(InstanceResources, PropagateMatchesOnlyTheExactPath) {
+    ResFolder dir("inst_prop");
+    dir.write("res.kor", "skin { imgsrc src: \"Images/a.png\" }\n");
+    dir.write("Images/a.png", "not a png either");
+    Instance inst(dir.root(), "");
+    ASSERT_TRUE(inst.LoadDefinitions("res.kor", false));
+    std::vector<uint8_t> data;
+    inst.loadResource(dynamic_cast<koui::res::ImgSrc*>(inst.findNode("skin")), data, "Images/a.png", false);
+    const size_t before = inst.getRoot()->errors.size();
+
+    AppMsgCapture capture;
+    inst.PropagateFileChange(false, "Images\\a.png");
+    inst.PropagateFileChange(false, "images/a.png");
+    inst.PropagateFileChange(false, "Images/a.png ");
+    EXPECT_EQ(inst.getRoot()->errors.size(), before);
+    // The image source reloads: here the file does not decode, which it says.
+    inst.PropagateFileChange(false, "Images/a.png");
+    ASSERT_EQ(inst.getRoot()->errors.size(), before + 1);
+    EXPECT_EQ(inst.getRoot()->errors.back().text,
+              "class koui::res::ImgSrc / (skin) : Cannot decode source (Images/a.png) of extension (png)");
+    // With the flag set, image sources do nothing.
+    inst.PropagateFileChange(true, "Images/a.png");
+    EXPECT_EQ(inst.getRoot()->errors.size(), before + 1);
+}
+
+TEST(InstanceArchive, ArchiveModeNeverTouchesTheFolder) {
+    ResFolder dir("inst_arch");
+    dir.write("res.kor", kTheme);
+    dir.write("Images/a.png", "abc");
+    dir.write("Sub/Deep/x.txt", "x");
+    const std::string archive = (dir / "res.koc").string();
+    {
+        Instance source(dir.root(), "");
+        EXPECT_EQ(source.folderFileCount(), 6u);  // 3 files, 3 folders
+        ASSERT_TRUE(source.Compile(archive));
+        ASSERT_TRUE(source.Load("res.kor", false));
+        // The archive holds the three files by resource path.
+        koui::res::ResFile packed;
+        ASSERT_TRUE(packed.OpenFromFile(archive));
+        std::vector<std::string> names;
+        for (const auto& e : packed.entries()) names.emplace_back(e.name);
+        EXPECT_THAT(names, ElementsAre("Images/a.png", "Sub/Deep/x.txt", "res.kor"));
+
+        // Compile from an instance that reads an archive is refused.
+        Instance packedInstance(dir.root(), archive);
+        EXPECT_FALSE(packedInstance.Compile((dir / "again.koc").string()));
+    }
+    // The folder named here does not exist: everything comes from the archive.
+    Instance inst(dir.root() + "/absent", archive);
+    EXPECT_TRUE(inst.usingComp());
+    EXPECT_EQ(inst.folderFileCount(), 0u);
+    ASSERT_TRUE(inst.Load("res.kor", false));
+    Instance fromFolder(dir.root(), "");
+    ASSERT_TRUE(fromFolder.Load("res.kor", false));
+    EXPECT_EQ(dump(inst.getRoot()), dump(fromFolder.getRoot()));
+    EXPECT_FALSE(inst.checkForResSourceChange());
+    EXPECT_FALSE(inst.checkForChangesInFolderFiles());
+    std::vector<uint8_t> data;
+    EXPECT_EQ(inst.loadResource(nullptr, data, "Images/a.png", false), 3u);
+    EXPECT_EQ(inst.loadResourceFromCompilation(data, "Images/a.png"), 3u);
+    EXPECT_THAT(inst.getResourceUsers(), IsEmpty());
+
+    // An archive and a folder that exists: the folder is still not recorded.
+    Instance both(dir.root(), archive);
+    EXPECT_EQ(both.folderFileCount(), 0u);
+    // A missing or empty archive is no archive.
+    Instance noArchive(dir.root(), (dir / "none.koc").string());
+    EXPECT_FALSE(noArchive.usingComp());
+    EXPECT_EQ(noArchive.folderFileCount(), 7u);  // now with res.koc
+}
+
+TEST(InstanceChanges, DetectsByFileTime) {
+    ResFolder dir("inst_change");
+    dir.write("res.kor", "a: 1\n");
+    dir.write("Images/a.png", "x");
+    Instance inst(dir.root(), "");
+    EXPECT_FALSE(inst.checkForResSourceChange());  // not loaded yet
+    EXPECT_FALSE(inst.checkForChangesInFolderFiles());
+    ASSERT_TRUE(inst.Load("res.kor", false));
+    EXPECT_FALSE(inst.checkForResSourceChange());
+    EXPECT_FALSE(inst.checkForChangesInFolderFiles());
+
+    // A new file is recorded, not reported. (Inside a recorded folder it
+    // would change that folder's write time, which is reported.)
+    dir.write("new.png", "n");
+    EXPECT_FALSE(inst.checkForChangesInFolderFiles());
+    EXPECT_EQ(inst.folderFileCount(), 4u);
+    dir.stamp("Images/a.png");
+    EXPECT_TRUE(inst.checkForChangesInFolderFiles());
+    EXPECT_TRUE(inst.checkForChangesInFolderFiles());  // the check does not record times
+    inst.CallForChangesInFolderFiles();
+    EXPECT_FALSE(inst.checkForChangesInFolderFiles());
+    fs::remove(dir / "new.png");
+    EXPECT_TRUE(inst.checkForChangesInFolderFiles());
+    inst.CallForChangesInFolderFiles();
+    EXPECT_EQ(inst.folderFileCount(), 3u);
+    EXPECT_FALSE(inst.checkForChangesInFolderFiles());
+
+    dir.stamp("res.kor");
+    EXPECT_TRUE(inst.checkForResSourceChange());
+    inst.CallResSourceChange();
+    EXPECT_FALSE(inst.checkForResSourceChange());
+}
+
+TEST(InstanceChanges, ReloadKeepsTheOldTreeOnAFaultyFile) {
+    ResFolder dir("inst_reload");
+    dir.write("res.kor", "a: 1\nc: #00ff00\n");
+    Instance inst(dir.root(), "");
+    ASSERT_TRUE(inst.Load("res.kor", false));
+    const Node* first = inst.getRoot();
+
+    AppMsgCapture capture;
+    dir.write("res.kor", "a: 2\nb {\n  c: 3\n");  // saved with an unclosed block
+    const int faultyTick = dir.tick();
+    inst.CallResSourceChange();
+    EXPECT_EQ(inst.getRoot(), first);
+    EXPECT_EQ(inst.value("a"), "1");
+    EXPECT_THAT(errorsOf(inst.getRoot()), IsEmpty());  // the new tree's errors went with it
+    EXPECT_FALSE(inst.checkForResSourceChange());      // not retried until it changes again
+
+    // Good contents under the same time are not seen: only the time counts.
+    dir.write("res.kor", "a: 3\n");
+    dir.restamp("res.kor", faultyTick);
+    inst.CallResSourceChange();
+    EXPECT_EQ(inst.value("a"), "1");
+
+    for (const char* faulty : {"", "f { font size: 0 src: x }\n", "s { imgsrc src: \"none.png\" }\n"}) {
+        dir.write("res.kor", faulty);
+        inst.CallResSourceChange();
+        EXPECT_EQ(inst.getRoot(), first) << faulty;
+    }
+    EXPECT_EQ(inst.getState(), Instance::kLoaded);  // a reload never touches the state
+
+    dir.stamp("res.kor");
+    dir.write("res.kor", "a: 4\nc: #0000ff\n");
+    inst.CallResSourceChange();
+    EXPECT_NE(inst.getRoot(), nullptr);
+    EXPECT_EQ(inst.value("a"), "4");
+    EXPECT_EQ(inst.colorvec4("c"), glm::vec4(0, 0, 1, 1));
+    EXPECT_EQ(inst.getRoot()->getInstance(), &inst);
+    EXPECT_FALSE(capture.contains("instance:"));  // a reload records no such message
+}
+
+TEST(InstanceChanges, VanishingFolderKeepsTheTree) {
+    ResFolder dir("inst_vanish");
+    dir.write("res.kor", "a: 1\n");
+    dir.write("Images/a.png", "x");
+    const std::string root = dir.root() + "/inner";
+    fs::create_directories(root);
+    fs::copy(dir / "res.kor", root + "/res.kor");
+    Instance inst(root, "");
+    ASSERT_TRUE(inst.Load("res.kor", false));
+    fs::remove_all(root);
+
+    AppMsgCapture capture;
+    EXPECT_FALSE(inst.checkForResSourceChange());      // the error counts as no change
+    EXPECT_TRUE(inst.checkForChangesInFolderFiles());  // recorded entries vanished
+    inst.CallResSourceChange();
+    inst.CallForChangesInFolderFiles();
+    inst.CallForChangesInFolderFiles();
+    EXPECT_EQ(inst.value("a"), "1");
+    EXPECT_EQ(inst.folderFileCount(), 0u);
+    EXPECT_FALSE(inst.checkForChangesInFolderFiles());
+    // Said once, not on every poll.
+    EXPECT_THAT(capture.lines(), ElementsAre("[ERROR] instance: cannot read the resource folder (" + root +
+                                             "/); keeping the loaded resources"));
+}
+
+TEST(InstanceFonts, DefaultFontAndFontNodes) {
+    const std::vector<uint8_t> ttf = koui::test::readTestFont();
+    if (ttf.empty()) GTEST_SKIP() << "test font not installed";
+    ResFolder dir("inst_fonts");
+    dir.write("res.kor",
+              "fonts {\n  big { font size: 30 src: \"Fonts/big.ttf\" }\n"
+              "  broken { font size: 12 src: \"Fonts/broken.ttf\" }\n"
+              "  gone { font size: 12 src: \"Fonts/gone.ttf\" }\n}\n"
+              "title: fonts.big\n");
+    dir.write("Fonts/big.ttf", ttf);
+    dir.write("Fonts/broken.ttf", "this is no font");
+    Instance inst(dir.root(), "");
+    ASSERT_TRUE(inst.Load("res.kor", false));
+    AppMsgCapture capture;
+    // Without the default font file, only found fonts come back.
+    EXPECT_EQ(inst.font("nothing"), nullptr);
+    ko::gl::Font* big = inst.font("title");
+    ASSERT_NE(big, nullptr);
+    EXPECT_EQ(big->getPixHeight(), 30);
+    EXPECT_EQ(inst.getGLFont("Fonts/big.ttf", 30), big);  // made once per path and size
+    EXPECT_EQ(inst.getRoot()->font("fonts.big"), big);
+    EXPECT_EQ(inst.font("fonts.broken"), nullptr);
+    EXPECT_EQ(inst.getGLFont("Fonts/gone.ttf", 12), nullptr);
+
+    dir.write("Fonts/verdana.ttf", ttf);
+    ko::gl::Font* fallback = inst.font("nothing");
+    ASSERT_NE(fallback, nullptr);
+    EXPECT_EQ(fallback->getPixHeight(), 20);
+    EXPECT_EQ(inst.font("fonts.broken"), fallback);  // not a font: the default instead
+    EXPECT_EQ(inst.font("fonts.gone"), fallback);
+    EXPECT_EQ(inst.getRoot()->font("fonts.gone"), fallback);
+    EXPECT_EQ(inst.loadFont("Fonts/big.ttf", 30), big);
+    EXPECT_EQ(inst.loadFont("Fonts/gone.ttf", 30), nullptr);
+}
+
+}  // namespace

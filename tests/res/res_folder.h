@@ -1,0 +1,76 @@
+// A resource folder in a temporary directory for the instance tests: files
+// written by resource path, write times set explicitly (so a change never
+// depends on the file system's time resolution), and small PNG images.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/res/png_builder.h"
+#include "tests/res/test_files.h"
+
+namespace koui::test {
+
+// An 8-bit RGBA PNG of `width` × `height` pixels (rows top first).
+inline std::vector<uint8_t> rgbaPng(uint32_t width, uint32_t height, const std::vector<uint8_t>& rgba) {
+    std::vector<uint8_t> filtered;
+    for (uint32_t y = 0; y < height; ++y) {
+        filtered.push_back(0);
+        const auto row = rgba.begin() + static_cast<std::ptrdiff_t>(y * width * 4);
+        filtered.insert(filtered.end(), row, row + width * 4);
+    }
+    std::vector<uint8_t> ihdr;
+    putBE32(ihdr, width);
+    putBE32(ihdr, height);
+    ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});
+    return PngBuilder().chunk("IHDR", ihdr).image(filtered).iend().bytes();
+}
+
+// A PNG filled with one colour.
+inline std::vector<uint8_t> solidPng(uint32_t width, uint32_t height, uint8_t r, uint8_t g, uint8_t b,
+                                     uint8_t a = 255) {
+    std::vector<uint8_t> rgba;
+    for (uint32_t i = 0; i < width * height; ++i) rgba.insert(rgba.end(), {r, g, b, a});
+    return rgbaPng(width, height, rgba);
+}
+
+class ResFolder {
+public:
+    explicit ResFolder(const std::string& tag)
+        : dir_(tag), base_(std::filesystem::file_time_type::clock::now() - std::chrono::hours(24)) {}
+
+    // The folder as the instance is given it, without a trailing "/".
+    std::string root() const { return dir_.path().string(); }
+    std::filesystem::path operator/(const std::string& resourcePath) const {
+        return dir_.path() / resourcePath;
+    }
+
+    // Writes the file and gives it a new write time, one second after the
+    // last one handed out (counted from a fixed base a day ago).
+    void write(const std::string& resourcePath, const std::vector<uint8_t>& bytes) {
+        const std::filesystem::path path = dir_.path() / resourcePath;
+        std::filesystem::create_directories(path.parent_path());
+        writeBytes(path, bytes);
+        stamp(resourcePath);
+    }
+    void write(const std::string& resourcePath, const std::string& text) {
+        write(resourcePath, std::vector<uint8_t>(text.begin(), text.end()));
+    }
+    // A new write time without touching the contents.
+    void stamp(const std::string& resourcePath) { restamp(resourcePath, ++tick_); }
+    // Gives the file the write time of stamp number `tick`.
+    void restamp(const std::string& resourcePath, int tick) {
+        std::filesystem::last_write_time(dir_.path() / resourcePath, base_ + std::chrono::seconds(tick));
+    }
+    int tick() const { return tick_; }
+
+private:
+    TempDir dir_;
+    std::filesystem::file_time_type base_;
+    int tick_ = 0;
+};
+
+}  // namespace koui::test
