@@ -1,9 +1,10 @@
 // koui-check: parses a resource definition file the way the resource loader
 // does (one byte 10 appended, parse, preprocess, process) and prints every
-// recorded error, optionally the tree.
+// recorded error, optionally the tree. Given a folder, checks the whole
+// resource folder as the resource instance loads it (folder_check.h).
 //
-// Exit status: 0 no errors, 1 errors, 2 the file cannot be read (or bad
-// arguments).
+// Exit status: 0 no errors, 1 errors, 2 the file or folder cannot be read
+// (or bad arguments).
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "folder_check.h"
 #include "koui/family/appmsg.h"
 #include "koui/res/node.h"
 #include "koui/res/srcfile.h"
@@ -22,6 +24,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: koui-check FILE [--tree]\n"
+    "       koui-check FOLDER [--root NAME] [--tree]\n"
     "\n"
     "Parses the resource definition FILE as the resource loader does (a line\n"
     "break appended, parse, preprocess, process) and prints each recorded error as\n"
@@ -32,10 +35,20 @@ constexpr const char* kUsage =
     "an error recorded on the root; the line where parsing stopped is printed\n"
     "after the list.\n"
     "\n"
-    "  --tree   also print the parsed tree, one node per line\n"
+    "Given a FOLDER, loads it as the resource instance does, from its root file\n"
+    "(res.kor, or NAME with --root), and also reports image files that are\n"
+    "missing or do not decode and font files that are missing or no font, as\n"
+    "errors; and, as warnings ([WARNING] lines, which do not fail the check),\n"
+    "style parameters whose value looks like a path (contains a \".\") but names\n"
+    "no colour, font or image where the key expects one, and a missing default\n"
+    "font \"Fonts/verdana.ttf\".\n"
+    "\n"
+    "  --tree       also print the parsed tree, one node per line\n"
+    "  --root NAME  root definition file of a FOLDER (default res.kor)\n"
     "  --help   this text\n"
     "\n"
-    "Exit status: 0 no errors, 1 errors found, 2 FILE cannot be read.\n";
+    "Exit status: 0 no errors, 1 errors found, 2 FILE, FOLDER or its root file\n"
+    "cannot be read.\n";
 
 void stdoutSink(const char* line, void* /*user*/) {
     std::printf("%s\n", line);
@@ -69,6 +82,7 @@ size_t countNodes(const koui::res::Node& root) {
 
 int main(int argc, char** argv) {
     const char* path = nullptr;
+    const char* rootName = "res.kor";
     bool tree = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -78,6 +92,8 @@ int main(int argc, char** argv) {
         }
         if (arg == "--tree") {
             tree = true;
+        } else if (arg == "--root" && i + 1 < argc) {
+            rootName = argv[++i];
         } else if (!path && !arg.starts_with("--")) {
             path = argv[i];
         } else {
@@ -88,6 +104,15 @@ int main(int argc, char** argv) {
     if (!path) {
         std::fputs(kUsage, stderr);
         return 2;
+    }
+
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        appSetMsgSink(stdoutSink, nullptr);
+        const koui::check::FolderReport report = koui::check::checkFolder(path, rootName, tree);
+        appSetMsgSink(nullptr, nullptr);
+        if (!report.rootFound) return 2;
+        return report.errors ? 1 : 0;
     }
 
     std::vector<uint8_t> data;

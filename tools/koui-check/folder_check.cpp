@@ -1,0 +1,158 @@
+#include "folder_check.h"
+
+#include <filesystem>
+#include <string_view>
+#include <typeinfo>
+#include <vector>
+
+#include "koui/family/appmsg.h"
+#include "koui/family/gl_font.h"
+#include "koui/res/color.h"
+#include "koui/res/font.h"
+#include "koui/res/imgsection.h"
+#include "koui/res/imgsrc.h"
+#include "koui/res/instance.h"
+
+namespace koui::check {
+
+namespace {
+
+using res::Node;
+
+// What a style key expects, by its name (the style keys of the elements:
+// "color", "bkcolor", "border-color", "h0-color"; "font-type", "tip-font";
+// "image", "image-make", "icon").
+enum class Expect { kNothing, kColor, kFont, kImage };
+
+Expect expectedBy(std::string_view key) {
+    if (key.ends_with("color")) return Expect::kColor;
+    if (key == "font-type" || key.ends_with("-font")) return Expect::kFont;
+    if (key == "image" || key == "image-make" || key == "icon" || key.ends_with("-image"))
+        return Expect::kImage;
+    return Expect::kNothing;
+}
+
+bool isExpected(const Node* node, Expect expect) {
+    if (!node) return false;
+    const std::type_info& type = typeid(*node);
+    switch (expect) {
+        case Expect::kColor:
+            return type == typeid(res::Color);
+        case Expect::kFont:
+            return type == typeid(res::Font);
+        case Expect::kImage:
+            return type == typeid(res::ImgSrc) || type == typeid(res::ImgSection);
+        case Expect::kNothing:
+            break;
+    }
+    return false;
+}
+
+// Follows the parameter's value as a path from the root as the element
+// style does: colours take one more step through the instance's typed
+// lookup, fonts and images none.
+bool resolves(const Node* root, const Node* parameter, Expect expect) {
+    const Node* found = root->findNode(parameter->valueText);
+    if (isExpected(found, expect)) return true;
+    return expect == Expect::kColor && found && isExpected(root->findNode(found->valueText), expect);
+}
+
+const char* expectedName(Expect expect) {
+    switch (expect) {
+        case Expect::kColor:
+            return "colour";
+        case Expect::kFont:
+            return "font";
+        case Expect::kImage:
+            return "image";
+        case Expect::kNothing:
+            break;
+    }
+    return "";
+}
+
+std::vector<Node*> preorder(Node* root) {
+    std::vector<Node*> out;
+    std::vector<Node*> stack(root->children.rbegin(), root->children.rend());
+    while (!stack.empty()) {
+        Node* node = stack.back();
+        stack.pop_back();
+        out.push_back(node);
+        stack.insert(stack.end(), node->children.rbegin(), node->children.rend());
+    }
+    return out;
+}
+
+int lineOf(int32_t line) {
+    return line < 0 ? 0 : line + 1;
+}
+
+// Image and font files of the processed typed nodes; findings are recorded
+// on the nodes like load errors.
+void checkFiles(res::Instance& inst, const std::vector<Node*>& nodes) {
+    for (Node* node : nodes) {
+        if (auto* src = dynamic_cast<res::ImgSrc*>(node); src && !src->path.empty()) {
+            std::vector<uint8_t> pixels;
+            src->LoadPixels(pixels);
+        } else if (auto* font = dynamic_cast<res::Font*>(node);
+                   font && !font->path.empty() && font->size > 0) {
+            std::vector<uint8_t> bytes;
+            if (inst.loadResource(nullptr, bytes, font->path, false) == 0)
+                font->error("font file (%s) not found", font->path.c_str());
+            else if (!ko::gl::Font::fromBytes(std::move(bytes), font->size, font->path))
+                font->error("font file (%s) is no font", font->path.c_str());
+        }
+    }
+}
+
+int warnStylePaths(const Node* root, const std::vector<Node*>& nodes) {
+    int warnings = 0;
+    for (const Node* node : nodes) {
+        if (typeid(*node) != typeid(Node) || !node->children.empty()) continue;
+        const Expect expect = expectedBy(node->name);
+        if (expect == Expect::kNothing || node->valueText.find('.') == std::string::npos) continue;
+        if (resolves(root, node, expect)) continue;
+        appmsg("[WARNING] %2d : Line %4d = \"%s: \"%s\" names no %s\"", warnings, lineOf(node->line),
+               node->getPath().c_str(), node->valueText.c_str(), expectedName(expect));
+        ++warnings;
+    }
+    return warnings;
+}
+
+}  // namespace
+
+FolderReport checkFolder(const std::string& folder, const std::string& rootName, bool tree) {
+    FolderReport report;
+    res::Instance inst(folder, "");
+    std::error_code ec;
+    const std::filesystem::path rootFile = inst.getRootPath() + rootName;
+    if (!std::filesystem::is_regular_file(rootFile, ec)) {
+        appmsg("[ERROR] root file \"%s\" not found in %s", rootName.c_str(), folder.c_str());
+        report.errors = 1;
+        return report;
+    }
+    report.rootFound = true;
+    inst.LoadDefinitions(rootName, false);
+    Node* root = inst.getRoot();
+    const std::vector<Node*> nodes = preorder(root);
+    checkFiles(inst, nodes);
+    if (tree) root->logtree(0);
+    for (size_t i = 0; i < root->errors.size(); ++i) {
+        const res::SrcLine& entry = root->errors[i];
+        appmsg("[ERROR] %2d : Line %4d = \"%s\"", static_cast<int>(i), lineOf(entry.line),
+               entry.text.c_str());
+    }
+    report.errors = static_cast<int>(root->errors.size());
+    report.warnings = warnStylePaths(root, nodes);
+    std::vector<uint8_t> bytes;
+    if (inst.loadResource(nullptr, bytes, res::Instance::kDefaultFontPath, false) == 0) {
+        appmsg("[WARNING] default font \"%s\" not found: text without a font of its own is not drawn",
+               res::Instance::kDefaultFontPath);
+        ++report.warnings;
+    }
+    appmsg("koui-check: %s: %zu nodes, %d errors, %d warnings", rootFile.c_str(), nodes.size(), report.errors,
+           report.warnings);
+    return report;
+}
+
+}  // namespace koui::check
