@@ -64,7 +64,8 @@ bool Img::glInit() {
 bool Img::draw(const float* mvp, float x, float y, float w, float h, const float* color, int flags,
                int version, int alignX, int alignY, float scale, float offX, float offY,
                bool autoSize) const {
-    if (!base_) return false;
+    // An image source that never loaded (or a section of one) has no texture.
+    if (!base_ || !base_->getTexID()) return false;
     glInit();
     SharedGL& gl = shared();
     ko::glsl::Program* program = nullptr;

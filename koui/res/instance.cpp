@@ -366,7 +366,7 @@ bool Instance::checkForResSourceChange() {
 }
 
 bool Instance::checkForChangesInFolderFiles() {
-    if (usingComp() || state.load() != kLoaded) return false;
+    if (usingComp() || rootPath.empty() || state.load() != kLoaded) return false;
     std::vector<std::pair<std::string, FileTime>> entries;
     walkFolder(entries);  // a folder that cannot be read has no entries: every recorded one vanished
     std::lock_guard guard(folderLock);
@@ -400,7 +400,9 @@ void Instance::CallResSourceChange() {
 }
 
 void Instance::CallForChangesInFolderFiles() {
-    if (usingComp() || state.load() != kLoaded) return;
+    // Without a root folder nothing was recorded (populateFolderFiles), so
+    // there is nothing to watch either.
+    if (usingComp() || rootPath.empty() || state.load() != kLoaded) return;
     std::vector<std::pair<std::string, FileTime>> entries;
     const bool walked = walkFolder(entries);
     if (!walked && !folderErrorReported)
