@@ -349,6 +349,7 @@ void Instance::populateFolderFiles() {
     walkFolder(entries);
     std::lock_guard guard(folderLock);
     for (auto& [path, time] : entries) folderFiles.insert_or_assign(std::move(path), time);
+    ++folderGeneration;
 }
 
 bool Instance::checkForResSourceChange() {
@@ -367,9 +368,18 @@ bool Instance::checkForResSourceChange() {
 
 bool Instance::checkForChangesInFolderFiles() {
     if (usingComp() || rootPath.empty() || state.load() != kLoaded) return false;
+    uint64_t generation = 0;
+    {
+        std::lock_guard guard(folderLock);
+        generation = folderGeneration;
+    }
     std::vector<std::pair<std::string, FileTime>> entries;
     walkFolder(entries);  // a folder that cannot be read has no entries: every recorded one vanished
     std::lock_guard guard(folderLock);
+    // The GL thread brought the list up to date while this walk ran; merging
+    // the older walk would bring back entries it has just forgotten. The
+    // next poll looks again.
+    if (generation != folderGeneration) return false;
     // Recorded entries found again; fewer than recorded means one vanished.
     size_t seen = 0;
     const size_t recorded = folderFiles.size();
@@ -423,6 +433,7 @@ void Instance::CallForChangesInFolderFiles() {
         }
         // Entries whose files are gone are forgotten, without propagating.
         std::erase_if(folderFiles, [&](const auto& entry) { return !now.contains(entry.first); });
+        ++folderGeneration;
     }
     for (const std::string& resourcePath : changed) PropagateFileChange(false, resourcePath);
 }

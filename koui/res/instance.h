@@ -30,7 +30,9 @@
 // CallResSourceChange() and CallForChangesInFolderFiles(), which make and
 // delete GL objects. One mutex guards `folderFiles`, `fileTime` and
 // `filePath`; `state` is atomic. File-system walks run outside the lock, so
-// a slow disk never blocks the other thread for longer than a map merge.
+// a slow disk never blocks the other thread for longer than a map merge; a
+// check whose walk overlapped an update by the GL thread drops its (older)
+// walk and reports nothing, leaving the change to the next poll.
 //
 // Lifetime. Destroy an instance on its GL thread with its context current:
 // the destructor deletes the tree (each image source deletes its texture)
@@ -230,6 +232,7 @@ private:
     ResFile archive;
 
     mutable std::mutex folderLock;
+    uint64_t folderGeneration = 0;     // guarded by folderLock; counts list updates of the GL thread
     bool folderErrorReported = false;  // GL thread only
 };
 
