@@ -55,15 +55,16 @@ std::string themeText(size_t bytes) {
     }
     out += "}\nfonts {\n";
     for (int i = 0; i < 20; ++i)
-        out += "  f" + std::to_string(i) + " { font size: " + std::to_string(10 + i) + " src: \"Fonts/f.ttf\" bold }\n";
+        out += "  f" + std::to_string(i) + " { font size: " + std::to_string(10 + i) +
+               " src: \"Fonts/f.ttf\" bold }\n";
     out += "}\n";
     for (int block = 0; out.size() < bytes; ++block) {
         const std::string n = std::to_string(block);
-        out += "# style block " + n + "\nstyle" + n + " {\n  pos: 10,20\n  size: 100%,32\n  bkcolor: palette.c" +
-               std::to_string(block % 200) + "\n  color: rgba(10, 20, 30, 200)\n  font-type: fonts.f" +
-               std::to_string(block % 20) + "\n  tooltip: \"Tooltip of element " + n +
-               "\"\n  hover {\n    bkcolor: palette.h" + std::to_string(block % 200) +
-               "\n    border-size: 1\n    border-color: #fff\n  }\n}\n";
+        out += "# style block " + n + "\nstyle" + n +
+               " {\n  pos: 10,20\n  size: 100%,32\n  bkcolor: palette.c" + std::to_string(block % 200) +
+               "\n  color: rgba(10, 20, 30, 200)\n  font-type: fonts.f" + std::to_string(block % 20) +
+               "\n  tooltip: \"Tooltip of element " + n + "\"\n  hover {\n    bkcolor: palette.h" +
+               std::to_string(block % 200) + "\n    border-size: 1\n    border-color: #fff\n  }\n}\n";
     }
     return out;
 }
@@ -98,8 +99,9 @@ void BM_CheckFolder1000Files(benchmark::State& state) {
     writeText(dir.path() / "res.kor", "a: 1\n");
     for (int folder = 0; folder < 10; ++folder)
         for (int file = 0; file < (folder == 0 ? 99 : 100); ++file)
-            writeText(dir.path() / ("Images" + std::to_string(folder)) / ("image" + std::to_string(file) + ".png"),
-                      "x");
+            writeText(
+                dir.path() / ("Images" + std::to_string(folder)) / ("image" + std::to_string(file) + ".png"),
+                "x");
     koui::res::Instance inst(dir.path().string(), "");
     if (!inst.Load("res.kor", false)) {
         state.SkipWithError("cannot load");
