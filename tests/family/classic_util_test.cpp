@@ -1,0 +1,269 @@
+// The utility pieces under the classic resource manager: the object base
+// with its class-function protocol, the arrays, whole-file reading, paths,
+// line splitting and parameter sets.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "koui/family/cmc.h"
+#include "koui/family/linefile.h"
+#include "koui/family/lineparset.h"
+#include "koui/family/stfile.h"
+#include "koui/family/stmarray.h"
+#include "tests/support/appmsg_capture.h"
+
+namespace {
+
+using koui::test::AppMsgCapture;
+namespace fs = std::filesystem;
+
+class Probe : public Cmc {
+    KOUI_MC_CLASS(Probe, "test::Probe")
+public:
+    Probe() { ++alive; }
+    ~Probe() override { --alive; }
+    static inline int alive = 0;
+};
+
+TEST(Cmc, ClassFunctionAnswersNameAndCreateOnly) {
+    const char* name = nullptr;
+    EXPECT_EQ(Probe::koxMC__CLASSFUNC(1, 0, 0, nullptr, &name), 0);
+    EXPECT_STREQ(name, "test::Probe");
+
+    Cmc* made = nullptr;
+    EXPECT_EQ(Probe::koxMC__CLASSFUNC(256, 0, 0, nullptr, &made), 0);
+    ASSERT_NE(made, nullptr);
+    EXPECT_STREQ(made->gettype(), "test::Probe");
+    EXPECT_NE(dynamic_cast<Probe*>(made), nullptr);
+    delete made;
+
+    EXPECT_EQ(Probe::koxMC__CLASSFUNC(2, 0, 0, nullptr, &name), kMcInvalid);
+    EXPECT_EQ(Probe::koxMC__CLASSFUNC(1, 0, 0, nullptr, nullptr), kMcInvalid);
+    EXPECT_EQ(Probe::koxMC__CLASSFUNC(256, 0, 0, nullptr, nullptr), kMcInvalid);
+}
+
+TEST(Cmc, VirtualFormsReachTheStaticClassFunction) {
+    Probe probe;
+    Cmc& base = probe;
+    EXPECT_EQ(base.getclassfunc(), &Probe::koxMC__CLASSFUNC);
+    const char* name = nullptr;
+    EXPECT_EQ(base.classfunc(1, 0, 0, nullptr, &name), 0);
+    EXPECT_STREQ(name, "test::Probe");
+    EXPECT_STREQ(base.gettype(), "test::Probe");
+}
+
+TEST(Cmc, DefaultNamesCountPerClassFromZero) {
+    Probe a, b;
+    a._mcSetDefaultName();
+    b._mcSetDefaultName();
+    EXPECT_STREQ(a.getname(), "test::Probe_0");
+    EXPECT_STREQ(b.getname(), "test::Probe_1");
+    Cmc plain;
+    plain._mcSetDefaultName();
+    EXPECT_STREQ(plain.getname(), "Cmc_0");
+}
+
+TEST(Cmc, ParentOwnsChildrenAndEarlyDeleteDetaches) {
+    ASSERT_EQ(Probe::alive, 0);
+    {
+        Probe root;
+        Probe* a = Probe::_mcCreate(&root, "a");
+        Probe* b = Probe::_mcCreate(&root, "b");
+        Probe::_mcCreate(a, "grandchild");
+        EXPECT_STREQ(b->getname(), "b");
+        EXPECT_EQ(b->_mcGetParent(), &root);
+        EXPECT_EQ(root._mcGetChildCount(), 2);
+        EXPECT_EQ(root._mcGetChild(1), b);
+        EXPECT_EQ(root._mcGetChild(2), nullptr);
+        EXPECT_EQ(Probe::alive, 4);
+
+        delete b;  // the root must not delete it again
+        EXPECT_EQ(root._mcGetChildCount(), 1);
+        a->_mcSetParent(nullptr);  // detached: no longer released with the root
+        EXPECT_EQ(root._mcGetChildCount(), 0);
+        a->_mcSetParent(&root);
+        EXPECT_EQ(Probe::alive, 3);
+    }
+    EXPECT_EQ(Probe::alive, 0);
+}
+
+TEST(Cmc, LogLinesCarryClassNameAndLevel) {
+    AppMsgCapture capture;
+    Probe probe;
+    probe.setname("obj");
+    probe._mclog(3, "Cannot open %s", "x.png");
+    probe._mclog("plain %d", 7);
+    const auto lines = capture.lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "test::Probe obj <3> : Cannot open x.png");
+    EXPECT_EQ(lines[1], "test::Probe obj : plain 7");
+}
+
+TEST(CstmArray, GrowsKeepsOrderAndRefusesOutOfRange) {
+    CstmLinearArray raw(12);
+    EXPECT_EQ(raw.laAdd(0), nullptr);
+    auto* first = static_cast<unsigned char*>(raw.laAdd(2));
+    ASSERT_NE(first, nullptr);
+    for (int i = 0; i < 24; ++i) EXPECT_EQ(first[i], 0);
+    first[12] = 7;
+    EXPECT_EQ(static_cast<unsigned char*>(raw.laGetAddress(1))[0], 7);
+    EXPECT_EQ(raw.laGetAddress(2), nullptr);
+    EXPECT_EQ(raw.laGetAddress(-1), nullptr);
+    EXPECT_EQ(raw.laGetCount(), 2);
+    raw.laDeleteAll();
+    EXPECT_EQ(raw.laGetCount(), 0);
+
+    CstmArray<int*> ptrs;
+    int values[300];
+    for (auto& v : values) EXPECT_EQ(ptrs.Add(&v), 0);
+    ASSERT_EQ(ptrs.GetCount(), 300);
+    for (int i = 0; i < 300; ++i) EXPECT_EQ(ptrs(i), &values[i]);
+    EXPECT_EQ(ptrs.Get(300), nullptr);
+    EXPECT_EQ(ptrs.Get(-1), nullptr);
+    ptrs.DeleteAll();
+    EXPECT_EQ(ptrs.GetCount(), 0);
+}
+
+class TempDir : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("koui_util_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string write(const std::string& name, const std::string& bytes) {
+        const fs::path p = dir_ / name;
+        std::ofstream(p, std::ios::binary) << bytes;
+        return p.string();
+    }
+    fs::path dir_;
+};
+
+TEST_F(TempDir, FileReadsWholeAndRefusesDirectoriesAndMissingFiles) {
+    const std::string bytes("a\0b\r\nc", 6);
+    const std::string path = write("f.txt", bytes);
+    CstFile file;
+    ASSERT_EQ(file.OpenReadOnly(path.c_str()), 0);
+    ASSERT_EQ(file.GetSize(), 6);
+    char buffer[16] = {};
+    EXPECT_EQ(file.Read(buffer, 16), 6);
+    EXPECT_EQ(std::string(buffer, 6), bytes);
+    file.Close();
+    EXPECT_EQ(file.GetSize(), -1);
+
+    EXPECT_NE(file.OpenReadOnly(dir_.c_str()), 0);
+    EXPECT_NE(file.OpenReadOnly((dir_ / "none").c_str()), 0);
+    EXPECT_NE(file.OpenReadOnly(nullptr), 0);
+
+    EXPECT_NE(stosFileExists(path.c_str()), 0);
+    EXPECT_EQ(stosFileExists(dir_.c_str()), 0);
+    EXPECT_EQ(stosFileExists((dir_ / "none").c_str()), 0);
+    EXPECT_EQ(stosFileExists(""), 0);
+    EXPECT_EQ(stosFileExists(nullptr), 0);
+}
+
+TEST(Paths, DirectoryKeepsItsSlashAndExtensionIsTheLastComponents) {
+    char out[kStMaxPath];
+    stGetPathFromString(out, "/a/b.c/file.png");
+    EXPECT_STREQ(out, "/a/b.c/");
+    stGetPathFromString(out, "file.png");
+    EXPECT_STREQ(out, "");
+    stGetPathFromString(out, nullptr);
+    EXPECT_STREQ(out, "");
+
+    stGetFileExtension(out, "/a/b.c/file.PNG");
+    EXPECT_STREQ(out, "PNG");
+    stGetFileExtension(out, "/a/b.c/file");
+    EXPECT_STREQ(out, "");
+    stGetFileExtension(out, "x.tar.gz");
+    EXPECT_STREQ(out, "gz");
+    stGetFileExtension(out, "");
+    EXPECT_STREQ(out, "");
+
+    char small[4];
+    stGetPathFromString(small, "abcd/e", sizeof small);  // does not fit: refused, not cut
+    EXPECT_STREQ(small, "");
+    stGetPathFromString(small, "ab/e", sizeof small);
+    EXPECT_STREQ(small, "ab/");
+}
+
+TEST(LineFile, SplitsAtEveryLineEnding) {
+    CstqLineFile lines;
+    const char text[] = "one\r\ntwo\nthree\rfour\n\nsix";
+    ASSERT_EQ(lines.OpenFromBuffer(text, sizeof text - 1), 0);
+    ASSERT_EQ(lines.GetCount(), 6);
+    EXPECT_STREQ(lines.Get(0), "one");
+    EXPECT_STREQ(lines.Get(2), "three");
+    EXPECT_STREQ(lines.Get(3), "four");
+    EXPECT_STREQ(lines.Get(4), "");
+    EXPECT_STREQ(lines.Get(5), "six");
+    EXPECT_EQ(lines.Get(6), nullptr);
+
+    EXPECT_EQ(lines.OpenFromBuffer("a\n", 2), 0);
+    EXPECT_EQ(lines.GetCount(), 1);
+    EXPECT_EQ(lines.OpenFromBuffer("", 0), 0);
+    EXPECT_EQ(lines.GetCount(), 0);
+    EXPECT_NE(lines.OpenFromBuffer(nullptr, 3), 0);
+}
+
+TEST(LineFile, ReadsOnlyUpToSizeAndStopsALineAtAZeroByte) {
+    const char text[] = {'a', 'b', '\0', 'c', '\n', 'd', 'e', 'f'};
+    CstqLineFile lines;
+    ASSERT_EQ(lines.OpenFromBuffer(text, 6), 0);  // "ab\0c\nd": no terminator follows
+    ASSERT_EQ(lines.GetCount(), 2);
+    EXPECT_STREQ(lines.Get(0), "ab");
+    EXPECT_STREQ(lines.Get(1), "d");
+}
+
+TEST(LineParSet, TrimsParametersButKeepsTheRawTail) {
+    CmcLineParSet line(',');
+    ASSERT_EQ(line.Feed("digits , !glyphset,  0 ,, x, ,a"), 7);
+    EXPECT_STREQ(line.Get(0), "digits");
+    EXPECT_STREQ(line.Get(1), "!glyphset");
+    EXPECT_STREQ(line.Get(3), "");
+    EXPECT_STREQ(line.Get(5), "");
+    EXPECT_STREQ(line.Get(7), "");
+    EXPECT_STREQ(line.GetSrcText(1), " !glyphset,  0 ,, x, ,a");
+    EXPECT_STREQ(line.GetSrcText(5), " ,a");
+    EXPECT_STREQ(line.GetSrcText(7), "");
+    char small[5];
+    EXPECT_EQ(line.GetSrcText(1, small, sizeof small), 4);
+    EXPECT_STREQ(small, " !gl");
+
+    EXPECT_EQ(line.Feed("a, b ", -1, CmcLineParSet::kLpsKeepSpaces), 2);
+    EXPECT_STREQ(line.Get(1), " b ");
+    EXPECT_EQ(line.Feed("a,b,c", 3), 2);
+    EXPECT_STREQ(line.GetLine(), "a,b");
+    EXPECT_EQ(line.Feed(""), 0);
+    EXPECT_EQ(line.Feed(nullptr), 0);
+    EXPECT_EQ(line.Feed(","), 2);
+}
+
+TEST(LineParSet, TypedGettersUseTheDefaultOnlyForMissingOrEmpty) {
+    CmcLineParSet line;
+    line.Feed("4, ,abc, -7 , 2.5,99999999999,-99999999999");
+    EXPECT_EQ(line.GetIntPar(0, 1), 4);
+    EXPECT_EQ(line.GetIntPar(1, 1), 1);
+    EXPECT_EQ(line.GetIntPar(2, 1), 0);
+    EXPECT_EQ(line.GetIntPar(3, 1), -7);
+    EXPECT_EQ(line.GetIntPar(5, 1), INT_MAX);
+    EXPECT_EQ(line.GetIntPar(6, 1), INT_MIN);
+    EXPECT_EQ(line.GetIntPar(9, 1), 1);
+    EXPECT_DOUBLE_EQ(line.GetDoublePar(4, 0), 2.5);
+    EXPECT_DOUBLE_EQ(line.GetDoublePar(9, -1), -1);
+
+    line.SetPos(2);
+    EXPECT_EQ(line.GetPos(), 2);
+    line.Feed("x");
+    EXPECT_EQ(line.GetPos(), 0);
+    line.SetPos(-3);
+    EXPECT_EQ(line.GetPos(), 0);
+}
+
+}  // namespace
