@@ -1,0 +1,588 @@
+// The classic resource manager without GL: the definition file, source
+// resolution, image-set builds with their exact rectangles and ids, lookups,
+// colours and formatted fonts, and bad input.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "koui/family/lineparset.h"
+#include "koui/family/module_resources.h"
+#include "koui/rm/rm.h"
+#include "tests/rm/rm_fixture.h"
+#include "tests/support/appmsg_capture.h"
+
+namespace {
+
+using koui::RM;
+using koui::RMCImg;
+using koui::RMColor;
+using koui::RMFmtFont;
+using koui::RMImg;
+using koui::RMImgSet;
+using koui::test::AppMsgCapture;
+
+struct Rect {
+    int kind, id, x, y, w, h;
+};
+
+// Every image of the set, in creation order, against `expected`.
+void expectImages(const RMImgSet* set, const RMCImg* source, const std::vector<Rect>& expected) {
+    ASSERT_NE(set, nullptr);
+    ASSERT_EQ(set->GetCount(), static_cast<int>(expected.size())) << set->getname();
+    for (int i = 0; i < set->GetCount(); ++i) {
+        const RMImg* image = set->GetByIndex(i);
+        const Rect& e = expected[static_cast<size_t>(i)];
+        SCOPED_TRACE(std::string(set->getname()) + " image " + std::to_string(i));
+        EXPECT_EQ(image->kind, e.kind);
+        EXPECT_EQ(image->imageId, e.id);
+        EXPECT_EQ(image->x, e.x);
+        EXPECT_EQ(image->y, e.y);
+        EXPECT_EQ(image->w, e.w);
+        EXPECT_EQ(image->h, e.h);
+        EXPECT_EQ(image->source, source);
+    }
+}
+
+class ClassicSample : public koui::test::RmFolder {
+protected:
+    void SetUp() override {
+        koui::test::RmFolder::SetUp();
+        EXPECT_EQ(rm.Create(writeSample().c_str()), 0);
+        skin = rm.rmcimg("skin");
+        font = rm.rmcimg("font");
+    }
+    RM rm;
+    RMCImg* skin = nullptr;
+    RMCImg* font = nullptr;
+};
+
+TEST_F(ClassicSample, TwoSourcesFoundNextToTheDefinitionFile) {
+    ASSERT_EQ(rm.imgList->GetCount(), 2);
+    ASSERT_NE(skin, nullptr);
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ((*rm.imgList)(0), skin);
+    EXPECT_EQ(skin->gridX, 4);
+    EXPECT_EQ(skin->gridY, 4);
+    EXPECT_EQ(font->gridX, 1);
+    // The test runs elsewhere, so the paths came from the folder fallback.
+    EXPECT_EQ(std::string(skin->attr.path), path("skin.png"));
+    EXPECT_STREQ(skin->attr.format, "png");
+    EXPECT_EQ(skin->attr.target, 3553);
+    EXPECT_EQ(skin->attr.param, 1);
+    EXPECT_EQ(skin->attr.mask, 0);
+    EXPECT_EQ(skin->attr.resId, 0);
+    EXPECT_EQ(skin->texture, nullptr);
+    EXPECT_FALSE(skin->IsReady());
+}
+
+TEST_F(ClassicSample, SingleKindsCutGridCellsAtPixelSizes) {
+    expectImages(rm.rmimgset("img.whole"), skin, {{0, 0, 0, 0, 64, 64}});
+    expectImages(rm.rmimgset("part.btn"), skin, {{1, 0, 4, 8, 12, 10}, {1, 1, 4, 8, 12, 10}});
+    expectImages(rm.rmimgset("part.default"), skin, {{1, 0, 12, 12, 4, 4}});
+    expectImages(rm.rmimgset("bar.h"), skin, {{11, 0, 0, 4, 4, 4}, {11, 1, 0, 4, 4, 4}, {11, 2, 0, 4, 4, 4}});
+    expectImages(rm.rmimgset("bar.v"), skin, {{12, 7, 8, 0, 4, 4}});
+    expectImages(rm.rmimgset("strange"), skin, {{1, 9, 4, 4, 2, 2}});
+    EXPECT_EQ(rm.rmimgset("strange")->setKind, 1);
+    EXPECT_EQ(rm.rmimgset("part.default")->setKind, 1);
+}
+
+TEST_F(ClassicSample, RectSetsHoldWholeSourceImages) {
+    expectImages(rm.rmimgset("frame"), skin, {{0, 5, -1, -1, 0, 0}});
+    expectImages(rm.rmimgset("frame.default"), skin, {{0, 0, -1, -1, 0, 0}});
+    EXPECT_EQ(rm.rmimgset("frame")->setKind, 10);
+}
+
+TEST_F(ClassicSample, MultiStateGroupsStepAlongTheirAxis) {
+    expectImages(rm.rmimgset("states.rect.h"), skin,
+                 {{10, 0, 0, 8, 4, 4}, {10, 1, 12, 8, 4, 4}, {10, 2, 24, 8, 4, 4}, {10, 3, 24, 8, 4, 4}});
+    expectImages(rm.rmimgset("states.rect.v"), skin, {{10, 0, 4, 0, 4, 4}, {10, 1, 4, 12, 4, 4}});
+    expectImages(rm.rmimgset("states.part.h"), skin,
+                 {{1, 0, 0, 0, 8, 8}, {1, 1, 8, 0, 8, 8}, {1, 2, 8, 0, 8, 8}});
+    expectImages(rm.rmimgset("states.part.v"), skin, {{1, 0, 0, 0, 8, 8}, {1, 1, 0, 8, 8, 8}});
+    expectImages(rm.rmimgset("states.hbar.h"), skin, {{11, 0, 0, 4, 4, 4}, {11, 1, 12, 4, 4, 4}});
+    expectImages(rm.rmimgset("states.hbar.v"), skin, {{11, 0, 0, 4, 4, 4}, {11, 1, 0, 8, 4, 4}});
+    expectImages(rm.rmimgset("states.vbar.h"), skin, {{12, 0, 8, 0, 4, 4}, {12, 1, 12, 0, 4, 4}});
+    expectImages(rm.rmimgset("states.vbar.v"), skin, {{12, 0, 8, 0, 4, 4}, {12, 1, 8, 12, 4, 4}});
+
+    const int kinds[][2] = {{20, 1}, {21, 1}, {30, 1}, {31, 1}, {40, 1}, {41, 1}, {50, 1}, {51, 1}};
+    const char* names[] = {"states.rect.h", "states.rect.v", "states.part.h", "states.part.v",
+                           "states.hbar.h", "states.hbar.v", "states.vbar.h", "states.vbar.v"};
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(rm.rmimgset(names[i])->setKind, kinds[i][0]) << names[i];
+        EXPECT_EQ(rm.rmimgset(names[i])->isMulti, kinds[i][1]) << names[i];
+    }
+    EXPECT_TRUE(rm.rmimgset("states.rect.h")->IsRect());
+    EXPECT_TRUE(rm.rmimgset("states.part.v")->IsPart());
+    EXPECT_TRUE(rm.rmimgset("part.btn")->IsPart());
+    EXPECT_FALSE(rm.rmimgset("bar.h")->IsRect());
+}
+
+TEST_F(ClassicSample, GlyphSetsPlaceCharactersInRows) {
+    std::vector<Rect> digits;
+    for (int i = 0; i < 10; ++i) digits.push_back({60, '0' + i, i * 10, 0, 10, 16});
+    expectImages(rm.rmimgset("digits"), font, digits);
+    expectImages(rm.rmimgset("letters"), font,
+                 {{60, 'A', 0, 16, 10, 16},
+                  {60, 'B', 10, 16, 10, 16},
+                  {60, ' ', 20, 16, 10, 16},
+                  {60, 'C', 0, 32, 10, 16},
+                  {60, 'D', 10, 32, 10, 16}});
+    EXPECT_EQ(rm.rmimgset("digits")->glyphWidth, 10.0);
+    EXPECT_EQ(rm.rmimgset("digits")->setKind, 60);
+    EXPECT_EQ(rm.rmimgset("digits")->isMulti, 0);
+}
+
+TEST_F(ClassicSample, IdPrefixNamesTheSetAndLinesBeforeHeadersAreIgnored) {
+    EXPECT_NE(rm.rmimgset("renamed"), nullptr);
+    EXPECT_EQ(rm.rmimgset("alias"), nullptr);
+    EXPECT_EQ(rm.rmimgset("ignored"), nullptr);
+    EXPECT_EQ(rm.imgSetList->GetCount(), 19);
+}
+
+TEST_F(ClassicSample, LookupsAreExactAndFallBack) {
+    EXPECT_EQ(rm.rmcimg("Skin"), nullptr);  // names are case-sensitive
+    EXPECT_EQ(rm.rmimgset("BAR.H"), nullptr);
+    RMImgSet* bar = rm.rmimgset("bar.h");
+    EXPECT_EQ(bar->GetByImageID(2, 0), bar->GetByIndex(2));
+    EXPECT_EQ(bar->GetByImageID(5, 0), bar->GetByIndex(0));  // fallback id
+    EXPECT_EQ(bar->GetByImageID(5, 65535), nullptr);
+    EXPECT_EQ(rm.imgSetList->GetByImageID("bar.h"), bar);
+    EXPECT_EQ(rm.rmimg("bar.h", 1, 0), bar->GetByIndex(1));
+    EXPECT_EQ(rm.rmimg("bar.h", 9, 2), bar->GetByIndex(2));
+    EXPECT_EQ(rm.rmimg("bar.h", 9, 9), nullptr);
+    EXPECT_EQ(rm.rmimg("none", 0, 0), nullptr);
+    EXPECT_EQ(bar->GetByIndex(3), nullptr);
+    EXPECT_EQ(bar->GetByIndex(-1), nullptr);
+    EXPECT_EQ((*rm.imgSetList)(99), nullptr);
+    EXPECT_EQ(rm.rmimgDraw("none", 0, 1, 1, 1, 1, 0), kMcInvalid);
+    EXPECT_EQ(rm.rmimgDrawRect("none", 0, 10, 10, 1, 1, 1, 1, 0), kMcInvalid);
+}
+
+TEST_F(ClassicSample, MetricsBeforeTexturesLoad) {
+    RMImgSet* bar = rm.rmimgset("bar.h");
+    EXPECT_EQ(bar->GetWidth(), 4);
+    EXPECT_EQ(bar->GetMinWidth(), 12);
+    EXPECT_EQ(bar->GetMinHeight(), 4);
+    EXPECT_EQ(rm.rmimgset("bar.v")->GetMinHeight(), 12);
+    EXPECT_EQ(rm.rmimgset("bar.v")->GetMinWidth(), 4);
+    EXPECT_EQ(rm.rmimgset("states.rect.h")->GetMinWidth(), 12);
+    EXPECT_EQ(rm.rmimgset("states.rect.h")->GetMinHeight(), 12);
+    EXPECT_EQ(rm.rmimgset("frame")->GetWidth(), 0);  // whole texture, not loaded
+    EXPECT_FALSE(rm.rmimgset("frame")->IsReady());
+    EXPECT_FALSE(rm.imgSetList->IsReady());
+}
+
+TEST_F(ClassicSample, ColoursFromHexIntFloatAndWords) {
+    ASSERT_EQ(rm.colorList->GetCount(), 4);
+    const auto* red = rm.rmcolor("red");
+    ASSERT_NE(red, nullptr);
+    EXPECT_FLOAT_EQ(red->rgbaf[0], 1.0f);
+    EXPECT_FLOAT_EQ(red->rgbaf[1], 0.0f);
+    EXPECT_FLOAT_EQ(red->rgbaf[3], 1.0f);
+    const auto* orange = rm.rmcolor("orange");
+    EXPECT_FLOAT_EQ(orange->rgbaf[0], 1.0f);
+    EXPECT_FLOAT_EQ(orange->rgbaf[1], 128 / 255.0f);
+    EXPECT_NEAR(orange->rgbad[1], 0.50196, 1e-5);
+    EXPECT_FLOAT_EQ(orange->rgbaf[2], 0.0f);
+    EXPECT_FLOAT_EQ(orange->rgbaf[3], 1.0f);
+    const auto* half = rm.rmcolor("half");
+    EXPECT_DOUBLE_EQ(half->rgbad[0], 0.25);
+    EXPECT_DOUBLE_EQ(half->rgbad[2], 0.75);
+    EXPECT_DOUBLE_EQ(half->rgbad[3], 0.5);
+    const auto* named = rm.rmcolor("named");
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(named->rgbaf[i], 0.0f);
+    EXPECT_EQ(named->rgbaf[3], 1.0f);
+    EXPECT_EQ(rm.colorList->Get(1), orange);
+    EXPECT_EQ(rm.colorList->Get(4), nullptr);
+    EXPECT_EQ(rm.rmcolor("Red"), nullptr);
+}
+
+TEST_F(ClassicSample, FormattedFontsReadTheirPairs) {
+    ASSERT_EQ(rm.fmtFontList->GetCount(), 2);
+    const auto* title = rm.rmfmtfont("title");
+    ASSERT_NE(title, nullptr);
+    EXPECT_STREQ(title->fontId, "sans");
+    EXPECT_STREQ(title->colorId, "orange");
+    EXPECT_EQ(title->align, 1);
+    EXPECT_DOUBLE_EQ(title->scale, 1.5);
+    EXPECT_EQ(title->repCount, 0);
+    EXPECT_EQ(title->rm, &rm);
+    const auto* body = rm.rmfmtfont("body");
+    EXPECT_EQ(body->align, 2);
+    EXPECT_EQ(body->repCount, 2);
+    EXPECT_DOUBLE_EQ(body->xDelta, 3.0);
+    EXPECT_DOUBLE_EQ(body->scale, 1.0);
+    EXPECT_EQ(rm.fmtFontList->Get(0), title);
+}
+
+class Classic : public koui::test::RmFolder {
+protected:
+    int parse(const std::string& text) {
+        return rm.CreateFromBuffer(text.data(), static_cast<int>(text.size()), dirWithSlash().c_str());
+    }
+    RM rm;
+};
+
+TEST_F(Classic, HeadersAndKeywordsIgnoreCaseWhileNamesDoNot) {
+    writeImage("a.png", 8, 8);
+    ASSERT_EQ(parse("#SoUrCe,!FILE,a.png,!ID,Alpha,!GRID,2,3\nset,!PART,1,1,2,2\n"), 0);
+    ASSERT_NE(rm.rmcimg("Alpha"), nullptr);
+    EXPECT_EQ(rm.rmcimg("alpha"), nullptr);
+    expectImages(rm.rmimgset("set"), rm.rmcimg("Alpha"), {{1, 0, 2, 3, 2, 2}});
+    EXPECT_EQ(rm.rmimgset("SET"), nullptr);
+}
+
+TEST_F(Classic, DuplicateSourcesGiveOneImageThatKeepsItsFirstName) {
+    writeImage("a.png", 8, 8);
+    ASSERT_EQ(parse("#source,!file,a.png,!id,first\n"
+                    "one,!part,0,0,1,1\n"
+                    "#source,!file,a.png,!id,second,!grid,2,2\n"
+                    "two,!part,1,1,1,1\n"),
+              0);
+    ASSERT_EQ(rm.imgList->GetCount(), 1);
+    RMCImg* image = rm.rmcimg("first");
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(rm.rmcimg("second"), nullptr);
+    EXPECT_EQ(image->gridX, 2);  // the later header still sets the grid
+    expectImages(rm.rmimgset("two"), image, {{1, 0, 2, 2, 1, 1}});
+    expectImages(rm.rmimgset("one"), image, {{1, 0, 0, 0, 1, 1}});
+}
+
+TEST_F(Classic, SourceByIndexTakesTheNewNameAndByNameReusesIt) {
+    writeImage("a.png", 8, 8);
+    writeImage("b.png", 8, 8);
+    ASSERT_EQ(parse("#source,!file,a.png,!id,a\n"
+                    "#source,!file,b.png,!id,b\n"
+                    "#source,!imgidx,1,!id,bee,!grid,3,1\n"
+                    "x,!part,1,1,1,1\n"
+                    "#source,!id,a,!grid,5,5\n"
+                    "y,!part,1,1,1,1\n"),
+              0);
+    EXPECT_EQ(rm.rmcimg("b"), nullptr);
+    RMCImg* bee = rm.rmcimg("bee");
+    ASSERT_EQ(bee, (*rm.imgList)(1));
+    expectImages(rm.rmimgset("x"), bee, {{1, 0, 3, 1, 1, 1}});
+    expectImages(rm.rmimgset("y"), rm.rmcimg("a"), {{1, 0, 5, 5, 1, 1}});
+}
+
+TEST_F(Classic, MissingSourcesAreLoggedAndTheirEntriesSkipped) {
+    writeImage("a.png", 8, 8);
+    AppMsgCapture capture;
+    ASSERT_EQ(parse("#source,!file,missing.png,!id,m\n"
+                    "lost,!part,0,0,1,1\n"
+                    "#source,!id,nobody\n"
+                    "lost2,!part,0,0,1,1\n"
+                    "#source,!imgidx,7,!file,seven.png\n"
+                    "lost3,!part,0,0,1,1\n"
+                    "#source\n"
+                    "lost4,!part,0,0,1,1\n"
+                    "#source,!file,a.png\n"
+                    "kept,!part,0,0,1,1\n"),
+              0);
+    EXPECT_EQ(rm.imgSetList->GetCount(), 1);
+    EXPECT_NE(rm.rmimgset("kept"), nullptr);
+    const auto lines = capture.lines();
+    // A header with a name looks the name up before it opens the file, and
+    // says so when the name is new.
+    const std::vector<std::string> expected = {
+        "koui::RM resMan <3> : #SOURCE> ID (m) not found",
+        "koui::RM resMan <3> : Cannot open missing.png",
+        "koui::RM resMan <3> : #SOURCE> ID (nobody) not found",
+        "koui::RM resMan <3> : Cannot open seven.png",  // by index
+        "koui::RM resMan <3> : Cannot open seven.png",  // then by path
+    };
+    EXPECT_EQ(lines, expected);
+}
+
+TEST_F(Classic, OtherHeadersKeepTheSectionAndCommentsAreIgnored) {
+    writeImage("a.png", 8, 8);
+    ASSERT_EQ(parse("#source,!file,a.png\n#images\n// not,!part,0,0,1,1\n  \nstill,!part,0,0,1,1\n#colors\n"
+                    "c,#fff\n#\nd,#000\n"),
+              0);
+    EXPECT_NE(rm.rmimgset("still"), nullptr);
+    EXPECT_EQ(rm.rmimgset("// not"), nullptr);
+    EXPECT_EQ(rm.colorList->GetCount(), 2);
+}
+
+TEST_F(Classic, CommentsOnlyCreateNothing) {
+    AppMsgCapture capture;
+    EXPECT_EQ(parse("// one\n\n// two\r\n"), 0);
+    EXPECT_EQ(rm.imgList->GetCount() + rm.imgSetList->GetCount() + rm.colorList->GetCount(), 0);
+    EXPECT_TRUE(capture.lines().empty());
+    double progress = -1;
+    char name[260] = "x";
+    EXPECT_EQ(rm.glMaintain(&progress, name), 0);
+    EXPECT_EQ(progress, 100.0);
+    EXPECT_STREQ(name, "");
+}
+
+TEST_F(Classic, BadSetLinesAreLoggedAndOnlyThatSetIsLost) {
+    writeImage("a.png", 8, 8);
+    AppMsgCapture capture;
+    ASSERT_EQ(parse("#source,!file,a.png\n"
+                    "short,!part,#01,1,2,3\n"
+                    "half,!hbar,0,0,4,4,#1,0\n"
+                    "nothing\n"
+                    "noglyphs,!glyphset,0,0,1,1,1,0,0\n"
+                    "fewglyph,!glyphset,0,0,1,1\n"
+                    "multi,!mpart.h,#0,0,0,1,1\n"
+                    "good,!part,0,0,1,1\n"),
+              0);
+    EXPECT_EQ(rm.imgSetList->GetCount(), 2);
+    expectImages(rm.rmimgset("half"), rm.rmcimg(""), {{11, 0, 0, 0, 4, 4}});
+    EXPECT_NE(rm.rmimgset("good"), nullptr);
+    const auto lines = capture.lines();
+    const std::vector<std::string> expected = {
+        "koui::RMImgSet short <3> : Image set [short] : entry from parameter 1 has too few values",
+        "koui::RMImgSet short <3> : Image set [short] : no image built, set skipped",
+        "koui::RMImgSet half <3> : Image set [half] : entry from parameter 5 has too few values",
+        "koui::RMImgSet nothing <3> : Image set [nothing] : no definition",
+        "koui::RMImgSet noglyphs <3> : Image set [noglyphs] : empty glyph sequence",
+        "koui::RMImgSet noglyphs <3> : Image set [noglyphs] : no image built, set skipped",
+        "koui::RMImgSet fewglyph <3> : Image set [fewglyph] : entry from parameter 1 has too few values",
+        "koui::RMImgSet fewglyph <3> : Image set [fewglyph] : no image built, set skipped",
+        "koui::RMImgSet multi <3> : Image set [multi] : entry from parameter 1 has too few values",
+        "koui::RMImgSet multi <3> : Image set [multi] : no image built, set skipped",
+    };
+    EXPECT_EQ(lines, expected);
+}
+
+TEST_F(Classic, GarbageAndBinaryBytesNeverCrash) {
+    writeImage("a.png", 8, 8);
+    std::string binary;
+    for (int i = 0; i < 4096; ++i) binary.push_back(static_cast<char>((i * 131 + 7) & 0xff));
+    AppMsgCapture capture;
+    EXPECT_EQ(parse(binary), 0);
+    EXPECT_EQ(parse(std::string("#source,!file,a.png\n\0\0\0,!part\nx,!glyphset,1,1,1,1,1,1,1,\xff\xfe\n"
+                                "#colors\n,\n\xff,#12\n#formatfonts\n=,=,=\n",
+                                80)),
+              0);
+    EXPECT_EQ(parse("#source,!file,a.png,!grid,2000000000,2000000000\nbig,!mhbar.v,#0,#1,2000000000,"
+                    "2000000000,5,5,2000000000\nbig2,!glyphset,2147483647,2147483647,1,1,2147483647,"
+                    "2147483647,1,abc\n"),
+              0);
+    // Coordinates that overflow saturate instead of wrapping.
+    ASSERT_NE(rm.rmimgset("big"), nullptr);
+    EXPECT_EQ(rm.rmimgset("big")->GetByIndex(1)->y, 2147483647);
+    EXPECT_EQ(rm.rmimgset("big2")->GetByIndex(2)->x, 2147483647);
+    RMImg* glyph = rm.rmimgset("x")->GetByImageID(static_cast<signed char>('\xff'), 65535);
+    ASSERT_NE(glyph, nullptr);
+    EXPECT_EQ(glyph->imageId, -1);  // character codes are signed bytes
+}
+
+TEST_F(Classic, InvalidArgumentsAndMissingFiles) {
+    AppMsgCapture capture;
+    EXPECT_EQ(rm.CreateFromBuffer(nullptr, 10, nullptr), kMcInvalid);
+    EXPECT_EQ(rm.CreateFromBuffer("x", 0, nullptr), kMcInvalid);
+    EXPECT_EQ(rm.Create(nullptr), 0);
+    EXPECT_EQ(rm.Create(path("none.rmd").c_str()), 0);
+    EXPECT_EQ(rm.Create(dir_.c_str()), 0);  // a folder is not a definition file
+    const auto lines = capture.lines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "[ERROR] RM::CreateFromBuffer / Invalid parameters");
+    EXPECT_EQ(lines[1], "[ERROR] RM::CreateFromBuffer / Invalid parameters");
+    EXPECT_EQ(lines[2],
+              "koui::RM resMan <3> : Resource definition file [" + path("none.rmd") + "] NOT FOUND");
+    EXPECT_EQ(lines[3], "koui::RM resMan <3> : Resource definition file [" + dir_.string() + "] NOT FOUND");
+}
+
+TEST_F(Classic, BufferNeedNotBeTerminatedAndDefaultsToTheCurrentFolder) {
+    writeImage("a.png", 8, 8);
+    const std::string text = "#source,!file," + path("a.png") + ",!id,a\nset,!part,0,0,1,1\n#colors\nc,#fff";
+    std::vector<char> bytes(text.begin(), text.end());
+    bytes.push_back('X');  // not part of the definition
+    EXPECT_EQ(rm.CreateFromBuffer(bytes.data(), static_cast<int>(text.size()), nullptr), 0);
+    EXPECT_NE(rm.rmimgset("set"), nullptr);
+    ASSERT_NE(rm.rmcolor("c"), nullptr);
+    EXPECT_EQ(rm.rmcolor("cX"), nullptr);
+}
+
+TEST_F(Classic, DefinitionFromAModuleResource) {
+    writeImage("a.png", 8, 8);
+    const std::string text = "#source,!file,a.png,!id,a\nset,!part,0,0,1,1\n";
+    static int moduleTag;
+    HINSTANCE module = &moduleTag;
+    ASSERT_TRUE(stmmRegisterResource(module, 101, "RMDEF", text.data(), text.size()));
+    EXPECT_EQ(rm.Create(101, "rmdef", module, dirWithSlash().c_str()), 0);
+    EXPECT_NE(rm.rmimgset("set"), nullptr);
+    EXPECT_EQ(rm.Create(102, "RMDEF", module, nullptr), kMcInvalid);
+    EXPECT_EQ(rm.Create(101, nullptr, module, nullptr), kMcInvalid);
+    EXPECT_TRUE(stmmUnregisterResource(module, 101, "RMDEF"));
+}
+
+TEST_F(Classic, BuildImageSetResolvesEachEntrysOwnSource) {
+    writeImage("a.png", 8, 8);
+    writeImage("b.png", 8, 8);
+    ASSERT_EQ(parse("#source,!file,a.png,!id,a\n"), 0);
+    const std::string b = path("b.png");
+    RMImgSet* set = rm.BuildImageSet(("!hbar,#0,0,0,2,2,@a,#1,1,1,2,2," + b + ",#2,0,0,1,1,@zz").c_str(), 4);
+    ASSERT_NE(set, nullptr);
+    ASSERT_EQ(set->GetCount(), 2);
+    EXPECT_EQ(set->GetByIndex(0)->source, rm.rmcimg("a"));
+    EXPECT_EQ(set->GetByIndex(1)->source, (*rm.imgList)(1));
+    EXPECT_EQ(rm.imgList->GetCount(), 2);
+    EXPECT_EQ(rm.imgSetList->GetCount(), 0);  // not listed
+
+    RMImgSet* byDefault = rm.BuildImageSet("!part,0,0,1,1,@a", 4);
+    ASSERT_NE(byDefault, nullptr);
+    EXPECT_EQ(byDefault->GetByIndex(0)->imageId, 4);
+    delete byDefault;  // the caller may release it early
+
+    AppMsgCapture capture;
+    EXPECT_EQ(rm.BuildImageSet("!part,0,0,1,1,@zz", 0), nullptr);
+    EXPECT_EQ(rm.BuildImageSet("", 0), nullptr);
+    EXPECT_EQ(rm.BuildImageSet(nullptr, 0), nullptr);
+    EXPECT_TRUE(capture.contains("source [@zz] not found"));
+}
+
+TEST_F(Classic, WholeImagesByIdAndByPath) {
+    writeImage("a.png", 8, 8);
+    ASSERT_EQ(parse("#source,!file,a.png,!id,a\n"), 0);
+    RMImg* byId = rm.GetImageByID("a");
+    ASSERT_NE(byId, nullptr);
+    EXPECT_EQ(byId->source, rm.rmcimg("a"));
+    EXPECT_EQ(byId->kind, 0);
+    EXPECT_EQ(byId->x, -1);
+    EXPECT_EQ(byId->w, 0);
+    EXPECT_EQ(rm.GetImageByID("b"), nullptr);
+
+    RMImg* byPath = rm.GetImageFromFilePath("p", path("a.png").c_str(), "png", 3553, 1, 1);
+    ASSERT_NE(byPath, nullptr);
+    EXPECT_NE(byPath->source, rm.rmcimg("a"));  // the mask flag makes it another image
+    EXPECT_EQ(byPath->source->attr.mask, 1);
+    EXPECT_EQ(rm.GetImageFromFilePath("q", path("none.png").c_str(), nullptr, 3553, 1, 0), nullptr);
+    delete byId;  // released early by its holder; the manager must not release it again
+}
+
+TEST(ClassicSetText, IndexesAndKindWords) {
+    int ids[10];
+    EXPECT_EQ(RMImgSet::GetIndexesFromStr(ids, "#0129", 5), 4);
+    EXPECT_EQ(ids[0], 0);
+    EXPECT_EQ(ids[3], 9);
+    EXPECT_EQ(RMImgSet::GetIndexesFromStr(ids, "#", 0), 1);
+    EXPECT_EQ(ids[0], 0);
+    EXPECT_EQ(RMImgSet::GetIndexesFromStr(ids, "#", -1), 0);
+    EXPECT_EQ(RMImgSet::GetIndexesFromStr(ids, "abc", 7), 1);
+    EXPECT_EQ(ids[0], 7);
+    EXPECT_EQ(RMImgSet::GetIndexesFromStr(ids, "#012345678901234", 0), 10);
+    EXPECT_EQ(ids[9], 9);
+    EXPECT_EQ(RMImgSet::GetIndexesFromStr(ids, nullptr, 3), 1);
+
+    EXPECT_EQ(RMImgSet::KindFromWord("HBAR"), 11);
+    EXPECT_EQ(RMImgSet::KindFromWord("MVBar.V"), 51);
+    EXPECT_EQ(RMImgSet::KindFromWord("glyphset"), 60);
+    EXPECT_EQ(RMImgSet::KindFromWord("img"), 0);
+    EXPECT_EQ(RMImgSet::KindFromWord("rect"), 10);
+    EXPECT_EQ(RMImgSet::KindFromWord("bitmap"), 1);
+}
+
+TEST(ClassicClasses, ClassFunctionsNameEveryClass) {
+    const std::pair<CmcClassFunc, const char*> classes[] = {
+        {&koui::RM::koxMC__CLASSFUNC, "koui::RM"},
+        {&koui::RMCImg::koxMC__CLASSFUNC, "koui::RMCImg"},
+        {&koui::RMCImgList::koxMC__CLASSFUNC, "koui::RMCImgList"},
+        {&koui::RMImg::koxMC__CLASSFUNC, "koui::RMImg"},
+        {&koui::RMImgSet::koxMC__CLASSFUNC, "koui::RMImgSet"},
+        {&koui::RMImgSetList::koxMC__CLASSFUNC, "koui::RMImgSetList"},
+        {&koui::RMColor::koxMC__CLASSFUNC, "koui::RMColor"},
+        {&koui::RMColorList::koxMC__CLASSFUNC, "koui::RMColorList"},
+        {&koui::RMFmtFont::koxMC__CLASSFUNC, "koui::RMFmtFont"},
+        {&koui::RMFmtFontList::koxMC__CLASSFUNC, "koui::RMFmtFontList"},
+    };
+    for (const auto& [function, name] : classes) {
+        const char* got = nullptr;
+        EXPECT_EQ(function(1, 0, 0, nullptr, &got), 0);
+        EXPECT_STREQ(got, name);
+        Cmc* made = nullptr;
+        EXPECT_EQ(function(256, 0, 0, nullptr, &made), 0);
+        ASSERT_NE(made, nullptr);
+        EXPECT_STREQ(made->gettype(), name);
+        delete made;
+    }
+}
+
+TEST(ClassicClasses, ManagerNamesItselfAndItsLists) {
+    RM rm;
+    EXPECT_STREQ(rm.getname(), "resMan");
+    EXPECT_STREQ(rm.imgList->getname(), "imgList");
+    EXPECT_STREQ(rm.imgSetList->getname(), "imgSetList");
+    EXPECT_STREQ(rm.glFontList->getname(), "glFontList");
+    EXPECT_STREQ(rm.colorList->getname(), "colorList");
+    EXPECT_STREQ(rm.fmtFontList->getname(), "fmtFontList");
+    EXPECT_EQ(rm.imgList->_mcGetParent(), &rm);
+    EXPECT_EQ(rm.fmtFontList->rm, &rm);
+    EXPECT_EQ(rm._mcGetChildCount(), 5);
+}
+
+TEST_F(Classic, TraceLinesOnlyAtTraceLevelOne) {
+    writeImage("a.png", 8, 8);
+    const std::string text =
+        "#source,!file,a.png,!id,a,!grid,2,2\n#colors\nc,!int,255,0,0,255\n"
+        "#formatfonts\nf,font=x,color=c\n";
+    {
+        AppMsgCapture capture;
+        parse(text);
+        ASSERT_EQ(capture.lines().size(), 1u);  // only the level-3 line
+        EXPECT_EQ(capture.lines()[0], "koui::RM resMan <3> : #SOURCE> ID (a) not found");
+    }
+    koui::rmTraceLevel = 1;
+    AppMsgCapture capture;
+    RM traced;
+    traced.CreateFromBuffer(text.data(), static_cast<int>(text.size()), dirWithSlash().c_str());
+    koui::rmTraceLevel = 0;
+    const auto lines = capture.lines();
+    ASSERT_GE(lines.size(), 8u);
+    EXPECT_NE(lines[0].find(" : [Y] RM::CreateFromBuffer / buff="), std::string::npos);
+    EXPECT_EQ(lines[2], "koui::RM resMan : ^:C| SECTION @ line 0 (#source) - [image]");
+    EXPECT_EQ(lines[3], "koui::RM resMan : Get source image by sid=a grid=2x2");
+    EXPECT_EQ(lines[4], "koui::RM resMan <3> : #SOURCE> ID (a) not found");
+    EXPECT_EQ(lines[5], "koui::RM resMan : Get source image by filepath=a.png sid=a grid=2x2");
+    EXPECT_EQ(lines[6], "koui::RM resMan : Source not found in first instance, trying relative to this file");
+    EXPECT_EQ(lines[7], "koui::RM resMan : Found at [" + path("a.png") + "], replacing ...");
+    EXPECT_TRUE(capture.contains("koui::RM resMan : [OK] Source image"));
+    EXPECT_TRUE(capture.contains("^:C| SECTION @ line 1 (#colors)"));
+    EXPECT_TRUE(capture.contains(
+        "koui::RMColor c : Color c from !int / color(1.000,0.000,0.000,1.000) src=(255,  0,  0,255)"));
+    EXPECT_TRUE(
+        capture.contains("fmtFont f Created (font=x,color=c,scale=1.00,align=0,repCount=0,xDelta=0.00"));
+}
+
+TEST_F(Classic, ColourAndFontLinesThatFail) {
+    AppMsgCapture capture;
+    // A line whose first parameter is empty never reaches a list.
+    ASSERT_EQ(parse("#colors\nnovalue\nnovalue2,\n,#fff\n#formatfonts\n,font=x\n"), 0);
+    EXPECT_EQ(rm.colorList->GetCount(), 0);
+    EXPECT_EQ(rm.fmtFontList->GetCount(), 0);
+    const auto lines = capture.lines();
+    const std::vector<std::string> expected = {
+        "koui::RMColorList colorList <3> : Creating color from \"novalue\"",
+        "koui::RMColorList colorList <3> : Creating color from \"novalue2,\"",
+    };
+    EXPECT_EQ(lines, expected);
+
+    // Lists read from the line's current parameter; an empty name fails, and
+    // for a formatted font that is only a trace line.
+    CmcLineParSet line;
+    line.Feed("skip,,#fff");
+    line.SetPos(1);
+    EXPECT_EQ(rm.colorList->Add(line), nullptr);
+    EXPECT_EQ(rm.fmtFontList->Add(line), nullptr);
+    EXPECT_EQ(capture.lines().size(), 3u);
+    EXPECT_EQ(capture.lines()[2], "koui::RMColorList colorList <3> : Creating color from \"skip,,#fff\"");
+    line.Feed("skip,c,#0f0");
+    line.SetPos(1);
+    RMColor* green = rm.colorList->Add(line);
+    ASSERT_NE(green, nullptr);
+    EXPECT_STREQ(green->getname(), "c");
+    EXPECT_EQ(green->rgbaf[1], 1.0f);
+    EXPECT_EQ(green->rgbaf[0], 0.0f);
+    line.Feed("skip,x,font=f");
+    line.SetPos(1);
+    RMFmtFont* font = rm.fmtFontList->Add(line);
+    ASSERT_NE(font, nullptr);
+    EXPECT_STREQ(font->fontId, "f");
+}
+
+}  // namespace
