@@ -26,7 +26,13 @@
 //
 // Strings are `const char*` where the family interface has `char*`; no
 // operation writes through them except glMaintain's name buffer. Paths use
-// "/" as separator (a directory ends with "/").
+// "/" as separator (a directory ends with "/") and are not limited to 260
+// bytes, except the file path a source image stores (259 bytes and its
+// terminator: a longer one is refused like a missing file).
+//
+// A "#source" header with both a name and a file first looks the name up
+// among the loaded sources, so a new source logs "#SOURCE> ID (...) not
+// found" before its file is opened; a name that is found wins over the file.
 #pragma once
 
 #include <cstddef>
@@ -63,8 +69,8 @@ public:
     // else CreateFromBuffer's result.
     int Create(int resId, const char* resType, HINSTANCE module, const char* dir);
     // Parses `size` bytes of definition text (need not be zero-terminated).
-    // `dir` (ending with "/") is where relative "!file" paths fall back to;
-    // null means the current directory. kMcInvalid for a null buffer or
+    // `dir` is where relative "!file" paths fall back to ("/" is appended
+    // when it lacks one); null means the current directory. kMcInvalid for a null buffer or
     // size < 1, else 0.
     int CreateFromBuffer(const char* buffer, int size, const char* dir);
 

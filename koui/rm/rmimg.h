@@ -58,6 +58,11 @@ public:
     // The sub-rectangle (sx, sy, sw, sh) of the rectangle, drawn at size sw x sh.
     void DrawSection(double sx, double sy, double sw, double sh, double r, double g, double b, double a);
     // Into (0, 0, W, H) by kind: part stretched, nine cells, three cells.
+    // A nine-cell target narrower (lower) than two cells splits its width
+    // (height) between the corner cells, squeezed, without middle column
+    // (row); a vertical bar lower than two cells overlaps its end cells and
+    // has no middle; a horizontal bar narrower than three cells shows the
+    // left cell, then what fits of the right one, each cut, not squeezed.
     void DrawRect(int W, int H, double r, double g, double b, double a);
 
     void DrawXY(double dx, double dy, double r, double g, double b, double a);

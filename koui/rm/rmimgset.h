@@ -11,7 +11,9 @@
 //   mrect.h/.v ... :       [#IDS, ...(up to 10 groups),] x, y, w, h, step [, source]
 //   glyphset:              x, y, w, h, sepX, sepY, perRow [, source], characters...
 // "#IDS" lists one id per decimal digit ("#" alone is id 0); an entry
-// without it takes the default id. With a source name given to Build every
+// without it takes the default id, and so does a multi-state entry without
+// any group (one group of the default id). "!rect" with nothing after it is
+// one entry: the whole source under the default id. With a source name given to Build every
 // entry uses that source; otherwise each entry names its own ("@name" for a
 // loaded source image, else a file path).
 #pragma once
