@@ -20,7 +20,8 @@ void Cmc::_mcSetParent(Cmc* parent) {
     if (parent == parent_ || parent == this) return;
     if (parent_) {
         auto& siblings = parent_->children_;
-        siblings.erase(std::find(siblings.begin(), siblings.end(), this));
+        const auto it = std::find(siblings.begin(), siblings.end(), this);
+        if (it != siblings.end()) siblings.erase(it);
     }
     parent_ = parent;
     if (parent_) parent_->children_.push_back(this);
