@@ -9,7 +9,7 @@ namespace {
 void copyOrEmpty(char* out, size_t outSize, const char* from, size_t length) {
     if (!out || outSize == 0) return;
     if (length >= outSize) length = 0;
-    std::memcpy(out, from, length);
+    if (length) std::memcpy(out, from, length);
     out[length] = '\0';
 }
 
