@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/appmsg_capture.h"
 #include "tests/support/png_writer.h"
 
 namespace koui::test {
@@ -71,6 +72,9 @@ protected:
     }
 
     std::filesystem::path dir_;
+    // Keeps the manager's expected messages out of the test output; a test
+    // that checks messages opens its own capture inside this one.
+    AppMsgCapture quiet_;
 };
 
 using RmFolder = RmFolderT<>;
