@@ -140,12 +140,13 @@ TEST_F(ClassicGl, ResourceSourcesLoadUnderTheirIndexName) {
     ASSERT_TRUE(image.save(path("r.png")));
     std::ifstream in(path("r.png"), std::ios::binary);
     const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    static int module;
-    ASSERT_TRUE(stmmRegisterResource(&module, 7, "PNG", bytes.data(), bytes.size()));
-    koui::RMCImg* source = rm.imgList->AddByRes("res", 7, "PNG", &module, nullptr, 3553, 1, 0);
+    static int moduleTag;
+    const HINSTANCE module = reinterpret_cast<HINSTANCE>(&moduleTag);
+    ASSERT_TRUE(stmmRegisterResource(module, 7, "PNG", bytes.data(), bytes.size()));
+    koui::RMCImg* source = rm.imgList->AddByRes("res", 7, "PNG", module, nullptr, 3553, 1, 0);
     ASSERT_NE(source, nullptr);
     EXPECT_STREQ(source->attr.format, "png");
-    EXPECT_EQ(rm.imgList->AddByRes("again", 7, "PNG", &module, nullptr, 3553, 1, 0), source);
+    EXPECT_EQ(rm.imgList->AddByRes("again", 7, "PNG", module, nullptr, 3553, 1, 0), source);
     char name[260];
     double progress = -1;
     rm.glMaintain(&progress, name);
@@ -154,7 +155,7 @@ TEST_F(ClassicGl, ResourceSourcesLoadUnderTheirIndexName) {
     EXPECT_TRUE(source->IsReady());
     rm.GetImageByID("res")->Draw(1, 1, 1, 1);
     EXPECT_TRUE(regionIs(0, 0, 2, 2, Rgba{0, 255, 0}));
-    EXPECT_TRUE(stmmUnregisterResource(&module, 7, "PNG"));
+    EXPECT_TRUE(stmmUnregisterResource(module, 7, "PNG"));
 }
 
 // A nine-cell rectangle keeps its corners at their size and stretches the
@@ -370,13 +371,14 @@ TEST_F(ClassicText, FontListOpensEachPathOnce) {
     EXPECT_EQ(rm.glFontList->GetCount(), 1);
 
     const auto bytes = koui::test::readTestFont();
-    static int module;
-    ASSERT_TRUE(stmmRegisterResource(&module, 3, "FONT", bytes.data(), bytes.size()));
-    CkoxGL_Font* byRes = rm.glFontList->AddByRes("res", 3, "FONT", &module);
+    static int moduleTag;
+    const HINSTANCE module = reinterpret_cast<HINSTANCE>(&moduleTag);
+    ASSERT_TRUE(stmmRegisterResource(module, 3, "FONT", bytes.data(), bytes.size()));
+    CkoxGL_Font* byRes = rm.glFontList->AddByRes("res", 3, "FONT", module);
     ASSERT_NE(byRes, nullptr);
     EXPECT_EQ(rm.rmglfont("res"), byRes);
-    EXPECT_EQ(rm.glFontList->AddByRes("none", 4, "FONT", &module), nullptr);
-    EXPECT_TRUE(stmmUnregisterResource(&module, 3, "FONT"));
+    EXPECT_EQ(rm.glFontList->AddByRes("none", 4, "FONT", module), nullptr);
+    EXPECT_TRUE(stmmUnregisterResource(module, 3, "FONT"));
 }
 
 TEST_F(ClassicText, FormattedFontWritesInItsColourAndRestoresSpacing) {

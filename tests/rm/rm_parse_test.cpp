@@ -403,7 +403,7 @@ TEST_F(Classic, DefinitionFromAModuleResource) {
     writeImage("a.png", 8, 8);
     const std::string text = "#source,!file,a.png,!id,a\nset,!part,0,0,1,1\n";
     static int moduleTag;
-    HINSTANCE module = &moduleTag;
+    const HINSTANCE module = reinterpret_cast<HINSTANCE>(&moduleTag);
     ASSERT_TRUE(stmmRegisterResource(module, 101, "RMDEF", text.data(), text.size()));
     EXPECT_EQ(rm.Create(101, "rmdef", module, dirWithSlash().c_str()), 0);
     EXPECT_NE(rm.rmimgset("set"), nullptr);
