@@ -1,0 +1,108 @@
+// koui::Canvas: the root element of a window's element tree.
+//
+// Once per GL cycle the UI instance calls Iterate and Draw; between them the
+// GL worker hands over pointer, key and character events. Presses go to the
+// front-most element under the pointer that accepts them (behind the modal
+// gate), releases and drags to the element that accepted the press, the
+// wheel to the front-most accepting element, keys and characters to the
+// focus element. The canvas also keeps the modal list, the scissor stack of
+// the draw pass and the tooltip state.
+//
+// References the canvas keeps to elements (`focus`, `pressed`, `modalStack`,
+// `msgTarget`) are not owning. Deleting an element removes it from the first
+// three (Div's destructor); `msgTarget` is the owner's to clear.
+//
+// Time. Hover timing reads `clock` (seconds of a monotonic counter); tests
+// put a function of their own there to step time without waiting.
+//
+// Tooltip. The canvas keeps the tooltip's text, position and eased opacity;
+// painting the box and its text belongs to the element drawing layer and is
+// not done yet: drawToolTip() below only advances the opacity.
+//
+// Threads: all on the GL thread of the window.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "koui/ui/div.h"
+
+namespace koui {
+
+class Instance;
+
+class Canvas : public Div {
+public:
+    using Clock = double (*)();
+    // Seconds of the process's monotonic high-resolution counter.
+    static double monotonicSeconds();
+
+    Canvas();
+    ~Canvas() override;
+    const char* dGetClass() override { return "koui::Canvas"; }
+    bool OnMsg(e_msg* m) override;
+
+    bool Create(Instance* inst);
+    Instance* GetInstance() { return instance; }
+    void setViewport(int x, int y, int w, int h);
+    int Iterate();
+    int Draw();
+    bool ProcessMTEvent(int type, double x, double y, double z, int mods);
+    bool ProcessKeyEvent(int key, int ch, int mods);
+    bool ProcessCharEvent(int ch, int second, int mods);
+
+    bool makeModal(Div* d, bool center, int w, int h, unsigned int opts);
+    bool releaseModal(Div* d);
+    Div* getModal() { return modalStack.empty() ? nullptr : modalStack.back(); }
+
+    void PushScissors(int x, int y, int w, int h);
+    void PopScissors();
+    void ApplyScissorsStack();
+    // The rectangle ApplyScissorsStack gives to glScissor: x, y, w, h.
+    void scissorRect(int* out) const;
+
+    // The tooltip box for a laid-out text of textW x textH pixels: x, y, w,
+    // h in canvas pixels, 20 right and 15 below toolTipPos, at least minLen
+    // wide plus padding, moved back inside the viewport.
+    bool toolTipRect(float textW, float textH, int pad, int minLen, float* box) const;
+
+    // Replaces the hover clock (null restores the default).
+    void setClock(Clock c) { clock = c ? c : &monotonicSeconds; }
+
+    int32_t viewport[4] = {0, 0, 0, 0};
+    Instance* instance = nullptr;
+    Div* focus = nullptr;
+    Div* pressed = nullptr;
+    uint32_t pressedType = 0;
+    bool noIterate = false;
+    bool noDraw = false;
+    Div* msgTarget = nullptr;
+    std::vector<Div*> modalStack;
+    double createTime = 0;
+    double elapsed = 0;
+    struct Rect {
+        int32_t x, y, w, h;
+    };
+    std::vector<Rect> scissorStack;
+    double hoverStart = 0;
+    float lastCursorPos[2] = {0, 0};
+    double hoverDelay = 500.0;
+    std::string toolTipText;
+    double toolTipOpacity = 0;
+    double toolTipTarget = 0;
+    float toolTipPos[2] = {0, 0};
+    Clock clock = &monotonicSeconds;
+    // The element whose OnMTEvent runs now; its destructor clears this, so
+    // an element that deletes itself inside its handler is never recorded
+    // as pressed.
+    Div* delivering = nullptr;
+
+private:
+    void fillFrame(glm::mat4& proj, glm::mat4& view, glm::mat4& pvm);
+    bool deliver(Div* d, e_mtevent* e, const float* hitPos);
+    Div* pressRoot(double x, double y, bool* swallowed);
+    void hover(double x, double y);
+    void drawToolTip(e_draw* e);
+};
+
+}  // namespace koui

@@ -1,0 +1,219 @@
+// Instance: creation, the resource watcher, the per-cycle iterate and draw,
+// canvases and the message queue.
+#include "koui/host/instance.h"
+
+#include <GL/glew.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "koui/family/appmsg.h"
+#include "koui/host/canvas.h"
+#include "koui/platform/input.h"
+#include "koui/platform/system.h"
+#include "koui/res/instance.h"
+#include "koui/rm/rm.h"
+
+namespace koui {
+
+namespace {
+// Every canvas's element tree, depth first.
+template <class F>
+void forEachElement(Div* d, F&& f) {
+    f(d);
+    for (Div* c : d->children) forEachElement(c, f);
+}
+
+std::string fullPath(const std::string& path) {
+    char buffer[260];
+    DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+    // A path that does not fit 260 bytes (or cannot be resolved) is passed
+    // on as given rather than cut.
+    if (n == 0 || n >= sizeof buffer) return path;
+    return std::string(buffer, n);
+}
+}  // namespace
+
+Instance::Instance() { rm = new RM(); }
+
+Instance::~Instance() {
+    stopWatcher();
+    for (Canvas* c : canvases)
+        if (c) c->instance = nullptr;
+    delete resInstance;
+    delete rm;
+}
+
+void Instance::stopWatcher() {
+    {
+        std::lock_guard<std::mutex> lock(watchLock);
+        resFlags.fetch_and(~uint32_t(RES_WATCHING));
+    }
+    watchWake.notify_all();
+    if (watcher.joinable()) watcher.join();
+}
+
+glm::vec2 Instance::getCursorPos() {
+    if (!hWnd) return {0, 0};
+    POINT p{0, 0};
+    GetCursorPos(&p);
+    ScreenToClient(hWnd, &p);
+    return {static_cast<float>(p.x), static_cast<float>(p.y)};
+}
+
+Instance* CreateInstance(std::string resDir, std::string archivePath, std::string rootFile, HWND hWnd) {
+    Instance* inst = new (std::nothrow) Instance();
+    if (!inst) return nullptr;
+    std::string dir = fullPath(resDir);
+    if (dir.empty() || dir.back() != '/') dir += '/';
+    inst->glCreate(dir, fullPath(archivePath), rootFile, hWnd);
+    return inst;
+}
+
+bool Instance::glCreate(std::string resDir, std::string archivePath, std::string rootFile, HWND wnd) {
+    ScopeLog scope(this, "glCreate(%s,%s,%s)", resDir.c_str(), archivePath.c_str(), rootFile.c_str());
+    hWnd = wnd;
+    resInstance = new res::Instance(resDir, archivePath);
+    if (!resInstance->Load(rootFile, false)) {
+        appmsg("[ERROR] Cannot load uiResources");
+        const auto& errors = resInstance->getRoot()->errors;
+        for (size_t i = 0; i < errors.size(); ++i)
+            appmsg("[ERROR] %2d : Line %4d = \"%s\"", static_cast<int>(i), errors[i].line < 0 ? 0 : errors[i].line + 1,
+                   errors[i].text.c_str());
+    }
+    // The flag goes up before the thread starts, so that a destructor that
+    // runs at once still finds it and the watcher cannot raise it again.
+    resFlags.fetch_or(RES_WATCHING);
+    watcher = std::thread(&Instance::resInstance_CWorker, this);
+    return true;
+}
+
+void Instance::resInstance_CWorker() {
+    ScopeLog scope(this, "resInstance_CWorker()");
+    std::unique_lock<std::mutex> lock(watchLock);
+    while (resFlags.load() & RES_WATCHING) {
+        lock.unlock();
+        if (resInstance->checkForResSourceChange() || resInstance->checkForChangesInFolderFiles())
+            resFlags.fetch_or(RES_CHANGED);
+        lock.lock();
+        watchWake.wait_for(lock, std::chrono::milliseconds(kWatchIntervalMs),
+                           [this] { return !(resFlags.load() & RES_WATCHING); });
+    }
+}
+
+void Instance::setViewport(int x, int y, int w, int h) {
+    viewport[0] = x;
+    viewport[1] = y;
+    viewport[2] = w;
+    viewport[3] = h;
+}
+
+// A replaced tree takes its image nodes with it: image handles of the old
+// tree are dropped before the styles are read again, so an element whose
+// image key vanished shows no image rather than a deleted one.
+void Instance::reloadResources() {
+    res::Node* before = resInstance->getRoot();
+    resInstance->CallResSourceChange();
+    resInstance->CallForChangesInFolderFiles();
+    bool replaced = resInstance->getRoot() != before;
+    for (Canvas* c : canvases) {
+        if (!c || !c->resInst()) continue;
+        if (replaced) forEachElement(c, [](Div* d) { d->styleImage = res::Img(); });
+        c->OnUpdateStyle();
+        for (size_t i = 0; i < c->children.size(); ++i) c->children[i]->UpdateStyle();
+    }
+}
+
+int Instance::Iterate(int x, int y, int w, int h) {
+    setViewport(x, y, w, h);
+    for (Canvas* c : canvases)
+        if (c) c->setViewport(x, y, w, h);
+    // Cleared before the reload: a change found while reloading waits for
+    // the next cycle instead of being lost.
+    if (resInstance && (resFlags.fetch_and(~uint32_t(RES_CHANGED)) & RES_CHANGED)) reloadResources();
+    if (rm) rm->glMaintain(&rmProgress, nullptr, 0);
+    if (rmProgress < 100.0) return 0;
+    for (;;) {
+        e_msg m;
+        {
+            std::lock_guard<std::mutex> lock(msgLock);
+            if (msgQueue.empty()) break;
+            m = std::move(msgQueue.front());
+            msgQueue.pop_front();
+        }
+        deliver(m);
+    }
+    for (size_t i = 0; i < canvases.size(); ++i)
+        if (canvases[i] && !canvases[i]->noIterate) canvases[i]->Iterate();
+    return 0;
+}
+
+void Instance::deliver(e_msg& m) {
+    Div* receiver = m.to ? m.to : m.from;
+    if (!receiver) return;
+    if (!m.to && m.id == MSG_DELETE) {
+        delete (m.ptr1 ? static_cast<Div*>(m.ptr1) : m.from);
+        return;
+    }
+    receiver->OnMsg(&m);
+}
+
+int Instance::Draw() {
+    if (rmProgress < 100.0) return 0;
+    for (Canvas* c : canvases) {
+        if (!c) continue;
+        c->setViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+        glDisable(GL_SCISSOR_TEST);
+        if (!c->noDraw) c->Draw();
+    }
+    return 0;
+}
+
+Canvas* Instance::CreateCanvas() {
+    Canvas* c = new Canvas();
+    c->Create(this);
+    canvases.push_back(c);
+    return c;
+}
+
+Canvas* Instance::GetCanvas(int index) {
+    if (index != 0) return nullptr;
+    for (Canvas* c : canvases)
+        if (c) return c;
+    return nullptr;
+}
+
+bool Instance::Queue(Div* from, Div* to, DWORD id, const std::string& str, void* ptr1, DWORD num1, void* ptr2,
+                     DWORD num2) {
+    e_msg m;
+    m.id = id;
+    m.from = from;
+    m.to = to;
+    m.ptr1 = ptr1;
+    m.num1 = num1;
+    m.ptr2 = ptr2;
+    m.num2 = num2;
+    m.str = str;
+    std::lock_guard<std::mutex> lock(msgLock);
+    msgQueue.push_back(std::move(m));
+    return true;
+}
+
+size_t Instance::queuedCount() {
+    std::lock_guard<std::mutex> lock(msgLock);
+    return msgQueue.size();
+}
+
+void Instance::forget(Div* d) {
+    std::lock_guard<std::mutex> lock(msgLock);
+    auto doomed = [d](const e_msg& m) {
+        if (m.to == d) return true;
+        if (m.id == MSG_DELETE && m.ptr1 == d) return true;
+        return !m.to && m.from == d;  // would be delivered to, or delete, d
+    };
+    msgQueue.erase(std::remove_if(msgQueue.begin(), msgQueue.end(), doomed), msgQueue.end());
+    for (e_msg& m : msgQueue)
+        if (m.from == d) m.from = nullptr;  // receivers must not see a deleted sender
+}
+
+}  // namespace koui

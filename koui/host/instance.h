@@ -1,0 +1,102 @@
+// koui::Instance: the UI host of one window.
+//
+// It owns the window's resource instance and classic resource manager, holds
+// the window's canvases, carries the queue of messages that elements post to
+// one another, and watches the resource files from a background thread so
+// that the GL thread can reload styles between cycles. The GL worker creates
+// one instance with CreateInstance, one canvas with CreateCanvas, and then
+// calls Iterate and Draw once per cycle.
+//
+// Ownership. The instance creates and owns `rm` (constructor) and
+// `resInstance` (glCreate) and deletes both in its destructor, which must
+// therefore run on the GL thread with the context current (both hold GL
+// objects). Canvases are not owned: whoever called CreateCanvas deletes them,
+// before the instance. Messages still queued at destruction are dropped.
+//
+// Stopping. The watcher thread is kept joinable rather than detached: the
+// destructor clears RES_WATCHING, wakes the watcher from its 250 ms pause and
+// joins it before anything it reads is released.
+//
+// Threads. The GL thread calls everything except Queue, which any thread may
+// call (msgLock guards msgQueue). The watcher thread calls only the resource
+// instance's change checks and sets bits of `resFlags`, an atomic word whose
+// bits change by single atomic read-modify-write operations.
+#pragma once
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <cstdint>
+#include <glm/vec2.hpp>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "koui/host/log_obj.h"
+#include "koui/platform/win32_types.h"
+#include "koui/ui/events.h"
+
+namespace koui {
+
+namespace res {
+class Instance;
+}
+class Canvas;
+class Div;
+class RM;
+
+class Instance : public ko::log::Obj {
+public:
+    enum : uint32_t { RES_WATCHING = 0x1, RES_CHANGED = 0x2 };
+    static constexpr int kWatchIntervalMs = 250;
+
+    Instance();
+    ~Instance() override;
+    Instance(const Instance&) = delete;
+    Instance& operator=(const Instance&) = delete;
+    const char* logObjName() override { return "koui::Instance"; }
+    virtual glm::vec2 getCursorPos();
+
+    bool glCreate(std::string resDir, std::string archivePath, std::string rootFile, HWND wnd);
+    int Iterate(int x, int y, int w, int h);
+    int Draw();
+    Canvas* CreateCanvas();
+    // Index 0: the first non-null canvas; every other index gives null.
+    Canvas* GetCanvas(int index);
+    bool Queue(Div* from, Div* to, DWORD id, const std::string& str, void* ptr1, DWORD num1, void* ptr2,
+               DWORD num2);
+    HWND getWndHandler() { return hWnd; }
+    void setViewport(int x, int y, int w, int h);
+    // Number of messages waiting (for tests and diagnostics).
+    size_t queuedCount();
+    // Drops the waiting messages that would reach `d` or delete it; Div's
+    // destructor calls it so that no queued entry outlives its element.
+    void forget(Div* d);
+
+    RM* rm = nullptr;
+    double rmProgress = 0;
+    std::vector<Canvas*> canvases;
+    int32_t viewport[4] = {0, 0, 0, 0};
+    HWND hWnd = nullptr;
+    std::atomic<uint32_t> resFlags{0};
+    res::Instance* resInstance = nullptr;
+    std::deque<e_msg> msgQueue;  // a deque: delivery takes from the front
+    std::mutex msgLock;
+
+private:
+    void resInstance_CWorker();
+    void deliver(e_msg& m);
+    void reloadResources();
+    void stopWatcher();
+
+    std::thread watcher;
+    std::mutex watchLock;  // pairs with watchWake for the watcher's pause
+    std::condition_variable watchWake;
+};
+
+// The factory of the GL worker: resolves `resDir` and `archivePath` to full
+// paths, appends "/" to the folder when it lacks one, and runs glCreate.
+// Null only when allocation fails.
+Instance* CreateInstance(std::string resDir, std::string archivePath, std::string rootFile, HWND hWnd);
+
+}  // namespace koui
