@@ -9,8 +9,6 @@
 
 #include "koui/family/appmsg.h"
 #include "koui/host/canvas.h"
-#include "koui/platform/input.h"
-#include "koui/platform/system.h"
 #include "koui/res/instance.h"
 #include "koui/rm/rm.h"
 
@@ -22,15 +20,6 @@ template <class F>
 void forEachElement(Div* d, F&& f) {
     f(d);
     for (Div* c : d->children) forEachElement(c, f);
-}
-
-std::string fullPath(const std::string& path) {
-    char buffer[260];
-    DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
-    // A path that does not fit 260 bytes (or cannot be resolved) is passed
-    // on as given rather than cut.
-    if (n == 0 || n >= sizeof buffer) return path;
-    return std::string(buffer, n);
 }
 }  // namespace
 
@@ -51,23 +40,6 @@ void Instance::stopWatcher() {
     }
     watchWake.notify_all();
     if (watcher.joinable()) watcher.join();
-}
-
-glm::vec2 Instance::getCursorPos() {
-    if (!hWnd) return {0, 0};
-    POINT p{0, 0};
-    GetCursorPos(&p);
-    ScreenToClient(hWnd, &p);
-    return {static_cast<float>(p.x), static_cast<float>(p.y)};
-}
-
-Instance* CreateInstance(std::string resDir, std::string archivePath, std::string rootFile, HWND hWnd) {
-    Instance* inst = new (std::nothrow) Instance();
-    if (!inst) return nullptr;
-    std::string dir = fullPath(resDir);
-    if (dir.empty() || dir.back() != '/') dir += '/';
-    inst->glCreate(dir, fullPath(archivePath), rootFile, hWnd);
-    return inst;
 }
 
 bool Instance::glCreate(std::string resDir, std::string archivePath, std::string rootFile, HWND wnd) {

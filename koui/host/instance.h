@@ -33,8 +33,15 @@
 #include <vector>
 
 #include "koui/host/log_obj.h"
-#include "koui/platform/win32_types.h"
 #include "koui/ui/events.h"
+
+// The two window-system types of this interface, declared as the window
+// layer declares them (koui/platform/win32_types.h) so that this header
+// stays free of that layer and mixes with headers that define handle types
+// of their own.
+struct HWND__;
+using HWND = HWND__*;
+using DWORD = std::uint32_t;
 
 namespace koui {
 
