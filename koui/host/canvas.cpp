@@ -30,7 +30,8 @@ Canvas::~Canvas() {
     // find it and drop their focus, pressed and modal references.
     dDestroyChildren();
     if (instance)
-        std::replace(instance->canvases.begin(), instance->canvases.end(), this, static_cast<Canvas*>(nullptr));
+        std::replace(instance->canvases.begin(), instance->canvases.end(), this,
+                     static_cast<Canvas*>(nullptr));
 }
 
 bool Canvas::Create(Instance* inst) {
@@ -48,7 +49,8 @@ void Canvas::setViewport(int x, int y, int w, int h) {
 }
 
 void Canvas::fillFrame(glm::mat4& proj, glm::mat4& view, glm::mat4& pvm) {
-    proj = glm::ortho(0.0f, static_cast<float>(viewport[2]), static_cast<float>(viewport[3]), 0.0f, -1.0f, 1.0f);
+    proj =
+        glm::ortho(0.0f, static_cast<float>(viewport[2]), static_cast<float>(viewport[3]), 0.0f, -1.0f, 1.0f);
     view = glm::mat4(1.0f);
     pvm = proj * view * clientMat;
 }
@@ -98,7 +100,9 @@ int Canvas::Draw() {
 // Advances the tooltip's fade. Painting the box and its text belongs to the
 // element drawing layer, which is not written yet; until then nothing is
 // drawn here.
-void Canvas::drawToolTip(e_draw*) { toolTipOpacity = stEasyEasyDP(toolTipOpacity, toolTipTarget, 5.0, 0.01); }
+void Canvas::drawToolTip(e_draw*) {
+    toolTipOpacity = stEasyEasyDP(toolTipOpacity, toolTipTarget, 5.0, 0.01);
+}
 
 bool Canvas::toolTipRect(float textW, float textH, int pad, int minLen, float* box) const {
     if (!box) return false;

@@ -10,8 +10,12 @@
 namespace koui {
 
 namespace {
-bool isPress(uint32_t type) { return type == MT_LDOWN || type == MT_RDOWN || type == MT_MDOWN; }
-bool isRelease(uint32_t type) { return type == MT_LUP || type == MT_RUP || type == MT_MUP; }
+bool isPress(uint32_t type) {
+    return type == MT_LDOWN || type == MT_RDOWN || type == MT_MDOWN;
+}
+bool isRelease(uint32_t type) {
+    return type == MT_LUP || type == MT_RUP || type == MT_MUP;
+}
 
 glm::vec2 unproject(const glm::mat4& m, float x, float y) {
     glm::vec4 p = glm::inverse(m) * glm::vec4(x, y, 0.0f, 1.0f);

@@ -23,7 +23,9 @@ void forEachElement(Div* d, F&& f) {
 }
 }  // namespace
 
-Instance::Instance() { rm = new RM(); }
+Instance::Instance() {
+    rm = new RM();
+}
 
 Instance::~Instance() {
     stopWatcher();
@@ -50,8 +52,8 @@ bool Instance::glCreate(std::string resDir, std::string archivePath, std::string
         appmsg("[ERROR] Cannot load uiResources");
         const auto& errors = resInstance->getRoot()->errors;
         for (size_t i = 0; i < errors.size(); ++i)
-            appmsg("[ERROR] %2d : Line %4d = \"%s\"", static_cast<int>(i), errors[i].line < 0 ? 0 : errors[i].line + 1,
-                   errors[i].text.c_str());
+            appmsg("[ERROR] %2d : Line %4d = \"%s\"", static_cast<int>(i),
+                   errors[i].line < 0 ? 0 : errors[i].line + 1, errors[i].text.c_str());
     }
     // The flag goes up before the thread starts, so that a destructor that
     // runs at once still finds it and the watcher cannot raise it again.

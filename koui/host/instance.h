@@ -24,8 +24,8 @@
 #pragma once
 #include <atomic>
 #include <condition_variable>
-#include <deque>
 #include <cstdint>
+#include <deque>
 #include <glm/vec2.hpp>
 #include <mutex>
 #include <string>

@@ -22,7 +22,9 @@ std::string& sharedEmpty() {
     return empty;
 }
 
-void eraseFrom(std::vector<Div*>& list, Div* d) { list.erase(std::remove(list.begin(), list.end(), d), list.end()); }
+void eraseFrom(std::vector<Div*>& list, Div* d) {
+    list.erase(std::remove(list.begin(), list.end(), d), list.end());
+}
 }  // namespace
 
 Div::Div() = default;
@@ -55,17 +57,25 @@ void Div::releaseFromCanvas() {
     if (Instance* inst = c->GetInstance()) inst->forget(this);
 }
 
-const char* Div::dGetClass() { return "koui::Div"; }
-const char* Div::dGetBaseClass() { return "koui::Div"; }
+const char* Div::dGetClass() {
+    return "koui::Div";
+}
+const char* Div::dGetBaseClass() {
+    return "koui::Div";
+}
 
 std::string& Div::setText(const std::string& s) {
     text = s;
     return text;
 }
 
-std::string& Div::getText() { return text; }
+std::string& Div::getText() {
+    return text;
+}
 
-const std::string& Div::OnGetToolTipText(const glm::vec2&) { return toolTip; }
+const std::string& Div::OnGetToolTipText(const glm::vec2&) {
+    return toolTip;
+}
 
 Div* Div::wCreate(Div* parent, int x, int y, int cx, int cy) {
     Div* d = new Div();
@@ -124,7 +134,9 @@ bool Div::dDetachChild(Div* child) {
     return true;
 }
 
-bool Div::dMoveToFront() { return parent ? parent->dMoveChildToFront(this) : true; }
+bool Div::dMoveToFront() {
+    return parent ? parent->dMoveChildToFront(this) : true;
+}
 
 bool Div::dMoveChildToFront(Div* child) {
     if (children.size() < 2) return false;
@@ -150,7 +162,9 @@ Div* Div::dGetChildByName(const std::string& n) {
     return nullptr;
 }
 
-Div* Div::dGetChildByNameInParent(const std::string& n) { return parent ? parent->dGetChildByName(n) : nullptr; }
+Div* Div::dGetChildByNameInParent(const std::string& n) {
+    return parent ? parent->dGetChildByName(n) : nullptr;
+}
 
 Div* Div::setNextNode(const std::string& n) {
     nextNode = n;
@@ -162,11 +176,19 @@ Div* Div::setPrevNode(const std::string& n) {
     return this;
 }
 
-Div* Div::getNextNodeDiv() { return dGetChildByNameInParent(nextNode); }
-Div* Div::getPrevNodeDiv() { return dGetChildByNameInParent(prevNode); }
+Div* Div::getNextNodeDiv() {
+    return dGetChildByNameInParent(nextNode);
+}
+Div* Div::getPrevNodeDiv() {
+    return dGetChildByNameInParent(prevNode);
+}
 
-bool Div::dIsClass(std::string cls) { return cls == dGetClass(); }
-bool Div::dIsBaseClass(std::string cls) { return cls == dGetBaseClass(); }
+bool Div::dIsClass(std::string cls) {
+    return cls == dGetClass();
+}
+bool Div::dIsBaseClass(std::string cls) {
+    return cls == dGetBaseClass();
+}
 
 Canvas* Div::dGetCanvas() {
     for (Div* d = this; d; d = d->parent)
@@ -219,8 +241,12 @@ int Div::uiSetCurrentIndex(int index) {
     return index;
 }
 
-int Div::dShow() { return dSetOp(1.0); }
-int Div::dHide() { return dSetOp(0.0); }
+int Div::dShow() {
+    return dSetOp(1.0);
+}
+int Div::dHide() {
+    return dSetOp(0.0);
+}
 
 int Div::dSetOp(double op) {
     opacity = opacityTarget = op;
@@ -251,7 +277,9 @@ double Div::chTextf(const std::string& child, double def) {
     return c ? std::atof(c->getText().c_str()) : def;
 }
 
-bool Div::setChildText(const std::string& child, const std::string& t) { return setDivText(child, t) != nullptr; }
+bool Div::setChildText(const std::string& child, const std::string& t) {
+    return setDivText(child, t) != nullptr;
+}
 
 Div* Div::setDivText(const std::string& child, const std::string& t) {
     Div* c = dGetChildByName(child);
@@ -259,7 +287,9 @@ Div* Div::setDivText(const std::string& child, const std::string& t) {
     return c;
 }
 
-void Div::setCB(std::string cbName, std::function<void()> fn) { callbacks[std::move(cbName)] = std::move(fn); }
+void Div::setCB(std::string cbName, std::function<void()> fn) {
+    callbacks[std::move(cbName)] = std::move(fn);
+}
 
 void Div::callCB(std::string cbName) {
     auto it = callbacks.find(cbName);

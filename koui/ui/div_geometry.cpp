@@ -37,7 +37,8 @@ float alignOffset(int align, float parent, float own) {
 
 void setNibble(uint8_t& units, bool high, int unit) {
     unit &= 0xF;
-    units = high ? static_cast<uint8_t>((units & 0x0F) | (unit << 4)) : static_cast<uint8_t>((units & 0xF0) | unit);
+    units = high ? static_cast<uint8_t>((units & 0x0F) | (unit << 4))
+                 : static_cast<uint8_t>((units & 0xF0) | unit);
 }
 
 bool mapInverse(const glm::mat4& m, double x, double y, float* out) {
@@ -48,9 +49,15 @@ bool mapInverse(const glm::mat4& m, double x, double y, float* out) {
 }
 }  // namespace
 
-void Div::dSetPos(int x, int y, int unit) { dSetPos(static_cast<float>(x), static_cast<float>(y), unit); }
-void Div::dSetX(int x, int unit) { dSetX(static_cast<float>(x), unit); }
-void Div::dSetY(int y, int unit) { dSetY(static_cast<float>(y), unit); }
+void Div::dSetPos(int x, int y, int unit) {
+    dSetPos(static_cast<float>(x), static_cast<float>(y), unit);
+}
+void Div::dSetX(int x, int unit) {
+    dSetX(static_cast<float>(x), unit);
+}
+void Div::dSetY(int y, int unit) {
+    dSetY(static_cast<float>(y), unit);
+}
 
 void Div::dSetPos(float x, float y, int unit) {
     dSetX(x, unit);
@@ -72,8 +79,12 @@ void Div::dSetSize(int cx, int cy, int unit) {
     dSetCY(cy, unit);
 }
 
-void Div::dSetCX(int cx, int unit) { dSetCX(static_cast<float>(cx), unit); }
-void Div::dSetCY(int cy, int unit) { dSetCY(static_cast<float>(cy), unit); }
+void Div::dSetCX(int cx, int unit) {
+    dSetCX(static_cast<float>(cx), unit);
+}
+void Div::dSetCY(int cy, int unit) {
+    dSetCY(static_cast<float>(cy), unit);
+}
 
 void Div::dSetCX(float cx, int unit) {
     size[0] = cx;
@@ -166,7 +177,8 @@ void Div::dUpdateMat(const glm::mat4& parentMat, float* parentSize) {
     realPos[1] = y;
     realSize[0] = w;
     realSize[1] = h;
-    clientViewMat = glm::translate(frameMat, glm::vec3(borderSize + padding[0], borderSize + padding[1], 0.0f));
+    clientViewMat =
+        glm::translate(frameMat, glm::vec3(borderSize + padding[0], borderSize + padding[1], 0.0f));
     clientMat = clientViewMat * localMat;
     clientPos[0] = clientPos[1] = 0;
     clientSize[0] = w - padding[0] - padding[2] - 2 * borderSize;
@@ -181,7 +193,9 @@ float* Div::DivToCanvas(float* out, double x, double y) {
     return out;
 }
 
-float* Div::DivToCanvas(float* out, float* in) { return in ? DivToCanvas(out, in[0], in[1]) : nullptr; }
+float* Div::DivToCanvas(float* out, float* in) {
+    return in ? DivToCanvas(out, in[0], in[1]) : nullptr;
+}
 
 float* Div::CanvasToDiv(float* out, double x, double y) {
     if (!out || !(clientSize[0] > 0) || !(clientSize[1] > 0)) return nullptr;
@@ -189,7 +203,9 @@ float* Div::CanvasToDiv(float* out, double x, double y) {
     return out;
 }
 
-float* Div::CanvasToDiv(float* out, float* in) { return in ? CanvasToDiv(out, in[0], in[1]) : nullptr; }
+float* Div::CanvasToDiv(float* out, float* in) {
+    return in ? CanvasToDiv(out, in[0], in[1]) : nullptr;
+}
 
 glm::vec2 Div::CanvasToDiv(const glm::vec2& p) {
     float out[2];
@@ -322,7 +338,8 @@ int Div::Draw(e_draw* e) {
         glm::vec4 tl = frameMat * glm::vec4(0, 0, 0, 1);
         glm::vec4 br = frameMat * glm::vec4(realSize[0], realSize[1], 0, 1);
         float height = br.y - tl.y;
-        PushScissors(static_cast<int>(tl.x), static_cast<int>(static_cast<float>(e->viewport[3]) - tl.y - height),
+        PushScissors(static_cast<int>(tl.x),
+                     static_cast<int>(static_cast<float>(e->viewport[3]) - tl.y - height),
                      static_cast<int>(br.x - tl.x), static_cast<int>(height));
     }
     int cw = static_cast<int>(clientSize[0]), ch = static_cast<int>(clientSize[1]);

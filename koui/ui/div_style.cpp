@@ -36,7 +36,8 @@ void readAlign(const res::Node* style, const char* key, const AlignWords& words,
 }
 
 const AlignWords kAlign{{"left", "center", "right", nullptr, nullptr}, {"top", "vcenter", "bottom"}};
-const AlignWords kFontAlign{{"left", "center", "right", "justify", "justify-ex"}, {"top", "vcenter", "bottom"}};
+const AlignWords kFontAlign{{"left", "center", "right", "justify", "justify-ex"},
+                            {"top", "vcenter", "bottom"}};
 
 float itemf(const ko::util::StrPar& list, int i, float def) {
     const std::string* s = list.at(i);

@@ -1,0 +1,161 @@
+// UI instance: queue delivery order, deletion requests, the progress gate,
+// Queue from several threads, the watcher finding an edit, stopping.
+#include "koui/host/instance.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "koui/host/canvas.h"
+#include "koui/res/instance.h"
+#include "koui/rm/rm.h"
+#include "tests/ui/style_folder.h"
+#include "tests/ui/test_tree.h"
+
+namespace koui {
+namespace {
+
+using test::Probe;
+
+// Records every message; on message 1 queues message 2 to itself.
+struct Chain : Probe {
+    bool OnMsg(e_msg* m) override {
+        Probe::OnMsg(m);
+        if (m->id == 1) Queue(2, this, "again", nullptr, 0, nullptr, 0);
+        return true;
+    }
+};
+
+struct QueueTest : ::testing::Test {
+    std::unique_ptr<Instance> inst{new Instance()};
+    Canvas* canvas = inst->CreateCanvas();
+    void TearDown() override { delete canvas; }
+    void cycle() { inst->Iterate(0, 0, 100, 100); }
+};
+
+TEST_F(QueueTest, DeliveredInOrderIncludingMessagesQueuedDuringDelivery) {
+    Chain* a = test::make<Chain>(canvas, 0, 0, 10, 10);
+    Probe* b = test::make<Probe>(canvas, 0, 0, 10, 10);
+    int tag = 0;
+    EXPECT_TRUE(a->Queue(1, nullptr, "first", &tag, 11, nullptr, 12));  // no receiver: to the sender
+    EXPECT_TRUE(a->Queue(3, b, "second", nullptr, 0, nullptr, 0));
+    EXPECT_TRUE(inst->Queue(nullptr, nullptr, 9, "", nullptr, 0, nullptr, 0));  // dropped
+    cycle();
+    ASSERT_EQ(a->msgs.size(), 2u);
+    EXPECT_EQ(a->msgs[0].id, 1u);
+    EXPECT_EQ(a->msgs[0].str, "first");
+    EXPECT_EQ(a->msgs[0].ptr1, &tag);
+    EXPECT_EQ(a->msgs[0].num1, 11u);
+    EXPECT_EQ(a->msgs[0].num2, 12u);
+    EXPECT_EQ(a->msgs[0].to, nullptr);
+    EXPECT_EQ(a->msgs[1].id, 2u);  // queued while delivering, same cycle
+    EXPECT_EQ(a->msgs[1].to, a);
+    ASSERT_EQ(b->msgs.size(), 1u);
+    EXPECT_EQ(b->msgs[0].from, a);
+    EXPECT_EQ(inst->queuedCount(), 0u);
+}
+
+TEST_F(QueueTest, DeletionRequests) {
+    Probe* parent = test::make<Probe>(canvas, 0, 0, 10, 10);
+    Probe* child = test::make<Probe>(parent, 0, 0, 5, 5);
+    Probe* self = test::make<Probe>(canvas, 0, 0, 10, 10);
+    parent->Queue(MSG_DELETE, nullptr, "", child, 0, nullptr, 0);
+    self->Queue(MSG_DELETE, nullptr, "", nullptr, 0, nullptr, 0);  // null ptr1: the sender
+    self->Queue(5, parent, "", nullptr, 0, nullptr, 0);            // sender goes first
+    cycle();
+    EXPECT_EQ(parent->dGetChildrenCount(), 0);
+    EXPECT_EQ(canvas->dGetChildrenCount(), 1);
+    ASSERT_EQ(parent->msgs.size(), 1u);
+    EXPECT_EQ(parent->msgs[0].from, nullptr);  // its sender was deleted meanwhile
+    EXPECT_TRUE(parent->msgs.at(0).str.empty());
+}
+
+TEST_F(QueueTest, DeletedElementTakesItsWaitingMessagesAlong) {
+    Probe* a = test::make<Probe>(canvas, 0, 0, 10, 10);
+    Probe* b = test::make<Probe>(canvas, 0, 0, 10, 10);
+    b->Queue(1, a, "", nullptr, 0, nullptr, 0);
+    b->Queue(MSG_DELETE, nullptr, "", a, 0, nullptr, 0);
+    b->Queue(MSG_DELETE, canvas, "", a, 0, nullptr, 0);
+    delete a;
+    EXPECT_EQ(inst->queuedCount(), 0u);
+    cycle();  // nothing left to reach the deleted element
+    EXPECT_EQ(canvas->dGetChildrenCount(), 1);
+}
+
+TEST_F(QueueTest, NothingDeliveredWhileClassicResourcesLoad) {
+    Probe* a = test::make<Probe>(canvas, 0, 0, 10, 10);
+    delete inst->rm;
+    inst->rm = nullptr;  // nobody raises the progress now
+    inst->rmProgress = 50;
+    a->Queue(1, a, "", nullptr, 0, nullptr, 0);
+    cycle();
+    cycle();
+    EXPECT_TRUE(a->msgs.empty());
+    EXPECT_EQ(a->iterated, 0);
+    EXPECT_EQ(inst->queuedCount(), 1u);
+    inst->rmProgress = 100;
+    cycle();
+    EXPECT_EQ(a->msgs.size(), 1u);
+    EXPECT_EQ(a->iterated, 1);
+}
+
+TEST_F(QueueTest, QueueFromSeveralThreadsLosesNothing) {
+    constexpr int kThreads = 4, kEach = 2000;
+    Probe* sink = test::make<Probe>(canvas, 0, 0, 10, 10);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kEach; ++i)
+                inst->Queue(nullptr, sink, static_cast<DWORD>(t), "", nullptr, i, nullptr, 0);
+        });
+    // The GL thread delivers while the others still queue.
+    while (sink->msgs.size() < static_cast<size_t>(kThreads * kEach)) {
+        cycle();
+        std::this_thread::yield();
+    }
+    for (auto& th : threads) th.join();
+    cycle();
+    ASSERT_EQ(sink->msgs.size(), static_cast<size_t>(kThreads * kEach));
+    std::vector<uint32_t> next(kThreads, 0);
+    for (const e_msg& m : sink->msgs) {
+        ASSERT_EQ(m.num1, next[m.id]);  // each thread's messages in its order
+        ++next[m.id];
+    }
+}
+
+TEST(Watcher, EditOnDiskIsReloadedAndStylesReread) {
+    test::StyleFolder folder("watch");
+    folder.write("panel {\n  text: \"one\"\n}\n");
+    std::unique_ptr<Instance> inst(CreateInstance(folder.root(), "", "res.kor", nullptr));
+    EXPECT_TRUE(inst->resFlags.load() & Instance::RES_WATCHING);
+    Canvas* canvas = inst->CreateCanvas();
+    Div* d = (new Probe())->Create("", canvas, 0, 0, 10, 10, nullptr, 0, "panel");
+    EXPECT_EQ(d->getText(), "one");
+    folder.write("panel {\n  text: \"two\"\n}\n");
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (d->getText() != "two" && std::chrono::steady_clock::now() < deadline) {
+        inst->Iterate(0, 0, 100, 100);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(d->getText(), "two");
+    delete canvas;
+    inst.reset();  // joins the watcher
+}
+
+// Destruction right after creation, while the watcher may not have started
+// or sits in its pause: the destructor must find the flag, wake and join it.
+TEST(Watcher, DestroyedRightAfterCreation) {
+    test::StyleFolder folder("stop");
+    folder.write("panel { x: 1 }\n");
+    for (int i = 0; i < 20; ++i) {
+        std::unique_ptr<Instance> inst(CreateInstance(folder.root(), "", "res.kor", nullptr));
+        ASSERT_TRUE(inst->resFlags.load() & Instance::RES_WATCHING);
+        if (i % 2) std::this_thread::yield();
+        inst.reset();
+    }
+}
+
+}  // namespace
+}  // namespace koui

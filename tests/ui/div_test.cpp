@@ -1,0 +1,335 @@
+// Element core: tree, geometry, iterate, hit testing, mappings, texts,
+// callbacks, focus and messages.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "tests/ui/test_tree.h"
+
+namespace koui {
+namespace {
+
+using test::makeCanvas;
+using test::Probe;
+
+struct DivTest : ::testing::Test {
+    std::unique_ptr<Canvas> canvas{makeCanvas(300, 200)};
+    template <class T = Probe>
+    T* add(Div* parent, int x, int y, int cx, int cy, const std::string& name = "", unsigned long opts = 0) {
+        return test::make<T>(parent ? parent : canvas.get(), x, y, cx, cy, name, opts);
+    }
+    void cycle() { canvas->Iterate(); }
+};
+
+TEST_F(DivTest, NegativeSizesAreParentMinusMagnitude) {
+    Div* a = add(nullptr, 0, 0, -20, -50);
+    Div* b = add(nullptr, 0, 0, 0, 0);
+    b->dSetCX(-10, UNIT_PERCENT);
+    b->dSetCY(-0.25f, UNIT_FRACTION);
+    cycle();
+    EXPECT_FLOAT_EQ(a->dGetRealPixCX(), 280);
+    EXPECT_FLOAT_EQ(a->dGetRealPixCY(), 150);
+    EXPECT_FLOAT_EQ(b->dGetRealPixCX(), 270);
+    EXPECT_FLOAT_EQ(b->dGetRealPixCY(), 150);
+}
+
+TEST_F(DivTest, AlignmentInsideParentClientArea) {
+    Div* parent = add(nullptr, 10, 20, 200, 100);
+    Div* d = add(parent, 0, 0, 50, 50);
+    d->hAlign = 2;
+    d->vAlign = 1;
+    Div* c = add(parent, 5, 0, 40, 20);
+    c->hAlign = 1;
+    c->vAlign = 2;
+    cycle();
+    EXPECT_FLOAT_EQ(d->realPos[0], 150);
+    EXPECT_FLOAT_EQ(d->realPos[1], 25);
+    EXPECT_FLOAT_EQ(c->realPos[0], 85);  // 5 + 100 - 20
+    EXPECT_FLOAT_EQ(c->realPos[1], 80);
+    float out[2];
+    d->DivToCanvas(out, 0.0, 0.0);
+    EXPECT_FLOAT_EQ(out[0], 160);
+    EXPECT_FLOAT_EQ(out[1], 45);
+}
+
+TEST_F(DivTest, UnitsPaddingAndBorder) {
+    Div* d = add(nullptr, 0, 0, 0, 0);
+    d->dSetPos(0.5f, 10.0f, UNIT_FRACTION);
+    d->dSetY(25, UNIT_PERCENT);
+    d->dSetSize(100, 80, UNIT_PIXEL);
+    EXPECT_EQ(d->posUnits, 0x21);
+    d->padding[0] = 4, d->padding[1] = 6, d->padding[2] = 8, d->padding[3] = 10;
+    d->borderSize = 2;
+    cycle();
+    EXPECT_FLOAT_EQ(d->realPos[0], 150);
+    EXPECT_FLOAT_EQ(d->realPos[1], 50);
+    EXPECT_FLOAT_EQ(d->dGetCXf(), 100 - 12 - 4);
+    EXPECT_FLOAT_EQ(d->dGetCYf(), 80 - 16 - 4);
+    EXPECT_EQ(d->dGetCX(), 84);
+    float out[2];
+    d->DivToCanvas(out, 0.0, 0.0);
+    EXPECT_FLOAT_EQ(out[0], 156);  // 150 + border 2 + padding 4
+    EXPECT_FLOAT_EQ(out[1], 58);
+    float back[2];
+    ASSERT_NE(d->CanvasToDiv(back, out), nullptr);
+    EXPECT_FLOAT_EQ(back[0], 0);
+    EXPECT_FLOAT_EQ(back[1], 0);
+    float view[2];
+    d->localMat = glm::mat4(2.0f);
+    d->localMat[3][3] = 1.0f;
+    cycle();
+    d->CanvasToDiv_View(view, 166.0, 58.0);
+    d->CanvasToDiv(back, 166.0, 58.0);
+    EXPECT_FLOAT_EQ(view[0], 10);
+    EXPECT_FLOAT_EQ(back[0], 5);  // zoomed content: half the distance
+    d->dSetSize(0, 10);
+    cycle();
+    EXPECT_EQ(d->CanvasToDiv(back, 1.0, 1.0), nullptr);
+    EXPECT_EQ(d->CanvasToDiv(glm::vec2(1, 1)), glm::vec2(0, 0));
+    int rect[4];
+    EXPECT_TRUE(d->dGetClientRect(rect));
+    EXPECT_FALSE(d->dGetClientRect(static_cast<int*>(nullptr)));
+}
+
+TEST_F(DivTest, TreeOperations) {
+    Div* a = add(nullptr, 0, 0, 10, 10, "a");
+    Div* b = add(nullptr, 0, 0, 10, 10, "b");
+    Div* c = add(nullptr, 0, 0, 10, 10, "c");
+    EXPECT_EQ(canvas->dAddChild(a, false), a);
+    EXPECT_EQ(canvas->dGetChildIndex(a), 0);  // already a child: not reordered
+    EXPECT_TRUE(canvas->dMoveChildToFront(a));
+    EXPECT_EQ(canvas->dGetChild(2), a);
+    EXPECT_EQ(canvas->dGetChild(-1), nullptr);
+    EXPECT_EQ(canvas->dGetChild(3), nullptr);
+    EXPECT_EQ((*canvas)["c"], c);
+    EXPECT_EQ(b->dGetChildByNameInParent("a"), a);
+    b->setNextNode("c")->setPrevNode("a");
+    EXPECT_EQ(b->getNextNodeDiv(), c);
+    EXPECT_EQ(b->getPrevNodeDiv(), a);
+
+    Div* only = add(b, 0, 0, 1, 1, "x");
+    EXPECT_FALSE(b->dMoveChildToFront(only));  // one child
+    c->dAddChild(only, true);                  // reparent
+    EXPECT_EQ(b->dGetChildrenCount(), 0);
+    EXPECT_EQ(only->dGetParent(), c);
+    EXPECT_TRUE(c->dDetachChild(only));
+    EXPECT_FALSE(c->dDetachChild(only));
+    EXPECT_EQ(only->dGetParent(), nullptr);
+    EXPECT_EQ(only->dGetCanvas(), nullptr);
+    EXPECT_TRUE(only->dMoveToFront());
+    delete only;
+
+    EXPECT_TRUE(b->dDestroy());
+    EXPECT_EQ(canvas->dGetChildrenCount(), 2);
+    EXPECT_EQ(canvas->dGetChild(0), c);  // order of the others kept
+    EXPECT_TRUE(canvas->dIsClass("koui::Canvas"));
+    EXPECT_TRUE(canvas->dIsBaseClass("koui::Div"));
+    EXPECT_EQ(a->dGetCanvas(), canvas.get());
+    EXPECT_EQ(a->dGetInstance(), nullptr);
+    EXPECT_EQ(a->resInst(), nullptr);
+}
+
+TEST_F(DivTest, EnableChildStopsAtAll) {
+    Div* a = add(nullptr, 0, 0, 1, 1, "a");
+    Div* b = add(nullptr, 0, 0, 1, 1, "b");
+    Div* c = add(nullptr, 0, 0, 1, 1, "c");
+    canvas->dEnableChild(false, "a,@all,b");
+    EXPECT_TRUE(a->IsDisabled() && b->IsDisabled() && c->IsDisabled());
+    canvas->dEnableChild(true, "c,nobody");
+    EXPECT_TRUE(c->IsEnabled());
+    EXPECT_TRUE(a->IsDisabled());
+    EXPECT_EQ(a->dSetOpt(0x4), 0x5u);
+    EXPECT_EQ(a->dRemoveOpt(0x1), 0x4u);
+    EXPECT_TRUE(a->dHasOpt(0x6));
+}
+
+TEST_F(DivTest, HiddenSubtreeIsIteratedButNotDrawnNorHit) {
+    auto* parent = add(nullptr, 0, 0, 100, 100);
+    auto* child = add(parent, 10, 10, 20, 20);
+    parent->dHide();
+    cycle();
+    EXPECT_EQ(child->iterated, 1);
+    e_draw e{};
+    parent->Draw(&e);
+    EXPECT_EQ(parent->drawn + child->drawn, 0);
+    std::vector<e_getdivpos> hits;
+    EXPECT_EQ(canvas->GetByPos(hits, 15, 15), 1);  // the canvas itself
+    EXPECT_EQ(hits[0].div, canvas.get());
+    EXPECT_EQ(parent->GetByPos(hits, 15, 15), 0);
+    parent->dShow();
+    parent->Draw(&e);
+    EXPECT_EQ(parent->drawn + child->drawn, 2);
+}
+
+TEST_F(DivTest, HitTestingInDrawingOrderWithClipping) {
+    auto* box = add(nullptr, 50, 50, 100, 100, "box");
+    auto* inner = add(box, 10, 10, 20, 20, "inner");
+    auto* outside = add(box, 120, 0, 40, 40, "outside");  // reaches past box
+    cycle();
+    std::vector<e_getdivpos> hits;
+    ASSERT_EQ(canvas->GetByPos(hits, 65, 65), 3);
+    EXPECT_EQ(hits[0].div, canvas.get());
+    EXPECT_EQ(hits[1].div, box);
+    EXPECT_EQ(hits[2].div, inner);
+    EXPECT_EQ(hits[2].level, 2);
+    EXPECT_FLOAT_EQ(hits[2].pos[0], 5);
+    EXPECT_FLOAT_EQ(hits[2].pos[1], 5);
+    ASSERT_EQ(canvas->GetByPos(hits, 175, 55), 2);
+    EXPECT_EQ(hits[1].div, outside);
+    box->dSetOpt(DIV_CLIP);
+    EXPECT_EQ(canvas->GetByPos(hits, 175, 55), 1);
+    EXPECT_EQ(box->GetByPos(hits, 175, 55), 0);
+    // Right and bottom edges are outside.
+    EXPECT_EQ(canvas->GetByPos(hits, 150, 60), 1);
+}
+
+TEST_F(DivTest, IterateEasesOffsetAndOpacityToTargets) {
+    auto* list = add(nullptr, 0, 0, 100, 100);
+    auto* row = add(list, 0, 0, 100, 20);
+    auto* pinned = add(list, 0, 0, 100, 20, "", DIV_FIXED);
+    list->offsetLimit[2] = 80;  // X1
+    list->offsetLimit[3] = 40;  // Y1
+    list->setChildrenOffset(-200, -30);
+    list->opacityTarget = 0.5;
+    for (int i = 0; i < 200; ++i) cycle();
+    EXPECT_DOUBLE_EQ(list->childOffsetTarget[0], -80);  // clamped to -X1
+    EXPECT_DOUBLE_EQ(list->childOffset[0], -80);
+    EXPECT_DOUBLE_EQ(list->childOffset[1], -30);
+    EXPECT_DOUBLE_EQ(list->opacity, 0.5);
+    EXPECT_FLOAT_EQ(row->dGetRealPixX(), 0);  // realPos is parent-relative
+    float out[2];
+    row->DivToCanvas(out, 0.0, 0.0);
+    EXPECT_FLOAT_EQ(out[0], -80);
+    EXPECT_FLOAT_EQ(out[1], -30);
+    pinned->DivToCanvas(out, 0.0, 0.0);
+    EXPECT_FLOAT_EQ(out[0], 0);
+    list->setChildrenOffsetDelta(0, 100);
+    cycle();
+    EXPECT_DOUBLE_EQ(list->childOffsetTarget[1], 0);  // lowered to -Y0
+    list->dSetOpt(DIV_UNCLAMPED);
+    list->setChildrenOffset(500, 0);
+    cycle();
+    EXPECT_DOUBLE_EQ(list->childOffsetTarget[0], 500);
+    EXPECT_EQ(row->level, 1u);
+}
+
+TEST_F(DivTest, ChildrenTexts) {
+    Div* a = add(nullptr, 0, 0, 1, 1, "n");
+    a->setText("12ab");
+    EXPECT_EQ(canvas->chTexti("n", 7), 12);
+    EXPECT_EQ(canvas->chTexti("none", 7), 7);
+    EXPECT_TRUE(canvas->setChildText("n", "2.5x"));
+    EXPECT_DOUBLE_EQ(canvas->chTextf("n", 0), 2.5);
+    EXPECT_FALSE(canvas->setChildText("none", "x"));
+    EXPECT_EQ(canvas->setDivText("n", "abc"), a);
+    EXPECT_EQ(canvas->chText("n"), "abc");
+    EXPECT_EQ(canvas->chText("none"), "");
+    EXPECT_EQ(a->setFormatText("%d-%s", 4, "x"), "4-x");
+    std::string big(5000, 'q');
+    EXPECT_EQ(a->setFormatText("%s", big.c_str()).size(), 4095u);
+    a->setToolTipText("tip");
+    EXPECT_EQ(a->getToolTipText({0, 0}), "tip");
+}
+
+TEST_F(DivTest, CallbacksByName) {
+    Div* a = add(nullptr, 0, 0, 1, 1);
+    int calls = 0;
+    a->setCB("go", [&] { calls += 1; });
+    a->setCB("go", [&] { calls += 10; });
+    a->callCB("go");
+    a->callCB("missing");
+    EXPECT_EQ(calls, 10);
+    EXPECT_EQ(Fnv1a64{}(""), static_cast<size_t>(0xcbf29ce484222325ULL));
+    EXPECT_EQ(Fnv1a64{}("a"), static_cast<size_t>(0xaf63dc4c8601ec8cULL));
+}
+
+TEST_F(DivTest, FocusTransferRules) {
+    auto* a = add(nullptr, 0, 0, 1, 1);
+    auto* b = add(nullptr, 0, 0, 1, 1);
+    Probe detached;
+    EXPECT_FALSE(detached.dSetFocus());
+    EXPECT_FALSE(detached.dKillFocus());
+    EXPECT_TRUE(a->dSetFocus());
+    EXPECT_FALSE(a->dSetFocus());  // already focused
+    a->releaseFocus = false;
+    EXPECT_FALSE(b->dSetFocus());
+    EXPECT_TRUE(a->dHasFocus());
+    a->releaseFocus = true;
+    b->acceptFocus = false;
+    EXPECT_TRUE(b->dSetFocus());  // true although b declined
+    EXPECT_EQ(canvas->focus, a);  // the focus stays
+    b->acceptFocus = true;
+    EXPECT_TRUE(b->dSetFocus());
+    EXPECT_EQ(canvas->focus, b);
+    ASSERT_GE(b->focusCalls.size(), 1u);
+    EXPECT_EQ(b->focusCalls.back(), std::make_pair(std::string("set"), static_cast<Div*>(a)));
+    EXPECT_EQ(a->focusCalls.back(), std::make_pair(std::string("kill"), static_cast<Div*>(b)));
+    EXPECT_TRUE(b->dKillFocus());
+    EXPECT_EQ(b->focusCalls.back(), std::make_pair(std::string("kill"), static_cast<Div*>(nullptr)));
+    EXPECT_EQ(canvas->focus, nullptr);
+}
+
+TEST_F(DivTest, SynchronousMessages) {
+    auto* parent = add(nullptr, 0, 0, 1, 1);
+    auto* child = add(parent, 0, 0, 1, 1);
+    auto* other = add(nullptr, 0, 0, 1, 1);
+    int x = 0;
+    EXPECT_TRUE(child->SendMsg(1000, nullptr, 3, &x, 4, nullptr));
+    ASSERT_EQ(parent->msgs.size(), 1u);
+    const e_msg& m = parent->msgs[0];
+    EXPECT_EQ(m.id, 1000u);
+    EXPECT_EQ(m.from, child);
+    EXPECT_EQ(m.to, nullptr);
+    EXPECT_EQ(m.ptr1, &x);
+    EXPECT_EQ(m.num1, 3u);
+    EXPECT_EQ(m.num2, 4u);
+    EXPECT_TRUE(child->SendStrMsg(7, other, "v=%d", 5));
+    EXPECT_EQ(other->msgs.at(0).str, "v=5");
+    EXPECT_TRUE(child->SendStrMsg(8, other, std::string("plain")));
+    EXPECT_EQ(other->msgs.at(1).str, "plain");
+    Probe alone;
+    EXPECT_FALSE(alone.SendMsg(1, nullptr, 0, nullptr, 0, nullptr));
+    EXPECT_FALSE(alone.Queue(1, nullptr, "", nullptr, 0, nullptr, 0));  // no instance
+}
+
+TEST_F(DivTest, DeletingAnElementClearsCanvasReferences) {
+    auto* a = add(nullptr, 0, 0, 10, 10);
+    auto* inner = add(a, 0, 0, 5, 5);
+    inner->dSetFocus();
+    canvas->pressed = inner;
+    canvas->pressedType = MT_LDOWN;
+    canvas->makeModal(a, false, 0, 0, DIV_MODAL);
+    delete a;
+    EXPECT_EQ(canvas->focus, nullptr);
+    EXPECT_EQ(canvas->pressed, nullptr);
+    EXPECT_EQ(canvas->pressedType, 0u);
+    EXPECT_TRUE(canvas->modalStack.empty());
+    EXPECT_EQ(canvas->dGetChildrenCount(), 0);
+}
+
+TEST_F(DivTest, BoundingBoxOfChildren) {
+    auto* box = add(nullptr, 0, 0, 200, 200);
+    add(box, 10, 20, 30, 40);
+    auto* hidden = add(box, -5, 0, 10, 10);
+    add(box, 50, 5, 10, 10);
+    hidden->dHide();
+    cycle();
+    float b[4];
+    int n = 0;
+    box->GetChildBoundingBox(b, &n, 0);
+    EXPECT_EQ(n, 2);
+    EXPECT_FLOAT_EQ(b[0], 10);
+    EXPECT_FLOAT_EQ(b[1], 5);
+    EXPECT_FLOAT_EQ(b[2], 60);
+    EXPECT_FLOAT_EQ(b[3], 60);
+    box->GetChildBoundingBox(b, &n, 1);
+    EXPECT_EQ(n, 3);
+    EXPECT_FLOAT_EQ(b[0], -5);
+    Probe empty;
+    empty.GetChildBoundingBox(b, &n, 1);
+    EXPECT_EQ(n, 0);
+    EXPECT_FLOAT_EQ(b[2], 0);
+}
+
+}  // namespace
+}  // namespace koui

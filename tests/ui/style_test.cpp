@@ -1,0 +1,212 @@
+// Element style read from a real resource folder through a UI instance:
+// every key form, the colour lookup, re-reads after a reload.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "koui/host/canvas.h"
+#include "koui/host/instance.h"
+#include "koui/res/instance.h"
+#include "tests/support/appmsg_capture.h"
+#include "tests/ui/style_folder.h"
+#include "tests/ui/test_tree.h"
+
+namespace koui {
+namespace {
+
+const char* kTheme = R"(colors {
+  text: #ff0000
+  back: #00ff00
+}
+panel {
+  x: "25%"
+  y: 12
+  width: "-10"
+  height: "50%"
+  align: "right,bottom"
+  padding: "4,8"
+  color: colors.text
+  bkcolor: #0000ff
+  border-color: colors.missing
+  border-size: 2
+  border-radius: "3.5"
+  image-make: nothing
+  image-align: "left,bottom"
+  image-scale: "0.5"
+  font-align: "justify-ex,top"
+  font-offset: "3"
+  font-sep: "1.5,2"
+  font-sc: "2"
+  font-wordwrap: TRUE
+  text: "Hello"
+  tooltip: "Tip"
+  !ui-arrange { commands: "row 1" }
+}
+alt {
+  align: "center,left"
+  padding: "4"
+  width: "-10%"
+  image-flags: "scale,vflip"
+  font-wordwrap: true
+  x: "abc"
+}
+fill {
+  image-make: nothing
+  image-flags: "fill,unknown"
+}
+)";
+
+struct StyleTest : ::testing::Test {
+    test::StyleFolder folder{"style"};
+    std::unique_ptr<Instance> inst;
+    Canvas* canvas = nullptr;
+
+    void SetUp() override {
+        folder.write(kTheme);
+        inst.reset(CreateInstance(folder.root(), folder.root() + "/none.koc", "res.kor", nullptr));
+        ASSERT_TRUE(inst->resInstance->isOK());
+        canvas = inst->CreateCanvas();
+        inst->Iterate(0, 0, 400, 300);
+    }
+    void TearDown() override {
+        delete canvas;
+        inst.reset();
+    }
+    Div* styled(const std::string& style, Div* parent = nullptr) {
+        Div* d = new test::Probe();
+        return d->Create("", parent ? parent : canvas, 0, 0, 100, 100, nullptr, 0, style);
+    }
+    void cycle() { inst->Iterate(0, 0, 400, 300); }
+};
+
+TEST_F(StyleTest, EveryKeyFormOfPanel) {
+    Div* d = styled("panel");
+    cycle();
+    EXPECT_FLOAT_EQ(d->pos[0], 25);
+    EXPECT_FLOAT_EQ(d->pos[1], 12);
+    EXPECT_EQ(d->posUnits, 0x02);  // x percent, y pixels
+    EXPECT_FLOAT_EQ(d->dGetRealPixCX(), 390);
+    EXPECT_FLOAT_EQ(d->dGetRealPixCY(), 150);
+    EXPECT_EQ(d->hAlign, 2);
+    EXPECT_EQ(d->vAlign, 2);
+    EXPECT_FLOAT_EQ(d->realPos[0], 110);  // 25 % of 400, then right: + 400 - 390
+    EXPECT_FLOAT_EQ(d->realPos[1], 162);  // 12, then bottom: + 300 - 150
+    EXPECT_FLOAT_EQ(d->padding[0], 4);
+    EXPECT_FLOAT_EQ(d->padding[1], 8);
+    EXPECT_FLOAT_EQ(d->padding[2], 4);
+    EXPECT_FLOAT_EQ(d->padding[3], 4);
+    EXPECT_FLOAT_EQ(d->textColor[0], 1);
+    EXPECT_FLOAT_EQ(d->textColor[1], 0);
+    EXPECT_FLOAT_EQ(d->textColor[3], 1);
+    EXPECT_FLOAT_EQ(d->bkColor[2], 1);
+    EXPECT_FLOAT_EQ(d->borderColor[3], 0);  // no colour found: unchanged
+    EXPECT_FLOAT_EQ(d->borderSize, 2);
+    EXPECT_FLOAT_EQ(d->borderRadius, 3.5f);
+    EXPECT_FALSE(d->styleImage.isValid());
+    EXPECT_EQ(d->imageFlags, 0x10u);
+    EXPECT_EQ(d->imageAlignH, 0u);
+    EXPECT_EQ(d->imageAlignV, 2u);
+    EXPECT_FLOAT_EQ(d->imageScale, 0.5f);
+    EXPECT_EQ(d->fontAlignH, 4u);
+    EXPECT_EQ(d->fontAlignV, 0u);
+    EXPECT_EQ(d->fontOffset[0], 3);
+    EXPECT_EQ(d->fontOffset[1], 0);
+    EXPECT_FLOAT_EQ(d->fontSep[0], 1.5f);
+    EXPECT_FLOAT_EQ(d->fontSep[1], 2);
+    EXPECT_FLOAT_EQ(d->fontScale[0], 2);
+    EXPECT_FLOAT_EQ(d->fontScale[1], 1);
+    EXPECT_FALSE(d->fontWordWrap);  // "TRUE" is not "true"
+    EXPECT_EQ(d->getText(), "Hello");
+    EXPECT_EQ(d->getToolTipText({0, 0}), "Tip");
+    EXPECT_EQ(d->arrangeCommands, "row 1");
+    EXPECT_EQ(d->styleFont, nullptr);  // no "font-type" key
+}
+
+TEST_F(StyleTest, LaterWordsWinAndFlagsReplace) {
+    Div* d = styled("alt");
+    d->imageFlags = 0x10;
+    d->UpdateStyle();
+    cycle();
+    EXPECT_EQ(d->hAlign, 0);
+    EXPECT_EQ(d->vAlign, 0);
+    for (float p : d->padding) EXPECT_FLOAT_EQ(p, 4);
+    EXPECT_FLOAT_EQ(d->dGetRealPixCX(), 360);  // 90 % of 400
+    EXPECT_EQ(d->imageFlags, 0xAu);
+    EXPECT_TRUE(d->fontWordWrap);
+    EXPECT_FLOAT_EQ(d->pos[0], 0);  // "abc" reads as 0
+    Div* f = styled("fill");
+    EXPECT_EQ(f->imageFlags, 0x1u);  // image-make's 0x10 replaced
+}
+
+TEST_F(StyleTest, LookupsAndStyleProtocol) {
+    Div* d = styled("");
+    EXPECT_EQ(d->GetStyleNode(), nullptr);
+    EXPECT_EQ(d->uiSetStyle("panel"), "panel");
+    EXPECT_EQ(d->getText(), "Hello");
+    ASSERT_NE(d->GetStyleNode(), nullptr);
+    EXPECT_EQ(d->value("panel.text"), "Hello");
+    EXPECT_EQ(d->value("panel.none", "def"), "def");
+    EXPECT_EQ(d->value1i("panel.y", 0), 12);
+    EXPECT_EQ(d->value1i("panel.text", -1), -1);
+    EXPECT_FLOAT_EQ(d->value1f("panel.border-radius", 0), 3.5f);
+    std::string out;
+    EXPECT_TRUE(d->getvalue(out, "panel.padding", 1));
+    EXPECT_EQ(out, "8");
+    EXPECT_EQ(d->getParVec("panel.font-sep").count(), 2);
+    EXPECT_EQ(d->valueiv("panel.padding", 3, 9), (std::vector<int>{4, 8, 9}));
+    EXPECT_FLOAT_EQ(d->color("colors.back")[1], 1);
+    EXPECT_EQ(d->colorvec4("colors.none"), glm::vec4(1, 1, 1, 1));
+    EXPECT_FALSE(d->image("colors.text").isValid());
+    EXPECT_EQ(d->findNode("colors.nothing"), nullptr);
+    EXPECT_STREQ(d->uiSetResID(nullptr), "");
+    // Detached: no resources, every lookup gives its default.
+    test::Probe loose;
+    EXPECT_FALSE(loose.UpdateStyle());
+    EXPECT_EQ(loose.value("panel.text", "d"), "d");
+    EXPECT_FLOAT_EQ(loose.color("x")[0], 1);
+    EXPECT_EQ(loose.font("x"), nullptr);
+    EXPECT_EQ(loose.rmimgset("x"), nullptr);
+    EXPECT_EQ(loose.rmimgDraw("x", 0, 1, 1, 1, 1, 0), 0x10000000);
+    EXPECT_FLOAT_EQ(d->rmcolorf("nothing")[3], 1);
+    EXPECT_EQ(d->rmcolor(nullptr), nullptr);
+}
+
+TEST_F(StyleTest, ReloadRereadsAndRemovedKeysKeepTheirValues) {
+    Div* parent = styled("alt");
+    Div* d = styled("panel", parent);
+    std::string edited = kTheme;
+    edited.replace(edited.find("tooltip: \"Tip\""), 14, "");
+    edited.replace(edited.find("text: \"Hello\""), 13, "text: \"Bye\"");
+    folder.write(edited);
+    inst->resFlags.fetch_or(Instance::RES_CHANGED);
+    cycle();
+    EXPECT_EQ(d->getText(), "Bye");               // grandchild of the canvas re-read
+    EXPECT_EQ(d->getToolTipText({0, 0}), "Tip");  // key gone: last value kept
+    EXPECT_EQ(inst->resFlags.load() & Instance::RES_CHANGED, 0u);
+}
+
+TEST(InstanceCreate, FolderGetsSlashAndLoadFailureIsReported) {
+    test::StyleFolder folder("broken");
+    folder.write("panel {\n  x: 1\n");  // unclosed block
+    test::AppMsgCapture capture;
+    std::unique_ptr<Instance> inst(CreateInstance(folder.root(), "none.koc", "res.kor", nullptr));
+    ASSERT_NE(inst, nullptr);
+    EXPECT_EQ(inst->resInstance->getRootPath(), folder.root() + "/");
+    auto lines = capture.lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "[ERROR] Cannot load uiResources");
+    EXPECT_EQ(lines[1].rfind("[ERROR]  0 : Line ", 0), 0u) << lines[1];
+    // The instance stays usable.
+    Canvas* c = inst->CreateCanvas();
+    test::make(c, 0, 0, 1, 1);
+    EXPECT_EQ(inst->Iterate(0, 0, 10, 10), 0);
+    delete c;
+    inst.reset();
+
+    capture.clear();
+    inst.reset(CreateInstance(folder.root(), "none.koc", "missing.kor", nullptr));
+    EXPECT_EQ(capture.lines(), std::vector<std::string>{"[ERROR] Cannot load uiResources"});
+}
+
+}  // namespace
+}  // namespace koui
