@@ -3,8 +3,8 @@
 // A canvas of 1280 x 800 pixels holds 10 000 elements, depth 6: levels 1 to 5
 // complete with five children each (3 905 elements), level 6 filled in
 // breadth-first order up to 10 000. Sizes, positions and alignments mix the
-// three units, negative sizes, padding and borders; every child lies inside
-// its parent, so a point finds a chain down to level 6.
+// three units, negative sizes and centring; every child lies inside its
+// parent and siblings do not overlap, so a point finds one chain of elements.
 //
 // Iterate: one canvas Iterate (geometry, easing and matrices of every
 // element). HitTest: one GetByPos at a point that varies per run.
@@ -70,47 +70,71 @@ constexpr int kElements = 10000;
 constexpr int kFanout = 5;
 constexpr int kDepth = 6;
 
-// One element of the mix: the kind decides units, alignment and padding.
-void shape(koui::Div* d, int index) {
+// Children split their parent's client area into five slots, along x on odd
+// levels and along y on even ones, so that siblings do not overlap and a
+// point finds one chain of elements. The element's index picks how the same
+// slot is written: pixels, fractions, percent, or a negative size with
+// centring on the other axis.
+void place(koui::Div* d, int index, int slot, bool alongX, float pw, float ph) {
+    const float s = (alongX ? pw : ph) / kFanout;  // slot extent in pixels
+    const float at = slot * s + 0.05f * s, len = 0.9f * s;
+    const float other = alongX ? ph : pw;
+    float x = alongX ? at : 0.05f * other, y = alongX ? 0.05f * other : at;
+    float w = alongX ? len : 0.9f * other, h = alongX ? 0.9f * other : len;
     switch (index % 4) {
-        case 0:  // pixels, top left, with padding and border
-            d->dSetPosAndSize(2, 2, -8, -8, koui::UNIT_PIXEL);
-            d->padding[0] = d->padding[1] = 1;
-            d->borderSize = 1;
+        case 0:
+            d->dSetPos(x, y, koui::UNIT_PIXEL);
+            d->dSetCX(w, koui::UNIT_PIXEL);
+            d->dSetCY(h, koui::UNIT_PIXEL);
             break;
-        case 1:  // fractions, centred
-            d->dSetPos(0.0f, 0.0f, koui::UNIT_FRACTION);
-            d->dSetCX(0.8f, koui::UNIT_FRACTION);
-            d->dSetCY(0.8f, koui::UNIT_FRACTION);
-            d->hAlign = d->vAlign = 1;
+        case 1:
+            d->dSetPos(x / pw, y / ph, koui::UNIT_FRACTION);
+            d->dSetCX(w / pw, koui::UNIT_FRACTION);
+            d->dSetCY(h / ph, koui::UNIT_FRACTION);
             break;
-        case 2:  // percent, right and bottom
-            d->dSetPos(1.0f, 1.0f, koui::UNIT_PERCENT);
-            d->dSetCX(-10.0f, koui::UNIT_PERCENT);
-            d->dSetCY(90.0f, koui::UNIT_PERCENT);
-            d->hAlign = d->vAlign = 2;
+        case 2:
+            d->dSetPos(x / pw * 100, y / ph * 100, koui::UNIT_PERCENT);
+            d->dSetCX(w / pw * 100, koui::UNIT_PERCENT);
+            d->dSetCY(h / ph * 100, koui::UNIT_PERCENT);
             break;
-        default:  // negative pixels, scrolled children
-            d->dSetPosAndSize(1, 1, -4, -4, koui::UNIT_PIXEL);
-            d->setChildrenOffset(0, 0);
+        default:  // the other axis: parent minus a tenth, centred
+            if (alongX) {
+                d->dSetPos(x, 0.0f, koui::UNIT_PIXEL);
+                d->dSetCX(w, koui::UNIT_PIXEL);
+                d->dSetCY(-0.1f * ph, koui::UNIT_PIXEL);
+                d->vAlign = 1;
+            } else {
+                d->dSetPos(0.0f, y, koui::UNIT_PIXEL);
+                d->dSetCX(-10.0f, koui::UNIT_PERCENT);
+                d->dSetCY(h, koui::UNIT_PIXEL);
+                d->hAlign = 1;
+            }
             break;
     }
 }
 
 struct Tree {
     std::unique_ptr<koui::Canvas> canvas{new koui::Canvas()};
+    struct Open {
+        koui::Div* div;
+        int depth;
+        float w, h;
+    };
     Tree() {
         canvas->setViewport(0, 0, 1280, 800);
-        std::deque<std::pair<koui::Div*, int>> open{{canvas.get(), 0}};
+        std::deque<Open> open{{canvas.get(), 0, 1280, 800}};
         int made = 0;
         while (made < kElements && !open.empty()) {
-            auto [parent, depth] = open.front();
+            Open p = open.front();
             open.pop_front();
+            const bool alongX = p.depth % 2 == 0;
             for (int i = 0; i < kFanout && made < kElements; ++i) {
                 auto* d = new koui::Div();
-                d->Create("e", parent, 0, 0, 0, 0, nullptr, 0, "");
-                shape(d, made++);
-                if (depth + 1 < kDepth) open.emplace_back(d, depth + 1);
+                d->Create("e", p.div, 0, 0, 0, 0, nullptr, 0, "");
+                place(d, made++, i, alongX, p.w, p.h);
+                const float w = alongX ? 0.9f * p.w / kFanout : 0.9f * p.w;
+                const float h = alongX ? 0.9f * p.h : 0.9f * p.h / kFanout;
+                if (p.depth + 1 < kDepth) open.push_back({d, p.depth + 1, w, h});
             }
         }
         canvas->Iterate();

@@ -6,6 +6,7 @@
 
 #include "koui/host/canvas.h"
 #include "koui/host/instance.h"
+#include "koui/ui/unproject.h"
 
 namespace koui {
 
@@ -17,10 +18,6 @@ bool isRelease(uint32_t type) {
     return type == MT_LUP || type == MT_RUP || type == MT_MUP;
 }
 
-glm::vec2 unproject(const glm::mat4& m, float x, float y) {
-    glm::vec4 p = glm::inverse(m) * glm::vec4(x, y, 0.0f, 1.0f);
-    return {p.x, p.y};
-}
 }  // namespace
 
 // Fills the receiver's coordinates and offers the event. `hitPos` is the

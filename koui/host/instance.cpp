@@ -62,8 +62,15 @@ bool Instance::glCreate(std::string resDir, std::string archivePath, std::string
     return true;
 }
 
+// The watcher's begin and end lines name the instance through an object of
+// its own: a virtual call on `this` from this thread would race with the
+// destructor of a class derived from Instance, which rewrites the vtable
+// pointer before the watcher is stopped.
 void Instance::resInstance_CWorker() {
-    ScopeLog scope(this, "resInstance_CWorker()");
+    struct Name : ko::log::Obj {
+        const char* logObjName() override { return "koui::Instance"; }
+    } name;
+    ScopeLog scope(&name, "resInstance_CWorker()");
     std::unique_lock<std::mutex> lock(watchLock);
     while (resFlags.load() & RES_WATCHING) {
         lock.unlock();

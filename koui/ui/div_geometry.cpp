@@ -11,6 +11,7 @@
 #include "koui/host/instance.h"
 #include "koui/platform/win32_types.h"
 #include "koui/ui/div.h"
+#include "koui/ui/unproject.h"
 
 namespace koui {
 
@@ -42,7 +43,7 @@ void setNibble(uint8_t& units, bool high, int unit) {
 }
 
 bool mapInverse(const glm::mat4& m, double x, double y, float* out) {
-    glm::vec4 p = glm::inverse(m) * glm::vec4(static_cast<float>(x), static_cast<float>(y), 0.0f, 1.0f);
+    glm::vec2 p = unproject(m, static_cast<float>(x), static_cast<float>(y));
     out[0] = p.x;
     out[1] = p.y;
     return true;
