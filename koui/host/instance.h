@@ -13,6 +13,12 @@
 // objects). Canvases are not owned: whoever called CreateCanvas deletes them,
 // before the instance. Messages still queued at destruction are dropped.
 //
+// Reloads. When the watcher has seen a change, the next Iterate reloads and
+// every canvas's tree reads its styles again. Style values whose keys have
+// vanished keep their last value, except image handles: a replaced resource
+// tree takes its image nodes with it, so every element's `styleImage` is
+// emptied before the re-read.
+//
 // Stopping. The watcher thread is kept joinable rather than detached: the
 // destructor clears RES_WATCHING, wakes the watcher from its 250 ms pause and
 // joins it before anything it reads is released.
