@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "koui/host/instance.h"
+#include "koui/rm/rm.h"
+#include "tests/ui/style_folder.h"
 #include "tests/ui/test_tree.h"
 
 namespace koui {
@@ -309,6 +311,43 @@ TEST_F(CanvasTest, IterateFillsCanvasGeometryAndTime) {
     canvas->noIterate = false;
     EXPECT_EQ(inst->GetCanvas(0), canvas);
     EXPECT_EQ(inst->GetCanvas(1), nullptr);
+}
+
+}  // namespace
+}  // namespace koui
+
+namespace koui {
+namespace {
+
+// Create adopts the size of a classic image set of kinds 1, 30 and 31 before
+// any style; other kinds leave the given size. Parsing the classic
+// definition loads no texture, so no GL is needed here.
+TEST(ClassicImageSet, CreateAdoptsPartSize) {
+    test::StyleFolder folder("classic");
+    folder.write("not read before glMaintain", "a.png");
+    Instance inst;
+    std::string def =
+        "#source,!file,a.png,!id,src\nbtn,!part,0,0,30,12\nstates,!mpart.h,#01,0,0,16,8,16\n"
+        "frame,!rect\n";
+    ASSERT_EQ(
+        inst.rm->CreateFromBuffer(def.data(), static_cast<int>(def.size()), (folder.root() + "/").c_str()),
+        0);
+    std::unique_ptr<Canvas> canvas(inst.CreateCanvas());
+    Div* btn = (new Div())->Create("", canvas.get(), 1, 2, 5, 5, "btn", 0, "");
+    EXPECT_NE(btn->imageSet, nullptr);
+    EXPECT_FLOAT_EQ(btn->size[0], 30);
+    EXPECT_FLOAT_EQ(btn->size[1], 12);
+    Div* states = (new Div())->Create("", canvas.get(), 0, 0, 5, 5, "states", 0, "");
+    EXPECT_FLOAT_EQ(states->size[0], 16);
+    Div* frame = (new Div())->Create("", canvas.get(), 0, 0, 5, 5, "frame", 0, "");
+    EXPECT_NE(frame->imageSet, nullptr);
+    EXPECT_FLOAT_EQ(frame->size[0], 5);
+    Div* none = (new Div())->Create("", canvas.get(), 0, 0, 5, 5, "nothing", 0, "");
+    EXPECT_EQ(none->imageSet, nullptr);
+    EXPECT_EQ(btn->rmimgset("btn"), btn->imageSet);
+    EXPECT_NE(btn->rmimg("btn", 0, 0), nullptr);
+    EXPECT_EQ(btn->rmimg("missing", 0, 0), nullptr);
+    EXPECT_EQ(btn->rmimg(nullptr, 0, 0), nullptr);
 }
 
 }  // namespace
