@@ -9,6 +9,7 @@
 #include "koui/family/appmsg.h"
 #include "koui/res/color.h"
 #include "koui/res/font.h"
+#include "koui/res/value_text.h"
 #include "koui/res/imgsection.h"
 #include "koui/res/imgsrc.h"
 #include "koui/res/png_decoder.h"
@@ -21,28 +22,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kEmpty;
-
-// std::stoi / std::stof without exceptions (leading blanks skipped, trailing
-// text ignored; no digits or out of range fail).
-bool toInt(const std::string& text, int& out) {
-    const char* start = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    const long v = std::strtol(start, &end, 10);
-    if (end == start || errno == ERANGE || v < INT_MIN || v > INT_MAX) return false;
-    out = static_cast<int>(v);
-    return true;
-}
-
-bool toFloat(const std::string& text, float& out) {
-    const char* start = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    const float v = std::strtof(start, &end);
-    if (end == start || errno == ERANGE) return false;
-    out = v;
-    return true;
-}
 
 // The whole file at `path` into `out`; its size, 0 when it is missing, not a
 // regular file, unreadable or empty.
@@ -207,13 +186,13 @@ std::string Instance::value(const std::string& path, const std::string& def) con
 int Instance::value1i(const std::string& path, int def) const {
     const Node* node = root->findNode(path);
     int out = def;
-    return node && toInt(node->valueText, out) ? out : def;
+    return node && valueToInt(node->valueText, out) ? out : def;
 }
 
 float Instance::value1f(const std::string& path, float def) const {
     const Node* node = root->findNode(path);
     float out = def;
-    return node && toFloat(node->valueText, out) ? out : def;
+    return node && valueToFloat(node->valueText, out) ? out : def;
 }
 
 bool Instance::valueiv(std::vector<int>& out, const std::string& path, int count, int def) const {

@@ -15,6 +15,7 @@
 #include "koui/family/appmsg.h"
 #include "koui/res/color.h"
 #include "koui/res/font.h"
+#include "koui/res/value_text.h"
 #include "koui/res/imgsection.h"
 #include "koui/res/imgsrc.h"
 #include "koui/res/instance.h"
@@ -40,28 +41,6 @@ bool forEachPiece(std::string_view path, Visit visit) {
         if (!visit(path.substr(begin, dot - begin))) return false;
         begin = dot + 1;
     }
-    return true;
-}
-
-// std::stoi without exceptions: strtol in base 10, then the int range.
-bool toInt(const std::string& text, int& out) {
-    const char* start = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    const long v = std::strtol(start, &end, 10);
-    if (end == start || errno == ERANGE || v < INT_MIN || v > INT_MAX) return false;
-    out = static_cast<int>(v);
-    return true;
-}
-
-// std::stof without exceptions: strtof; range errors fail as they throw there.
-bool toFloat(const std::string& text, float& out) {
-    const char* start = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    const float v = std::strtof(start, &end);
-    if (end == start || errno == ERANGE) return false;
-    out = v;
     return true;
 }
 
@@ -243,13 +222,13 @@ std::string Node::value(std::string_view n, std::string_view def) const {
 int Node::value1i(std::string_view n, int def) const {
     const Node* child = getByName(n);
     int out = def;
-    return child && toInt(child->valueText, out) ? out : def;
+    return child && valueToInt(child->valueText, out) ? out : def;
 }
 
 float Node::value1f(std::string_view n, float def) const {
     const Node* child = getByName(n);
     float out = def;
-    return child && toFloat(child->valueText, out) ? out : def;
+    return child && valueToFloat(child->valueText, out) ? out : def;
 }
 
 bool Node::valueiv(std::vector<int>& out, std::string_view path, int count, int def) const {
