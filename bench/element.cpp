@@ -20,49 +20,13 @@
 #include <cstdlib>
 #include <deque>
 #include <memory>
-#include <new>
 #include <vector>
 
+#include "bench/heap_counter.h"
 #include "koui/host/canvas.h"
 
-namespace {
-
-bool gCounting = false;
-int64_t gLiveBytes = 0;
-
-void* allocate(size_t size) {
-    void* p = std::malloc(size ? size : 1);
-    if (!p) throw std::bad_alloc();
-    if (gCounting) gLiveBytes += static_cast<int64_t>(malloc_usable_size(p));
-    return p;
-}
-
-void release(void* p) noexcept {
-    if (!p) return;
-    if (gCounting) gLiveBytes -= static_cast<int64_t>(malloc_usable_size(p));
-    std::free(p);
-}
-
-}  // namespace
-
-void* operator new(size_t size) {
-    return allocate(size);
-}
-void* operator new[](size_t size) {
-    return allocate(size);
-}
-void operator delete(void* p) noexcept {
-    release(p);
-}
-void operator delete[](void* p) noexcept {
-    release(p);
-}
-void operator delete(void* p, size_t) noexcept {
-    release(p);
-}
-void operator delete[](void* p, size_t) noexcept {
-    release(p);
-}
+using koui::bench::gCounting;
+using koui::bench::gLiveBytes;
 
 namespace {
 

@@ -1,1 +1,1 @@
-koui_add_bench(NAME bench_parse SOURCES ${CMAKE_CURRENT_LIST_DIR}/parse.cpp)
+koui_add_bench(NAME bench_parse SOURCES ${CMAKE_CURRENT_LIST_DIR}/parse.cpp ${CMAKE_CURRENT_LIST_DIR}/heap_counter.cpp)

@@ -12,56 +12,19 @@
 // after building it minus the total before, with the parser's own line list
 // already released; divided by the number of nodes in the tree.
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
+#include "bench/heap_counter.h"
 #include "koui/res/node.h"
 #include "koui/res/srcfile.h"
 
-namespace {
-
-bool gCounting = false;
-int64_t gLiveBytes = 0;
-
-void* allocate(size_t size) {
-    void* p = std::malloc(size ? size : 1);
-    if (!p) throw std::bad_alloc();
-    if (gCounting) gLiveBytes += static_cast<int64_t>(malloc_usable_size(p));
-    return p;
-}
-
-void release(void* p) noexcept {
-    if (!p) return;
-    if (gCounting) gLiveBytes -= static_cast<int64_t>(malloc_usable_size(p));
-    std::free(p);
-}
-
-}  // namespace
-
-void* operator new(size_t size) {
-    return allocate(size);
-}
-void* operator new[](size_t size) {
-    return allocate(size);
-}
-void operator delete(void* p) noexcept {
-    release(p);
-}
-void operator delete[](void* p) noexcept {
-    release(p);
-}
-void operator delete(void* p, size_t) noexcept {
-    release(p);
-}
-void operator delete[](void* p, size_t) noexcept {
-    release(p);
-}
+using koui::bench::gCounting;
+using koui::bench::gLiveBytes;
 
 namespace {
 
