@@ -312,6 +312,11 @@ public:
     float* rmcolorf(const char* n);
     double* rmcolord(const char* n);
 
+    // Runs the arrangement commands (`arrangeCommands`, from the style's
+    // "!ui-arrange") in the client area; part of the draw pass
+    // (div_arrange.cpp).
+    void UIArrange();
+
     // Fields, in declaration order.
     Div* parent = nullptr;
     uint32_t level = 0;

@@ -1,0 +1,267 @@
+// Arrangement commands on real GL: where the cursor walks (read back from the
+// children the program places), text, separator lines and images read back
+// as pixels.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "koui/family/gl_font.h"
+#include "koui/host/canvas.h"
+#include "koui/host/instance.h"
+#include "koui/res/instance.h"
+#include "tests/support/gl_fixture.h"
+#include "tests/support/png_writer.h"
+#include "tests/support/test_font.h"
+#include "tests/ui/style_folder.h"
+#include "tests/ui/test_tree.h"
+
+namespace koui {
+namespace {
+
+using test::Rgba;
+
+const Rgba kBlack{0, 0, 0};
+
+// The panel's own program: a raw text block, so its lines end in CR LF.
+const char* kResources = R"(fonts {
+  small { font src: "Fonts/test.ttf" size: 12 }
+}
+colors { green: #00ff00 }
+pics {
+  imgsrc
+  src: "Images/red.png"
+}
+panel {
+  padding: 4
+  "!ui-arrange" {
+    h1-font: fonts.small
+    h2-color: colors.green
+    commands: !<[[
+sep,0,3
+h0,Title
+h1,one
+h1,two
+div,probe,0,0
+]]>
+  }
+}
+)";
+
+// A 256 x 256 panel at the origin with padding 4 (client area 4..251), two
+// children "probe" (10 x 10) and "other" (30 x 12).
+struct ArrangeGlTest : test::GlTest {
+    static constexpr int kPad = 4;
+    static constexpr int kClientW = kWidth - 2 * kPad;
+
+    std::unique_ptr<test::StyleFolder> folder;
+    std::unique_ptr<Instance> inst;
+    Canvas* canvas = nullptr;
+    Div* panel = nullptr;
+    Div* probe = nullptr;
+    Div* other = nullptr;
+
+    void SetUp() override {
+        GlTest::SetUp();
+        std::vector<uint8_t> font = test::readTestFont();
+        ASSERT_FALSE(font.empty()) << test::kTestFontPath;
+        folder = std::make_unique<test::StyleFolder>("arrange_gl");
+        std::filesystem::create_directories(folder->root() + "/Fonts");
+        std::filesystem::create_directories(folder->root() + "/Images");
+        // The test font stands in for the instance's default font as well.
+        for (const char* name : {"/Fonts/test.ttf", "/Fonts/verdana.ttf"})
+            std::ofstream(folder->root() + name, std::ios::binary)
+                .write(reinterpret_cast<const char*>(font.data()), static_cast<std::streamsize>(font.size()));
+        std::vector<uint8_t> red(16 * 8 * 4, 0);
+        for (size_t i = 0; i < red.size(); i += 4) red[i] = red[i + 3] = 255;
+        ASSERT_TRUE(test::writePng(folder->root() + "/Images/red.png", 16, 8, red.data()));
+        folder->write(kResources);
+        inst.reset(CreateInstance(folder->root(), "", "res.kor", nullptr));
+        ASSERT_TRUE(inst->resInstance->isOK());
+        canvas = inst->CreateCanvas();
+        panel = (new test::Probe())->Create("panel", canvas, 0, 0, kWidth, kHeight, nullptr, 0, "panel");
+        probe = test::make(panel, 0, 0, 10, 10, "probe");
+        other = test::make(panel, 0, 0, 30, 12, "other");
+    }
+    void TearDown() override {
+        delete canvas;
+        inst.reset();
+        folder.reset();
+        GlTest::TearDown();
+    }
+
+    // One iterate (geometry, matrices), then the program on a black frame.
+    void arrange(const std::string& program) {
+        panel->arrangeCommands = program;
+        inst->Iterate(0, 0, kWidth, kHeight);
+        clear(0, 0, 0);
+        panel->UIArrange();
+    }
+    // Where the program last placed `d` (it set both axes in pixels).
+    static glm::vec2 placed(Div* d) {
+        EXPECT_EQ(d->posUnits, 0);
+        return {d->pos[0], d->pos[1]};
+    }
+    int lineHeight(const std::string& fontPath) { return panel->font(fontPath)->getLineHeight(); }
+};
+
+TEST_F(ArrangeGlTest, HeadingsStackByLineHeightPlusSeparation) {
+    // The style's own program, read by OnUpdateStyle with CR LF line ends.
+    EXPECT_EQ(panel->arrangeCommands, "\r\nsep,0,3\r\nh0,Title\r\nh1,one\r\nh1,two\r\ndiv,probe,0,0\r\n");
+    inst->Iterate(0, 0, kWidth, kHeight);
+    clear(0, 0, 0);
+    panel->UIArrange();
+    int big = lineHeight("missing.font"), small = lineHeight("fonts.small");
+    ASSERT_NE(big, small);
+    int top[3] = {0, big + 3, big + 3 + small + 3};
+    int height[3] = {big, small, small};
+    EXPECT_EQ(placed(probe), glm::vec2(0, top[2] + small + 3));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_GT(countDifferent(kPad, kPad + top[i], kClientW, height[i], kBlack, 40), 0) << "line " << i;
+    int end = kPad + top[2] + small;
+    EXPECT_EQ(countDifferent(0, end, kWidth, kHeight - end, kBlack), 0);
+    // Nothing left of the client area but the faint edge of a glyph's smoothing.
+    EXPECT_EQ(countDifferent(0, 0, kPad, kHeight, kBlack, 40), 0);
+}
+
+TEST_F(ArrangeGlTest, HeadingColoursAndLevels) {
+    // h0 takes the default colour (white), h2 the green of its colour node.
+    arrange("h0,Wide\nh2,Wide\n");
+    int big = lineHeight("missing.font");
+    test::Frame f = readFrame();
+    int white = 0, green = 0, stray = 0;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            Rgba c = f.at(x, y);
+            if (c.r < 60 && c.g < 60 && c.b < 60) continue;
+            bool inFirst = y < kPad + big;
+            if (inFirst && c.r == c.g && c.g == c.b)
+                ++white;
+            else if (!inFirst && c.r == 0 && c.b == 0 && c.g >= 60)
+                ++green;
+            else
+                ++stray;
+        }
+    EXPECT_GT(white, 20);
+    EXPECT_GT(green, 20);
+    EXPECT_EQ(stray, 0);
+
+    // Levels 6 and up do not exist: nothing written, the cursor stays.
+    arrange("h6,Hidden\nh7,Hidden\nh9xy,0,0,Hidden\ndiv,probe,0,0\n");
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 0);
+    EXPECT_EQ(placed(probe), glm::vec2(0, 0));
+
+    // "h<d>xy" writes at cursor + (dx, dy) without moving the cursor; a
+    // four-character form not ending in "xy" moves like "h<d>".
+    arrange("off,0,100\nh0xy,100,40,Moved\ndiv,probe,0,0\nh0ab,Line\ndiv,other,0,0\n");
+    EXPECT_EQ(placed(probe), glm::vec2(0, 100));
+    EXPECT_EQ(placed(other), glm::vec2(0, 100 + big));
+    EXPECT_EQ(countDifferent(kPad, kPad + 140, 100, big, kBlack), 0);  // left of dx
+    EXPECT_GT(countDifferent(kPad + 100, kPad + 140, kClientW - 100, big, kBlack, 40), 0);
+}
+
+TEST_F(ArrangeGlTest, CursorCommands) {
+    // off with one argument keeps y; an empty argument keeps x; x+= adds up.
+    arrange("off,30,40\noff,10\nx+=5\nx+=5\ndiv,probe,0,0\noff,,7\ny+=-2\ndiv,other,0,0\n");
+    EXPECT_EQ(placed(probe), glm::vec2(20, 40));
+    EXPECT_EQ(placed(other), glm::vec2(20, 5));
+
+    // A last line without its line feed is not run; empty lines are skipped.
+    probe->dSetPos(1, 1);
+    arrange("\n\noff,50,60\n\ndiv,probe,0,0");
+    EXPECT_EQ(placed(probe), glm::vec2(1, 1));
+    arrange("\n\noff,50,60\n\ndiv,probe,0,0\n");
+    EXPECT_EQ(placed(probe), glm::vec2(50, 60));
+
+    // Absurd steps saturate instead of wrapping round.
+    arrange("off,2147483647\nx+=100\ndiv,probe,0\n");
+    EXPECT_EQ(probe->pos[0], 2147483647.0f);
+}
+
+TEST_F(ArrangeGlTest, SeparatorLine) {
+    // Without a width from the cursor to the client's right edge; white at
+    // alpha 0.6 over black reads 153.
+    arrange("off,20,40\nhline\noff,0,60\nhline,50\n");
+    const Rgba grey{153, 153, 153};
+    EXPECT_TRUE(regionIs(kPad + 20, kPad + 40, kClientW - 20, 1, grey, 1));
+    EXPECT_TRUE(regionIs(kPad + 19, kPad + 40, 1, 1, kBlack));
+    EXPECT_TRUE(regionIs(kPad + kClientW, kPad + 40, kPad, 1, kBlack));
+    EXPECT_TRUE(regionIs(0, kPad + 39, kWidth, 1, kBlack));
+    EXPECT_TRUE(regionIs(0, kPad + 41, kWidth, 1, kBlack));
+    EXPECT_TRUE(regionIs(kPad, kPad + 60, 50, 1, grey, 1));
+    EXPECT_TRUE(regionIs(kPad + 50, kPad + 60, kClientW - 50, 1, kBlack));
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), kClientW - 20 + 50);
+
+    // The width token is consumed; the checks after "hline" look at it.
+    arrange("off,3,4\nhline,x+=7\ndiv,probe,0,0\n");
+    EXPECT_EQ(placed(probe), glm::vec2(10, 4));
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 0);
+}
+
+TEST_F(ArrangeGlTest, ChildPlacement) {
+    // "*" takes the client width from x to the right edge; height as given;
+    // units go back to pixels.
+    probe->dSetX(50.0f, UNIT_PERCENT);
+    probe->dSetCX(50.0f, UNIT_PERCENT);
+    arrange("off,10,5\ndiv,probe,0,2,*,20\n");
+    EXPECT_EQ(placed(probe), glm::vec2(10, 7));
+    EXPECT_EQ(probe->size[0], kClientW - 10);
+    EXPECT_EQ(probe->size[1], 20);
+    EXPECT_EQ(probe->sizeUnits, 0);
+    arrange("div,probe,300,0,*\n");  // past the right edge: no width rather than a negative one
+    EXPECT_EQ(probe->size[0], 0);
+
+    // divix: the cursor goes to the child's right edge plus sx; without a
+    // width the child's current width counts. diviy likewise downwards.
+    arrange("sep,8,3\noff,10,5\ndivix,probe,0,0,50,20\ndivix,other,0,0\ndiv,probe,0\n");
+    EXPECT_EQ(placed(other), glm::vec2(10 + 50 + 8, 5));
+    EXPECT_EQ(placed(probe), glm::vec2(68 + 30 + 8, 5));
+    arrange("sep,8,3\noff,10,5\ndiviy,probe,2,4,50,20\ndiv,other,0,0\n");
+    EXPECT_EQ(placed(probe), glm::vec2(12, 9));
+    EXPECT_EQ(placed(other), glm::vec2(10, 9 + 20 + 3));
+
+    // Unknown or missing names move nothing, not even the cursor.
+    other->dSetPos(0, 0);
+    arrange("off,1,1\ndivix,nobody,5,5,5,5\ndivix,,5,5,5,5\ndiv,other,0,0\n");
+    EXPECT_EQ(placed(other), glm::vec2(1, 1));
+}
+
+TEST_F(ArrangeGlTest, LineBreaksAndHighBytes) {
+    const std::string plain = "off,10,20\nh0,Title\ndiv,probe,0,0\n";
+    arrange(plain);
+    test::Frame expected = readFrame();
+    ASSERT_GT(countDifferent(0, 0, kWidth, kHeight, kBlack), 0);
+    int big = lineHeight("missing.font");
+    EXPECT_EQ(placed(probe), glm::vec2(10, 20 + big));
+
+    probe->dSetPos(0, 0);
+    arrange(
+        "of\xc3\xa9"
+        "f,10,20\r\nh0\t,Ti\x80tl\xff"
+        "e\r\r\ndiv,probe,0,0\r\n");
+    EXPECT_EQ(placed(probe), glm::vec2(10, 20 + big));
+    EXPECT_EQ(readFrame().rgba, expected.rgba);
+}
+
+TEST_F(ArrangeGlTest, Images) {
+    // 16 x 8 red source; natural size, then 32 x 16 (fits exactly, doubled).
+    // Paths that name no image draw nothing and leave the cursor.
+    arrange(
+        "sep,2,3\noff,10,10\nimage,pics,0,0\nimageix,pics,20,0,32,16\ndiv,probe,0,0\n"
+        "image,nothing,0,0\nimageix,nothing,0,0\nimageiy,pics,0,30\ndiv,other,0,0\n");
+    const Rgba red{255, 0, 0};
+    EXPECT_TRUE(regionIs(kPad + 10, kPad + 10, 16, 8, red, 2));
+    EXPECT_TRUE(regionIs(kPad + 30, kPad + 10, 32, 16, red, 2));
+    // imageix: cursor x = 30 + 32 + 2.
+    EXPECT_EQ(placed(probe), glm::vec2(64, 10));
+    EXPECT_TRUE(regionIs(kPad + 64, kPad + 40, 16, 8, red, 2));
+    // imageiy: cursor y = 40 + 8 + 3.
+    EXPECT_EQ(placed(other), glm::vec2(64, 51));
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack, 2), 16 * 8 + 32 * 16 + 16 * 8);
+}
+
+}  // namespace
+}  // namespace koui
