@@ -48,6 +48,7 @@
 //   on absurd numbers in a resource file.
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -66,6 +67,7 @@ namespace koui {
 namespace {
 
 constexpr int kLevels = 6;
+const float kWhite[4] = {1, 1, 1, 1};
 
 // Interpreter state of one UIArrange call.
 struct ArrangeState {
@@ -82,6 +84,14 @@ int32_t clampedSum(int64_t a, int64_t b, int64_t c = 0, int64_t d = 0) {
     int64_t s = a + b + c + d;
     s = std::clamp<int64_t>(s, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
     return static_cast<int32_t>(s);
+}
+
+// A client extent in whole pixels, truncated. Sizes beyond the int32 range
+// clamp and NaN reads as 0, since no float-to-int cast may see them.
+int32_t wholePixels(float v) {
+    if (std::isnan(v)) return 0;
+    return static_cast<int32_t>(
+        std::clamp<double>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 // The token exists and is not empty.
@@ -113,18 +123,16 @@ void buildHeadings(Div& d, ArrangeState& s) {
             s.fonts[level] = d.font(key);
         else if (ri)
             s.fonts[level] = ri->getGLFont(res::Instance::kDefaultFontPath, res::Instance::kDefaultFontSize);
-        static const float kWhite[4] = {1, 1, 1, 1};
         const float* c = headingKey(key, d.stylePath, level, "-color") ? d.color(key) : kWhite;
         std::copy(c, c + 4, s.colors[level]);
     }
 }
 
 // "off" and "sep": set a pair from the given arguments.
-bool setPair(const ko::util::StrPar& t, const char* command, int32_t (&pair)[2]) {
-    if (*t.at(0) != command) return false;
+void setPair(const ko::util::StrPar& t, const char* command, int32_t (&pair)[2]) {
+    if (*t.at(0) != command) return;
     if (given(t, 1)) pair[0] = number(t, 1);
     if (given(t, 2)) pair[1] = number(t, 2);
-    return true;
 }
 
 // "hline": draws, then steps the line's index past its argument.
@@ -186,7 +194,8 @@ void placeChild(Div& d, ArrangeState& s, const ko::util::StrPar& t) {
     if (!isFamily(t0, "div") || !given(t, 1)) return;
     Div* child = d.dGetChildByName(*t.at(1));
     if (!child) return;
-    Placement p{s.cursor[0], s.cursor[1], child->dGetCX(), child->dGetCY()};
+    Placement p{s.cursor[0], s.cursor[1], wholePixels(child->clientSize[0]),
+                wholePixels(child->clientSize[1])};
     if (given(t, 2)) {
         p.x = clampedSum(s.cursor[0], number(t, 2));
         child->dSetX(p.x, UNIT_PIXEL);
@@ -215,7 +224,6 @@ void drawImage(Div& d, ArrangeState& s, const ko::util::StrPar& t) {
     Placement p{clampedSum(s.cursor[0], number(t, 2)), clampedSum(s.cursor[1], number(t, 3)),
                 given(t, 4) ? number(t, 4) : img.getWidth(), given(t, 5) ? number(t, 5) : img.getHeight()};
     int version = given(t, 6) ? number(t, 6) : 0;
-    static const float kWhite[4] = {1, 1, 1, 1};
     img.draw(d.getMVP(), static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.w),
              static_cast<float>(p.h), kWhite, 0, version, 1, 1, 1.0f, 0, 0, true);
     advanceAfter(s, p, t0, "image");
@@ -242,7 +250,7 @@ void Div::UIArrange() {
     if (arrangeCommands.empty()) return;
     dApplyToGL(false);
     ArrangeState s;
-    s.clientWidth = static_cast<int32_t>(clientSize[0]);
+    s.clientWidth = wholePixels(clientSize[0]);
     buildHeadings(*this, s);
     std::string line;
     for (unsigned char c : arrangeCommands) {

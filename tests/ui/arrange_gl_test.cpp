@@ -163,6 +163,17 @@ TEST_F(ArrangeGlTest, HeadingColoursAndLevels) {
     EXPECT_GT(countDifferent(kPad + 100, kPad + 140, kClientW - 100, big, kBlack, 40), 0);
 }
 
+TEST_F(ArrangeGlTest, WithoutResourcesHeadingsWriteNothingAndStay) {
+    // A detached element has no resource instance and so no heading font.
+    std::unique_ptr<Div> loose(new Div());
+    Div* child = test::make(loose.get(), 0, 0, 10, 10, "child");
+    loose->arrangeCommands = "off,5,6\nh0,Text\nh1xy,0,0,Text\ndiv,child,0,0\n";
+    clear(0, 0, 0);
+    loose->UIArrange();
+    EXPECT_EQ(placed(child), glm::vec2(5, 6));
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 0);
+}
+
 TEST_F(ArrangeGlTest, CursorCommands) {
     // off with one argument keeps y; an empty argument keeps x; x+= adds up.
     arrange("off,30,40\noff,10\nx+=5\nx+=5\ndiv,probe,0,0\noff,,7\ny+=-2\ndiv,other,0,0\n");
