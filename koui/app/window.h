@@ -1,0 +1,176 @@
+// koui::app::Window: one top-level (or child) window whose whole content is
+// drawn with OpenGL by a worker thread of its own.
+//
+// Two threads meet here. The window thread (the one that pumps messages
+// through WindowManager::iterate) runs WndProc: it answers the few messages
+// that need an answer at once, lets the application element and the
+// application's callback see every message first, and copies the rest into
+// `glMsgQueue`. The GL worker owns the context, the UI instance and the
+// canvas; once per cycle it drains the queue into pointer, key and character
+// events, iterates and draws the element tree and swaps buffers. The only
+// data the two share are the queue (guarded by `glMsgLock`), `glState`
+// (atomic), and the three pointers `instance`, `canvas` and `appDiv`, which
+// are atomic because the worker (or an application callback on it) sets them
+// while the window thread may read them.
+//
+// Life: Create -> WM_NCCREATE (the manager binds the window, stores hWnd)
+// -> WM_CREATE (device context, Start_GL) -> worker: context, instance,
+// canvas, cycles -> WM_CLOSE (user, Escape or a posted message): Stop_GL,
+// DestroyWindow -> WM_DESTROY: PostQuitMessage(0).
+//
+// Teardown. After its last cycle the worker sends "gl.finish" and then, on
+// its own thread with the context still current, deletes what it made: the
+// canvas with its element tree (the application element included when it
+// was added to the canvas), then the UI instance, which stops and joins its
+// resource watcher and frees the resource tree, its textures and fonts and
+// the classic resource manager; last it lets go of the context. `instance`
+// and `canvas` are null afterwards, and so is `appDiv` when it was part of
+// the deleted tree. The window thread is parked in Stop_GL meanwhile, so no
+// window hook can reach the application element while it goes.
+//
+// A window that is destroyed without WM_CLOSE (DestroyWindow,
+// WindowManager::Destroy or DestroyAll) stops its worker in WM_DESTROY, so
+// that the teardown above runs while the window and its context still exist.
+//
+// Frame pacing. The context is made with swap interval 1, so with a display
+// that honours it SwapBuffers waits for the vertical blank and paces the
+// cycle. Where it does not wait (a virtual X server has no vertical blank),
+// the worker sleeps out the rest of kFramePeriodMs after the swap, so that
+// an idle window draws about 60 frames a second instead of spinning a core.
+//
+// Deletion. The destructor does not destroy the native window, as close or
+// Destroy does that; but it never leaves anything that points at the freed
+// object: a worker that still runs is stopped, the native window (when it
+// still exists) is unbound so that later messages get the default handling,
+// and the window leaves its manager's list.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+
+#include "koui/app/e_wndmsg.h"
+#include "koui/host/log_obj.h"
+#include "koui/platform/win32_types.h"
+
+namespace koui {
+class Instance;
+class Canvas;
+}  // namespace koui
+
+namespace koui::app {
+
+class AppDiv;
+class WindowManager;
+
+// States of Window::glState.
+enum : uint32_t {
+    GL_IDLE = 0,
+    GL_STARTING = 1,
+    GL_RUNNING = 2,
+    GL_STOPPING = 3,
+    GL_FINISHED = 100,
+};
+
+class Window : public ko::log::Obj {
+public:
+    using WndMsgCallback = std::function<bool(e_wndmsg&)>;
+    using UIEventCallback = std::function<void(const std::string&)>;
+
+    // Longest wait of Stop_GL for the worker, in milliseconds.
+    static constexpr DWORD kStopTimeoutMs = 30000;
+    // Shortest cycle when SwapBuffers does not wait for the display.
+    static constexpr double kFramePeriodMs = 1000.0 / 60.0;
+
+    Window();
+    Window(Window* parent, const std::string& name, int x, int y, int w, int h, DWORD style, DWORD exStyle,
+           WndMsgCallback wndMsgCB, UIEventCallback uiEventCB);
+    ~Window() override;
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    const char* logObjName() override { return "koui::app::Window"; }
+
+    bool Create(Window* parent, const std::string& name, int x, int y, int w, int h, DWORD style,
+                DWORD exStyle, WndMsgCallback wndMsgCB, UIEventCallback uiEventCB, const char* className);
+    void Destroy();
+
+    HGLRC glCreateContext();
+    HGLRC glGetContext() { return hGLRC; }
+    bool glMakeCurrent();
+    void glSwap();
+
+    bool addTo_GL_MsgQueue(const e_wndmsg& m);
+    bool Start_GL();
+    bool Stop_GL();
+    unsigned int GL_Worker();
+    static DWORD GL_Worker_(void* window);
+    void UIEvent(const std::string& event);
+
+    Instance* getInstance() { return instance.load(); }
+    Canvas* getCanvas() { return canvas.load(); }
+    AppDiv* getAppDiv() { return appDiv.load(); }
+    void setAppDiv(AppDiv* d) { appDiv.store(d); }
+    HWND getHWnd() { return hWnd; }
+    HDC getDC() { return hDC; }
+    const std::string& getName() { return name; }
+    bool isName(std::string n) { return name == n; }
+    WindowManager* getWindowManager() { return windowManager; }
+    void setWindowManager(WindowManager* m) { windowManager = m; }
+    uint32_t getGLState() const { return glState.load(); }
+
+    // Members, public as the application sets some of them directly
+    // (`compileResArchive`, `resArchivePath` before the window is created).
+    std::atomic<Instance*> instance{nullptr};
+    std::atomic<Canvas*> canvas{nullptr};
+    std::atomic<AppDiv*> appDiv{nullptr};
+    UIEventCallback uiEventCB;
+    std::deque<e_wndmsg> glMsgQueue;
+    std::mutex glMsgLock;
+    HANDLE glThread = nullptr;
+    std::atomic<uint32_t> glState{GL_IDLE};
+    // When set, the worker packs the resource folder into the archive at
+    // `resArchivePath` and keeps it; otherwise it removes that file first,
+    // so that the window works from the folder and watches it.
+    bool compileResArchive = false;
+    std::string resArchivePath = "res.koc";
+    HWND hWnd = nullptr;
+    HDC hDC = nullptr;
+    HGLRC hGLRC = nullptr;
+    std::string name;
+    WindowManager* windowManager = nullptr;
+    WndMsgCallback wndMsgCB;
+    int32_t mouseCaptured = 0;
+
+protected:
+    friend class WindowManager;
+    bool setHWnd(HWND h);
+    LRESULT WndProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam);
+
+private:
+    // True while a worker thread exists that has not finished.
+    bool workerActive();
+
+    // Window procedure steps that may end the handling; each returns true
+    // with `out` set when it does.
+    bool hookAppDiv(e_wndmsg& m, LRESULT& out);
+    bool hookCallback(e_wndmsg& m, LRESULT& out);
+    bool hookHitTest(const e_wndmsg& m, LRESULT& out);
+    bool hookMinMaxInfo(const e_wndmsg& m, LRESULT& out);
+    void trackCapture(UINT msg);
+    LRESULT finalHandling(const e_wndmsg& m);
+
+    // GL worker parts.
+    bool createUI();
+    void removeStaleArchive();
+    void cycle();
+    void drainMessages();
+    void dispatchMouse(Canvas* c, const e_wndmsg& m);
+    void paceFrame(double cycleStartMs, double swapMs);
+    void teardown();
+};
+
+}  // namespace koui::app

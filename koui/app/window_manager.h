@@ -1,0 +1,70 @@
+// koui::app::WindowManager: the application's registry of windows and the
+// message pump of the window thread.
+//
+// Constructing it registers the window class "koui::app::Window" that every
+// Window uses; the class procedure binds each new native window to its
+// Window object on WM_NCCREATE (the object rides in the creation parameter)
+// and forwards every later message to Window::WndProc. The manager does not
+// own the windows: the list holds raw pointers, and a Window leaves the list
+// when it is deleted.
+//
+// One-time extension loader. util_StartOpenGLExt makes a throw-away window
+// with a legacy context and loads the GL entry points through it, as every
+// GL worker needs them before it makes its own context. Its class is never
+// unregistered, so only the first call in a process gets past the
+// registration; later calls write only the begin line and return false,
+// which the workers ignore.
+//
+// Threads: everything on the window thread, except util_StartOpenGLExt,
+// which the GL workers call (it uses only its own temporary objects; the
+// platform layer hands the window calls it makes to the window thread).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "koui/host/log_obj.h"
+#include "koui/platform/win32_types.h"
+
+namespace koui::app {
+
+class Window;
+
+class WindowManager : public ko::log::Obj {
+public:
+    explicit WindowManager(HICON icon = nullptr);
+    ~WindowManager() override;
+    WindowManager(const WindowManager&) = delete;
+    WindowManager& operator=(const WindowManager&) = delete;
+
+    const char* logObjName() override { return "koui::app::WindowManager"; }
+
+    static WindowManager* getWndMan() { return wndMan; }
+    std::vector<Window*>& getWndVector() { return windows; }
+
+    Window* getWndByName(std::string name);
+    bool Destroy(Window* w);
+    void DestroyAll();
+    void logWindows();
+    // One step of the window thread's pump: dispatches every waiting
+    // message and returns; false (once) when it met WM_QUIT.
+    bool iterate();
+    static bool util_StartOpenGLExt();
+
+    HICON hIcon = nullptr;
+    std::vector<Window*> windows;
+
+    static inline WindowManager* wndMan = nullptr;
+    static inline bool wndProcRegistered = false;
+
+private:
+    friend class Window;
+    static LRESULT RegisteredWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    bool attachWindow(Window* w);
+    bool detachWindow(Window* w);
+    // Removes `w` from the list without a word; a deleted Window calls it so
+    // that the list never holds a freed object.
+    void forget(Window* w);
+};
+
+}  // namespace koui::app

@@ -1,0 +1,246 @@
+// Helpers of the window tests: a working folder with the fixed resource
+// folder, the log lines of the host's log objects, a thread-safe record of
+// UI events and element events, and the pump loop of an application.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "koui/app/app_div.h"
+#include "koui/app/window.h"
+#include "koui/app/window_manager.h"
+#include "koui/host/canvas.h"
+#include "koui/host/log_sink.h"
+#include "koui/platform/platform.h"
+
+#define KOUI_REQUIRE_DISPLAY()                                          \
+    do {                                                                \
+        if (!koui::test::haveDisplay()) GTEST_SKIP() << "no X display"; \
+    } while (0)
+
+namespace koui::test {
+
+inline bool haveDisplay() {
+    const char* d = std::getenv("DISPLAY");
+    return d && *d;
+}
+
+// Every line of the log sink while alive (the sink's callback runs under
+// its lock; this only copies).
+class LogLines {
+public:
+    LogLines() {
+        ko::log::setCallback([this](const char* line) {
+            std::lock_guard guard(lock_);
+            lines_.emplace_back(line);
+        });
+    }
+    ~LogLines() { ko::log::setCallback(nullptr); }
+    LogLines(const LogLines&) = delete;
+    LogLines& operator=(const LogLines&) = delete;
+
+    std::vector<std::string> all() const {
+        std::lock_guard guard(lock_);
+        return lines_;
+    }
+    // Lines without their "%12.3f " time stamp.
+    std::vector<std::string> texts() const {
+        std::vector<std::string> out;
+        for (const auto& l : all()) out.push_back(l.size() > 13 ? l.substr(13) : l);
+        return out;
+    }
+    int count(const std::string& text) const {
+        int n = 0;
+        for (const auto& t : texts()) n += t == text;
+        return n;
+    }
+    bool hasPrefix(const std::string& prefix) const {
+        for (const auto& t : texts())
+            if (t.rfind(prefix, 0) == 0) return true;
+        return false;
+    }
+
+private:
+    mutable std::mutex lock_;
+    std::vector<std::string> lines_;
+};
+
+// Strings recorded from any thread.
+class Record {
+public:
+    void add(const std::string& s) {
+        std::lock_guard guard(lock_);
+        items_.push_back(s);
+    }
+    std::vector<std::string> all() const {
+        std::lock_guard guard(lock_);
+        return items_;
+    }
+    int count(const std::string& s) const {
+        int n = 0;
+        for (const auto& i : all()) n += i == s;
+        return n;
+    }
+    bool has(const std::string& s) const { return count(s) > 0; }
+
+private:
+    mutable std::mutex lock_;
+    std::vector<std::string> items_;
+};
+
+// An element that records the events reaching it as text ("mt 4113 20 30
+// mods 0", "key 65 65", "char 97") and accepts them all.
+class Recorder : public Div {
+public:
+    explicit Recorder(Record* r) : record(r) {}
+    bool OnMTEvent(e_mtevent* e) override {
+        if (e->type == MT_MOVE) return false;
+        record->add("mt " + std::to_string(e->type) + " " + std::to_string(int(e->canvasPos[0])) + " " +
+                    std::to_string(int(e->canvasPos[1])) + " z " + std::to_string(int(e->canvasPos[2])) +
+                    " mods " + std::to_string(e->mods));
+        return true;
+    }
+    bool OnKeyEvent(e_keyevent* e) override {
+        record->add("key " + std::to_string(e->key) + " " + std::to_string(e->ch));
+        return true;
+    }
+    bool OnCharEvent(e_charevent* e) override {
+        record->add("char " + std::to_string(e->ch));
+        return true;
+    }
+    Record* record;
+};
+
+// A temporary working folder holding "resdata/res.kor", made current for
+// the test (the window's resource locations are fixed and relative).
+class WorkDir {
+public:
+    WorkDir() {
+        previous_ = std::filesystem::current_path();
+        char tmpl[] = "/tmp/koui-app-XXXXXX";
+        dir_ = mkdtemp(tmpl);
+        std::filesystem::create_directories(dir_ / "resdata");
+        std::ofstream(dir_ / "resdata" / "res.kor") << "theme {\n  back: #202428\n}\n";
+        std::filesystem::current_path(dir_);
+    }
+    ~WorkDir() {
+        std::error_code ec;
+        std::filesystem::current_path(previous_, ec);
+        std::filesystem::remove_all(dir_, ec);
+    }
+    WorkDir(const WorkDir&) = delete;
+    WorkDir& operator=(const WorkDir&) = delete;
+    const std::filesystem::path& path() const { return dir_; }
+
+private:
+    std::filesystem::path previous_;
+    std::filesystem::path dir_;
+};
+
+// Pumps the manager until `done` holds or `timeoutMs` passes; counts the
+// false results of iterate in `quits`. Returns done().
+inline bool pumpUntil(app::WindowManager& wm, const std::function<bool()>& done, int timeoutMs = 10000,
+                      int* quits = nullptr) {
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (!wm.iterate() && quits) ++*quits;
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() >= until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+constexpr DWORD kPopup = WS_POPUP | WS_VISIBLE;
+
+// One open window of a test with what reached it.
+struct Opened {
+    std::unique_ptr<app::Window> window = std::make_unique<app::Window>();
+    Record events;  // UI events, in order
+    Record input;   // element events of the Recorder over the canvas
+    std::atomic<int> cycles{0};
+    // Runs on the GL thread right after the Recorder was added.
+    std::function<void(app::Window*)> onCanvas;
+    // Runs on the GL thread at "gl.cycle.finish", before the swap.
+    std::function<void(app::Window*)> onCycleEnd;
+};
+
+// Base fixture: a display, a working folder, the log, one manager.
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        KOUI_REQUIRE_DISPLAY();
+        work = std::make_unique<WorkDir>();
+        logs = std::make_unique<LogLines>();
+        wm = std::make_unique<app::WindowManager>();
+    }
+    void TearDown() override {
+        // Windows still open are closed the way an application would.
+        for (auto& o : opened)
+            if (o->window->getHWnd() && IsWindow(o->window->getHWnd())) wm->Destroy(o->window.get());
+        pumpUntil(
+            *wm, [] { return false; }, 50);
+        opened.clear();
+        wm.reset();
+        logs.reset();
+        work.reset();
+    }
+
+    // Creates a window; its UI events are recorded and a Recorder fills its
+    // canvas once the canvas exists.
+    Opened& open(const std::string& name, int x = 40, int y = 40, int w = 200, int h = 150,
+                 std::function<bool(app::e_wndmsg&)> wndMsgCB = nullptr,
+                 const std::function<void(app::Window*)>& before = nullptr) {
+        opened.push_back(std::make_unique<Opened>());
+        Opened* o = opened.back().get();
+        app::Window* win = o->window.get();
+        if (before) before(win);
+        auto onEvent = [o, win, w, h](const std::string& e) {
+            o->events.add(e);
+            if (e == "canvas.created") {
+                auto* r = new Recorder(&o->input);
+                // Larger than the window, so that presses at negative
+                // client positions still find it.
+                r->Create("recorder", win->getCanvas(), -100, -100, w + 200, h + 200, nullptr, DIV_UNCLAMPED,
+                          "");
+                r->dSetFocus();  // keys and characters go to the focus
+                if (o->onCanvas) o->onCanvas(win);
+            } else if (e == "gl.cycle.finish") {
+                if (o->onCycleEnd) o->onCycleEnd(win);
+                ++o->cycles;
+            }
+        };
+        win->Create(nullptr, name, x, y, w, h, kPopup, 0, std::move(wndMsgCB), onEvent, nullptr);
+        return *o;
+    }
+    bool waitCycles(Opened& o, int n, int timeoutMs = 10000) {
+        return pumpUntil(
+            *wm, [&] { return o.cycles.load() >= n; }, timeoutMs);
+    }
+    // Pumps until iterate reported WM_QUIT `n` times (or the time is up);
+    // returns how many it reported.
+    int pumpQuits(int n, int timeoutMs = 10000) {
+        int quits = 0;
+        pumpUntil(
+            *wm, [&] { return quits >= n; }, timeoutMs, &quits);
+        return quits;
+    }
+
+    std::unique_ptr<WorkDir> work;
+    std::unique_ptr<LogLines> logs;
+    std::unique_ptr<app::WindowManager> wm;
+    std::vector<std::unique_ptr<Opened>> opened;
+};
+
+}  // namespace koui::test

@@ -1,0 +1,282 @@
+// Window and its GL worker under a real X server: the worker's UI events and
+// log lines, messages posted through the window system reaching the canvas
+// as events, Escape and posted WM_CLOSE closing the window, two windows with
+// their own GL threads, and the states of the worker.
+#include <GL/glew.h>
+
+#include <set>
+#include <thread>
+
+#include "app_test_support.h"
+
+namespace {
+
+using namespace koui;
+using namespace koui::test;
+using app::Window;
+
+class appWindow : public AppTest {};
+
+std::string quitLine() {
+    return "koui::app::WindowManager : - QUIT " + std::string(93, '-');
+}
+
+TEST_F(appWindow, WorkerSendsItsUIEventsInOrderAndLogsItsSteps) {
+    Opened& o = open("first", 40, 50, 200, 150);
+    ASSERT_NE(o.window->getHWnd(), nullptr);
+    ASSERT_TRUE(waitCycles(o, 3));
+    EXPECT_EQ(o.window->getGLState(), app::GL_RUNNING);
+    EXPECT_NE(o.window->getCanvas(), nullptr);
+    EXPECT_NE(o.window->getInstance(), nullptr);
+    EXPECT_NE(o.window->glGetContext(), nullptr);
+
+    HWND h = o.window->getHWnd();
+    PostMessageA(h, WM_CLOSE, 0, 0);
+    EXPECT_EQ(pumpQuits(1), 1);
+    EXPECT_EQ(o.window->getGLState(), app::GL_FINISHED);
+    EXPECT_FALSE(IsWindow(h));
+
+    auto ev = o.events.all();
+    ASSERT_GE(ev.size(), 9u);
+    EXPECT_EQ(ev[0], "gl.start");
+    EXPECT_EQ(ev[1], "canvas.created");
+    // Then whole cycles, start and finish in turn, and the end.
+    EXPECT_EQ(ev.back(), "gl.finish");
+    ASSERT_EQ((ev.size() - 3) % 2, 0u);
+    for (size_t i = 2; i + 1 < ev.size(); i += 2) {
+        EXPECT_EQ(ev[i], "gl.cycle.start") << i;
+        EXPECT_EQ(ev[i + 1], "gl.cycle.finish") << i;
+    }
+
+    // The worker freed what it made.
+    EXPECT_EQ(o.window->getCanvas(), nullptr);
+    EXPECT_EQ(o.window->getInstance(), nullptr);
+    EXPECT_EQ(o.window->glGetContext(), nullptr);
+
+    const std::string me = "koui::app::Window : ";
+    EXPECT_EQ(logs->count("[BEGIN] " + me + "Create((nil),first,40,50,200,150,2415919104,0)"), 1)
+        << "style is WS_POPUP | WS_VISIBLE";
+    EXPECT_EQ(logs->count("[END  ] " + me + "Create()"), 1);
+    EXPECT_TRUE(logs->hasPrefix("[BEGIN] " + me + "GL_Worker()"));
+    EXPECT_EQ(logs->count(me + "Creating Instance..."), 1);
+    EXPECT_EQ(logs->count("[OK] " + me + "Instance created, continuing with GL cycle..."), 1);
+    EXPECT_EQ(logs->count("[BEGIN] " + me + "WM_CLOSE"), 1);
+    EXPECT_EQ(logs->count(me + "Stop_GL: Done"), 1);
+    EXPECT_TRUE(logs->hasPrefix("[END  ] " + me + "GL_Worker() (dt="));
+    EXPECT_EQ(logs->count(quitLine()), 1);
+    EXPECT_EQ(std::string("- QUIT " + std::string(93, '-')).size(), 100u);
+}
+
+TEST_F(appWindow, PostedMessagesReachTheCanvasAsEvents) {
+    // The window lies under the pointer, so that the wheel finds an element.
+    POINT at{0, 0};
+    GetCursorPos(&at);
+    Opened& o = open("input", at.x - 100, at.y - 75, 200, 150);
+    ASSERT_TRUE(waitCycles(o, 2));
+    HWND h = o.window->getHWnd();
+    PostMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 30));
+    PostMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(21, 31));
+    PostMessageA(h, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(-5, 40));  // signed words
+    PostMessageA(h, WM_RBUTTONUP, 0, MAKELPARAM(5, 40));
+    PostMessageA(h, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(7, 8));
+    PostMessageA(h, WM_MBUTTONUP, 0, MAKELPARAM(7, 8));
+    PostMessageA(h, WM_MOUSEMOVE, 0, MAKELPARAM(9, 9));      // no event: moves come once per cycle
+    PostMessageA(h, WM_LBUTTONDBLCLK, 0, MAKELPARAM(9, 9));  // no event
+    PostMessageA(h, WM_KEYUP, 'A', 0);                       // dropped
+    PostMessageA(h, WM_KEYDOWN, 'A', 0);
+    PostMessageA(h, WM_CHAR, 'a', 0);
+    PostMessageA(h, WM_KEYDOWN, VK_OEM_COMMA, 0);
+    // The wheel names a far-away screen point; the event carries the
+    // cursor's client position instead.
+    PostMessageA(h, WM_MOUSEWHEEL, MAKEWPARAM(0, -240), MAKELPARAM(3000, 3000));
+    PostMessageA(h, WM_USER, 0, 0);  // marks the end
+    POINT cursor{0, 0};
+    GetCursorPos(&cursor);
+    ScreenToClient(h, &cursor);
+
+    ASSERT_TRUE(pumpUntil(*wm, [&] { return o.input.all().size() >= 10; }));
+    ASSERT_TRUE(waitCycles(o, o.cycles + 2));
+    std::vector<std::string> expected = {
+        "mt 4113 20 30 z 0 mods 0",
+        "mt 4114 21 31 z 0 mods 0",
+        "mt 4129 -5 40 z 0 mods 0",
+        "mt 4130 5 40 z 0 mods 0",
+        "mt 4145 7 8 z 0 mods 0",
+        "mt 4146 7 8 z 0 mods 0",
+        "key 65 65",
+        "char 97",
+        "key 188 44",
+        "mt 4177 " + std::to_string(cursor.x) + " " + std::to_string(cursor.y) + " z -240 mods 0",
+    };
+    EXPECT_EQ(o.input.all(), expected);
+}
+
+TEST_F(appWindow, EscapeClosesTheWindowAndNeverReachesTheElements) {
+    Opened& o = open("escape");
+    ASSERT_TRUE(waitCycles(o, 1));
+    HWND h = o.window->getHWnd();
+    PostMessageA(h, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(pumpQuits(1), 1);
+    EXPECT_EQ(o.window->getGLState(), app::GL_FINISHED);
+    EXPECT_FALSE(IsWindow(h));
+    EXPECT_EQ(o.events.all().back(), "gl.finish");
+    for (const auto& i : o.input.all()) EXPECT_NE(i, "key 27 27");
+    // One WM_QUIT, one false; the loop then goes on as usual.
+    EXPECT_EQ(pumpQuits(1, 300), 0);
+    EXPECT_EQ(logs->count("koui::app::Window : Stop_GL: Done"), 1);
+}
+
+TEST_F(appWindow, EscapeSentByTheWindowThreadIsAnsweredAtOnce) {
+    Opened& o = open("escape-send");
+    ASSERT_TRUE(waitCycles(o, 1));
+    HWND h = o.window->getHWnd();
+    EXPECT_EQ(SendMessageA(h, WM_KEYDOWN, VK_ESCAPE, 0), 1);
+    // WM_CLOSE is posted, not handled inside the send.
+    EXPECT_TRUE(IsWindow(h));
+    EXPECT_EQ(pumpQuits(1), 1);
+    EXPECT_FALSE(IsWindow(h));
+}
+
+TEST_F(appWindow, TwoWindowsDrawOnTheirOwnThreads) {
+    struct Seen {
+        std::mutex lock;
+        std::set<std::thread::id> threads;
+        std::vector<uint8_t> own, clear;
+    };
+    Seen seenA, seenB;
+    // At the end of each cycle, before the swap: paint a corner in the
+    // window's own colour and read back that corner and a cleared pixel.
+    auto probe = [](Seen& s, float r, float g) {
+        return [&s, r, g](Window*) {
+            glEnable(GL_SCISSOR_TEST);
+            glScissor(0, 0, 10, 10);
+            glClearColor(r, g, 0, 1);
+            glClear(GL_COLOR_BUFFER_BIT);
+            glDisable(GL_SCISSOR_TEST);
+            uint8_t own[4] = {}, clear[4] = {};
+            glReadPixels(5, 5, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, own);
+            glReadPixels(50, 50, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, clear);
+            std::lock_guard guard(s.lock);
+            s.threads.insert(std::this_thread::get_id());
+            s.own.assign(own, own + 3);
+            s.clear.assign(clear, clear + 3);
+        };
+    };
+    Opened& a = open("A", 20, 20, 160, 120);
+    a.onCycleEnd = probe(seenA, 1, 0);
+    Opened& b = open("B", 240, 20, 160, 120);
+    b.onCycleEnd = probe(seenB, 0, 1);
+    ASSERT_TRUE(pumpUntil(*wm, [&] { return a.cycles >= 10 && b.cycles >= 10; }));
+
+    std::thread::id ta, tb;
+    {
+        std::lock_guard ga(seenA.lock), gb(seenB.lock);
+        ASSERT_EQ(seenA.threads.size(), 1u);
+        ASSERT_EQ(seenB.threads.size(), 1u);
+        ta = *seenA.threads.begin(), tb = *seenB.threads.begin();
+        EXPECT_EQ(seenA.own, (std::vector<uint8_t>{255, 0, 0}));
+        EXPECT_EQ(seenB.own, (std::vector<uint8_t>{0, 255, 0}));
+        // The cycle clears to 0.1 grey (25 or 26 of 255).
+        for (auto* s : {&seenA, &seenB})
+            for (uint8_t c : s->clear) EXPECT_NEAR(c, 26, 1);
+    }
+    EXPECT_NE(ta, tb);
+    EXPECT_NE(ta, std::this_thread::get_id());
+    EXPECT_NE(tb, std::this_thread::get_id());
+
+    // Closing one window ends the pump loop once; the other keeps drawing.
+    PostMessageA(a.window->getHWnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(pumpQuits(1), 1);
+    EXPECT_EQ(a.window->getGLState(), app::GL_FINISHED);
+    int before = b.cycles;
+    ASSERT_TRUE(waitCycles(b, before + 5));
+    EXPECT_EQ(b.window->getGLState(), app::GL_RUNNING);
+}
+
+TEST_F(appWindow, SecondStartWhileRunningMakesNoThread) {
+    Opened& o = open("twice");
+    ASSERT_TRUE(waitCycles(o, 1));
+    HANDLE t = o.window->glThread;
+    EXPECT_FALSE(o.window->Start_GL());
+    EXPECT_EQ(o.window->glThread, t);
+    EXPECT_EQ(o.window->getGLState(), app::GL_RUNNING);
+}
+
+TEST_F(appWindow, ClosingAWindowWhoseWorkerNeverStartedStillDestroysIt) {
+    // The callback claims WM_CREATE, so the worker is never started.
+    Opened& o = open("no-worker", 40, 40, 200, 150, [](app::e_wndmsg& m) { return m.msg == WM_CREATE; });
+    HWND h = o.window->getHWnd();
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(o.window->getGLState(), app::GL_IDLE);
+    PostMessageA(h, WM_CLOSE, 0, 0);
+    EXPECT_EQ(pumpQuits(1), 1);
+    EXPECT_FALSE(IsWindow(h));
+    EXPECT_EQ(logs->count("koui::app::Window : Stop_GL: ERROR"), 1);
+    EXPECT_TRUE(o.events.all().empty());
+}
+
+TEST_F(appWindow, CloseRightAfterCreationIsNotLost) {
+    Opened& o = open("hasty");
+    HWND h = o.window->getHWnd();
+    ASSERT_NE(h, nullptr);
+    PostMessageA(h, WM_CLOSE, 0, 0);
+    EXPECT_EQ(pumpQuits(1), 1);
+    EXPECT_EQ(o.window->getGLState(), app::GL_FINISHED);
+    EXPECT_FALSE(IsWindow(h));
+}
+
+TEST_F(appWindow, CallbackSeesEveryMessageFirstAndMayClaimIt) {
+    std::atomic<int> closes{0};
+    Opened& o = open("claim", 40, 40, 200, 150, [&](app::e_wndmsg& m) {
+        if (m.msg == WM_USER + 7) {
+            m.result = 42;
+            return true;
+        }
+        if (m.msg == WM_CLOSE) ++closes;
+        return false;
+    });
+    ASSERT_TRUE(waitCycles(o, 1));
+    HWND h = o.window->getHWnd();
+    EXPECT_EQ(SendMessageA(h, WM_USER + 7, 0, 0), 42);
+    EXPECT_EQ(SendMessageA(h, WM_USER + 8, 0, 0), 0);  // not claimed: default handling
+    PostMessageA(h, WM_CLOSE, 0, 0);
+    EXPECT_EQ(pumpQuits(1), 1);
+    EXPECT_EQ(closes.load(), 1);
+}
+
+TEST_F(appWindow, PressTakesFocusAndCaptureUntilTheRelease) {
+    Opened& o = open("capture");
+    ASSERT_TRUE(waitCycles(o, 1));
+    HWND h = o.window->getHWnd();
+    SendMessageA(h, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+    EXPECT_EQ(o.window->mouseCaptured, 1);
+    EXPECT_EQ(GetCapture(), h);
+    EXPECT_EQ(GetFocus(), h);
+    SendMessageA(h, WM_RBUTTONUP, 0, MAKELPARAM(10, 10));
+    EXPECT_EQ(o.window->mouseCaptured, 0);
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(appWindow, CreateWithAnUnknownClassFails) {
+    Window w;
+    EXPECT_FALSE(w.Create(nullptr, "nowhere", 0, 0, 100, 100, kPopup, 0, nullptr, nullptr, "no such class"));
+    EXPECT_EQ(w.getHWnd(), nullptr);
+    EXPECT_EQ(w.getGLState(), app::GL_IDLE);
+    EXPECT_EQ(logs->count("[BEGIN] koui::app::Window : Create((nil),nowhere,0,0,100,100,2415919104,0)"), 1);
+    EXPECT_FALSE(logs->hasPrefix("[END  ] koui::app::Window : Create()"));
+}
+
+TEST_F(appWindow, DefaultsBeforeCreation) {
+    Window w;
+    EXPECT_EQ(w.resArchivePath, "res.koc");
+    EXPECT_FALSE(w.compileResArchive);
+    EXPECT_EQ(w.getGLState(), app::GL_IDLE);
+    EXPECT_EQ(w.getCanvas(), nullptr);
+    EXPECT_EQ(w.getAppDiv(), nullptr);
+    EXPECT_STREQ(w.logObjName(), "koui::app::Window");
+    EXPECT_FALSE(w.Stop_GL());
+    EXPECT_TRUE(w.isName(""));
+    EXPECT_FALSE(w.isName(" "));
+}
+
+}  // namespace
