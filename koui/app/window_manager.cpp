@@ -92,6 +92,9 @@ bool WindowManager::detachWindow(Window* w) {
     auto it = std::find(windows.begin(), windows.end(), w);
     if (it == windows.end()) return logError("Detach(%p) - Not found", static_cast<void*>(w));
     windows.erase(it);
+    // A window out of the list has no manager: it must not call back into
+    // one that may be gone before it.
+    if (w->getWindowManager() == this) w->setWindowManager(nullptr);
     return true;
 }
 

@@ -188,7 +188,8 @@ protected:
     void TearDown() override {
         // Windows still open are closed the way an application would.
         for (auto& o : opened)
-            if (o->window->getHWnd() && IsWindow(o->window->getHWnd())) wm->Destroy(o->window.get());
+            if (o->window && o->window->getHWnd() && IsWindow(o->window->getHWnd()))
+                wm->Destroy(o->window.get());
         pumpUntil(
             *wm, [] { return false; }, 50);
         opened.clear();
@@ -201,11 +202,12 @@ protected:
     // canvas once the canvas exists.
     Opened& open(const std::string& name, int x = 40, int y = 40, int w = 200, int h = 150,
                  std::function<bool(app::e_wndmsg&)> wndMsgCB = nullptr,
-                 const std::function<void(app::Window*)>& before = nullptr) {
+                 const std::function<void(Opened&)>& setup = nullptr) {
         opened.push_back(std::make_unique<Opened>());
         Opened* o = opened.back().get();
         app::Window* win = o->window.get();
-        if (before) before(win);
+        // Hooks are set before the worker exists, as it reads them.
+        if (setup) setup(*o);
         auto onEvent = [o, win, w, h](const std::string& e) {
             o->events.add(e);
             if (e == "canvas.created") {

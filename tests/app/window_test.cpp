@@ -162,10 +162,8 @@ TEST_F(appWindow, TwoWindowsDrawOnTheirOwnThreads) {
             s.clear.assign(clear, clear + 3);
         };
     };
-    Opened& a = open("A", 20, 20, 160, 120);
-    a.onCycleEnd = probe(seenA, 1, 0);
-    Opened& b = open("B", 240, 20, 160, 120);
-    b.onCycleEnd = probe(seenB, 0, 1);
+    Opened& a = open("A", 20, 20, 160, 120, nullptr, [&](Opened& o) { o.onCycleEnd = probe(seenA, 1, 0); });
+    Opened& b = open("B", 240, 20, 160, 120, nullptr, [&](Opened& o) { o.onCycleEnd = probe(seenB, 0, 1); });
     ASSERT_TRUE(pumpUntil(*wm, [&] { return a.cycles >= 10 && b.cycles >= 10; }));
 
     std::thread::id ta, tb;

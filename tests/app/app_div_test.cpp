@@ -1,0 +1,188 @@
+// AppDiv: its element behaviour on a canvas, its three window hooks as the
+// window procedure calls them, and postWindowMsg closing its window from the
+// GL thread.
+#include "app_test_support.h"
+
+namespace {
+
+using namespace koui;
+using namespace koui::test;
+using app::AppDiv;
+using app::Window;
+
+// An application element that records its hooks and answers as told.
+class TestApp : public AppDiv {
+public:
+    std::atomic<int> hitX{0}, hitY{0}, hitW{0}, hitH{0};
+    std::atomic<LRESULT> hitAnswer{-2};
+    std::atomic<bool> limitSize{false};
+    std::atomic<UINT> claim{0};
+    std::atomic<int> keysSeen{0};
+    std::atomic<bool> focusedAfterPress{false};
+
+    LRESULT OnNCHitTest(int x, int y, int w, int h) override {
+        hitX = x, hitY = y, hitW = w, hitH = h;
+        return hitAnswer;
+    }
+    bool OnWndGetMinMaxInfo(MINMAXINFO* info) override {
+        if (!limitSize) return false;
+        info->ptMinTrackSize = {120, 100};
+        info->ptMaxTrackSize = {400, 300};
+        return true;
+    }
+    bool OnWndMsg(app::e_wndmsg& m) override {
+        if (claim == 0 || m.msg != claim) return false;
+        m.result = 77;
+        return true;
+    }
+    bool OnKeyEvent(e_keyevent* e) override {
+        ++keysSeen;
+        if (e->key == 'Q') postWindowMsg(WM_CLOSE, 0, 0);
+        return AppDiv::OnKeyEvent(e);
+    }
+    bool OnMTEvent(e_mtevent* e) override {
+        bool r = AppDiv::OnMTEvent(e);
+        if (e->type == MT_LDOWN) focusedAfterPress = dHasFocus();
+        return r;
+    }
+};
+
+class appAppDiv : public AppTest {
+protected:
+    // Opens a window whose canvas gets a TestApp over the whole client area,
+    // in front of the Recorder, as the window's application element.
+    Opened& openWithApp(TestApp*& app, const std::string& name = "app") {
+        std::atomic<TestApp*>* slot = &made_;
+        Opened& o = open(name, 40, 40, 200, 150, nullptr, [slot](Opened& op) {
+            op.onCanvas = [slot](Window* w) {
+                auto* a = new TestApp();
+                a->setWindow(w);
+                a->Create("app", w->getCanvas(), 0, 0, 200, 150, nullptr, 0, "");
+                w->setAppDiv(a);
+                slot->store(a);
+            };
+        });
+        pumpUntil(*wm, [&] { return made_.load() != nullptr; });
+        app = made_.load();
+        return o;
+    }
+    std::atomic<TestApp*> made_{nullptr};
+};
+
+TEST(appAppDivAlone, NamesAndDefaults) {
+    AppDiv a;
+    EXPECT_STREQ(a.dGetClass(), "koui::app::AppDiv");
+    EXPECT_STREQ(a.dGetBaseClass(), "koui::app::AppDiv");
+    EXPECT_STREQ(a.logObjName(), "koui::app::AppDiv");
+    EXPECT_TRUE(a.dIsBaseClass("koui::app::AppDiv"));
+    TestApp sub;
+    EXPECT_TRUE(sub.dIsBaseClass("koui::app::AppDiv"));
+    EXPECT_EQ(a.getWindow(), nullptr);
+    // Without a window nothing is posted.
+    EXPECT_FALSE(a.postWindowMsg(WM_CLOSE, 0, 0));
+    app::e_wndmsg m{};
+    EXPECT_FALSE(a.OnWndMsg(m));
+    EXPECT_EQ(a.OnNCHitTest(1, 2, 3, 4), -2);
+    MINMAXINFO info{};
+    EXPECT_FALSE(a.OnWndGetMinMaxInfo(&info));
+    e_msg msg{};
+    EXPECT_TRUE(a.OnMsg(&msg));
+    e_keyevent k{'A', 'A', 0};
+    EXPECT_TRUE(a.OnKeyEvent(&k));
+    // Characters only when it holds the focus, and never without a canvas.
+    e_charevent c{'a', 0, 0};
+    EXPECT_FALSE(a.OnCharEvent(&c));
+    e_mtevent mt{};
+    mt.type = MT_MOVE;
+    EXPECT_TRUE(a.OnMTEvent(&mt));
+}
+
+TEST_F(appAppDiv, KeyHandlerClosesTheWindowThroughPostWindowMsg) {
+    TestApp* app = nullptr;
+    Opened& o = openWithApp(app);
+    ASSERT_NE(app, nullptr);
+    HWND h = o.window->getHWnd();
+    PostMessageA(h, WM_KEYDOWN, 'Q', 0);
+    EXPECT_EQ(pumpQuits(1), 1);
+    EXPECT_FALSE(IsWindow(h));
+    EXPECT_EQ(o.window->getGLState(), app::GL_FINISHED);
+    // The element went with the canvas; the window no longer names it.
+    EXPECT_EQ(o.window->getAppDiv(), nullptr);
+    EXPECT_EQ(o.events.all().back(), "gl.finish");
+}
+
+TEST_F(appAppDiv, PressGivesItTheFocusAndNothingPassesThrough) {
+    TestApp* app = nullptr;
+    Opened& o = openWithApp(app);
+    ASSERT_NE(app, nullptr);
+    HWND h = o.window->getHWnd();
+    PostMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 30));
+    PostMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(30, 30));
+    PostMessageA(h, WM_KEYDOWN, 'A', 0);
+    ASSERT_TRUE(pumpUntil(*wm, [&] { return app->keysSeen > 0; }));
+    EXPECT_TRUE(app->focusedAfterPress);
+    // The Recorder behind it saw neither the press nor the key.
+    EXPECT_TRUE(o.input.all().empty());
+}
+
+TEST_F(appAppDiv, HitTestHookGetsWindowRelativePointAndMayAnswer) {
+    TestApp* app = nullptr;
+    Opened& o = openWithApp(app);
+    ASSERT_NE(app, nullptr);
+    HWND h = o.window->getHWnd();
+    RECT r{};
+    GetWindowRect(h, &r);
+    app->hitAnswer = HTCAPTION;
+    EXPECT_EQ(SendMessageA(h, WM_NCHITTEST, 0, MAKELPARAM(r.left + 15, r.top + 9)), HTCAPTION);
+    EXPECT_EQ(app->hitX, 15);
+    EXPECT_EQ(app->hitY, 9);
+    EXPECT_EQ(app->hitW, r.right - r.left);
+    EXPECT_EQ(app->hitH, r.bottom - r.top);
+    // -2 leaves the answer to the default handling.
+    app->hitAnswer = -2;
+    EXPECT_EQ(SendMessageA(h, WM_NCHITTEST, 0, MAKELPARAM(r.left + 15, r.top + 9)), HTCLIENT);
+    EXPECT_EQ(SendMessageA(h, WM_NCHITTEST, 0, MAKELPARAM(r.left - 50, r.top - 50)), HTNOWHERE);
+}
+
+TEST_F(appAppDiv, MinMaxHookAnswersOneWhenItFillsTheLimits) {
+    TestApp* app = nullptr;
+    Opened& o = openWithApp(app);
+    ASSERT_NE(app, nullptr);
+    HWND h = o.window->getHWnd();
+    MINMAXINFO info{};
+    EXPECT_EQ(SendMessageA(h, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info)), 0);
+    EXPECT_EQ(info.ptMaxTrackSize.x, 0);
+    app->limitSize = true;
+    EXPECT_EQ(SendMessageA(h, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info)), 1);
+    EXPECT_EQ(info.ptMinTrackSize.x, 120);
+    EXPECT_EQ(info.ptMaxTrackSize.y, 300);
+}
+
+TEST_F(appAppDiv, ClaimedMessageIsAnsweredByTheElementAlone) {
+    TestApp* app = nullptr;
+    Opened& o = openWithApp(app);
+    ASSERT_NE(app, nullptr);
+    HWND h = o.window->getHWnd();
+    app->claim = WM_CLOSE;
+    EXPECT_EQ(SendMessageA(h, WM_CLOSE, 0, 0), 77);
+    // Not closed: the window never handled it.
+    EXPECT_EQ(pumpQuits(1, 300), 0);
+    EXPECT_TRUE(IsWindow(h));
+    EXPECT_EQ(o.window->getGLState(), app::GL_RUNNING);
+    app->claim = 0;
+    PostMessageA(h, WM_CLOSE, 0, 0);
+    EXPECT_EQ(pumpQuits(1), 1);
+}
+
+TEST_F(appAppDiv, WithoutAnApplicationElementHitTestIsTheDefault) {
+    Opened& o = open("plain");
+    ASSERT_TRUE(waitCycles(o, 1));
+    HWND h = o.window->getHWnd();
+    RECT r{};
+    GetWindowRect(h, &r);
+    EXPECT_EQ(SendMessageA(h, WM_NCHITTEST, 0, MAKELPARAM(r.left + 5, r.top + 5)), HTCLIENT);
+    MINMAXINFO info{};
+    EXPECT_EQ(SendMessageA(h, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info)), 0);
+}
+
+}  // namespace

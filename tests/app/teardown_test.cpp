@@ -1,0 +1,78 @@
+// The GL worker's teardown: windows created and closed one after another
+// free their UI instance (with its watcher thread and resource tree), their
+// canvas and element tree, and let go of their context; under
+// AddressSanitizer the leak check at exit proves that nothing is left.
+#include <fstream>
+
+#include "app_test_support.h"
+
+namespace {
+
+using namespace koui;
+using namespace koui::test;
+
+class appTeardown : public AppTest {};
+
+// Counts live instances of the elements that the test puts on each canvas.
+std::atomic<int> liveElements{0};
+
+class Counted : public Div {
+public:
+    Counted() { ++liveElements; }
+    ~Counted() override { --liveElements; }
+};
+
+TEST_F(appTeardown, FiftyWindowsInARowLeaveNothingBehind) {
+    // A resource tree with a little of everything an element may hold.
+    std::ofstream(work->path() / "resdata" / "res.kor")
+        << "theme {\n  back: #202428\n  text: rgb(230, 232, 235)\n}\nstyles {\n  box {\n    background: "
+           "theme.back\n  }\n}\n";
+    constexpr int kWindows = 50;
+    for (int i = 0; i < kWindows; ++i) {
+        Opened& o = open("w" + std::to_string(i), 30 + i, 30 + i, 160, 120, nullptr, [](Opened& op) {
+            op.onCanvas = [](app::Window* w) {
+                Div* parent = w->getCanvas();
+                for (int k = 0; k < 5; ++k) {
+                    auto* d = new Counted();
+                    d->Create("c" + std::to_string(k), parent, k, k, 20, 20, nullptr, 0, "box");
+                    parent = d;
+                }
+            };
+        });
+        ASSERT_TRUE(waitCycles(o, 2)) << i;
+        HWND h = o.window->getHWnd();
+        PostMessageA(h, WM_CLOSE, 0, 0);
+        ASSERT_EQ(pumpQuits(1), 1) << i;
+        ASSERT_EQ(o.window->getGLState(), app::GL_FINISHED) << i;
+        ASSERT_EQ(o.window->getInstance(), nullptr) << i;
+        ASSERT_EQ(o.window->getCanvas(), nullptr) << i;
+        ASSERT_EQ(liveElements.load(), 0) << i;
+        ASSERT_FALSE(IsWindow(h)) << i;
+        opened.clear();  // the application deletes its window object
+        ASSERT_TRUE(wm->getWndVector().empty()) << i;
+    }
+    EXPECT_EQ(logs->count("koui::app::Window : Stop_GL: Done"), kWindows);
+    EXPECT_EQ(logs->count("koui::app::WindowManager : - QUIT " + std::string(93, '-')), kWindows);
+    // Every instance's watcher thread ended with it.
+    int watchers = 0;
+    for (const auto& t : logs->texts())
+        if (t.rfind("[END  ] koui::Instance : resInstance_CWorker()", 0) == 0) ++watchers;
+    EXPECT_EQ(watchers, kWindows);
+}
+
+TEST_F(appTeardown, WindowDeletedWhileItsWorkerRunsStopsItFirst) {
+    Opened& o = open("running");
+    ASSERT_TRUE(waitCycles(o, 1));
+    HWND h = o.window->getHWnd();
+    o.window.reset();  // no close, no Destroy
+    // The worker was stopped and the native window no longer reaches the
+    // freed object: its messages get the default handling.
+    EXPECT_TRUE(IsWindow(h));
+    EXPECT_EQ(GetWindowLongPtrA(h, GWLP_USERDATA), 0);
+    EXPECT_TRUE(wm->getWndVector().empty());
+    EXPECT_EQ(o.events.all().back(), "gl.finish");
+    PostMessageA(h, WM_CLOSE, 0, 0);  // DefWindowProcA destroys it
+    EXPECT_TRUE(pumpUntil(*wm, [&] { return !IsWindow(h); }));
+}
+
+}  // namespace

@@ -1,0 +1,71 @@
+// WinPlacement with real windows: a placement saved when the window closes
+// is used by the next start, and a maximised window keeps its restored
+// rectangle.
+#include "app_test_support.h"
+#include "koui/app/win_placement.h"
+
+namespace {
+
+using namespace koui;
+using namespace koui::test;
+using app::WinPlacement;
+
+class appWinPlacementWindow : public AppTest {};
+
+TEST_F(appWinPlacementWindow, PlacementSavedAtCloseIsUsedAtTheNextStart) {
+    const auto file = work->path() / "place.ini";
+    { std::ofstream(file) << "[window]\nx=50\ny=60\nw=320\nh=240\nshow=1\n"; }
+    WinPlacement first(file);
+    // The application saves the placement when its window is asked to close.
+    Opened& a = open("placed", first.getX(), first.getY(), first.getWidth(), first.getHeight(),
+                     [&first](app::e_wndmsg& m) {
+                         if (m.msg == WM_CLOSE) {
+                             first.fill(m.hWnd);
+                             first.save();
+                         }
+                         return false;
+                     });
+    ASSERT_TRUE(waitCycles(a, 1));
+    HWND h = a.window->getHWnd();
+    RECT r{};
+    GetWindowRect(h, &r);
+    EXPECT_EQ(r.left, 50);
+    EXPECT_EQ(r.top, 60);
+    EXPECT_EQ(r.right - r.left, 320);
+    // The user moves and resizes the window, then closes it.
+    MoveWindow(h, 110, 90, 300, 200, 1);
+    ASSERT_TRUE(waitCycles(a, a.cycles + 2));
+    PostMessageA(h, WM_CLOSE, 0, 0);
+    ASSERT_EQ(pumpQuits(1), 1);
+
+    WinPlacement next(file);
+    EXPECT_EQ(next.getX(), 110);
+    EXPECT_EQ(next.getY(), 90);
+    EXPECT_EQ(next.getWidth(), 300);
+    EXPECT_EQ(next.getHeight(), 200);
+    EXPECT_EQ(next.getShow(), SW_SHOWNORMAL);
+    Opened& b = open("placed", next.getX(), next.getY(), next.getWidth(), next.getHeight());
+    ASSERT_TRUE(waitCycles(b, 1));
+    GetWindowRect(b.window->getHWnd(), &r);
+    EXPECT_EQ(r.left, 110);
+    EXPECT_EQ(r.top, 90);
+    EXPECT_EQ(r.right - r.left, 300);
+    EXPECT_EQ(r.bottom - r.top, 200);
+}
+
+TEST_F(appWinPlacementWindow, MaximisedWindowKeepsItsRestoredRectangle) {
+    Opened& a = open("max", 70, 80, 260, 180);
+    ASSERT_TRUE(waitCycles(a, 1));
+    HWND h = a.window->getHWnd();
+    ShowWindow(h, SW_MAXIMIZE);
+    ASSERT_TRUE(waitCycles(a, a.cycles + 2));
+    WinPlacement p(work->path() / "max.ini");
+    p.fill(h);
+    EXPECT_EQ(p.getShow(), SW_SHOWMAXIMIZED);
+    EXPECT_EQ(p.getX(), 70);
+    EXPECT_EQ(p.getY(), 80);
+    EXPECT_EQ(p.getWidth(), 260);
+    EXPECT_EQ(p.getHeight(), 180);
+}
+
+}  // namespace
