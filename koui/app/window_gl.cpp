@@ -24,8 +24,11 @@ namespace koui::app {
 
 namespace {
 
-// A swap that returns sooner than this did not wait for the display.
-constexpr double kSwapWaitedMs = 1.0;
+// A swap that takes this long waited for the display's vertical blank: an
+// idle window's swap then blocks for most of a refresh interval (more than
+// 4 ms up to 240 Hz), while a swap that only copies the frame (a virtual X
+// server has no vertical blank) takes about 3 ms even for a full-HD window.
+constexpr double kSwapWaitedMs = 4.0;
 
 // Mouse message -> pointer event code. Built once, by whichever worker gets
 // here first (static initialisation is thread-safe), and shared by all

@@ -68,11 +68,14 @@ TEST_F(appWindow, WorkerSendsItsUIEventsInOrderAndLogsItsSteps) {
 }
 
 TEST_F(appWindow, PostedMessagesReachTheCanvasAsEvents) {
-    // The window lies under the pointer, so that the wheel finds an element.
+    Opened& o = open("input", 60, 70, 200, 150);
+    ASSERT_TRUE(waitCycles(o, 2));
+    // The window is moved under the pointer (known once the pump has run),
+    // so that the wheel finds an element.
     POINT at{0, 0};
     GetCursorPos(&at);
-    Opened& o = open("input", at.x - 100, at.y - 75, 200, 150);
-    ASSERT_TRUE(waitCycles(o, 2));
+    MoveWindow(o.window->getHWnd(), at.x - 100, at.y - 75, 200, 150, 1);
+    ASSERT_TRUE(waitCycles(o, o.cycles + 2));
     HWND h = o.window->getHWnd();
     PostMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 30));
     PostMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(21, 31));
