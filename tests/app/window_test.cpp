@@ -5,6 +5,7 @@
 #include <GL/glew.h>
 
 #include <set>
+#include <stdexcept>
 #include <thread>
 
 #include "app_test_support.h"
@@ -112,6 +113,31 @@ TEST_F(appWindow, PostedMessagesReachTheCanvasAsEvents) {
         "mt 4177 " + std::to_string(cursor.x) + " " + std::to_string(cursor.y) + " z -240 mods 0",
     };
     EXPECT_EQ(o.input.all(), expected);
+}
+
+// An element that throws from its pointer handler on a right press.
+class Thrower : public Div {
+public:
+    bool OnMTEvent(e_mtevent* e) override {
+        if (e->type == MT_RDOWN) throw std::runtime_error("handler failed");
+        return false;
+    }
+};
+
+TEST_F(appWindow, PointerHandlerExceptionIsCaughtAndTheDrainGoesOn) {
+    Opened& o = open("throw", 40, 40, 200, 150, nullptr, [](Opened& op) {
+        op.onCanvas = [](Window* w) {
+            auto* t = new Thrower();
+            t->Create("thrower", w->getCanvas(), 0, 0, 100, 100, nullptr, 0, "");
+        };
+    });
+    ASSERT_TRUE(waitCycles(o, 1));
+    HWND h = o.window->getHWnd();
+    PostMessageA(h, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+    PostMessageA(h, WM_KEYDOWN, 'B', 0);
+    ASSERT_TRUE(pumpUntil(*wm, [&] { return o.input.has("key 66 66"); }));
+    EXPECT_EQ(logs->count("koui::app::Window : Not found"), 1);
+    EXPECT_EQ(o.window->getGLState(), app::GL_RUNNING);
 }
 
 TEST_F(appWindow, EscapeClosesTheWindowAndNeverReachesTheElements) {
