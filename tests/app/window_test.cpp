@@ -4,11 +4,15 @@
 // their own GL threads, and the states of the worker.
 #include <GL/glew.h>
 
+#include <filesystem>
+#include <fstream>
 #include <set>
 #include <stdexcept>
 #include <thread>
 
 #include "app_test_support.h"
+#include "koui/host/instance.h"
+#include "koui/res/instance.h"
 
 namespace {
 
@@ -218,6 +222,47 @@ TEST_F(appWindow, TwoWindowsDrawOnTheirOwnThreads) {
     int before = b.cycles;
     ASSERT_TRUE(waitCycles(b, before + 5));
     EXPECT_EQ(b.window->getGLState(), app::GL_RUNNING);
+}
+
+TEST_F(appWindow, StaleArchiveIsRemovedSoTheWindowWorksFromTheFolder) {
+    const auto archive = work->path() / "res.koc";
+    std::ofstream(archive) << "not an archive";
+    Opened& o = open("folder");
+    ASSERT_TRUE(waitCycles(o, 1));
+    EXPECT_FALSE(std::filesystem::exists(archive));
+}
+
+TEST_F(appWindow, ArchiveThatCannotBeRemovedIsReportedAndTheWindowStillRuns) {
+    // A folder that is not empty cannot be removed as a file.
+    std::filesystem::create_directories(work->path() / "busy.koc");
+    std::ofstream(work->path() / "busy.koc" / "keep") << "x";
+    Opened& o =
+        open("busy", 40, 40, 200, 150, nullptr, [](Opened& op) { op.window->resArchivePath = "busy.koc"; });
+    ASSERT_TRUE(waitCycles(o, 2));
+    EXPECT_TRUE(logs->hasPrefix("[ERROR] koui::app::Window : Cannot remove busy.koc: "));
+    EXPECT_TRUE(std::filesystem::exists(work->path() / "busy.koc" / "keep"));
+    EXPECT_EQ(o.window->getGLState(), app::GL_RUNNING);
+}
+
+TEST_F(appWindow, CompiledArchiveIsWrittenAndReadByTheNextWindow) {
+    std::atomic<int> usedArchive[2] = {-1, -1};
+    for (int i = 0; i < 2; ++i) {
+        Opened& o =
+            open("packed" + std::to_string(i), 40, 40, 200, 150, nullptr, [&usedArchive, i](Opened& op) {
+                op.window->compileResArchive = true;
+                op.window->resArchivePath = "packed.koc";
+                op.onCanvas = [&usedArchive, i](Window* w) {
+                    usedArchive[i] = w->getInstance()->resInstance->usingComp() ? 1 : 0;
+                };
+            });
+        ASSERT_TRUE(waitCycles(o, 1));
+        EXPECT_TRUE(std::filesystem::exists(work->path() / "packed.koc"));
+        PostMessageA(o.window->getHWnd(), WM_CLOSE, 0, 0);
+        ASSERT_EQ(pumpQuits(1), 1);
+    }
+    EXPECT_EQ(usedArchive[0], 0);  // the first packs the folder it reads
+    EXPECT_EQ(usedArchive[1], 1);  // the second finds the archive and keeps it
+    EXPECT_GT(std::filesystem::file_size(work->path() / "packed.koc"), 4u);
 }
 
 TEST_F(appWindow, SecondStartWhileRunningMakesNoThread) {
