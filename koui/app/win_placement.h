@@ -15,6 +15,7 @@
 // Write failures are silent.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
