@@ -24,8 +24,8 @@ bool AppDiv::OnMsg(e_msg*) {
 }
 
 void AppDiv::OnDraw(e_draw* e) {
-    // The element's own look (background, border, arrangement commands)
-    // comes from the element drawing layer, reached through Div's handler.
+    // Div's handler is the element's own look: drawBackground() and then
+    // UIArrange(); calling it keeps one place that decides how they combine.
     Div::OnDraw(e);
     loadClientMatrix();
 }
