@@ -24,6 +24,7 @@
 // deep costs heap, not stack.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <glm/vec4.hpp>
 #include <string>
@@ -31,6 +32,7 @@
 #include <vector>
 
 #include "koui/family/strpar.h"
+#include "koui/res/node_blocks.h"
 #include "koui/res/srcline.h"
 
 namespace ko::gl {
@@ -55,6 +57,11 @@ public:
     Node(std::string name, const SrcLine* src);  // line of src, 0 without one
     Node(const Node&) = delete;                  // trees are never copied;
     Node& operator=(const Node&) = delete;       // Copy() copies a node's data
+
+    // Nodes of every class are carved out of large blocks (node_blocks.h):
+    // trees are made and dropped whole, tens of thousands of nodes at a time.
+    static void* operator new(std::size_t size) { return node_blocks::allocate(size); }
+    static void operator delete(void* p) noexcept { node_blocks::release(p); }
 
     // Virtual operations, in this order.
     virtual ~Node();                           // deletes the children

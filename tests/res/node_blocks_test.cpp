@@ -1,0 +1,86 @@
+// Node storage: blocks go back to the heap with the trees carved from them,
+// also when a tree is made on one thread and dropped on another.
+#include "koui/res/node_blocks.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "koui/res/color.h"
+#include "koui/res/node.h"
+#include "parse_helpers.h"
+
+namespace {
+
+namespace blocks = koui::res::node_blocks;
+using koui::res::Node;
+
+// About 20 000 nodes: several blocks' worth.
+std::string manyBlocks() {
+    std::string text;
+    for (int i = 0; i < 2000; ++i)
+        text += "b" + std::to_string(i) +
+                " { a: 1 c: #fff f: rgb(1, 2, 3) g { x y: \"long text beyond sso\" } }\n";
+    return text;
+}
+
+TEST(NodeBlocks, AllocationsAreAlignedAndApart) {
+    std::vector<std::pair<unsigned char*, std::size_t>> got;
+    for (std::size_t size : {0, 1, 15, 16, 17, 216, 1000, 8191, 8192, 100000}) {
+        auto* p = static_cast<unsigned char*>(blocks::allocate(size));
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p) % 16, 0u) << size;
+        std::memset(p, static_cast<int>(got.size()), size);
+        got.emplace_back(p, size);
+    }
+    // Each kept its own bytes: none overlaps another.
+    for (std::size_t i = 0; i < got.size(); ++i)
+        for (std::size_t b = 0; b < got[i].second; ++b)
+            ASSERT_EQ(got[i].first[b], static_cast<unsigned char>(i)) << i << " byte " << b;
+    for (auto& [p, size] : got) blocks::release(p);
+    blocks::release(nullptr);
+}
+
+TEST(NodeBlocks, DroppedTreeReturnsItsBlocks) {
+    const std::size_t before = blocks::liveBlockCount();
+    auto parsed = koui::test::parse(manyBlocks());
+    ASSERT_TRUE(parsed->ok);
+    parsed->root->Preprocess(0);  // typed nodes replace plain ones: blocks hold holes
+    ASSERT_NE(dynamic_cast<koui::res::Color*>(parsed->at("b1999.c")), nullptr);
+    if (blocks::carving()) {
+        EXPECT_GT(blocks::liveBlockCount(), before + 10);
+    }
+    parsed.reset();
+    // What is left is at most the block this thread still carves from.
+    EXPECT_LE(blocks::liveBlockCount(), before + 1);
+}
+
+TEST(NodeBlocks, TreeMadeOnOneThreadDroppedOnAnother) {
+    const std::size_t before = blocks::liveBlockCount();
+    std::unique_ptr<koui::test::Parsed> parsed;
+    std::thread maker([&] { parsed = koui::test::parse(manyBlocks()); });
+    maker.join();  // the maker's end releases its carving block to the tree
+    ASSERT_TRUE(parsed->ok);
+    EXPECT_EQ(parsed->root->children.size(), 2000u);
+    std::thread dropper([&] { parsed.reset(); });
+    dropper.join();
+    EXPECT_EQ(blocks::liveBlockCount(), before);
+}
+
+TEST(NodeBlocks, NodesDeletedOneByOneInAnyOrder) {
+    const std::size_t before = blocks::liveBlockCount();
+    std::vector<Node*> nodes;
+    for (int i = 0; i < 3000; ++i) nodes.push_back(new Node("n" + std::to_string(i)));
+    for (std::size_t i = 0; i < nodes.size(); i += 2) delete nodes[i];
+    for (std::size_t i = 1; i < nodes.size(); i += 2) {
+        EXPECT_EQ(nodes[i]->name, "n" + std::to_string(i));
+        delete nodes[i];
+    }
+    EXPECT_LE(blocks::liveBlockCount(), before + 1);
+}
+
+}  // namespace
