@@ -27,10 +27,17 @@ constexpr std::size_t kBlockSize = std::size_t{64} << 10;
 // classes comes near this.
 constexpr std::size_t kLargest = kBlockSize / 8;
 
+// While a thread carves from a block, the block's count starts from this
+// bias instead of being raised once per allocation: releases count down from
+// it, and when the thread is done with the block it trades the bias for the
+// number it carved. The count cannot reach zero before that trade, so one
+// atomic operation per node (its release) is enough.
+constexpr std::size_t kCarvingBias = std::size_t{1} << 62;
+
 // The head of a block; the carved allocations follow it.
 struct alignas(kAlign) Block {
-    // Allocations alive in the block, plus one while a thread carves from it.
-    std::atomic<std::size_t> live{1};
+    // Carved allocations not yet released; see kCarvingBias.
+    std::atomic<std::size_t> live{kCarvingBias};
 };
 
 // What precedes each allocation: its block, null for one from the heap.
@@ -44,55 +51,59 @@ constexpr std::size_t roundUp(std::size_t n) {
     return (n + kAlign - 1) & ~(kAlign - 1);
 }
 
-void dropCount(Block* block) noexcept {
-    if (block->live.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+// Adds `delta` (modulo 2^64) to the block's count; frees the block when
+// that leaves nothing alive in it.
+void settle(Block* block, std::size_t delta) noexcept {
+    if (block->live.fetch_add(delta, std::memory_order_acq_rel) + delta != 0) return;
     block->~Block();
     ::operator delete(block);
     gLiveBlocks.fetch_sub(1, std::memory_order_relaxed);
 }
 
-// The block this thread carves from. Its count keeps the block alive while
-// the thread may still carve from it; the thread's end drops that count.
-class Carver {
-public:
-    Carver() = default;
-    Carver(const Carver&) = delete;
-    Carver& operator=(const Carver&) = delete;
-    ~Carver() {
-        if (block_) dropCount(block_);
-        // A node made after this (by another thread-local's destructor)
-        // starts a new block rather than carving from a released one.
-        block_ = nullptr;
-        next_ = end_ = nullptr;
-    }
-
-    // `bytes` (a multiple of kAlign, at most kLargest) out of the block.
-    Header* carve(std::size_t bytes) {
-        if (static_cast<std::size_t>(end_ - next_) < bytes) refill();
-        auto* header = reinterpret_cast<Header*>(next_);
-        next_ += bytes;
-        block_->live.fetch_add(1, std::memory_order_relaxed);
-        header->block = block_;
-        return header;
-    }
-
-private:
-    void refill() {
-        char* memory = static_cast<char*>(::operator new(kBlockSize));
-        Block* fresh = new (memory) Block;
-        gLiveBlocks.fetch_add(1, std::memory_order_relaxed);
-        if (block_) dropCount(block_);
-        block_ = fresh;
-        next_ = memory + sizeof(Block);
-        end_ = memory + kBlockSize;
-    }
-
-    Block* block_ = nullptr;
-    char* next_ = nullptr;
-    char* end_ = nullptr;
+// The block this thread carves from. Plain data, so that reaching it needs
+// no per-use set-up; ThreadEnd hands the block back when the thread ends.
+struct Carving {
+    Block* block = nullptr;
+    char* next = nullptr;
+    char* end = nullptr;
+    std::size_t carved = 0;  // allocations carved from `block`
 };
 
-thread_local Carver tCarver;
+thread_local Carving tCarving;
+
+void retire(Carving& carving) noexcept {
+    if (carving.block) settle(carving.block, carving.carved - kCarvingBias);
+    carving = Carving{};
+}
+
+struct ThreadEnd {
+    ~ThreadEnd() { retire(tCarving); }
+};
+
+thread_local ThreadEnd tThreadEnd;
+
+void refill(Carving& carving) {
+    // Using tThreadEnd makes sure its destructor runs at this thread's end.
+    static_cast<void>(&tThreadEnd);
+    char* memory = static_cast<char*>(::operator new(kBlockSize));
+    Block* fresh = new (memory) Block;
+    gLiveBlocks.fetch_add(1, std::memory_order_relaxed);
+    retire(carving);
+    carving.block = fresh;
+    carving.next = memory + sizeof(Block);
+    carving.end = memory + kBlockSize;
+}
+
+// `bytes` (a multiple of kAlign, at most kLargest) out of this thread's block.
+Header* carve(std::size_t bytes) {
+    Carving& carving = tCarving;
+    if (static_cast<std::size_t>(carving.end - carving.next) < bytes) refill(carving);
+    auto* header = reinterpret_cast<Header*>(carving.next);
+    carving.next += bytes;
+    ++carving.carved;
+    header->block = carving.block;
+    return header;
+}
 
 }  // namespace
 
@@ -100,7 +111,7 @@ void* allocate(std::size_t size) {
     const std::size_t bytes = sizeof(Header) + roundUp(size == 0 ? 1 : size);
     Header* header = nullptr;
     if (kCarve && bytes <= kLargest) {
-        header = tCarver.carve(bytes);
+        header = carve(bytes);
     } else {
         header = static_cast<Header*>(::operator new(bytes));
         header->block = nullptr;
@@ -112,7 +123,7 @@ void release(void* p) noexcept {
     if (!p) return;
     Header* header = static_cast<Header*>(p) - 1;
     if (header->block)
-        dropCount(header->block);
+        settle(header->block, static_cast<std::size_t>(-1));
     else
         ::operator delete(header);
 }

@@ -10,8 +10,8 @@
 //
 // Each allocation is preceded by a pointer to its block; each block counts
 // the nodes still alive in it and returns to the heap when the last one is
-// released (the block a thread is still carving from holds one more count,
-// so it stays). Memory of single released nodes is not reused until their
+// released (the block a thread still carves from stays until the thread
+// moves on to a new block or ends). Memory of single released nodes is not reused until their
 // whole block is free, which suits trees: they are made and dropped whole.
 //
 // Any thread may allocate (each carves from its own block) and any thread may
