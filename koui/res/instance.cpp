@@ -9,11 +9,11 @@
 #include "koui/family/appmsg.h"
 #include "koui/res/color.h"
 #include "koui/res/font.h"
-#include "koui/res/value_text.h"
 #include "koui/res/imgsection.h"
 #include "koui/res/imgsrc.h"
 #include "koui/res/png_decoder.h"
 #include "koui/res/srcfile.h"
+#include "koui/res/value_text.h"
 
 namespace koui::res {
 
@@ -33,6 +33,7 @@ uint64_t readWholeFile(const fs::path& path, std::vector<uint8_t>& out) {
     if (ec || size == 0) return 0;
     std::ifstream in(path, std::ios::binary);
     if (!in) return 0;
+    out.reserve(size + 1);  // the loader appends a line break to definition files
     out.resize(size);
     in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(size));
     // A file that shrank since its size was read gives what was there.
@@ -131,22 +132,19 @@ bool Instance::buildTree(Node& target, bool forceFile, bool reload, bool load) {
     data.push_back(10);
     if (!reload) setState(kRead);
     SrcFile src;
-    if (size == 0 || !src.Process(&target, std::span<const uint8_t>(data)))
+    if (size == 0 || !src.Process(&target, std::move(data)))
         return fail("instance: Cannot process source file");
     if (!reload) setState(kParsed);
     target.Preprocess(0);
     if (!reload) setState(kProcessing);
-    if (target.OnProcess())
-        for (Node* child : target.children) child->Process();
+    // The root's own Process and Load are the documented steps: its hook,
+    // then the children's subtrees in order, in one walk each. A failing
+    // root OnLoad records "OnLoad()" on the root before the loader's message.
+    target.Process();
     if (!target.errors.empty()) return fail("instance: Cannot process");
     if (!load) return true;
     if (!reload) setState(kLoading);
-    if (!target.OnLoad()) {
-        target.error("OnLoad()");
-        return fail("instance: Cannot load");
-    }
-    for (Node* child : target.children)
-        if (!child->Load()) return fail("instance: Cannot load");
+    if (!target.Load()) return fail("instance: Cannot load");
     return true;
 }
 

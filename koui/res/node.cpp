@@ -15,10 +15,10 @@
 #include "koui/family/appmsg.h"
 #include "koui/res/color.h"
 #include "koui/res/font.h"
-#include "koui/res/value_text.h"
 #include "koui/res/imgsection.h"
 #include "koui/res/imgsrc.h"
 #include "koui/res/instance.h"
+#include "koui/res/value_text.h"
 
 namespace koui::res {
 
@@ -100,12 +100,15 @@ Node::Node(std::string nodeName, const SrcLine* src) : line(src ? src->line : 0)
 Node::~Node() {
     // Deleting children one by one through the recursion of destructors
     // would use stack in proportion to the depth. Instead this node takes
-    // over every descendant's list and deletes them childless.
-    std::vector<Node*> pending = std::move(children);
+    // over every descendant's list and deletes them childless. Children go
+    // on the stack last first, so nodes die in source order: the order they
+    // were made in, which is also their order in memory (node_blocks.h).
+    std::vector<Node*> pending(children.rbegin(), children.rend());
+    children.clear();
     while (!pending.empty()) {
         Node* node = pending.back();
         pending.pop_back();
-        pending.insert(pending.end(), node->children.begin(), node->children.end());
+        pending.insert(pending.end(), node->children.rbegin(), node->children.rend());
         node->children.clear();
         delete node;
     }
@@ -136,9 +139,9 @@ const Node* Node::getRoot() const {
     return node;
 }
 
-void Node::setFunc(std::string functionName, const ko::util::StrPar& parameters) {
+void Node::setFunc(std::string functionName, ko::util::StrPar parameters) {
     func = std::move(functionName);
-    pars = parameters;
+    pars = std::move(parameters);
 }
 
 std::string Node::getPath() const {

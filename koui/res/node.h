@@ -80,7 +80,8 @@ public:
     Node* getRoot();
     const Node* getRoot() const;
     void setValue(std::string text) { valueText = std::move(text); }
-    void setFunc(std::string name, const ko::util::StrPar& parameters);  // copies list and start
+    // Takes the list with its start index (callers that keep theirs pass a copy).
+    void setFunc(std::string name, ko::util::StrPar parameters);
     uint32_t setFlags(uint32_t bits) { return flags = bits; }
     uint32_t addFlags(uint32_t bits) { return flags |= bits; }
     uint32_t removeFlags(uint32_t bits) { return flags &= ~bits; }

@@ -119,14 +119,26 @@ bool SrcFile::Process(Node* root, std::span<const uint8_t> data) {
     return Process(root);
 }
 
-bool SrcFile::ExtractLines(std::span<const uint8_t> data) {
-    lines_.clear();
-    buffer_.clear();
-    stopLine_ = -1;
-    if (data.empty()) return false;
+bool SrcFile::Process(Node* root, std::vector<uint8_t>&& data) {
+    if (!ExtractLines(std::move(data))) return false;
+    return Process(root);
+}
 
-    buffer_.assign(reinterpret_cast<const char*>(data.data()), data.size());
-    char* const begin = buffer_.data();
+bool SrcFile::ExtractLines(std::span<const uint8_t> data) {
+    buffer_.assign(data.begin(), data.end());
+    return splitBuffer();
+}
+
+bool SrcFile::ExtractLines(std::vector<uint8_t>&& data) {
+    buffer_ = std::move(data);
+    return splitBuffer();
+}
+
+bool SrcFile::splitBuffer() {
+    lines_.clear();
+    stopLine_ = -1;
+    if (buffer_.empty()) return false;
+    char* const begin = reinterpret_cast<char*>(buffer_.data());
     char* const end = begin + buffer_.size();
     // One allocation for the list: every line ends with a LF or a CR.
     lines_.reserve(countByte(begin, end, '\n') + countByte(begin, end, '\r'));
@@ -154,7 +166,8 @@ std::vector<SrcLine> SrcFile::lines() const {
     std::vector<SrcLine> out;
     out.reserve(lines_.size());
     for (const LineRef& ref : lines_)
-        out.emplace_back(ref.line, std::string(buffer_, ref.offset, ref.length));
+        out.emplace_back(ref.line,
+                         std::string(reinterpret_cast<const char*>(buffer_.data()) + ref.offset, ref.length));
     return out;
 }
 
@@ -254,7 +267,9 @@ bool SrcFile::Process(Node* root) {
                 // A parameter that ends its line without ',' or ')' is dropped.
                 if (*p != 0) parameters.add(token);
                 if (*p == ')') {
-                    blocks.add(pendingKey, line->line)->setFunc(functionName, parameters);
+                    // The list is cleared at the next '(' anyway, so the
+                    // node takes it instead of a copy.
+                    blocks.add(pendingKey, line->line)->setFunc(functionName, std::move(parameters));
                     inFunction = false;
                     afterColon = false;
                     ++p;

@@ -30,7 +30,8 @@
 //
 // The parser is iterative: nesting depth costs heap (the tree), never stack.
 //
-// Storage: the lines are kept in one buffer, a copy of the data with every
+// Storage: the lines are kept in one buffer, the data (a copy, or the caller's
+// vector handed over) with every
 // break byte replaced by a zero byte, plus a list of LineRef (where each line
 // starts, its length and its index). That is one allocation per file instead
 // of one std::string per line, which dominated the cost of reading large
@@ -66,6 +67,8 @@ public:
     bool Process(Node* root, std::string_view data) {
         return Process(root, std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()));
     }
+    // The same, keeping `data` as its line buffer instead of a copy of it.
+    bool Process(Node* root, std::vector<uint8_t>&& data);
 
     // `p` advanced past blank bytes; stops at the terminating zero.
     static const char* clearSpaces(const char* p);
@@ -82,7 +85,9 @@ public:
     // a line (zero-terminated where its break byte was).
     LineIter linesBegin() const { return lines_.cbegin(); }
     LineIter linesEnd() const { return lines_.cend(); }
-    const char* lineText(LineIter line) const { return buffer_.data() + line->offset; }
+    const char* lineText(LineIter line) const {
+        return reinterpret_cast<const char*>(buffer_.data()) + line->offset;
+    }
     // Zero-based index of the line where the last Process stopped on an
     // error, -1 when it did not. Tools use it to point a person at the spot
     // (errors recorded on the root carry the root's own line).
@@ -93,13 +98,17 @@ private:
     // LF LF two. Bytes after the last break are not a line (the loader
     // appends a LF). False for empty data.
     bool ExtractLines(std::span<const uint8_t> data);
+    bool ExtractLines(std::vector<uint8_t>&& data);
+    // Cuts buffer_ into lines_, turning each break byte into a zero byte;
+    // false when it is empty.
+    bool splitBuffer();
     bool Process(Node* root);
 
     // One token in key or value position, and one function parameter.
     const char* readStr(std::string& out, const char* p, LineIter& line, LineIter end, Node* node);
     const char* readPar(std::string& out, const char* p, LineIter& line, LineIter end, Node* node);
 
-    std::string buffer_;
+    std::vector<uint8_t> buffer_;
     std::vector<LineRef> lines_;
     int32_t stopLine_ = -1;
 };
