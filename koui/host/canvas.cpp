@@ -97,28 +97,6 @@ int Canvas::Draw() {
     return 0;
 }
 
-// Advances the tooltip's fade. Painting the box and its text belongs to the
-// element drawing layer, which is not written yet; until then nothing is
-// drawn here.
-void Canvas::drawToolTip(e_draw*) {
-    toolTipOpacity = stEasyEasyDP(toolTipOpacity, toolTipTarget, 5.0, 0.01);
-}
-
-bool Canvas::toolTipRect(float textW, float textH, int pad, int minLen, float* box) const {
-    if (!box) return false;
-    float w = std::max(textW, static_cast<float>(minLen)) + 2.0f * static_cast<float>(pad);
-    float h = std::max(textH, 0.0f) + 2.0f * static_cast<float>(pad);
-    float left = toolTipPos[0] + 20.0f - static_cast<float>(pad);
-    float top = toolTipPos[1] + 15.0f - static_cast<float>(pad);
-    if (left + w > static_cast<float>(viewport[2])) left = static_cast<float>(viewport[2]) - w;
-    if (top + h > static_cast<float>(viewport[3])) top = static_cast<float>(viewport[3]) - h;
-    box[0] = left;
-    box[1] = top;
-    box[2] = w;
-    box[3] = h;
-    return true;
-}
-
 bool Canvas::OnMsg(e_msg* m) {
     if (m->id == MSG_DELETE && m->ptr1) delete static_cast<Div*>(m->ptr1);
     if (msgTarget) return msgTarget->OnMsg(m);

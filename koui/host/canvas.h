@@ -15,9 +15,10 @@
 // Time. Hover timing reads `clock` (seconds of a monotonic counter); tests
 // put a function of their own there to step time without waiting.
 //
-// Tooltip. The canvas keeps the tooltip's text, position and eased opacity;
-// painting the box and its text belongs to the element drawing layer and is
-// not done yet: drawToolTip() below only advances the opacity.
+// Tooltip. The canvas keeps the tooltip's text, position and eased opacity
+// and paints it last in every Draw (canvas_tooltip.cpp): a box in the
+// "!tooltip.*" colours faded by the opacity, with the text in the font
+// "!tooltip.tip-font"; without that font no tooltip is shown.
 //
 // Threads: all on the GL thread of the window.
 #pragma once

@@ -119,10 +119,8 @@ public:
     virtual bool OnMsg(e_msg*) { return false; }
     virtual void OnIterate(e_iterate*) {}
     virtual void OnPostIterate(e_iterate*) {}
-    // The background, border, style image and arrangement commands are
-    // painted by the element drawing layer, which is not part of this file
-    // yet: the default draws nothing for now.
-    virtual void OnDraw(e_draw*) {}
+    // The element's background, border or style image (div_draw.cpp).
+    virtual void OnDraw(e_draw* e);
     virtual void OnPostDraw(e_draw*) {}
     virtual bool OnMTEvent(e_mtevent*) { return false; }
     virtual bool OnKeyEvent(e_keyevent*) { return false; }
@@ -274,6 +272,14 @@ public:
     int GetByPos(std::vector<e_getdivpos>& out, double x, double y);
     bool d_GetByPos(std::vector<e_getdivpos>& out, double x, double y, int lvl);
 
+    // Drawing (div_draw.cpp). Paints the element's rectangle: for an element
+    // without a style its classic image-set image (alpha 0.25 when disabled)
+    // or a box in colorSet entries 0 (fill) and 1 (outline); for a styled
+    // element its style image, or else the background program's rounded,
+    // bordered rectangle in bkColor and borderColor. Leaves the model-view
+    // matrix at frameMat.
+    void drawBackground();
+
     // Style (div_style.cpp).
     std::string uiSetStyle(std::string path);
     bool UpdateStyle();
@@ -380,6 +386,8 @@ private:
     void readStyleColor(res::Node* style, const char* key, float* out);
     void adoptImageSetSize();
     void releaseFromCanvas();
+    void drawClassic(int w, int h);
+    void drawStyledBackground();
 };
 
 }  // namespace koui

@@ -1,0 +1,95 @@
+#include "koui/ui/background_program.h"
+
+#include <GL/glew.h>
+
+#include <atomic>
+#include <mutex>
+
+#include "koui/family/glsl_program.h"
+
+namespace koui::background {
+
+const char* const kVertex = R"(#version 430 core
+uniform mat4 mvp;
+uniform vec2 pos = vec2(0.0, 0.0);
+uniform vec2 size = vec2(0.0, 0.0);
+uniform float border_radius = 0.0;
+out vec2 tuv;
+flat out vec2 osize;
+flat out vec2 bth;
+const vec2 kCorners[4] = vec2[4](vec2(0.0, 0.0), vec2(1.0, 0.0), vec2(0.0, 1.0), vec2(1.0, 1.0));
+void main() {
+    tuv = kCorners[gl_VertexID] * size;
+    osize = size;
+    bth = size / 2.0 - border_radius;
+    gl_Position = mvp * vec4(pos + tuv, 0.0, 1.0);
+}
+)";
+
+// tuv counts pixels from the rectangle's top left corner. Inside a corner
+// square the distance to the corner circle's centre decides: beyond the
+// radius nothing, within its last pixel a blend into the border colour.
+const char* const kFragment = R"(#version 430 core
+in vec2 tuv;
+flat in vec2 osize;
+flat in vec2 bth;
+uniform vec4 bkcolor = vec4(1.0, 1.0, 1.0, 1.0);
+uniform vec4 border_color = vec4(0.0, 0.0, 0.0, 0.0);
+uniform float border_size = 0.0;
+uniform float border_radius = 0.0;
+out vec4 out_color;
+void main() {
+    if (border_radius > 0.0) {
+        vec2 p = abs(tuv - osize / 2.0);
+        if (p.x > bth.x && p.y > bth.y) {
+            float d = length(p - bth);
+            if (d > border_radius) discard;
+            out_color = mix(bkcolor, border_color, clamp(d - border_radius + border_size + 1.0, 0.0, 1.0));
+            return;
+        }
+    }
+    if (border_size < tuv.x && tuv.x < osize.x - border_size && border_size < tuv.y &&
+        tuv.y < osize.y - border_size)
+        out_color = bkcolor;
+    else
+        out_color = border_color;
+}
+)";
+
+namespace {
+
+struct Shared {
+    std::mutex lock;  // held only while creating
+    std::atomic<ko::glsl::Program*> program{nullptr};
+    GLuint vertexArray = 0;  // written before `program` is published
+};
+
+// Never destroyed: the GL objects live as long as the process, and no
+// context is current when static destructors run.
+Shared& shared() {
+    static Shared* s = new Shared;
+    return *s;
+}
+
+}  // namespace
+
+bool acquire(ko::glsl::Program** program, unsigned* vertexArray) {
+    Shared& s = shared();
+    ko::glsl::Program* p = s.program.load(std::memory_order_acquire);
+    if (!p) {
+        std::lock_guard guard(s.lock);
+        p = s.program.load(std::memory_order_relaxed);
+        if (!p) {
+            p = ko::glsl::Program::CreateFromVertFragText(kVertex, kFragment);
+            if (p) {
+                glGenVertexArrays(1, &s.vertexArray);
+                s.program.store(p, std::memory_order_release);
+            }
+        }
+    }
+    *program = p;
+    *vertexArray = p ? s.vertexArray : 0;
+    return p != nullptr;
+}
+
+}  // namespace koui::background

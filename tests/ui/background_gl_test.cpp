@@ -1,0 +1,195 @@
+// Element drawing on real GL, pixels read back: the background program's
+// border and rounded corners, the style image that replaces it, classic
+// image sets and colour boxes, and clipping of children.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "koui/rm/rm.h"
+#include "tests/rm/rm_fixture.h"
+#include "tests/ui/draw_fixture.h"
+
+namespace koui {
+namespace {
+
+using test::Rgba;
+
+const Rgba kRed{255, 0, 0};
+const Rgba kGreen{0, 255, 0};
+const Rgba kBlue{0, 0, 255};
+const Rgba kBlack{0, 0, 0};
+const Rgba kGrey{51, 51, 51};
+
+struct BackgroundGl : test::DrawTest {};
+
+// The frame is border-size pixels wide on every side; a fragment exactly at
+// tuv = border-size belongs to it, which shows when the element sits half a
+// pixel off the grid (pixel centres then fall on whole tuv values).
+TEST_F(BackgroundGl, HardBorderAroundTheFill) {
+    make(nullptr, 10, 10, 20, 16, "framed");
+    Div* half = make(nullptr, 0, 40, 20, 16, "framed");
+    half->dSetX(40.5f, UNIT_PIXEL);
+    clear(0.2f, 0.2f, 0.2f);
+    frame();
+    EXPECT_TRUE(regionIs(10, 10, 20, 2, kBlack));
+    EXPECT_TRUE(regionIs(10, 24, 20, 2, kBlack));
+    EXPECT_TRUE(regionIs(10, 12, 2, 12, kBlack));
+    EXPECT_TRUE(regionIs(28, 12, 2, 12, kBlack));
+    EXPECT_TRUE(regionIs(12, 12, 16, 12, kRed));
+    EXPECT_TRUE(regionIs(30, 10, 4, 16, kGrey));
+    EXPECT_TRUE(regionIs(10, 26, 20, 4, kGrey));
+
+    // Columns 40, 41, 42 sit at tuv 0, 1, 2: all frame; 43 at tuv 3 is fill.
+    EXPECT_TRUE(regionIs(40, 40, 3, 16, kBlack));
+    EXPECT_TRUE(regionIs(43, 42, 15, 12, kRed));
+    EXPECT_TRUE(regionIs(58, 40, 2, 16, kBlack));  // tuv 18, 19
+    EXPECT_TRUE(regionIs(60, 40, 2, 16, kGrey));
+    EXPECT_TRUE(regionIs(39, 40, 1, 16, kGrey));
+}
+
+// Radius 10, no border: in each corner square, fragments farther than 10
+// from the corner circle's centre are discarded, those between 9 and 10
+// blend from the fill into the border colour, the rest are fill.
+TEST_F(BackgroundGl, RoundedCornersDiscardAndBlendTheOuterPixel) {
+    const int x0 = 100, y0 = 60, size = 40;
+    make(nullptr, x0, y0, size, size, "round");
+    clear(0, 0, 0);
+    frame();
+    test::Frame f = readFrame(x0, y0, size, size);
+    int discarded = 0, blended = 0;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const float px = std::fabs(x + 0.5f - size / 2.0f), py = std::fabs(y + 0.5f - size / 2.0f);
+            const float bth = size / 2.0f - 10.0f;
+            Rgba expected = kRed;
+            if (px > bth && py > bth) {
+                const float d = std::hypot(px - bth, py - bth);
+                const float t = std::clamp(d - 9.0f, 0.0f, 1.0f);
+                if (d > 10.0f) {
+                    expected = kBlack;
+                    ++discarded;
+                } else {
+                    expected = Rgba{static_cast<uint8_t>(std::lround(255 * (1 - t))), 0,
+                                    static_cast<uint8_t>(std::lround(255 * t))};
+                    blended += t > 0;
+                }
+            }
+            const Rgba got = f.at(x, y);
+            ASSERT_LE(std::abs(got.r - expected.r) + std::abs(got.b - expected.b), 4)
+                << "pixel " << x << "," << y << " is " << got << ", expected " << expected;
+            ASSERT_EQ(got.g, 0) << x << "," << y;
+        }
+    // Every corner loses the same pixels and has a ring of blended ones.
+    EXPECT_EQ(discarded % 4, 0);
+    EXPECT_GT(discarded, 4 * 15);
+    EXPECT_GT(blended, 4 * 8);
+    EXPECT_EQ(f.at(0, 0), kBlack);
+    EXPECT_EQ(f.at(size / 2, 0), kRed);  // the straight edge has no border
+    EXPECT_EQ(f.at(0, size / 2), kRed);
+}
+
+// With an image in the style, the image is all that is drawn: "bkcolor"
+// (red here) never shows, neither under the image nor beside it.
+TEST_F(BackgroundGl, StyleImageReplacesTheBackground) {
+    Div* d = make(nullptr, 30, 30, 48, 32, "pictured");
+    ASSERT_TRUE(d->styleImage.isValid());
+    clear(0, 0, 0);
+    frame();
+    EXPECT_TRUE(regionIs(30, 30, 48, 32, kGreen, 1));
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack) , 48 * 32);
+}
+
+// A styled element without keys draws the program's defaults as the style
+// left them: transparent fill and border, so nothing shows.
+TEST_F(BackgroundGl, StyledElementWithoutColoursIsInvisible) {
+    make(nullptr, 10, 10, 50, 50, "no-such-style");
+    clear(0.2f, 0.2f, 0.2f);
+    frame();
+    EXPECT_TRUE(regionIs(0, 0, 80, 80, kGrey));
+}
+
+// Without a style and an image set: a box filled with colour set entry 0 and
+// outlined (one pixel, inside) with entry 1.
+TEST_F(BackgroundGl, ClassicBoxFillAndOutline) {
+    Div* d = make(nullptr, 150, 20, 20, 10, "");
+    const float fill[4] = {0, 0, 1, 1}, line[4] = {1, 1, 0, 1};
+    std::copy(fill, fill + 4, d->colorSet.entry[0].rgbaf);
+    std::copy(line, line + 4, d->colorSet.entry[1].rgbaf);
+    clear(0, 0, 0);
+    frame();
+    const Rgba yellow{255, 255, 0};
+    EXPECT_TRUE(regionIs(150, 20, 20, 1, yellow));
+    EXPECT_TRUE(regionIs(150, 29, 20, 1, yellow));
+    EXPECT_TRUE(regionIs(150, 21, 1, 8, yellow));
+    EXPECT_TRUE(regionIs(169, 21, 1, 8, yellow));
+    EXPECT_TRUE(regionIs(151, 21, 18, 8, kBlue));
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 20 * 10);
+}
+
+// Classic image sets. A part set (kind 30) draws the state's image at its
+// own size, with alpha 0.25 when the element is disabled; a nine-cell set
+// (kind 20) stretches the state's image over the client size.
+TEST_F(BackgroundGl, ClassicImageSets) {
+    test::RgbaImage states(16, 8);
+    states.fill(0, 0, 8, 8, 255, 0, 0);
+    states.fill(8, 0, 8, 8, 0, 255, 0);
+    ASSERT_TRUE(states.save(folder.root() + "/states.png"));
+    test::RgbaImage cells(12, 12);
+    cells.fill(0, 0, 12, 12, 0, 0, 255);
+    ASSERT_TRUE(cells.save(folder.root() + "/cells.png"));
+    const std::string def =
+        "#source,!file,states.png,!id,states,!grid,1,1\n"
+        "parts,!mpart.h,#0,#1,0,0,8,8,8\n"
+        "#source,!file,cells.png,!id,cells,!grid,1,1\n"
+        "rects,!mrect.h,#0,0,0,4,4,12\n";
+    ASSERT_EQ(inst->rm->CreateFromBuffer(def.data(), static_cast<int>(def.size()), (folder.root() + "/").c_str()),
+              0);
+    Div* on = make(nullptr, 10, 10, 0, 0, "", 0, "parts");
+    Div* off = make(nullptr, 30, 10, 0, 0, "", DIV_DISABLED, "parts");
+    make(nullptr, 50, 10, 0, 0, "", DIV_DISABLED, "parts");
+    Div* rect = make(nullptr, 100, 100, 40, 30, "", 0, "rects");
+    ASSERT_NE(on->imageSet, nullptr);
+    ASSERT_NE(rect->imageSet, nullptr);
+    EXPECT_EQ(on->imageSet->setKind, 30);
+    EXPECT_FLOAT_EQ(on->size[0], 8);  // part sets give their size
+    on->uiSetCurrentIndex(1);
+    off->uiSetCurrentIndex(1);
+    for (int i = 0; i < 4 && inst->rmProgress < 100.0; ++i) frame();  // one texture a cycle
+    ASSERT_EQ(inst->rmProgress, 100.0);
+    clear(0, 0, 0);
+    frame();
+    EXPECT_TRUE(regionIs(10, 10, 8, 8, kGreen));
+    EXPECT_TRUE(regionIs(30, 10, 8, 8, Rgba{0, 64, 0}, 1));
+    EXPECT_TRUE(regionIs(50, 10, 8, 8, Rgba{64, 0, 0}, 1));
+    EXPECT_TRUE(regionIs(100, 100, 40, 30, kBlue));
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 3 * 64 + 40 * 30);
+}
+
+// The clip option scissors an element and its subtree to its rectangle;
+// nested clips intersect, so a grandchild shows only where all three meet.
+TEST_F(BackgroundGl, ClipOptionKeepsChildrenInsideTheParent) {
+    Div* parent = make(nullptr, 20, 100, 60, 40, "plain-red", DIV_CLIP);
+    Div* child = make(parent, 40, 20, 100, 100, "plain-green", DIV_CLIP);
+    make(child, -30, 10, 200, 5, "plain-blue");
+    clear(0, 0, 0);
+    frame();
+    EXPECT_TRUE(regionIs(60, 130, 20, 5, kBlue));
+    EXPECT_TRUE(regionIs(60, 120, 20, 10, kGreen));
+    EXPECT_TRUE(regionIs(20, 100, 60, 20, kRed));
+    EXPECT_TRUE(regionIs(20, 130, 40, 5, kRed));  // the grandchild, clipped by the child
+    EXPECT_TRUE(regionIs(80, 100, 150, 150, kBlack));
+    EXPECT_TRUE(regionIs(20, 140, 60, 100, kBlack));
+    // Without the parent's clip the child shows in full.
+    parent->dRemoveOpt(DIV_CLIP);
+    clear(0, 0, 0);
+    frame();
+    EXPECT_TRUE(regionIs(80, 120, 80, 10, kGreen));
+    EXPECT_TRUE(regionIs(60, 130, 100, 5, kBlue));  // still inside the child's own clip
+    EXPECT_TRUE(regionIs(20, 130, 40, 5, kRed));
+    EXPECT_TRUE(regionIs(160, 130, 50, 5, kBlack));
+}
+
+}  // namespace
+}  // namespace koui
