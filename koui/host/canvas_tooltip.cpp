@@ -65,8 +65,8 @@ void Canvas::drawToolTip(e_draw*) {
     koxGL_FillRect(box[0], box[1], box[2], box[3], back);
     glColor4fv(border);
     koxGL_DrawRect(box[0], box[1], box[2], box[3]);
-    tipFont->write(glm::value_ptr(mvp), fore, box[0] + static_cast<float>(pad), box[1] + static_cast<float>(pad),
-                   toolTipText);
+    tipFont->write(glm::value_ptr(mvp), fore, box[0] + static_cast<float>(pad),
+                   box[1] + static_cast<float>(pad), toolTipText);
 }
 
 }  // namespace koui

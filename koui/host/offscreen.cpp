@@ -26,8 +26,14 @@ public:
     ~BlendState() {
         glBlendFuncSeparate(static_cast<GLenum>(srcRgb_), static_cast<GLenum>(dstRgb_),
                             static_cast<GLenum>(srcAlpha_), static_cast<GLenum>(dstAlpha_));
-        if (blend_) glEnable(GL_BLEND); else glDisable(GL_BLEND);
-        if (depth_) glEnable(GL_DEPTH_TEST); else glDisable(GL_DEPTH_TEST);
+        if (blend_)
+            glEnable(GL_BLEND);
+        else
+            glDisable(GL_BLEND);
+        if (depth_)
+            glEnable(GL_DEPTH_TEST);
+        else
+            glDisable(GL_DEPTH_TEST);
     }
     BlendState(const BlendState&) = delete;
     BlendState& operator=(const BlendState&) = delete;

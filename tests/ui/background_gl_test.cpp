@@ -98,7 +98,7 @@ TEST_F(BackgroundGl, StyleImageReplacesTheBackground) {
     clear(0, 0, 0);
     frame();
     EXPECT_TRUE(regionIs(30, 30, 48, 32, kGreen, 1));
-    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack) , 48 * 32);
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 48 * 32);
 }
 
 // A styled element without keys draws the program's defaults as the style
@@ -144,8 +144,9 @@ TEST_F(BackgroundGl, ClassicImageSets) {
         "parts,!mpart.h,#0,#1,0,0,8,8,8\n"
         "#source,!file,cells.png,!id,cells,!grid,1,1\n"
         "rects,!mrect.h,#0,0,0,4,4,12\n";
-    ASSERT_EQ(inst->rm->CreateFromBuffer(def.data(), static_cast<int>(def.size()), (folder.root() + "/").c_str()),
-              0);
+    ASSERT_EQ(
+        inst->rm->CreateFromBuffer(def.data(), static_cast<int>(def.size()), (folder.root() + "/").c_str()),
+        0);
     Div* on = make(nullptr, 10, 10, 0, 0, "", 0, "parts");
     Div* off = make(nullptr, 30, 10, 0, 0, "", DIV_DISABLED, "parts");
     make(nullptr, 50, 10, 0, 0, "", DIV_DISABLED, "parts");

@@ -1,0 +1,76 @@
+// Off-screen rendering of a canvas: the pixels come back top row first, at
+// the requested size, opaque, and the window's frame buffer and GL state are
+// as they were; saved as PNG they decode to the same pixels.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "koui/host/offscreen.h"
+#include "koui/res/png_decoder.h"
+#include "koui/res/png_encoder.h"
+#include "tests/support/appmsg_capture.h"
+#include "tests/ui/draw_fixture.h"
+
+namespace koui {
+namespace {
+
+using test::Rgba;
+
+Rgba at(const std::vector<uint8_t>& px, int width, int x, int y) {
+    const uint8_t* p = &px[(static_cast<size_t>(y) * width + x) * 4];
+    return Rgba{p[0], p[1], p[2], p[3]};
+}
+
+struct OffscreenGl : test::DrawTest {};
+
+TEST_F(OffscreenGl, RendersTheCanvasTopRowFirstAndRestoresTheWindow) {
+    make(nullptr, 2, 3, 10, 8, "framed");
+    Div* faint = make(nullptr, 20, 20, 4, 4, "plain-red");
+    faint->bkColor[3] = 0.5f;
+    clear(0, 0, 1);
+    glBlendFunc(GL_ONE, GL_ZERO);
+    const float grey[4] = {0.2f, 0.2f, 0.2f, 1};
+    std::vector<uint8_t> px = renderToPixels(*canvas, 40, 30, grey);
+    ASSERT_EQ(px.size(), 40u * 30 * 4);
+    EXPECT_EQ(at(px, 40, 2, 3), (Rgba{0, 0, 0, 255}));
+    EXPECT_EQ(at(px, 40, 4, 5), (Rgba{255, 0, 0, 255}));
+    EXPECT_EQ(at(px, 40, 11, 10), (Rgba{0, 0, 0, 255}));
+    EXPECT_EQ(at(px, 40, 12, 10), (Rgba{51, 51, 51, 255}));
+    EXPECT_EQ(at(px, 40, 0, 29), (Rgba{51, 51, 51, 255}));
+    // Half red over the grey, blended by source alpha; alpha stays opaque.
+    const Rgba blended = at(px, 40, 21, 21);
+    EXPECT_NEAR(blended.r, 153, 1);
+    EXPECT_NEAR(blended.g, 26, 1);
+    EXPECT_EQ(blended.a, 255);
+
+    // The window still shows its own clear colour; blending and the canvas
+    // viewport are as before.
+    EXPECT_TRUE(regionIs(0, 0, kWidth, kHeight, Rgba{0, 0, 255}));
+    GLint src = 0, view[4];
+    glGetIntegerv(GL_BLEND_SRC_RGB, &src);
+    glGetIntegerv(GL_VIEWPORT, view);
+    EXPECT_EQ(src, GL_ONE);
+    EXPECT_EQ(view[2], kWidth);
+    EXPECT_EQ(canvas->viewport[2], 0);
+
+    test::TempDir dir("offscreen");
+    const std::string path = (dir / "shot.png").string();
+    ASSERT_TRUE(res::writePng(path, 40, 30, px.data()));
+    std::ifstream in(path, std::ios::binary);
+    std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> back;
+    unsigned w = 0, h = 0, bpp = 0;
+    ASSERT_TRUE(res::decodePng(back, w, h, bpp, file.data(), file.size()));
+    EXPECT_EQ(back, px);
+}
+
+TEST_F(OffscreenGl, NoFrameBufferNoPixels) {
+    test::AppMsgCapture capture;
+    EXPECT_TRUE(renderToPixels(*canvas, 0, 10).empty());
+    EXPECT_EQ(capture.lines(), (std::vector<std::string>{"[ERROR] CkoxGL_FBO: invalid size 0x10"}));
+    EXPECT_TRUE(readPixels(-1, 4).empty());
+}
+
+}  // namespace
+}  // namespace koui
