@@ -119,7 +119,8 @@ public:
     virtual bool OnMsg(e_msg*) { return false; }
     virtual void OnIterate(e_iterate*) {}
     virtual void OnPostIterate(e_iterate*) {}
-    // The element's background, border or style image (div_draw.cpp).
+    // The element's background, border or style image, then its
+    // arrangement commands (div_draw.cpp).
     virtual void OnDraw(e_draw* e);
     virtual void OnPostDraw(e_draw*) {}
     virtual bool OnMTEvent(e_mtevent*) { return false; }

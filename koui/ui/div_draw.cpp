@@ -1,4 +1,5 @@
-// Div: the default drawing of an element's own rectangle.
+// Div: the default drawing of an element's own rectangle, then its
+// arrangement program (div_arrange.cpp).
 //
 // Elements without a style draw classically: their image set's image for the
 // current state, or a box in their classic fill and outline colours. Styled
@@ -23,10 +24,10 @@ constexpr float kWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 
 }  // namespace
 
-// The arrangement program (UIArrange) runs after the background once the
-// arrangement commands are part of the element core.
+// The arrangement program draws over the background, in the client area.
 void Div::OnDraw(e_draw*) {
     drawBackground();
+    UIArrange();
 }
 
 void Div::drawBackground() {

@@ -101,6 +101,19 @@ TEST_F(BackgroundGl, StyleImageReplacesTheBackground) {
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 48 * 32);
 }
 
+// The element's arrangement program draws after, and so over, its
+// background: a separator line (white at alpha 0.6) across the client area.
+TEST_F(BackgroundGl, ArrangementDrawsOverTheBackground) {
+    Div* d = make(nullptr, 10, 10, 40, 20, "plain-red");
+    d->padding[0] = d->padding[1] = d->padding[2] = d->padding[3] = 4;
+    d->arrangeCommands = "hline\n";
+    clear(0, 0, 0);
+    frame();
+    EXPECT_TRUE(regionIs(14, 14, 32, 1, Rgba{255, 153, 153}, 1));
+    EXPECT_TRUE(regionIs(10, 10, 40, 4, kRed));
+    EXPECT_TRUE(regionIs(10, 15, 40, 15, kRed));
+}
+
 // A styled element without keys draws the program's defaults as the style
 // left them: transparent fill and border, so nothing shows.
 TEST_F(BackgroundGl, StyledElementWithoutColoursIsInvisible) {
