@@ -207,10 +207,9 @@ void BM_Frame1000Backgrounds(benchmark::State& state) {
 }
 BENCHMARK(BM_Frame1000Backgrounds)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The same backgrounds and texts, the texts drawn after all backgrounds:
-// the same draws with two program changes a frame instead of one per draw.
-// The difference to BM_Frame1000StyledElements is the cost of alternating
-// between the background and text programs.
+// The same backgrounds and texts, the texts drawn after all backgrounds: the
+// same draws and state changes in another order, to tell the cost of the
+// draws themselves from that of their order on the driver at hand.
 void BM_Frame1000BackgroundsThenTexts(benchmark::State& state) {
     drawFrames(state, Scene::kTextsAfterBackgrounds);
 }
