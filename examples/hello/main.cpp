@@ -18,12 +18,14 @@
 #include <sstream>
 #include <string>
 
-#include "frame_capture.h"
 #include "hello_app.h"
 #include "koui/app/win_placement.h"
 #include "koui/app/window.h"
 #include "koui/app/window_manager.h"
+#include "koui/host/canvas.h"
+#include "koui/host/offscreen.h"
 #include "koui/platform/platform.h"
+#include "koui/res/png_encoder.h"
 #include "options.h"
 #include "run_folder.h"
 
@@ -89,7 +91,10 @@ struct CycleWatch {
         RECT r{};
         GetClientRect(window.getHWnd(), &r);
         const int w = r.right - r.left, h = r.bottom - r.top;
-        return hello::writePng(opts.screenshot, w, h, hello::readBackBuffer(w, h));
+        // Read before the swap: the back buffer holds the frame just drawn.
+        glReadBuffer(GL_BACK);
+        const std::vector<uint8_t> rgba = koui::readPixels(w, h);
+        return !rgba.empty() && koui::res::writePng(opts.screenshot, w, h, rgba.data());
     }
 };
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -102,7 +103,7 @@ protected:
         std::string out;
         if (app_)
             for (const auto& l : app_->lines())
-                if (l.rfind("log ", 0) != 0) out += l + "\n";
+                if (l.rfind("log ", 0) != 0 || l.find("ERROR") != l.npos) out += l + "\n";
         return out;
     }
 
@@ -227,14 +228,24 @@ TEST_F(e2e, EditedResourceFileChangesTheColoursAndAFaultyEditKeepsThem) {
     ASSERT_TRUE(poll([&] { return probe("e2e-1")["swatch"] == std::array<int, 3>{0, 255, 0}; }, 3s));
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - saved);
     EXPECT_LT(took.count(), 1000) << "the change took " << took.count() << " ms to show";
+    std::printf("the edit showed after %d ms\n", static_cast<int>(took.count()));
 
-    // Line 8 opens a block that is never closed.
+    // A font of size 0 where the colour was: the file parses, but the tree
+    // does not process.
     std::string faulty = green;
-    faulty.replace(faulty.find("swatch: #00ff00"), 15, "swatch: #0000ff {");
+    const size_t at = faulty.find("swatch: #00ff00");
+    faulty.replace(at, 15, "swatch { font size: 0 }");
+    const int line = 1 + static_cast<int>(std::count(faulty.begin(), faulty.begin() + at, '\n'));
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "log [ERROR]  0 : Line %4d = \"", line);
     const size_t from = app_->lineCount();
     writeFile(dir_ / "resdata/res.kor", faulty);
-    EXPECT_TRUE(app_->waitFor([](const std::string& l) { return l.find("Closing bracket missing") != l.npos; }, 3s,
-                              from))
+    EXPECT_TRUE(app_->waitFor(
+        [&](const std::string& l) {
+            return l.rfind(expected, 0) == 0 && l.find("font: Invalid size (0)") != l.npos;
+        },
+        3s, from))
+        << "expected: " << expected << "...font: Invalid size (0)\n"
         << dump();
     EXPECT_EQ(probe("e2e-1")["swatch"], (std::array<int, 3>{0, 255, 0}));
     EXPECT_EQ(probe("e2e-1")["outer"], (std::array<int, 3>{0x20, 0x60, 0xc0}));
