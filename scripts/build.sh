@@ -3,6 +3,7 @@
 #   KOUI_BUILD_DIR   build folder (default: build)
 #   KOUI_SANITIZE    sanitizers, e.g. "address,undefined" or "thread"
 #   KOUI_JOBS        parallel jobs (default: number of cores)
+#   KOUI_BUILD_TARGETS  build only these targets (blank-separated)
 #   extra arguments are passed to cmake at configure time
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,4 +17,6 @@ if command -v ninja >/dev/null 2>&1 && [[ ! -f "$BUILD_DIR/Makefile" ]]; then GE
 
 cmake -S . -B "$BUILD_DIR" "${GENERATOR[@]}" \
   -DKOUI_SANITIZE="${KOUI_SANITIZE:-}" "$@" >/dev/null
-cmake --build "$BUILD_DIR" --parallel "$JOBS"
+TARGETS=()
+for t in ${KOUI_BUILD_TARGETS:-}; do TARGETS+=(--target "$t"); done
+cmake --build "$BUILD_DIR" --parallel "$JOBS" "${TARGETS[@]}"

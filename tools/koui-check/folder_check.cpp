@@ -20,12 +20,13 @@ namespace {
 using res::Node;
 
 // What a style key expects, by its name (the style keys of the elements:
-// "color", "bkcolor", "border-color", "h0-color"; "font-type", "tip-font";
-// "image", "image-make", "icon").
+// "color", "bkcolor", "border-color", "h0-color", and the tooltip's
+// "tip-color-back", "tip-color-font", "tip-color-border", whose names end in
+// what they colour; "font-type", "tip-font"; "image", "image-make", "icon").
 enum class Expect { kNothing, kColor, kFont, kImage };
 
 Expect expectedBy(std::string_view key) {
-    if (key.ends_with("color")) return Expect::kColor;
+    if (key.ends_with("color") || key.find("-color-") != std::string_view::npos) return Expect::kColor;
     if (key == "font-type" || key.ends_with("-font")) return Expect::kFont;
     if (key == "image" || key == "image-make" || key == "icon" || key.ends_with("-image"))
         return Expect::kImage;
