@@ -23,6 +23,7 @@
 #include "koui/app/window.h"
 #include "koui/app/window_manager.h"
 #include "koui/host/canvas.h"
+#include "koui/host/log_sink.h"
 #include "koui/host/offscreen.h"
 #include "koui/platform/platform.h"
 #include "koui/res/png_encoder.h"
@@ -31,7 +32,7 @@
 
 namespace {
 
-constexpr int kDefaultX = 80, kDefaultY = 60, kDefaultW = 760, kDefaultH = 500;
+constexpr int kDefaultX = 80, kDefaultY = 60, kDefaultW = 760, kDefaultH = 372;
 
 std::string exeDir(const char* argv0) {
     std::error_code ec;
@@ -107,6 +108,11 @@ int main(int argc, char** argv) {
     hello::Options o = *opts;
     if (!o.screenshot.empty()) o.screenshot = std::filesystem::absolute(o.screenshot).string();
     o.placement = std::filesystem::absolute(o.placement).string();
+    ko::log::setTimeBaseNow();
+    if (!o.log.empty() && !ko::log::openFile(o.log)) {
+        std::fprintf(stderr, "hello: cannot write the log file %s\n", o.log.c_str());
+        return 1;
+    }
 
     hello::RunFolder folder;
     std::string error;

@@ -8,7 +8,7 @@ namespace hello {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: hello [--res DIR] [--screenshot FILE.png] [--frames N] [--placement FILE] [--timing]\n";
+    "usage: hello [--res DIR] [--screenshot FILE.png] [--frames N] [--placement FILE] [--timing] [--log FILE]\n";
 
 std::string defaultPlacement() {
     namespace fs = std::filesystem;
@@ -39,6 +39,8 @@ std::optional<Options> parseOptions(int argc, char** argv, const std::string& ex
             o.resDir = argv[++i];
         } else if (arg == "--screenshot" && hasValue) {
             o.screenshot = argv[++i];
+        } else if (arg == "--log" && hasValue) {
+            o.log = argv[++i];
         } else if (arg == "--placement" && hasValue) {
             o.placement = argv[++i];
         } else if (arg == "--frames" && hasValue) {

@@ -1,7 +1,7 @@
 // Command line of the hello example.
 //
 //   hello [--res DIR] [--screenshot FILE.png] [--frames N] [--placement FILE]
-//         [--timing]
+//         [--timing] [--log FILE]
 //
 // --res DIR          resource folder (default: resdata beside the program)
 // --frames N         close the window after N drawn cycles
@@ -11,6 +11,8 @@
 //                    (default: $XDG_CONFIG_HOME/koui/hello.ini, or
 //                    ~/.config/koui/hello.ini; a screenshot run uses a fixed
 //                    place and size unless this option is given)
+// --log FILE         write the library's log lines (windows, workers, UI
+//                    instance, with seconds since start) to FILE
 // --timing           print "first-swap <ns> <ms>" once the first frame is
 //                    swapped: the CLOCK_MONOTONIC time in nanoseconds and the
 //                    milliseconds since the process started
@@ -28,6 +30,7 @@ struct Options {
     std::string placement;
     bool fixedPlace = false;  // ignore a stored placement
     bool timing = false;
+    std::string log;
 };
 
 // Parses argv; on a usage error writes a message to stderr and returns

@@ -314,7 +314,7 @@ TEST_F(e2e, HelloWritesItsScreenshotAndCloses) {
     unsigned w = 0, h = 0, bpp = 0;
     ASSERT_TRUE(koui::res::decodePng(px, w, h, bpp, reinterpret_cast<const uint8_t*>(data.data()), data.size()));
     EXPECT_EQ(w, 760u);
-    EXPECT_EQ(h, 500u);
+    EXPECT_EQ(h, 372u);
     // The window's background is the theme's "back" colour, #171a1f.
     EXPECT_EQ(px[0], 0x17);
     EXPECT_EQ(px[1], 0x1a);
