@@ -15,7 +15,8 @@ void HelloApp::OnCreate() {
 
 bool CloseBox::OnMTEvent(koui::e_mtevent* e) {
     if (e->type == koui::MT_LUP) {
-        const bool inside = e->pos[0] >= 0 && e->pos[1] >= 0 && e->pos[0] < dGetCXf() && e->pos[1] < dGetCYf();
+        const bool inside =
+            e->pos[0] >= 0 && e->pos[1] >= 0 && e->pos[0] < dGetCXf() && e->pos[1] < dGetCYf();
         if (inside) app_->postWindowMsg(WM_CLOSE, 0, 0);
     }
     return true;

@@ -74,7 +74,7 @@ struct CycleWatch {
     const hello::Options& opts;
     koui::app::Window& window;
     hello::HelloApp& app;
-    int cycles = 0;  // GL thread only
+    int cycles = 0;            // GL thread only
     std::atomic<int> shot{0};  // 1 written, -1 failed
 
     void onFinish() {

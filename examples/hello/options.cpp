@@ -8,7 +8,8 @@ namespace hello {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: hello [--res DIR] [--screenshot FILE.png] [--frames N] [--placement FILE] [--timing] [--log FILE]\n";
+    "usage: hello [--res DIR] [--screenshot FILE.png] [--frames N] [--placement FILE] [--timing] [--log "
+    "FILE]\n";
 
 std::string defaultPlacement() {
     namespace fs = std::filesystem;
@@ -45,7 +46,8 @@ std::optional<Options> parseOptions(int argc, char** argv, const std::string& ex
             o.placement = argv[++i];
         } else if (arg == "--frames" && hasValue) {
             if (!parseCount(argv[++i], o.frames)) {
-                std::fprintf(stderr, "hello: --frames wants a count from 1 to 1000000, not \"%s\"\n", argv[i]);
+                std::fprintf(stderr, "hello: --frames wants a count from 1 to 1000000, not \"%s\"\n",
+                             argv[i]);
                 return std::nullopt;
             }
         } else {
@@ -57,7 +59,7 @@ std::optional<Options> parseOptions(int argc, char** argv, const std::string& ex
     if (o.resDir.empty()) o.resDir = (std::filesystem::path(exeDir) / "resdata").string();
     if (o.placement.empty()) {
         o.placement = defaultPlacement();
-        o.fixedPlace = !o.screenshot.empty();
+        o.fixedPlace = o.frames > 0;
     }
     return o;
 }

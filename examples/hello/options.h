@@ -9,8 +9,8 @@
 //                    first (default N: 30)
 // --placement FILE   where the window's place is kept between runs
 //                    (default: $XDG_CONFIG_HOME/koui/hello.ini, or
-//                    ~/.config/koui/hello.ini; a screenshot run uses a fixed
-//                    place and size unless this option is given)
+//                    ~/.config/koui/hello.ini; a run with --frames uses a
+//                    fixed place and size unless this option is given)
 // --log FILE         write the library's log lines (windows, workers, UI
 //                    instance, with seconds since start) to FILE
 // --timing           print "first-swap <ns> <ms>" once the first frame is

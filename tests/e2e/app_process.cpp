@@ -76,7 +76,8 @@ bool AppProcess::send(const std::string& line) {
 }
 
 std::optional<std::string> AppProcess::waitFor(const std::function<bool(const std::string&)>& match,
-                                               std::chrono::milliseconds timeout, size_t from, size_t* index) {
+                                               std::chrono::milliseconds timeout, size_t from,
+                                               size_t* index) {
     const auto until = std::chrono::steady_clock::now() + timeout;
     std::unique_lock guard(lock_);
     for (size_t i = from;;) {
@@ -96,8 +97,9 @@ std::optional<std::string> AppProcess::waitFor(const std::function<bool(const st
     }
 }
 
-std::optional<std::string> AppProcess::waitPrefix(const std::string& prefix, std::chrono::milliseconds timeout,
-                                                  size_t from, size_t* index) {
+std::optional<std::string> AppProcess::waitPrefix(const std::string& prefix,
+                                                  std::chrono::milliseconds timeout, size_t from,
+                                                  size_t* index) {
     return waitFor([&](const std::string& l) { return l.rfind(prefix, 0) == 0; }, timeout, from, index);
 }
 

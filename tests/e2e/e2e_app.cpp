@@ -69,13 +69,16 @@ void out(const char* fmt, ...) {
     std::fflush(stdout);
 }
 
-long tid() { return static_cast<long>(syscall(SYS_gettid)); }
+long tid() {
+    return static_cast<long>(syscall(SYS_gettid));
+}
 
 enum class Role { Accept, Decline, Focus, Closer, Show };
 
 class LogDiv : public koui::Div {
 public:
-    LogDiv(std::string win, Role role, koui::app::AppDiv* app) : win_(std::move(win)), role_(role), app_(app) {}
+    LogDiv(std::string win, Role role, koui::app::AppDiv* app)
+        : win_(std::move(win)), role_(role), app_(app) {}
 
     bool OnMTEvent(koui::e_mtevent* e) override {
         if (role_ == Role::Show) return false;
@@ -148,7 +151,7 @@ struct TestWindow {
     koui::app::Window window;
     TestApp* app = nullptr;  // owned by the canvas's tree once created
     int cycles = 0;          // GL thread only
-    int probeDone = 0;  // GL thread only
+    int probeDone = 0;       // GL thread only
 
     void onUiEvent(const std::string& ev) {
         if (ev == "gl.start") {
@@ -160,8 +163,8 @@ struct TestWindow {
                 for (koui::Div* d : app->all) {
                     float o[2];
                     d->DivToCanvas(o, 0.0, 0.0);
-                    out("layout %s %s %d %d %d %d", name.c_str(), d == app ? "app" : d->name.c_str(), int(o[0]),
-                        int(o[1]), d->dGetCX(), d->dGetCY());
+                    out("layout %s %s %d %d %d %d", name.c_str(), d == app ? "app" : d->name.c_str(),
+                        int(o[0]), int(o[1]), d->dGetCX(), d->dGetCY());
                 }
                 out("drawn %s", name.c_str());
             }
@@ -186,8 +189,8 @@ struct TestWindow {
             glReadBuffer(GL_BACK);
             glPixelStorei(GL_PACK_ALIGNMENT, 1);
             glReadPixels(int(o[0]), r.bottom - 1 - int(o[1]), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
-            out("probe %d %s %s %d %d %d", seq, name.c_str(), d == app ? "app" : d->name.c_str(), px[0], px[1],
-                px[2]);
+            out("probe %d %s %s %d %d %d", seq, name.c_str(), d == app ? "app" : d->name.c_str(), px[0],
+                px[1], px[2]);
         }
     }
 };
@@ -229,8 +232,9 @@ int main(int argc, char** argv) {
             }
             return false;
         };
-        if (!tw->window.Create(nullptr, tw->name, x, y, w, h, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, onWndMsg,
-                               [self](const std::string& ev) { self->onUiEvent(ev); }, nullptr)) {
+        if (!tw->window.Create(
+                nullptr, tw->name, x, y, w, h, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, onWndMsg,
+                [self](const std::string& ev) { self->onUiEvent(ev); }, nullptr)) {
             out("create-failed %s", tw->name.c_str());
             return 1;
         }

@@ -86,7 +86,8 @@ protected:
         for (const auto& l : app_->lines()) {
             auto w = words(l);
             if (w.size() == 7 && w[0] == "layout")
-                layout_[w[1] + "/" + w[2]] = {std::stoi(w[3]), std::stoi(w[4]), std::stoi(w[5]), std::stoi(w[6])};
+                layout_[w[1] + "/" + w[2]] = {std::stoi(w[3]), std::stoi(w[4]), std::stoi(w[5]),
+                                              std::stoi(w[6])};
         }
     }
 
@@ -111,8 +112,8 @@ protected:
     void pointAt(const std::string& win, const std::string& elem) {
         const Rect r = layout_.at(win + "/" + elem);
         focus(win);
-        ASSERT_TRUE(xdo("mousemove --sync --window " + xid_.at(win) + " " + std::to_string(r.x + r.w / 2) + " " +
-                        std::to_string(r.y + r.h / 2)));
+        ASSERT_TRUE(xdo("mousemove --sync --window " + xid_.at(win) + " " + std::to_string(r.x + r.w / 2) +
+                        " " + std::to_string(r.y + r.h / 2)));
     }
     void focus(const std::string& win) { ASSERT_TRUE(xdo("windowfocus --sync " + xid_.at(win))); }
 
@@ -155,11 +156,13 @@ protected:
         focus(win);
         ASSERT_TRUE(xdo("key Escape"));
         EXPECT_TRUE(app_->waitPrefix("gl.finish " + win, kWait)) << dump();
-        EXPECT_TRUE(app_->waitFor([](const std::string& l) { return l.find("Stop_GL: Done") != l.npos; }, kWait));
+        EXPECT_TRUE(
+            app_->waitFor([](const std::string& l) { return l.find("Stop_GL: Done") != l.npos; }, kWait));
         EXPECT_TRUE(app_->waitFor([](const std::string& l) { return l == "quit 1 0"; }, kWait)) << dump();
         EXPECT_TRUE(app_->waitPrefix("exit", kWait));
         EXPECT_EQ(app_->wait(kWait), 0);
-        for (const auto& l : app_->lines()) EXPECT_EQ(l.find(" 27 27"), std::string::npos) << "Escape reached " << l;
+        for (const auto& l : app_->lines())
+            EXPECT_EQ(l.find(" 27 27"), std::string::npos) << "Escape reached " << l;
     }
 
     fs::path dir_;
@@ -226,7 +229,8 @@ TEST_F(e2e, EditedResourceFileChangesTheColoursAndAFaultyEditKeepsThem) {
     const auto saved = std::chrono::steady_clock::now();
     writeFile(dir_ / "resdata/res.kor", green);
     ASSERT_TRUE(poll([&] { return probe("e2e-1")["swatch"] == std::array<int, 3>{0, 255, 0}; }, 3s));
-    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - saved);
+    const auto took =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - saved);
     EXPECT_LT(took.count(), 1000) << "the change took " << took.count() << " ms to show";
     std::printf("the edit showed after %d ms\n", static_cast<int>(took.count()));
 
@@ -312,7 +316,8 @@ TEST_F(e2e, HelloWritesItsScreenshotAndCloses) {
     const std::string data = readFile(png);
     std::vector<uint8_t> px;
     unsigned w = 0, h = 0, bpp = 0;
-    ASSERT_TRUE(koui::res::decodePng(px, w, h, bpp, reinterpret_cast<const uint8_t*>(data.data()), data.size()));
+    ASSERT_TRUE(
+        koui::res::decodePng(px, w, h, bpp, reinterpret_cast<const uint8_t*>(data.data()), data.size()));
     EXPECT_EQ(w, 760u);
     EXPECT_EQ(h, 372u);
     // The window's background is the theme's "back" colour, #171a1f.
