@@ -153,6 +153,8 @@ int main(int argc, char** argv) {
     if (!window.Create(nullptr, "hello", x, y, w, h, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, onWndMsg, onUiEvent,
                        nullptr)) {
         std::fprintf(stderr, "hello: cannot open a window (is there an X display?)\n");
+        window.setAppDiv(nullptr);
+        delete app;  // never joined a tree
         return 1;
     }
     if (usePlace && place.getShow() == SW_SHOWMAXIMIZED) ShowWindow(window.getHWnd(), SW_MAXIMIZE);
