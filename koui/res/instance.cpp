@@ -386,7 +386,7 @@ void Instance::CallResSourceChange() {
         // The faulty tree is dropped, but whoever edits the file while the
         // application runs needs to know why the change does not show, and
         // where: its errors are printed as the first load prints them.
-        appmsg("[ERROR] instance: %s not reloaded; keeping the loaded resources", fileName.c_str());
+        appmsg("[ERROR] Reload of %s failed; the loaded resources stay", fileName.c_str());
         for (size_t i = 0; i < fresh->errors.size(); ++i)
             appmsg("[ERROR] %2d : Line %4d = \"%s\"", static_cast<int>(i),
                    fresh->errors[i].line < 0 ? 0 : fresh->errors[i].line + 1, fresh->errors[i].text.c_str());

@@ -401,6 +401,10 @@ TEST(InstanceChanges, ReloadKeepsTheOldTreeOnAFaultyFile) {
     EXPECT_EQ(inst.getRoot(), first);
     EXPECT_EQ(inst.value("a"), "1");
     EXPECT_THAT(errorsOf(inst.getRoot()), IsEmpty());  // the new tree's errors went with it
+    // ... but not unseen: whoever saved the file learns why and where.
+    EXPECT_THAT(capture.lines(),
+                ElementsAre("[ERROR] Reload of res.kor failed; the loaded resources stay",
+                            "[ERROR]  0 : Line    2 = \"class koui::res::Node / (b) : Closing bracket missing\""));
     EXPECT_FALSE(inst.checkForResSourceChange());      // not retried until it changes again
 
     // Good contents under the same time are not seen: only the time counts.
