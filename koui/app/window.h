@@ -35,11 +35,15 @@
 // Frame pacing. The context is made with swap interval 1, so with a display
 // that honours it SwapBuffers waits for the vertical blank and paces the
 // cycle. A virtual X server has no vertical blank: its swap only copies the
-// frame and returns. So when a swap returned in under 4 ms (an idle window's
-// swap that waits for the display blocks for most of a refresh interval),
-// the worker sleeps out the rest of kFramePeriodMs counted from the start of
-// the cycle, and an idle window draws about 60 frames a second instead of
-// spinning a core (under Xvfb about 1 ms of CPU per frame for 800x600).
+// frame (which can itself take several milliseconds for a large window on a
+// software rasteriser, so the swap's own duration says nothing about
+// whether it waited). The worker therefore caps every cycle at
+// kFramePeriodMs, counted from the cycle's start: after the swap it sleeps
+// out what is left of the period. Behind a 60 Hz display the swap has
+// already used the period up and nothing is left to sleep; behind a faster
+// display the cap holds windows at 60 cycles a second, which is what their
+// idle cost is planned for. An idle window thus costs its drawing time 60
+// times a second and never spins a core.
 //
 // Deletion. The destructor does not destroy the native window, as close or
 // Destroy does that; but it never leaves anything that points at the freed
@@ -85,8 +89,11 @@ public:
 
     // Longest wait of Stop_GL for the worker, in milliseconds.
     static constexpr DWORD kStopTimeoutMs = 30000;
-    // Shortest cycle when SwapBuffers does not wait for the display.
+    // Shortest cycle: the worker sleeps out what is left of it after the swap.
     static constexpr double kFramePeriodMs = 1000.0 / 60.0;
+    // A rest shorter than this is not slept: behind a 60 Hz display the swap
+    // ends the period itself, give or take the timer's jitter.
+    static constexpr double kPaceSlackMs = 0.5;
 
     Window();
     Window(Window* parent, const std::string& name, int x, int y, int w, int h, DWORD style, DWORD exStyle,
@@ -172,7 +179,7 @@ private:
     void cycle();
     void drainMessages();
     void dispatchMouse(Canvas* c, const e_wndmsg& m);
-    void paceFrame(double cycleStartMs, double swapMs);
+    void paceFrame(double cycleStartMs);
     void teardown();
 };
 

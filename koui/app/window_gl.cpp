@@ -24,12 +24,6 @@ namespace koui::app {
 
 namespace {
 
-// A swap that takes this long waited for the display's vertical blank: an
-// idle window's swap then blocks for most of a refresh interval (more than
-// 4 ms up to 240 Hz), while a swap that only copies the frame (a virtual X
-// server has no vertical blank) takes about 3 ms even for a full-HD window.
-constexpr double kSwapWaitedMs = 4.0;
-
 // Mouse message -> pointer event code. Built once, by whichever worker gets
 // here first (static initialisation is thread-safe), and shared by all
 // windows. Double clicks, moves and the horizontal wheel have no entry.
@@ -176,9 +170,8 @@ void Window::cycle() {
     }
     if (inst) inst->Draw();
     UIEvent("gl.cycle.finish");
-    const double swapStart = nowMs();
     SwapBuffers(hDC);
-    paceFrame(start, nowMs() - swapStart);
+    paceFrame(start);
 }
 
 void Window::drainMessages() {
@@ -224,10 +217,9 @@ void Window::dispatchMouse(Canvas* c, const e_wndmsg& m) {
     }
 }
 
-void Window::paceFrame(double cycleStartMs, double swapMs) {
-    if (swapMs >= kSwapWaitedMs) return;  // the display paces the cycle
+void Window::paceFrame(double cycleStartMs) {
     const double left = kFramePeriodMs - (nowMs() - cycleStartMs);
-    if (left > 0) std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(left));
+    if (left > kPaceSlackMs) std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(left));
 }
 
 void Window::teardown() {
