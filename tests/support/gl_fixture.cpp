@@ -3,12 +3,14 @@
 #include <GLFW/glfw3.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <glm/gtc/matrix_transform.hpp>
 #include <iostream>
 #include <ostream>
 #include <sstream>
+#include <thread>
 
 #include "koui/family/gl_init.h"
 #include "tests/support/png_writer.h"
@@ -72,8 +74,17 @@ void GlTest::SetUpTestSuite() {
     // the X display, which unloads the GL driver before the leak checker
     // runs at exit, and the driver's own allocations could then no longer
     // be told apart from ours. glfwInit is cheap when already initialised.
-    if (!glfwInit()) {
-        skipReason_ = "cannot open X display " + std::string(display) + ": " + lastGlfwError();
+    // A busy X server now and then refuses a connection for a moment (many
+    // test processes connect at once under ctest -j): try a few times. A
+    // display that is set but stays unreachable is a failure, not a skip, so
+    // that a broken test environment cannot pass for a green run.
+    bool initialised = false;
+    for (int attempt = 0; attempt < 5 && !initialised; ++attempt) {
+        if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(200 * attempt));
+        initialised = glfwInit() == GLFW_TRUE;
+    }
+    if (!initialised) {
+        failReason_ = "cannot open X display " + std::string(display) + ": " + lastGlfwError();
         return;
     }
     // Mesa gives compatibility contexts up to its full version; drivers that
