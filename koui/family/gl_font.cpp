@@ -72,6 +72,28 @@ FontGlyphVector& scratchLayout() {
     return layout;
 }
 
+// The instances go to GL as client-side arrays of the default vertex array
+// object (the context is a compatibility one): the driver copies them into
+// its own streaming buffer, so no buffer object of ours is refilled while a
+// queued draw may still read it, and the font owns no vertex array object,
+// which a second window's context could not use. The attributes are switched
+// off again so that later draws with the default object see its usual state.
+void drawClientInstances(const float* instances, GLsizei count) {
+    const GLsizei stride = kFloatsPerGlyph * sizeof(float);
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    for (GLuint attrib = 0; attrib < 2; ++attrib) {
+        glEnableVertexAttribArray(attrib);
+        glVertexAttribPointer(attrib, 4, GL_FLOAT, GL_FALSE, stride, instances + 4 * attrib);
+        glVertexAttribDivisor(attrib, 1);
+    }
+    glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, count);
+    for (GLuint attrib = 0; attrib < 2; ++attrib) {
+        glVertexAttribDivisor(attrib, 0);
+        glDisableVertexAttribArray(attrib);
+    }
+}
+
 }  // namespace
 
 struct Font::GlState {
@@ -79,8 +101,6 @@ struct Font::GlState {
     // A context that cannot compile the program will not learn to; trying
     // again every frame would only repeat the compiler's log.
     bool programFailed = false;
-    GLuint vao = 0;
-    GLuint vbo = 0;
 };
 
 std::unique_ptr<Font> Font::fromBytes(std::vector<uint8_t> bytes, int pixelSize, const std::string& name) {
@@ -99,8 +119,6 @@ Font::~Font() {
 void Font::releaseGL() {
     std::lock_guard guard(lock_);
     if (!gl_) return;
-    if (gl_->vbo) glDeleteBuffers(1, &gl_->vbo);
-    if (gl_->vao) glDeleteVertexArrays(1, &gl_->vao);
     gl_.reset();
     atlas_.releaseGL();
 }
@@ -132,22 +150,6 @@ bool Font::prepareGL() {
             return false;
         }
         gl_->program->setUniform1i("atlas", 0);
-    }
-    if (!gl_->vao) {
-        glGenVertexArrays(1, &gl_->vao);
-        glGenBuffers(1, &gl_->vbo);
-        glBindVertexArray(gl_->vao);
-        glBindBuffer(GL_ARRAY_BUFFER, gl_->vbo);
-        const GLsizei stride = kFloatsPerGlyph * sizeof(float);
-        glEnableVertexAttribArray(0);
-        glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, nullptr);
-        glVertexAttribDivisor(0, 1);
-        glEnableVertexAttribArray(1);
-        glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, stride,
-                              reinterpret_cast<const void*>(4 * sizeof(float)));
-        glVertexAttribDivisor(1, 1);
-        glBindVertexArray(0);
-        glBindBuffer(GL_ARRAY_BUFFER, 0);
     }
     return true;
 }
@@ -187,14 +189,8 @@ int Font::drawDGlyphs(const FontGlyphVector& glyphs, const float* mvp, const flo
     program.setUniformMat4fv("mvp", mvp, 1, false);
     program.setUniform4fv("color", rgba ? rgba : kWhite, 1);
     program.setUniform4fv("clip", clip, 1);
-    glBindVertexArray(gl_->vao);
-    glBindBuffer(GL_ARRAY_BUFFER, gl_->vbo);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(instances_.size() * sizeof(float)),
-                 instances_.data(), GL_STREAM_DRAW);
-    glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, count);
+    drawClientInstances(instances_.data(), count);
     drawCalls_.fetch_add(1, std::memory_order_relaxed);
-    glBindVertexArray(0);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindTexture(GL_TEXTURE_2D, 0);
     program.UnUse();
     return count;

@@ -98,6 +98,29 @@ TEST_F(GlText, WriteDrawsInTheColourBelowItsTopLeftCorner) {
     EXPECT_GT(full, 40) << "stems of H, l, l are fully covered";
 }
 
+// The instances travel as client-side arrays of the default vertex array
+// object; a write must leave that object as it found it, or a later draw
+// with it would read the text's stale pointers.
+TEST_F(GlText, WriteLeavesTheDefaultVertexArrayAsItFoundIt) {
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    font->write(m(), kWhite, 10, 10, "Ag");
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_GE(litBox()[0], 0) << "nothing drawn";
+    GLint binding = -1;
+    glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &binding);
+    EXPECT_EQ(binding, 0);
+    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &binding);
+    EXPECT_EQ(binding, 0);
+    for (GLuint attrib = 0; attrib < 2; ++attrib) {
+        GLint enabled = -1, divisor = -1;
+        glGetVertexAttribiv(attrib, GL_VERTEX_ATTRIB_ARRAY_ENABLED, &enabled);
+        glGetVertexAttribiv(attrib, GL_VERTEX_ATTRIB_ARRAY_DIVISOR, &divisor);
+        EXPECT_EQ(enabled, GL_FALSE) << "attribute " << attrib;
+        EXPECT_EQ(divisor, 0) << "attribute " << attrib;
+    }
+}
+
 TEST_F(GlText, EachWriteAndEachLayoutIsOneDrawCall) {
     const std::string line(64, 'x');
     const uint64_t before = Font::drawCallCount();
