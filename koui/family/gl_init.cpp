@@ -2,11 +2,38 @@
 
 #include <GL/glew.h>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+#include <mutex>
+
 #include "koui/family/appmsg.h"
 
 namespace ko::gl {
 
+namespace {
+
+// A driver that renders in software allocates the frame's command memory
+// from the heap and frees it when the frame is done. By default the C
+// library gives the freed top of the heap back to the system at once, so the
+// next frame takes it again page by page: with many state changes per frame
+// (a text between backgrounds) the page faults and first-touch copies cost
+// several times the drawing itself. Keeping up to 64 MiB of freed heap
+// avoids that churn; it is a process-wide setting, made once.
+constexpr int kKeptFreeHeap = 64 << 20;
+
+void keepFreedHeapForFrames() {
+#if defined(M_TRIM_THRESHOLD)
+    static std::once_flag once;
+    std::call_once(once, [] { mallopt(M_TRIM_THRESHOLD, kKeptFreeHeap); });
+#endif
+}
+
+}  // namespace
+
 bool initLib() {
+    keepFreedHeapForFrames();
     // Core and compatibility contexts report extensions differently; without
     // this GLEW leaves entry points of newer versions unloaded.
     glewExperimental = GL_TRUE;
