@@ -1,6 +1,7 @@
 #include "koui/ui/background_program.h"
 
 #include <GL/glew.h>
+#include <GLFW/glfw3.h>
 
 #include <atomic>
 #include <mutex>
@@ -61,7 +62,6 @@ namespace {
 struct Shared {
     std::mutex lock;  // held only while creating
     std::atomic<ko::glsl::Program*> program{nullptr};
-    GLuint vertexArray = 0;  // written before `program` is published
 };
 
 // Never destroyed: the GL objects live as long as the process, and no
@@ -69,6 +69,22 @@ struct Shared {
 Shared& shared() {
     static Shared* s = new Shared;
     return *s;
+}
+
+// Vertex array objects belong to one context. Each GL thread keeps the one
+// it made for the context current on it, and makes another when a different
+// context has become current there (a window's GL worker owns one context,
+// so that happens only when a thread draws for several).
+GLuint contextVertexArray() {
+    thread_local GLFWwindow* context = nullptr;
+    thread_local GLuint vertexArray = 0;
+    GLFWwindow* current = glfwGetCurrentContext();
+    if (!vertexArray || current != context) {
+        context = current;
+        vertexArray = 0;
+        glGenVertexArrays(1, &vertexArray);
+    }
+    return vertexArray;
 }
 
 }  // namespace
@@ -81,14 +97,11 @@ bool acquire(ko::glsl::Program** program, unsigned* vertexArray) {
         p = s.program.load(std::memory_order_relaxed);
         if (!p) {
             p = ko::glsl::Program::CreateFromVertFragText(kVertex, kFragment);
-            if (p) {
-                glGenVertexArrays(1, &s.vertexArray);
-                s.program.store(p, std::memory_order_release);
-            }
+            if (p) s.program.store(p, std::memory_order_release);
         }
     }
     *program = p;
-    *vertexArray = p ? s.vertexArray : 0;
+    *vertexArray = p ? contextVertexArray() : 0;
     return p != nullptr;
 }
 

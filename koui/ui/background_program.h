@@ -1,6 +1,6 @@
-// The background program of styled elements: one GLSL program and one
-// vertex array object for the whole process, made on first use on a GL
-// thread and kept until the process ends.
+// The background program of styled elements: one GLSL program for the whole
+// process, made on first use on a GL thread and kept until the process ends,
+// and a vertex array object per context.
 //
 // The program draws one quad without vertex buffers: vertex i (0..3) takes
 // the corner (0, 0), (1, 0), (0, 1), (1, 1) of the rectangle `pos`, `size`
@@ -10,10 +10,9 @@
 // the straight edges; `bkcolor` fills the rest.
 //
 // Contexts. Programs are shared between contexts that share objects, vertex
-// array objects never are. On a context other than the one that made it the
-// bind fails (GL_INVALID_OPERATION) and the draw runs with vertex array 0,
-// which a compatibility-profile context accepts for a draw without
-// attributes, so the background still appears.
+// array objects never are: each thread makes one for the context current on
+// it (again when another context becomes current there), so the bind works
+// on every window's context.
 //
 // Threads. Creation is guarded, so two windows drawing their first
 // backgrounds at once make one program; drawing itself touches nothing
@@ -30,10 +29,11 @@ namespace koui::background {
 extern const char* const kVertex;
 extern const char* const kFragment;
 
-// The shared program and vertex array, made now if this is the first call
+// The shared program, made now if this is the first call
 // (or the earlier tries failed). False, with `*program` null, when the
-// program does not compile or link; the next call tries again. Needs a
-// current GL context.
+// program does not compile or link; the next call tries again. `*vertexArray`
+// is an (empty) vertex array object of the current context. Needs a current
+// GL context.
 bool acquire(ko::glsl::Program** program, unsigned* vertexArray);
 
 }  // namespace koui::background

@@ -1,13 +1,18 @@
 // Element drawing on real GL, pixels read back: the background program's
 // border and rounded corners, the style image that replaces it, classic
 // image sets and colour boxes, and clipping of children.
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <glm/gtc/matrix_transform.hpp>
 #include <string>
 
+#include "koui/family/glsl_program.h"
 #include "koui/rm/rm.h"
+#include "koui/ui/background_program.h"
 #include "tests/rm/rm_fixture.h"
 #include "tests/ui/draw_fixture.h"
 
@@ -203,6 +208,55 @@ TEST_F(BackgroundGl, ClipOptionKeepsChildrenInsideTheParent) {
     EXPECT_TRUE(regionIs(60, 130, 100, 5, kBlue));  // still inside the child's own clip
     EXPECT_TRUE(regionIs(20, 130, 40, 5, kRed));
     EXPECT_TRUE(regionIs(160, 130, 50, 5, kBlack));
+}
+
+// A second window's context shares the program but not the vertex array
+// object: the background drawn there binds one of that context, without a
+// GL error, and paints its pixels.
+TEST_F(BackgroundGl, SecondContextDrawsWithItsOwnVertexArray) {
+    ko::glsl::Program* program = nullptr;
+    unsigned first = 0;
+    ASSERT_TRUE(background::acquire(&program, &first));  // made on the fixture's context
+    GLFWwindow* const main = glfwGetCurrentContext();
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_COMPAT_PROFILE);
+    GLFWwindow* const second = glfwCreateWindow(32, 32, "second", nullptr, main);
+    ASSERT_NE(second, nullptr);
+    glfwMakeContextCurrent(second);
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    unsigned other = 0;
+    ASSERT_TRUE(background::acquire(&program, &other));
+    ASSERT_TRUE(program->Use(false));
+    const glm::mat4 mvp = glm::ortho(0.0f, 32.0f, 32.0f, 0.0f);
+    program->setUniformMat4fv("mvp", &mvp[0][0], 1, false);
+    program->setUniform2f("size", 32, 32);
+    const float green[4] = {0, 1, 0, 1};
+    program->setUniform4fv("bkcolor", green, 1);
+    program->setUniform1f("border_size", 0);
+    program->setUniform1f("border_radius", 0);
+    glViewport(0, 0, 32, 32);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glBindVertexArray(other);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    glBindVertexArray(0);
+    program->UnUse();
+    const GLenum error = glGetError();
+    uint8_t rgba[4] = {};
+    glReadPixels(16, 16, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    glfwMakeContextCurrent(main);
+    glfwDestroyWindow(second);
+    EXPECT_EQ(error, static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_EQ((Rgba{rgba[0], rgba[1], rgba[2]}), kGreen);
+    // Back on the first context its own vertex array is bound again.
+    unsigned again = 0;
+    ASSERT_TRUE(background::acquire(&program, &again));
+    glBindVertexArray(again);
+    glBindVertexArray(0);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 }  // namespace
