@@ -6,6 +6,8 @@
 #include <malloc.h>
 #endif
 
+#include <cstdlib>
+#include <cstring>
 #include <mutex>
 
 #include "koui/family/appmsg.h"
@@ -26,7 +28,11 @@ constexpr int kKeptFreeHeap = 64 << 20;
 void keepFreedHeapForFrames() {
 #if defined(M_TRIM_THRESHOLD)
     static std::once_flag once;
-    std::call_once(once, [] { mallopt(M_TRIM_THRESHOLD, kKeptFreeHeap); });
+    std::call_once(once, [] {
+        const char* tunables = std::getenv("GLIBC_TUNABLES");
+        if (tunables && std::strstr(tunables, "malloc.trim_threshold")) return;  // the application's choice
+        mallopt(M_TRIM_THRESHOLD, kKeptFreeHeap);
+    });
 #endif
 }
 
