@@ -4,6 +4,7 @@
 
 #include <mutex>
 
+#include "koui/family/context_vertex_array.h"
 #include "koui/family/glsl_program.h"
 #include "koui/res/image_base.h"
 #include "koui/res/img_programs.h"
@@ -12,11 +13,11 @@ namespace koui::res {
 
 namespace {
 
-// The GL objects shared by every image of every window: made once, on the
-// first context that draws, and kept for the life of the process.
+// The programs shared by every image of every window: made once, on the
+// first context that draws, and kept for the life of the process. (The
+// vertex array object is per context: ko::gl::contextVertexArray.)
 struct SharedGL {
     std::mutex lock;
-    GLuint vertexArray = 0;
     ko::glsl::Program* image = nullptr;
     ko::glsl::Program* frame = nullptr;
 };
@@ -51,7 +52,6 @@ unsigned Img::getTexID() const {
 bool Img::glInit() {
     SharedGL& gl = shared();
     std::lock_guard guard(gl.lock);
-    if (!gl.vertexArray) glGenVertexArrays(1, &gl.vertexArray);
     if (!gl.image)
         gl.image =
             ko::glsl::Program::CreateFromVertFragText(programs::kImageVertex, programs::kImageFragment);
@@ -100,7 +100,7 @@ bool Img::draw(const float* mvp, float x, float y, float w, float h, const float
     program->setUniform1f("scale", scale);
     program->setUniform2f("off", offX, offY);
 
-    glBindVertexArray(gl.vertexArray);
+    glBindVertexArray(ko::gl::contextVertexArray());
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     glBindVertexArray(0);
     glActiveTexture(GL_TEXTURE0);

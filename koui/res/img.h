@@ -35,8 +35,9 @@ public:
     int getHeight() const;
     unsigned getTexID() const;  // 0 when empty
 
-    // Creates the shared vertex array and the two programs once per process,
-    // with a GL context current (contexts that share objects are assumed).
+    // Creates the two shared programs once per process (the vertex array is
+    // per context), with a GL context current (contexts that share objects
+    // are assumed).
     // Returns true; a program that fails to build is retried on the next
     // call and makes draw return false for its type meanwhile.
     static bool glInit();

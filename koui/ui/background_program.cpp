@@ -1,11 +1,11 @@
 #include "koui/ui/background_program.h"
 
 #include <GL/glew.h>
-#include <GLFW/glfw3.h>
 
 #include <atomic>
 #include <mutex>
 
+#include "koui/family/context_vertex_array.h"
 #include "koui/family/glsl_program.h"
 
 namespace koui::background {
@@ -71,22 +71,6 @@ Shared& shared() {
     return *s;
 }
 
-// Vertex array objects belong to one context. Each GL thread keeps the one
-// it made for the context current on it, and makes another when a different
-// context has become current there (a window's GL worker owns one context,
-// so that happens only when a thread draws for several).
-GLuint contextVertexArray() {
-    thread_local GLFWwindow* context = nullptr;
-    thread_local GLuint vertexArray = 0;
-    GLFWwindow* current = glfwGetCurrentContext();
-    if (!vertexArray || current != context) {
-        context = current;
-        vertexArray = 0;
-        glGenVertexArrays(1, &vertexArray);
-    }
-    return vertexArray;
-}
-
 }  // namespace
 
 bool acquire(ko::glsl::Program** program, unsigned* vertexArray) {
@@ -101,7 +85,7 @@ bool acquire(ko::glsl::Program** program, unsigned* vertexArray) {
         }
     }
     *program = p;
-    *vertexArray = p ? contextVertexArray() : 0;
+    *vertexArray = p ? ko::gl::contextVertexArray() : 0;
     return p != nullptr;
 }
 
