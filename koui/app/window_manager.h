@@ -8,16 +8,18 @@
 // own the windows: the list holds raw pointers, and a Window leaves the list
 // when it is deleted.
 //
-// One-time extension loader. util_StartOpenGLExt makes a throw-away window
-// with a legacy context and loads the GL entry points through it, as every
-// GL worker needs them before it makes its own context. Its class is never
-// unregistered, so only the first call in a process gets past the
+// One-time extension loader. util_StartOpenGLExt stands where Win32 needs a
+// throw-away window with a legacy context to reach the ARB context-creation
+// calls; the platform layer exports those directly, and each worker's
+// glewInit loads the GL entry points on its own context, so here it makes
+// no window (see gl_ext_loader.cpp). Its class is still registered and
+// never unregistered, so only the first call in a process gets past the
 // registration; later calls write only the begin line and return false,
 // which the workers ignore.
 //
 // Threads: everything on the window thread, except util_StartOpenGLExt,
-// which the GL workers call (it uses only its own temporary objects; the
-// platform layer hands the window calls it makes to the window thread).
+// which the GL workers call (it touches only the class registry, which the
+// platform layer lets any thread use).
 #pragma once
 
 #include <string>
