@@ -1,7 +1,8 @@
 // Start-up and idle cost of the hello example, measured on the program
 // itself under the X server of the moment.
 //
-// FirstSwap: from just before the process is spawned to the moment its GL
+// FirstSwap: from just before the process is spawned (on a settled X
+// server, see kServerSettle) to the moment its GL
 // worker has swapped the first frame (hello --timing --frames 2 prints the
 // CLOCK_MONOTONIC time of that moment, the same clock this program reads
 // before spawning). The counter self_ms is hello's own figure: milliseconds
@@ -20,9 +21,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -44,8 +47,15 @@ struct Run {
     std::string error;
 };
 
+// An X server finishes with a client for a while after it has gone: right
+// after one disconnects, Xvfb took about 70 ms to answer the next client's
+// connection (1-2 ms otherwise). Each run waits that out first, so that a
+// start is not charged with the previous run's clean-up.
+constexpr auto kServerSettle = std::chrono::milliseconds(300);
+
 // Runs hello for `frames` cycles (with --timing) and waits for it.
 Run runHello(int frames) {
+    std::this_thread::sleep_for(kServerSettle);
     Run r;
     auto fail = [&r](std::string why) {
         r.error = std::move(why);

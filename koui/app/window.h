@@ -13,6 +13,10 @@
 // are atomic because the worker (or an application callback on it) sets them
 // while the window thread may read them.
 //
+// Start-up on the worker: the context made current, ko::gl::initLib, which
+// loads the GL entry points through GLEW on it (the worker does not call
+// glewInit a second time), "gl.start", the instance, the canvas.
+//
 // Life: Create -> WM_NCCREATE (the manager binds the window, stores hWnd)
 // -> WM_CREATE (device context, Start_GL) -> worker: context, instance,
 // canvas, cycles -> WM_CLOSE (user, Escape or a posted message): Stop_GL,
@@ -23,7 +27,8 @@
 // canvas with its element tree (the application element included when it
 // was added to the canvas), then the UI instance, which stops and joins its
 // resource watcher and frees the resource tree, its textures and fonts and
-// the classic resource manager; last it lets go of the context. `instance`
+// the classic resource manager; then the programs and vertex array that
+// the drawing layers made for this context; last it lets go of the context. `instance`
 // and `canvas` are null afterwards, and so is `appDiv` when it was part of
 // the deleted tree. The window thread is parked in Stop_GL meanwhile, so no
 // window hook can reach the application element while it goes.

@@ -12,6 +12,7 @@
 #include "koui/app/app_div.h"
 #include "koui/app/window.h"
 #include "koui/app/window_manager.h"
+#include "koui/family/context_objects.h"
 #include "koui/family/gl_init.h"
 #include "koui/host/canvas.h"
 #include "koui/host/instance.h"
@@ -115,11 +116,9 @@ unsigned int Window::GL_Worker() {
 
 bool Window::createUI() {
     wglMakeCurrent(hDC, hGLRC);
+    // initLib loads the GL entry points through GLEW on this context; a
+    // second glewInit would fetch the same process-wide pointers again.
     ko::gl::initLib();
-    glewExperimental = GL_TRUE;
-    glewInit();
-    while (glGetError() != GL_NO_ERROR) {
-    }
     UIEvent("gl.start");
     logMsg("Creating Instance...");
     if (!compileResArchive) removeStaleArchive();
@@ -235,6 +234,7 @@ void Window::teardown() {
         std::lock_guard guard(glMsgLock);
         glMsgQueue.clear();
     }
+    ko::gl::releaseContextObjects();  // the programs and vertex array this context made
     wglMakeCurrent(nullptr, nullptr);
     if (hGLRC) wglDeleteContext(hGLRC);
     hGLRC = nullptr;

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "koui/family/appmsg.h"
+#include "koui/family/context_objects.h"
 #include "koui/family/glsl_program.h"
 #include "koui/family/glyph_vector.h"
 
@@ -96,13 +97,6 @@ void drawClientInstances(const float* instances, GLsizei count) {
 
 }  // namespace
 
-struct Font::GlState {
-    std::unique_ptr<glsl::Program> program;
-    // A context that cannot compile the program will not learn to; trying
-    // again every frame would only repeat the compiler's log.
-    bool programFailed = false;
-};
-
 std::unique_ptr<Font> Font::fromBytes(std::vector<uint8_t> bytes, int pixelSize, const std::string& name) {
     auto face = FontFace::create(std::move(bytes), pixelSize, name);
     if (!face) return nullptr;
@@ -118,8 +112,6 @@ Font::~Font() {
 
 void Font::releaseGL() {
     std::lock_guard guard(lock_);
-    if (!gl_) return;
-    gl_.reset();
     atlas_.releaseGL();
 }
 
@@ -139,19 +131,15 @@ bool Font::ensureGlyph(uint8_t code) {
     return true;
 }
 
-bool Font::prepareGL() {
-    if (!gl_) gl_ = std::make_unique<GlState>();
-    if (!gl_->program) {
-        if (gl_->programFailed) return false;
-        gl_->program.reset(glsl::Program::CreateFromVertFragText(kVertexShader, kFragmentShader));
-        if (!gl_->program) {
-            appmsg("[ERROR] Font (%s): cannot draw, the text program did not build", name_.c_str());
-            gl_->programFailed = true;
-            return false;
-        }
-        gl_->program->setUniform1i("atlas", 0);
+glsl::Program* Font::textProgram() {
+    // One text program per context, shared by every font drawn there.
+    static const ProgramText text{kVertexShader, kFragmentShader};
+    glsl::Program* program = contextProgram(text);
+    if (!program && !programFailed_) {
+        appmsg("[ERROR] Font (%s): cannot draw, the text program did not build", name_.c_str());
+        programFailed_ = true;
     }
-    return true;
+    return program;
 }
 
 int Font::drawDGlyphs(const FontGlyphVector& glyphs, const float* mvp, const float* rgba, float x, float y,
@@ -178,21 +166,22 @@ int Font::drawDGlyphs(const FontGlyphVector& glyphs, const float* mvp, const flo
         instances_.insert(instances_.end(), quad, quad + kFloatsPerGlyph);
     }
     const auto count = static_cast<GLsizei>(instances_.size() / kFloatsPerGlyph);
-    if (!count || !prepareGL()) return 0;
+    glsl::Program* program = count ? textProgram() : nullptr;
+    if (!program) return 0;
 
     static const float kWhite[4] = {1, 1, 1, 1};
     const float clip[4] = {clipX, clipY, clipX + clipW, clipY + clipH};
     glActiveTexture(GL_TEXTURE0);
     atlas_.upload();  // leaves the atlas bound to unit 0
-    glsl::Program& program = *gl_->program;
-    if (!program.Use()) return 0;
-    program.setUniformMat4fv("mvp", mvp, 1, false);
-    program.setUniform4fv("color", rgba ? rgba : kWhite, 1);
-    program.setUniform4fv("clip", clip, 1);
+    if (!program->Use()) return 0;
+    program->setUniform1i("atlas", 0);
+    program->setUniformMat4fv("mvp", mvp, 1, false);
+    program->setUniform4fv("color", rgba ? rgba : kWhite, 1);
+    program->setUniform4fv("clip", clip, 1);
     drawClientInstances(instances_.data(), count);
     drawCalls_.fetch_add(1, std::memory_order_relaxed);
     glBindTexture(GL_TEXTURE_2D, 0);
-    program.UnUse();
+    program->UnUse();
     return count;
 }
 

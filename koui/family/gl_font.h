@@ -3,9 +3,10 @@
 //
 // A font is made from the bytes of a font file and needs no GL context for
 // that. Glyphs are rasterised once, on first use, into the font's atlas
-// texture (GlyphAtlas); the texture, the program and the vertex objects are
-// made on the first draw, on the context current then, and every later draw
-// must happen with that context (or one sharing its objects) current. Each
+// texture (GlyphAtlas); the texture is made on the first draw, on the
+// context current then, and every later draw must happen with that context
+// (or one sharing its objects) current. The text program is the context's
+// own (ko::gl::contextProgram), shared by all fonts drawn there. Each
 // write or drawDGlyphs is one instanced draw call however long the text.
 //
 // Positions: drawDGlyphs takes the layout origin, which is the first line's
@@ -51,8 +52,8 @@ public:
     static std::unique_ptr<Font> fromBytes(std::vector<uint8_t> bytes, int pixelSize,
                                            const std::string& name);
 
-    // Deletes the GL objects of the font, if it made any; the context they
-    // were made on must then be current.
+    // Deletes the font's atlas texture, if it made one; the context it was
+    // made on must then be current.
     ~Font();
     Font(const Font&) = delete;
     Font& operator=(const Font&) = delete;
@@ -80,7 +81,7 @@ public:
     const FontFace& face() const { return *face_; }
     const std::string& name() const { return name_; }
 
-    // Deletes the GL objects now (context current); the next draw makes them again.
+    // Deletes the atlas texture now (context current); the next draw makes it again.
     void releaseGL();
 
     // Draw calls issued by all fonts of the process since it started; for
@@ -90,8 +91,9 @@ public:
 private:
     Font(std::unique_ptr<FontFace> face, std::string name);
 
-    struct GlState;
-    bool prepareGL();
+    // The current context's text program; null (reported once per font)
+    // when it does not build.
+    glsl::Program* textProgram();
     bool ensureGlyph(uint8_t code);
     void writeAligned(const float* mvp, const float* rgba, float x, float y, int alignH, int alignV,
                       std::string_view text);
@@ -109,7 +111,7 @@ private:
         uint8_t state = 0;  // 0 not rasterised yet, 1 in the atlas, 2 nothing to draw
     };
     Slot slots_[256];
-    std::unique_ptr<GlState> gl_;
+    bool programFailed_ = false;
     std::vector<float> instances_;
 
     static std::atomic<uint64_t> drawCalls_;

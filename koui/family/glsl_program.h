@@ -42,6 +42,10 @@ public:
     // GL once per name; later calls read the cache.
     int uniformLocation(const char* name);
     unsigned id() const { return id_; }
+    // Forgets the GL program without deleting it, for an owner whose context
+    // is gone (the driver frees the program with the context's share group).
+    // The program is unusable afterwards.
+    void abandonGL() { id_ = 0; }
 
 private:
     explicit Program(unsigned id) : id_(id) {}

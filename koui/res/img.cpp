@@ -2,9 +2,7 @@
 
 #include <GL/glew.h>
 
-#include <mutex>
-
-#include "koui/family/context_vertex_array.h"
+#include "koui/family/context_objects.h"
 #include "koui/family/glsl_program.h"
 #include "koui/res/image_base.h"
 #include "koui/res/img_programs.h"
@@ -13,18 +11,17 @@ namespace koui::res {
 
 namespace {
 
-// The programs shared by every image of every window: made once, on the
-// first context that draws, and kept for the life of the process. (The
-// vertex array object is per context: ko::gl::contextVertexArray.)
-struct SharedGL {
-    std::mutex lock;
-    ko::glsl::Program* image = nullptr;
-    ko::glsl::Program* frame = nullptr;
-};
+// The two programs, made per context on its first image draw (see
+// ko::gl::contextProgram). Made on first use: the texts live in another
+// file, whose initialisation order against this one is not defined.
+const ko::gl::ProgramText& imageText() {
+    static const ko::gl::ProgramText text{programs::kImageVertex, programs::kImageFragment};
+    return text;
+}
 
-SharedGL& shared() {
-    static SharedGL* gl = new SharedGL;  // never destroyed: GL objects outlive static destruction order
-    return *gl;
+const ko::gl::ProgramText& frameText() {
+    static const ko::gl::ProgramText text{programs::kFrameVertex, programs::kFrameFragment};
+    return text;
 }
 
 constexpr float kWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f};
@@ -50,14 +47,8 @@ unsigned Img::getTexID() const {
 }
 
 bool Img::glInit() {
-    SharedGL& gl = shared();
-    std::lock_guard guard(gl.lock);
-    if (!gl.image)
-        gl.image =
-            ko::glsl::Program::CreateFromVertFragText(programs::kImageVertex, programs::kImageFragment);
-    if (!gl.frame)
-        gl.frame =
-            ko::glsl::Program::CreateFromVertFragText(programs::kFrameVertex, programs::kFrameFragment);
+    ko::gl::contextProgram(imageText());
+    ko::gl::contextProgram(frameText());
     return true;
 }
 
@@ -66,14 +57,10 @@ bool Img::draw(const float* mvp, float x, float y, float w, float h, const float
                bool autoSize) const {
     // An image source that never loaded (or a section of one) has no texture.
     if (!base_ || !base_->getTexID()) return false;
-    glInit();
-    SharedGL& gl = shared();
-    ko::glsl::Program* program = nullptr;
-    {
-        std::lock_guard guard(gl.lock);
-        const Img::Type type = base_->getType();
-        program = type == kImage ? gl.image : type == kFrame ? gl.frame : nullptr;
-    }
+    const Img::Type type = base_->getType();
+    ko::glsl::Program* program = type == kImage   ? ko::gl::contextProgram(imageText())
+                                 : type == kFrame ? ko::gl::contextProgram(frameText())
+                                                  : nullptr;
     if (!program) return false;
     if (!program->Use(false)) return true;
 

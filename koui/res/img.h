@@ -35,11 +35,11 @@ public:
     int getHeight() const;
     unsigned getTexID() const;  // 0 when empty
 
-    // Creates the two shared programs once per process (the vertex array is
-    // per context), with a GL context current (contexts that share objects
-    // are assumed).
-    // Returns true; a program that fails to build is retried on the next
-    // call and makes draw return false for its type meanwhile.
+    // Creates the two programs for the current context unless it has them
+    // (programs and the vertex array are per context, so that two windows'
+    // GL threads never share uniform values). Returns true; a program that
+    // fails to build logs once and makes draw return false for its type on
+    // that context.
     static bool glInit();
 
     // Draws the image into the rectangle (x, y, w, h) under `mvp` (16 floats,

@@ -252,7 +252,24 @@ Img Instance::image(const std::string& path) const {
 
 ko::gl::Font* Instance::getGLFont(const std::string& fontPath, int size) {
     if (ko::gl::Font* found = fonts.find(fontPath, size)) return found;
-    return loadFont(fontPath, size);
+    // Every font getter asks for the default font first, which many
+    // resource folders lack; looking for the file again on each call would
+    // cost a failed file lookup per element and frame. A font that could not
+    // be made is tried again only once the folder list has changed (a file
+    // came, went or was rewritten).
+    const std::pair<std::string, int> key(fontPath, size);
+    {
+        std::lock_guard guard(folderLock);
+        const auto missing = missingFonts.find(key);
+        if (missing != missingFonts.end() && missing->second == folderChanges) return nullptr;
+    }
+    ko::gl::Font* made = loadFont(fontPath, size);
+    std::lock_guard guard(folderLock);
+    if (made)
+        missingFonts.erase(key);
+    else
+        missingFonts.insert_or_assign(key, folderChanges);
+    return made;
 }
 
 ko::gl::Font* Instance::loadFont(const std::string& fontPath, int size) {
@@ -327,6 +344,7 @@ void Instance::populateFolderFiles() {
     std::lock_guard guard(folderLock);
     for (auto& [path, time] : entries) folderFiles.insert_or_assign(std::move(path), time);
     ++folderGeneration;
+    ++folderChanges;
 }
 
 bool Instance::checkForResSourceChange() {
@@ -363,7 +381,10 @@ bool Instance::checkForChangesInFolderFiles() {
     bool changed = false;
     for (auto& [path, time] : entries) {
         const auto [it, added] = folderFiles.try_emplace(std::move(path), time);
-        if (added) continue;
+        if (added) {
+            ++folderChanges;
+            continue;
+        }
         ++seen;
         changed = changed || it->second != time;
     }
@@ -420,6 +441,7 @@ void Instance::CallForChangesInFolderFiles() {
         // Entries whose files are gone are forgotten, without propagating.
         std::erase_if(folderFiles, [&](const auto& entry) { return !now.contains(entry.first); });
         ++folderGeneration;
+        ++folderChanges;
     }
     for (const std::string& resourcePath : changed) PropagateFileChange(false, resourcePath);
 }

@@ -143,7 +143,8 @@ public:
     // empty Img otherwise.
     Img image(const std::string& path) const;
     // The font made for (fontPath, size), made now from the file if there is
-    // none yet; null when the file cannot be read or is no font.
+    // none yet; null when the file cannot be read or is no font (and then
+    // without another try until the resource folder changes).
     ko::gl::Font* getGLFont(const std::string& fontPath, int size);
     // Reads the font file and adds a font to the list without looking for
     // one first (the list keeps one font per key and returns that one).
@@ -229,10 +230,14 @@ private:
     std::map<std::string, FileTime> folderFiles;  // full path -> write time; guarded by folderLock
     std::vector<std::pair<std::string, std::string>> resourceUsers;
     ko::gl::FontList fonts;
+    // Fonts that could not be made, with the value of folderChanges at the
+    // try; guarded by folderLock.
+    std::map<std::pair<std::string, int>, uint64_t> missingFonts;
     ResFile archive;
 
     mutable std::mutex folderLock;
     uint64_t folderGeneration = 0;     // guarded by folderLock; counts list updates of the GL thread
+    uint64_t folderChanges = 0;        // guarded by folderLock; counts entries added, updated or dropped
     bool folderErrorReported = false;  // GL thread only
 };
 

@@ -2,10 +2,7 @@
 
 #include <GL/glew.h>
 
-#include <atomic>
-#include <mutex>
-
-#include "koui/family/context_vertex_array.h"
+#include "koui/family/context_objects.h"
 #include "koui/family/glsl_program.h"
 
 namespace koui::background {
@@ -59,31 +56,12 @@ void main() {
 
 namespace {
 
-struct Shared {
-    std::mutex lock;  // held only while creating
-    std::atomic<ko::glsl::Program*> program{nullptr};
-};
-
-// Never destroyed: the GL objects live as long as the process, and no
-// context is current when static destructors run.
-Shared& shared() {
-    static Shared* s = new Shared;
-    return *s;
-}
+const ko::gl::ProgramText kText{kVertex, kFragment};
 
 }  // namespace
 
 bool acquire(ko::glsl::Program** program, unsigned* vertexArray) {
-    Shared& s = shared();
-    ko::glsl::Program* p = s.program.load(std::memory_order_acquire);
-    if (!p) {
-        std::lock_guard guard(s.lock);
-        p = s.program.load(std::memory_order_relaxed);
-        if (!p) {
-            p = ko::glsl::Program::CreateFromVertFragText(kVertex, kFragment);
-            if (p) s.program.store(p, std::memory_order_release);
-        }
-    }
+    ko::glsl::Program* p = ko::gl::contextProgram(kText);
     *program = p;
     *vertexArray = p ? ko::gl::contextVertexArray() : 0;
     return p != nullptr;

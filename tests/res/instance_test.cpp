@@ -479,7 +479,11 @@ TEST(InstanceFonts, DefaultFontAndFontNodes) {
     EXPECT_EQ(inst.font("fonts.broken"), nullptr);
     EXPECT_EQ(inst.getGLFont("Fonts/gone.ttf", 12), nullptr);
 
+    // A font that could not be made is not looked for again (the default
+    // font is asked for on every call) until the folder list changes.
     dir.write("Fonts/verdana.ttf", ttf);
+    EXPECT_EQ(inst.font("nothing"), nullptr);
+    inst.checkForChangesInFolderFiles();  // the watcher's poll records the new file
     ko::gl::Font* fallback = inst.font("nothing");
     ASSERT_NE(fallback, nullptr);
     EXPECT_EQ(fallback->getPixHeight(), 20);
@@ -488,6 +492,16 @@ TEST(InstanceFonts, DefaultFontAndFontNodes) {
     EXPECT_EQ(inst.getRoot()->font("fonts.gone"), fallback);
     EXPECT_EQ(inst.loadFont("Fonts/big.ttf", 30), big);
     EXPECT_EQ(inst.loadFont("Fonts/gone.ttf", 30), nullptr);
+
+    // A file that was no font is tried again once it was rewritten.
+    dir.write("Fonts/broken.ttf", ttf);
+    dir.stamp("Fonts/broken.ttf");
+    EXPECT_EQ(inst.getGLFont("Fonts/broken.ttf", 12), nullptr);
+    ASSERT_TRUE(inst.checkForChangesInFolderFiles());
+    inst.CallForChangesInFolderFiles();
+    ko::gl::Font* repaired = inst.getGLFont("Fonts/broken.ttf", 12);
+    ASSERT_NE(repaired, nullptr);
+    EXPECT_EQ(repaired->getPixHeight(), 12);
 }
 
 }  // namespace

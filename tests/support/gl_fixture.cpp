@@ -12,6 +12,7 @@
 #include <sstream>
 #include <thread>
 
+#include "koui/family/context_objects.h"
 #include "koui/family/gl_init.h"
 #include "tests/support/png_writer.h"
 
@@ -101,6 +102,8 @@ void GlTest::SetUpTestSuite() {
 
 void GlTest::TearDownTestSuite() {
     if (window_) {
+        glfwMakeContextCurrent(window_);
+        ko::gl::releaseContextObjects();
         glfwDestroyWindow(window_);
         window_ = nullptr;
     }
