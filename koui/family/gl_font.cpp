@@ -85,7 +85,7 @@ void drawClientInstances(const float* instances, GLsizei count) {
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     for (GLuint attrib = 0; attrib < 2; ++attrib) {
         glEnableVertexAttribArray(attrib);
-        glVertexAttribPointer(attrib, 4, GL_FLOAT, GL_FALSE, stride, instances + 4 * attrib);
+        glVertexAttribPointer(attrib, 4, GL_FLOAT, GL_FALSE, stride, instances + size_t{4} * attrib);
         glVertexAttribDivisor(attrib, 1);
     }
     glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, count);
