@@ -3,20 +3,10 @@
 // as pixels.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "koui/family/gl_font.h"
-#include "koui/host/canvas.h"
-#include "koui/host/instance.h"
-#include "koui/res/instance.h"
-#include "tests/support/gl_fixture.h"
-#include "tests/support/png_writer.h"
-#include "tests/support/test_font.h"
-#include "tests/ui/style_folder.h"
+#include "tests/ui/draw_fixture.h"
 #include "tests/ui/test_tree.h"
 
 namespace koui {
@@ -25,6 +15,7 @@ namespace {
 using test::Rgba;
 
 const Rgba kBlack{0, 0, 0};
+const Rgba kRed{255, 0, 0};
 
 // The panel's own program: a raw text block, so its lines end in CR LF.
 const char* kResources = R"(fonts {
@@ -53,44 +44,26 @@ div,probe,0,0
 
 // A 256 x 256 panel at the origin with padding 4 (client area 4..251), two
 // children "probe" (10 x 10) and "other" (30 x 12).
-struct ArrangeGlTest : test::GlTest {
+struct ArrangeGlTest : test::DrawTest {
     static constexpr int kPad = 4;
     static constexpr int kClientW = kWidth - 2 * kPad;
 
-    std::unique_ptr<test::StyleFolder> folder;
-    std::unique_ptr<Instance> inst;
-    Canvas* canvas = nullptr;
     Div* panel = nullptr;
     Div* probe = nullptr;
     Div* other = nullptr;
 
-    void SetUp() override {
-        GlTest::SetUp();
-        std::vector<uint8_t> font = test::readTestFont();
-        ASSERT_FALSE(font.empty()) << test::kTestFontPath;
-        folder = std::make_unique<test::StyleFolder>("arrange_gl");
-        std::filesystem::create_directories(folder->root() + "/Fonts");
-        std::filesystem::create_directories(folder->root() + "/Images");
+    ArrangeGlTest() {
+        theme = kResources;
+        images = {{"Images/red.png", 16, 8, kRed}};
         // The test font stands in for the instance's default font as well.
-        for (const char* name : {"/Fonts/test.ttf", "/Fonts/verdana.ttf"})
-            std::ofstream(folder->root() + name, std::ios::binary)
-                .write(reinterpret_cast<const char*>(font.data()), static_cast<std::streamsize>(font.size()));
-        std::vector<uint8_t> red(16 * 8 * 4, 0);
-        for (size_t i = 0; i < red.size(); i += 4) red[i] = red[i + 3] = 255;
-        ASSERT_TRUE(test::writePng(folder->root() + "/Images/red.png", 16, 8, red.data()));
-        folder->write(kResources);
-        inst.reset(CreateInstance(folder->root(), "", "res.kor", nullptr));
-        ASSERT_TRUE(inst->resInstance->isOK());
-        canvas = inst->CreateCanvas();
+        fontCopies.push_back("Fonts/verdana.ttf");
+    }
+    void SetUp() override {
+        DrawTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         panel = (new test::Probe())->Create("panel", canvas, 0, 0, kWidth, kHeight, nullptr, 0, "panel");
         probe = test::make(panel, 0, 0, 10, 10, "probe");
         other = test::make(panel, 0, 0, 30, 12, "other");
-    }
-    void TearDown() override {
-        delete canvas;
-        inst.reset();
-        folder.reset();
-        GlTest::TearDown();
     }
 
     // One iterate (geometry, matrices), then the program on a black frame.
@@ -263,12 +236,11 @@ TEST_F(ArrangeGlTest, Images) {
     arrange(
         "sep,2,3\noff,10,10\nimage,pics,0,0\nimageix,pics,20,0,32,16\ndiv,probe,0,0\n"
         "image,nothing,0,0\nimageix,nothing,0,0\nimageiy,pics,0,30\ndiv,other,0,0\n");
-    const Rgba red{255, 0, 0};
-    EXPECT_TRUE(regionIs(kPad + 10, kPad + 10, 16, 8, red, 2));
-    EXPECT_TRUE(regionIs(kPad + 30, kPad + 10, 32, 16, red, 2));
+    EXPECT_TRUE(regionIs(kPad + 10, kPad + 10, 16, 8, kRed, 2));
+    EXPECT_TRUE(regionIs(kPad + 30, kPad + 10, 32, 16, kRed, 2));
     // imageix: cursor x = 30 + 32 + 2.
     EXPECT_EQ(placed(probe), glm::vec2(64, 10));
-    EXPECT_TRUE(regionIs(kPad + 64, kPad + 40, 16, 8, red, 2));
+    EXPECT_TRUE(regionIs(kPad + 64, kPad + 40, 16, 8, kRed, 2));
     // imageiy: cursor y = 40 + 8 + 3.
     EXPECT_EQ(placed(other), glm::vec2(64, 51));
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack, 2), 16 * 8 + 32 * 16 + 16 * 8);

@@ -42,14 +42,11 @@ TEST_F(DivTest, AlignmentInsideParentClientArea) {
     c->hAlign = 1;
     c->vAlign = 2;
     cycle();
-    EXPECT_FLOAT_EQ(d->realPos[0], 150);
-    EXPECT_FLOAT_EQ(d->realPos[1], 25);
-    EXPECT_FLOAT_EQ(c->realPos[0], 85);  // 5 + 100 - 20
-    EXPECT_FLOAT_EQ(c->realPos[1], 80);
+    EXPECT_THAT(d->realPos, test::floatsAre(150, 25));
+    EXPECT_THAT(c->realPos, test::floatsAre(85, 80));  // x: 5 + 100 - 20
     float out[2];
     d->DivToCanvas(out, 0.0, 0.0);
-    EXPECT_FLOAT_EQ(out[0], 160);
-    EXPECT_FLOAT_EQ(out[1], 45);
+    EXPECT_THAT(out, test::floatsAre(160, 45));
 }
 
 TEST_F(DivTest, UnitsPaddingAndBorder) {
@@ -61,19 +58,16 @@ TEST_F(DivTest, UnitsPaddingAndBorder) {
     d->padding[0] = 4, d->padding[1] = 6, d->padding[2] = 8, d->padding[3] = 10;
     d->borderSize = 2;
     cycle();
-    EXPECT_FLOAT_EQ(d->realPos[0], 150);
-    EXPECT_FLOAT_EQ(d->realPos[1], 50);
+    EXPECT_THAT(d->realPos, test::floatsAre(150, 50));
     EXPECT_FLOAT_EQ(d->dGetCXf(), 100 - 12 - 4);
     EXPECT_FLOAT_EQ(d->dGetCYf(), 80 - 16 - 4);
     EXPECT_EQ(d->dGetCX(), 84);
     float out[2];
     d->DivToCanvas(out, 0.0, 0.0);
-    EXPECT_FLOAT_EQ(out[0], 156);  // 150 + border 2 + padding 4
-    EXPECT_FLOAT_EQ(out[1], 58);
+    EXPECT_THAT(out, test::floatsAre(156, 58));  // x: 150 + border 2 + padding 4
     float back[2];
     ASSERT_NE(d->CanvasToDiv(back, out), nullptr);
-    EXPECT_FLOAT_EQ(back[0], 0);
-    EXPECT_FLOAT_EQ(back[1], 0);
+    EXPECT_THAT(back, test::floatsAre(0, 0));
     float view[2];
     d->localMat = glm::mat4(2.0f);
     d->localMat[3][3] = 1.0f;
@@ -172,8 +166,7 @@ TEST_F(DivTest, HitTestingInDrawingOrderWithClipping) {
     EXPECT_EQ(hits[1].div, box);
     EXPECT_EQ(hits[2].div, inner);
     EXPECT_EQ(hits[2].level, 2);
-    EXPECT_FLOAT_EQ(hits[2].pos[0], 5);
-    EXPECT_FLOAT_EQ(hits[2].pos[1], 5);
+    EXPECT_THAT(hits[2].pos, test::floatsAre(5, 5));
     ASSERT_EQ(canvas->GetByPos(hits, 175, 55), 2);
     EXPECT_EQ(hits[1].div, outside);
     box->dSetOpt(DIV_CLIP);
@@ -199,8 +192,7 @@ TEST_F(DivTest, IterateEasesOffsetAndOpacityToTargets) {
     EXPECT_FLOAT_EQ(row->dGetRealPixX(), 0);  // realPos is parent-relative
     float out[2];
     row->DivToCanvas(out, 0.0, 0.0);
-    EXPECT_FLOAT_EQ(out[0], -80);
-    EXPECT_FLOAT_EQ(out[1], -30);
+    EXPECT_THAT(out, test::floatsAre(-80, -30));
     pinned->DivToCanvas(out, 0.0, 0.0);
     EXPECT_FLOAT_EQ(out[0], 0);
     list->setChildrenOffsetDelta(0, 100);
@@ -318,10 +310,7 @@ TEST_F(DivTest, BoundingBoxOfChildren) {
     int n = 0;
     box->GetChildBoundingBox(b, &n, 0);
     EXPECT_EQ(n, 2);
-    EXPECT_FLOAT_EQ(b[0], 10);
-    EXPECT_FLOAT_EQ(b[1], 5);
-    EXPECT_FLOAT_EQ(b[2], 60);
-    EXPECT_FLOAT_EQ(b[3], 60);
+    EXPECT_THAT(b, test::floatsAre(10, 5, 60, 60));
     box->GetChildBoundingBox(b, &n, 1);
     EXPECT_EQ(n, 3);
     EXPECT_FLOAT_EQ(b[0], -5);

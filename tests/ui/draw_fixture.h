@@ -1,7 +1,8 @@
 // Shared set-up of the element drawing tests on real GL: a resource folder
-// with colours, a font, one image and the styles the tests draw, a UI
-// instance over it with one canvas, and a frame that runs the instance's
-// cycle into the window.
+// with a font, solid-colour images and a theme, a UI instance over it with
+// one canvas, and a frame that runs the instance's cycle into the window.
+// A fixture that needs other resources sets `theme`, `images` and
+// `fontCopies` in its constructor.
 #pragma once
 
 #include <filesystem>
@@ -48,6 +49,11 @@ pictured {
   image: pics
   image-flags: "fill"
 }
+made {
+  font-type: fonts.tip
+  image-make: pics
+  image-flags: "scale"
+}
 plain-red { bkcolor: colors.red }
 plain-green { bkcolor: colors.green }
 plain-blue { bkcolor: colors.blue }
@@ -61,20 +67,36 @@ plain-blue { bkcolor: colors.blue }
 }
 )";
 
+// An opaque image of one colour, written as a PNG into the folder.
+struct SolidPng {
+    std::string file;
+    int width, height;
+    Rgba colour;
+};
+
 class DrawTest : public GlTest {
 protected:
+    const char* theme = kDrawTheme;
+    std::vector<SolidPng> images{{"Images/green.png", 24, 10, Rgba{0, 255, 0}}};
+    std::vector<std::string> fontCopies{"Fonts/test.ttf"};
+
     void SetUp() override {
         GlTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         std::vector<uint8_t> font = readTestFont();
         ASSERT_FALSE(font.empty()) << kTestFontPath;
         std::filesystem::create_directories(folder.root() + "/Fonts");
         std::filesystem::create_directories(folder.root() + "/Images");
-        std::ofstream(folder.root() + "/Fonts/test.ttf", std::ios::binary)
-            .write(reinterpret_cast<const char*>(font.data()), static_cast<std::streamsize>(font.size()));
-        std::vector<uint8_t> green(8 * 8 * 4);
-        for (size_t i = 0; i < green.size(); i += 4) green[i + 1] = green[i + 3] = 255;
-        ASSERT_TRUE(writePng(folder.root() + "/Images/green.png", 8, 8, green.data()));
-        folder.write(kDrawTheme);
+        for (const auto& name : fontCopies)
+            std::ofstream(folder.root() + "/" + name, std::ios::binary)
+                .write(reinterpret_cast<const char*>(font.data()), static_cast<std::streamsize>(font.size()));
+        for (const auto& img : images) {
+            std::vector<uint8_t> rgba(static_cast<size_t>(img.width) * img.height * 4, 255);
+            for (size_t i = 0; i < rgba.size(); i += 4)
+                rgba[i] = img.colour.r, rgba[i + 1] = img.colour.g, rgba[i + 2] = img.colour.b;
+            ASSERT_TRUE(writePng(folder.root() + "/" + img.file, img.width, img.height, rgba.data()));
+        }
+        folder.write(theme);
         inst.reset(CreateInstance(folder.root(), "", "res.kor", nullptr));
         ASSERT_TRUE(inst->resInstance->isOK());
         canvas = inst->CreateCanvas();

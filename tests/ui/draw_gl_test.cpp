@@ -1,19 +1,35 @@
-// Draw pass on real GL: drawing order, the clip option's scissor rectangles
-// (pixels cleared through them are read back), the scissor stack reset.
+// Element drawing on real GL, pixels read back: drawing order and the clip
+// option's scissor rectangles, the background program's border and rounded
+// corners, the style image that replaces it, classic image sets and colour
+// boxes, and the style keys that load GL resources.
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <algorithm>
+#include <cmath>
+#include <glm/gtc/matrix_transform.hpp>
 #include <string>
 #include <vector>
 
-#include "koui/host/instance.h"
-#include "tests/support/gl_fixture.h"
-#include "tests/ui/test_tree.h"
+#include "koui/family/glsl_program.h"
+#include "koui/rm/rm.h"
+#include "koui/ui/background_program.h"
+#include "tests/rm/rm_fixture.h"
+#include "tests/ui/draw_fixture.h"
 
 namespace koui {
 namespace {
 
 using test::Rgba;
+using ::testing::ElementsAre;
+
+const Rgba kRed{255, 0, 0};
+const Rgba kGreen{0, 255, 0};
+const Rgba kBlue{0, 0, 255};
+const Rgba kBlack{0, 0, 0};
+const Rgba kGrey{51, 51, 51};
 
 std::vector<std::string> gOrder;
 
@@ -34,17 +50,10 @@ struct Painter : Div {
     void OnPostDraw(e_draw*) override { gOrder.push_back(tag + ".post"); }
 };
 
-struct DrawGlTest : test::GlTest {
-    std::unique_ptr<Instance> inst{new Instance()};
-    Canvas* canvas = nullptr;
+struct DrawGl : test::DrawTest {
     void SetUp() override {
-        GlTest::SetUp();
+        DrawTest::SetUp();
         gOrder.clear();
-        canvas = inst->CreateCanvas();
-    }
-    void TearDown() override {
-        delete canvas;
-        GlTest::TearDown();
     }
     Painter* paint(Div* parent, const std::string& tag, int x, int y, int w, int h, float r, float g, float b,
                    unsigned long opts = 0) {
@@ -53,53 +62,30 @@ struct DrawGlTest : test::GlTest {
         p->rgb[0] = r, p->rgb[1] = g, p->rgb[2] = b;
         return static_cast<Painter*>(p->Create(tag, parent ? parent : canvas, x, y, w, h, nullptr, opts, ""));
     }
-    void frame() {
-        inst->Iterate(0, 0, kWidth, kHeight);
-        inst->Draw();
-    }
 };
 
-TEST_F(DrawGlTest, ClipOptionScissorsElementAndChildren) {
+// Nested clips intersect: the inner box reaches far past the outer one.
+TEST_F(DrawGl, ClipOptionScissorsElementAndChildren) {
     Painter* box = paint(nullptr, "box", 20, 30, 100, 60, 0, 0, 1, DIV_CLIP);
-    // Reaches far past the box; its own clip meets the box's.
     Painter* inner = paint(box, "inner", 50, 40, 200, 200, 0, 1, 0, DIV_CLIP);
     clear(0, 0, 0);
     frame();
     EXPECT_EQ(box->scissorOn, GL_TRUE);
-    EXPECT_EQ(box->box[0], 20);
-    EXPECT_EQ(box->box[1], kHeight - 30 - 60);  // bottom-up
-    EXPECT_EQ(box->box[2], 100);
-    EXPECT_EQ(box->box[3], 60);
-    EXPECT_EQ(inner->box[0], 70);
-    EXPECT_EQ(inner->box[1], kHeight - 90);
-    EXPECT_EQ(inner->box[2], 50);
-    EXPECT_EQ(inner->box[3], 20);
-    EXPECT_TRUE(regionIs(20, 30, 50, 40, Rgba{0, 0, 255}));
-    EXPECT_TRUE(regionIs(70, 70, 50, 20, Rgba{0, 255, 0}));
-    EXPECT_TRUE(regionIs(120, 30, 100, 150, Rgba{0, 0, 0}));  // clipped away
-    EXPECT_TRUE(regionIs(0, 0, 20, 20, Rgba{0, 0, 0}));
+    EXPECT_THAT(box->box, ElementsAre(20, kHeight - 30 - 60, 100, 60));  // bottom-up
+    EXPECT_THAT(inner->box, ElementsAre(70, kHeight - 90, 50, 20));
+    EXPECT_TRUE(regionIs(20, 30, 50, 40, kBlue));
+    EXPECT_TRUE(regionIs(70, 70, 50, 20, kGreen));
+    EXPECT_TRUE(regionIs(120, 30, 100, 150, kBlack));  // clipped away
+    EXPECT_TRUE(regionIs(0, 0, 20, 20, kBlack));
     // After the pass the scissor covers the whole viewport again.
     GLint whole[4];
     glGetIntegerv(GL_SCISSOR_BOX, whole);
     EXPECT_EQ(whole[2], kWidth);
     EXPECT_EQ(whole[3], kHeight);
-}
-
-TEST_F(DrawGlTest, NestedClipsIntersect) {
-    Painter* a = paint(nullptr, "a", 0, 0, 100, 100, 1, 0, 0, DIV_CLIP);
-    Painter* b = paint(a, "b", 50, 50, 100, 100, 0, 1, 0, DIV_CLIP);
-    clear(0, 0, 0);
-    frame();
-    EXPECT_EQ(b->box[0], 50);
-    EXPECT_EQ(b->box[1], kHeight - 100);
-    EXPECT_EQ(b->box[2], 50);
-    EXPECT_EQ(b->box[3], 50);
-    EXPECT_TRUE(regionIs(50, 50, 50, 50, Rgba{0, 255, 0}));
-    EXPECT_TRUE(regionIs(100, 50, 50, 50, Rgba{0, 0, 0}));
     EXPECT_TRUE(canvas->scissorStack.empty());
 }
 
-TEST_F(DrawGlTest, OrderHiddenSubtreesAndNoDraw) {
+TEST_F(DrawGl, OrderHiddenSubtreesAndNoDraw) {
     Painter* p = paint(nullptr, "p", 0, 0, 50, 50, 1, 1, 1);
     paint(p, "c1", 0, 0, 10, 10, 1, 1, 1);
     Painter* c2 = paint(p, "c2", 0, 0, 10, 10, 1, 1, 1);
@@ -117,6 +103,248 @@ TEST_F(DrawGlTest, OrderHiddenSubtreesAndNoDraw) {
     canvas->noDraw = true;
     frame();
     EXPECT_TRUE(gOrder.empty());
+}
+
+// "font-type" gives the element a GL font, "image-make" an image whose pixel
+// size (24 x 10) becomes the element's size.
+TEST_F(DrawGl, FontTypeAndImageMake) {
+    Div* d = make(nullptr, 0, 0, 5, 5, "made");
+    EXPECT_NE(d->styleFont, nullptr);
+    EXPECT_EQ(d->styleFont, d->font("fonts.tip"));
+    EXPECT_TRUE(d->styleImage.isValid());
+    EXPECT_FLOAT_EQ(d->size[0], 24);
+    EXPECT_FLOAT_EQ(d->size[1], 10);
+    EXPECT_EQ(d->imageFlags, 0x2u);
+}
+
+// The frame is border-size pixels wide on every side; a fragment exactly at
+// tuv = border-size belongs to it, which shows when the element sits half a
+// pixel off the grid (pixel centres then fall on whole tuv values).
+TEST_F(DrawGl, HardBorderAroundTheFill) {
+    make(nullptr, 10, 10, 20, 16, "framed");
+    Div* half = make(nullptr, 0, 40, 20, 16, "framed");
+    half->dSetX(40.5f, UNIT_PIXEL);
+    clear(0.2f, 0.2f, 0.2f);
+    frame();
+    EXPECT_TRUE(regionIs(10, 10, 20, 2, kBlack));
+    EXPECT_TRUE(regionIs(10, 24, 20, 2, kBlack));
+    EXPECT_TRUE(regionIs(10, 12, 2, 12, kBlack));
+    EXPECT_TRUE(regionIs(28, 12, 2, 12, kBlack));
+    EXPECT_TRUE(regionIs(12, 12, 16, 12, kRed));
+    EXPECT_TRUE(regionIs(30, 10, 4, 16, kGrey));
+    EXPECT_TRUE(regionIs(10, 26, 20, 4, kGrey));
+
+    // Columns 40, 41, 42 sit at tuv 0, 1, 2: all frame; 43 at tuv 3 is fill.
+    EXPECT_TRUE(regionIs(40, 40, 3, 16, kBlack));
+    EXPECT_TRUE(regionIs(43, 42, 15, 12, kRed));
+    EXPECT_TRUE(regionIs(58, 40, 2, 16, kBlack));  // tuv 18, 19
+    EXPECT_TRUE(regionIs(60, 40, 2, 16, kGrey));
+    EXPECT_TRUE(regionIs(39, 40, 1, 16, kGrey));
+}
+
+// Radius 10, no border: in each corner square, fragments farther than 10
+// from the corner circle's centre are discarded, those between 9 and 10
+// blend from the fill into the border colour, the rest are fill.
+TEST_F(DrawGl, RoundedCornersDiscardAndBlendTheOuterPixel) {
+    const int x0 = 100, y0 = 60, size = 40;
+    make(nullptr, x0, y0, size, size, "round");
+    clear(0, 0, 0);
+    frame();
+    test::Frame f = readFrame(x0, y0, size, size);
+    int discarded = 0, blended = 0;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const float px = std::fabs(x + 0.5f - size / 2.0f), py = std::fabs(y + 0.5f - size / 2.0f);
+            const float bth = size / 2.0f - 10.0f;
+            Rgba expected = kRed;
+            if (px > bth && py > bth) {
+                const float d = std::hypot(px - bth, py - bth);
+                const float t = std::clamp(d - 9.0f, 0.0f, 1.0f);
+                if (d > 10.0f) {
+                    expected = kBlack;
+                    ++discarded;
+                } else {
+                    expected = Rgba{static_cast<uint8_t>(std::lround(255 * (1 - t))), 0,
+                                    static_cast<uint8_t>(std::lround(255 * t))};
+                    blended += t > 0;
+                }
+            }
+            const Rgba got = f.at(x, y);
+            ASSERT_LE(std::abs(got.r - expected.r) + std::abs(got.b - expected.b), 4)
+                << "pixel " << x << "," << y << " is " << got << ", expected " << expected;
+            ASSERT_EQ(got.g, 0) << x << "," << y;
+        }
+    // Every corner loses the same pixels and has a ring of blended ones.
+    EXPECT_EQ(discarded % 4, 0);
+    EXPECT_GT(discarded, 4 * 15);
+    EXPECT_GT(blended, 4 * 8);
+    EXPECT_EQ(f.at(0, 0), kBlack);
+    EXPECT_EQ(f.at(size / 2, 0), kRed);  // the straight edge has no border
+    EXPECT_EQ(f.at(0, size / 2), kRed);
+}
+
+// With an image in the style, the image is all that is drawn: "bkcolor"
+// (red here) never shows, neither under the image nor beside it.
+TEST_F(DrawGl, StyleImageReplacesTheBackground) {
+    Div* d = make(nullptr, 30, 30, 48, 32, "pictured");
+    ASSERT_TRUE(d->styleImage.isValid());
+    clear(0, 0, 0);
+    frame();
+    EXPECT_TRUE(regionIs(30, 30, 48, 32, kGreen, 1));
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 48 * 32);
+}
+
+// The element's arrangement program draws after, and so over, its
+// background: a separator line (white at alpha 0.6) across the client area.
+TEST_F(DrawGl, ArrangementDrawsOverTheBackground) {
+    Div* d = make(nullptr, 10, 10, 40, 20, "plain-red");
+    d->padding[0] = d->padding[1] = d->padding[2] = d->padding[3] = 4;
+    d->arrangeCommands = "hline\n";
+    clear(0, 0, 0);
+    frame();
+    EXPECT_TRUE(regionIs(14, 14, 32, 1, Rgba{255, 153, 153}, 1));
+    EXPECT_TRUE(regionIs(10, 10, 40, 4, kRed));
+    EXPECT_TRUE(regionIs(10, 15, 40, 15, kRed));
+}
+
+// A styled element without keys draws the program's defaults as the style
+// left them: transparent fill and border, so nothing shows.
+TEST_F(DrawGl, StyledElementWithoutColoursIsInvisible) {
+    make(nullptr, 10, 10, 50, 50, "no-such-style");
+    clear(0.2f, 0.2f, 0.2f);
+    frame();
+    EXPECT_TRUE(regionIs(0, 0, 80, 80, kGrey));
+}
+
+// Without a style and an image set: a box filled with colour set entry 0 and
+// outlined (one pixel, inside) with entry 1.
+TEST_F(DrawGl, ClassicBoxFillAndOutline) {
+    Div* d = make(nullptr, 150, 20, 20, 10, "");
+    const float fill[4] = {0, 0, 1, 1}, line[4] = {1, 1, 0, 1};
+    std::copy(fill, fill + 4, d->colorSet.entry[0].rgbaf);
+    std::copy(line, line + 4, d->colorSet.entry[1].rgbaf);
+    clear(0, 0, 0);
+    frame();
+    const Rgba yellow{255, 255, 0};
+    EXPECT_TRUE(regionIs(150, 20, 20, 1, yellow));
+    EXPECT_TRUE(regionIs(150, 29, 20, 1, yellow));
+    EXPECT_TRUE(regionIs(150, 21, 1, 8, yellow));
+    EXPECT_TRUE(regionIs(169, 21, 1, 8, yellow));
+    EXPECT_TRUE(regionIs(151, 21, 18, 8, kBlue));
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 20 * 10);
+}
+
+// Classic image sets. A part set (kind 30) draws the state's image at its
+// own size, with alpha 0.25 when the element is disabled; a nine-cell set
+// (kind 20) stretches the state's image over the client size.
+TEST_F(DrawGl, ClassicImageSets) {
+    test::RgbaImage states(16, 8);
+    states.fill(0, 0, 8, 8, 255, 0, 0);
+    states.fill(8, 0, 8, 8, 0, 255, 0);
+    ASSERT_TRUE(states.save(folder.root() + "/states.png"));
+    test::RgbaImage cells(12, 12);
+    cells.fill(0, 0, 12, 12, 0, 0, 255);
+    ASSERT_TRUE(cells.save(folder.root() + "/cells.png"));
+    const std::string def =
+        "#source,!file,states.png,!id,states,!grid,1,1\n"
+        "parts,!mpart.h,#0,#1,0,0,8,8,8\n"
+        "#source,!file,cells.png,!id,cells,!grid,1,1\n"
+        "rects,!mrect.h,#0,0,0,4,4,12\n";
+    ASSERT_EQ(
+        inst->rm->CreateFromBuffer(def.data(), static_cast<int>(def.size()), (folder.root() + "/").c_str()),
+        0);
+    Div* on = make(nullptr, 10, 10, 0, 0, "", 0, "parts");
+    Div* off = make(nullptr, 30, 10, 0, 0, "", DIV_DISABLED, "parts");
+    make(nullptr, 50, 10, 0, 0, "", DIV_DISABLED, "parts");
+    Div* rect = make(nullptr, 100, 100, 40, 30, "", 0, "rects");
+    ASSERT_NE(on->imageSet, nullptr);
+    ASSERT_NE(rect->imageSet, nullptr);
+    EXPECT_EQ(on->imageSet->setKind, 30);
+    EXPECT_FLOAT_EQ(on->size[0], 8);  // part sets give their size
+    on->uiSetCurrentIndex(1);
+    off->uiSetCurrentIndex(1);
+    for (int i = 0; i < 4 && inst->rmProgress < 100.0; ++i) frame();  // one texture a cycle
+    ASSERT_EQ(inst->rmProgress, 100.0);
+    clear(0, 0, 0);
+    frame();
+    EXPECT_TRUE(regionIs(10, 10, 8, 8, kGreen));
+    EXPECT_TRUE(regionIs(30, 10, 8, 8, Rgba{0, 64, 0}, 1));
+    EXPECT_TRUE(regionIs(50, 10, 8, 8, Rgba{64, 0, 0}, 1));
+    EXPECT_TRUE(regionIs(100, 100, 40, 30, kBlue));
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 3 * 64 + 40 * 30);
+}
+
+// The clip option scissors an element and its subtree to its rectangle;
+// nested clips intersect, so a grandchild shows only where all three meet.
+TEST_F(DrawGl, ClipOptionKeepsChildrenInsideTheParent) {
+    Div* parent = make(nullptr, 20, 100, 60, 40, "plain-red", DIV_CLIP);
+    Div* child = make(parent, 40, 20, 100, 100, "plain-green", DIV_CLIP);
+    make(child, -30, 10, 200, 5, "plain-blue");
+    clear(0, 0, 0);
+    frame();
+    EXPECT_TRUE(regionIs(60, 130, 20, 5, kBlue));
+    EXPECT_TRUE(regionIs(60, 120, 20, 10, kGreen));
+    EXPECT_TRUE(regionIs(20, 100, 60, 20, kRed));
+    EXPECT_TRUE(regionIs(20, 130, 40, 5, kRed));  // the grandchild, clipped by the child
+    EXPECT_TRUE(regionIs(80, 100, 150, 150, kBlack));
+    EXPECT_TRUE(regionIs(20, 140, 60, 100, kBlack));
+    // Without the parent's clip the child shows in full.
+    parent->dRemoveOpt(DIV_CLIP);
+    clear(0, 0, 0);
+    frame();
+    EXPECT_TRUE(regionIs(80, 120, 80, 10, kGreen));
+    EXPECT_TRUE(regionIs(60, 130, 100, 5, kBlue));  // still inside the child's own clip
+    EXPECT_TRUE(regionIs(20, 130, 40, 5, kRed));
+    EXPECT_TRUE(regionIs(160, 130, 50, 5, kBlack));
+}
+
+// A second window's context shares the program but not the vertex array
+// object: the background drawn there binds one of that context, without a
+// GL error, and paints its pixels.
+TEST_F(DrawGl, SecondContextDrawsWithItsOwnVertexArray) {
+    ko::glsl::Program* program = nullptr;
+    unsigned first = 0;
+    ASSERT_TRUE(background::acquire(&program, &first));  // made on the fixture's context
+    GLFWwindow* const main = glfwGetCurrentContext();
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_COMPAT_PROFILE);
+    GLFWwindow* const second = glfwCreateWindow(32, 32, "second", nullptr, main);
+    ASSERT_NE(second, nullptr);
+    glfwMakeContextCurrent(second);
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    unsigned other = 0;
+    ASSERT_TRUE(background::acquire(&program, &other));
+    ASSERT_TRUE(program->Use(false));
+    const glm::mat4 mvp = glm::ortho(0.0f, 32.0f, 32.0f, 0.0f);
+    program->setUniformMat4fv("mvp", &mvp[0][0], 1, false);
+    program->setUniform2f("size", 32, 32);
+    const float green[4] = {0, 1, 0, 1};
+    program->setUniform4fv("bkcolor", green, 1);
+    program->setUniform1f("border_size", 0);
+    program->setUniform1f("border_radius", 0);
+    glViewport(0, 0, 32, 32);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glBindVertexArray(other);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    glBindVertexArray(0);
+    program->UnUse();
+    const GLenum error = glGetError();
+    uint8_t rgba[4] = {};
+    glReadPixels(16, 16, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    glfwMakeContextCurrent(main);
+    glfwDestroyWindow(second);
+    EXPECT_EQ(error, static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_EQ((Rgba{rgba[0], rgba[1], rgba[2]}), kGreen);
+    // Back on the first context its own vertex array is bound again.
+    unsigned again = 0;
+    ASSERT_TRUE(background::acquire(&program, &again));
+    glBindVertexArray(again);
+    glBindVertexArray(0);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 }  // namespace

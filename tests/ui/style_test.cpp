@@ -82,23 +82,17 @@ struct StyleTest : ::testing::Test {
 TEST_F(StyleTest, EveryKeyFormOfPanel) {
     Div* d = styled("panel");
     cycle();
-    EXPECT_FLOAT_EQ(d->pos[0], 25);
-    EXPECT_FLOAT_EQ(d->pos[1], 12);
+    EXPECT_THAT(d->pos, test::floatsAre(25, 12));
     EXPECT_EQ(d->posUnits, 0x02);  // x percent, y pixels
     EXPECT_FLOAT_EQ(d->dGetRealPixCX(), 390);
     EXPECT_FLOAT_EQ(d->dGetRealPixCY(), 150);
     EXPECT_EQ(d->hAlign, 2);
     EXPECT_EQ(d->vAlign, 2);
-    EXPECT_FLOAT_EQ(d->realPos[0], 110);  // 25 % of 400, then right: + 400 - 390
-    EXPECT_FLOAT_EQ(d->realPos[1], 162);  // 12, then bottom: + 300 - 150
-    EXPECT_FLOAT_EQ(d->padding[0], 4);
-    EXPECT_FLOAT_EQ(d->padding[1], 8);
-    EXPECT_FLOAT_EQ(d->padding[2], 4);
-    EXPECT_FLOAT_EQ(d->padding[3], 4);
-    EXPECT_FLOAT_EQ(d->textColor[0], 1);
-    EXPECT_FLOAT_EQ(d->textColor[1], 0);
-    EXPECT_FLOAT_EQ(d->textColor[3], 1);
-    EXPECT_FLOAT_EQ(d->bkColor[2], 1);
+    // x: 25 % of 400, then right: + 400 - 390; y: 12, then bottom: + 300 - 150.
+    EXPECT_THAT(d->realPos, test::floatsAre(110, 162));
+    EXPECT_THAT(d->padding, test::floatsAre(4, 8, 4, 4));
+    EXPECT_THAT(d->textColor, test::floatsAre(1, 0, 0, 1));
+    EXPECT_THAT(d->bkColor, test::floatsAre(0, 0, 1, 1));
     EXPECT_FLOAT_EQ(d->borderColor[3], 0);  // no colour found: unchanged
     EXPECT_FLOAT_EQ(d->borderSize, 2);
     EXPECT_FLOAT_EQ(d->borderRadius, 3.5f);
@@ -109,12 +103,9 @@ TEST_F(StyleTest, EveryKeyFormOfPanel) {
     EXPECT_FLOAT_EQ(d->imageScale, 0.5f);
     EXPECT_EQ(d->fontAlignH, 4u);
     EXPECT_EQ(d->fontAlignV, 0u);
-    EXPECT_EQ(d->fontOffset[0], 3);
-    EXPECT_EQ(d->fontOffset[1], 0);
-    EXPECT_FLOAT_EQ(d->fontSep[0], 1.5f);
-    EXPECT_FLOAT_EQ(d->fontSep[1], 2);
-    EXPECT_FLOAT_EQ(d->fontScale[0], 2);
-    EXPECT_FLOAT_EQ(d->fontScale[1], 1);
+    EXPECT_THAT(d->fontOffset, ::testing::ElementsAre(3, 0));
+    EXPECT_THAT(d->fontSep, test::floatsAre(1.5, 2));
+    EXPECT_THAT(d->fontScale, test::floatsAre(2, 1));
     EXPECT_FALSE(d->fontWordWrap);  // "TRUE" is not "true"
     EXPECT_EQ(d->getText(), "Hello");
     EXPECT_EQ(d->getToolTipText({0, 0}), "Tip");

@@ -1,6 +1,8 @@
 // Helpers of the element tests: a canvas over a fixed viewport, elements that
 // record what reaches them, and one iterate pass to compute the geometry.
 #pragma once
+#include <gmock/gmock.h>
+
 #include <string>
 #include <vector>
 
@@ -55,6 +57,12 @@ T* make(Div* parent, int x, int y, int cx, int cy, const std::string& name = "",
     T* d = new T();
     d->Create(name, parent, x, y, cx, cy, nullptr, opts, "");
     return d;
+}
+
+// Matches a float array element by element, each as EXPECT_FLOAT_EQ compares.
+template <class... T>
+auto floatsAre(T... v) {
+    return ::testing::ElementsAre(::testing::FloatEq(static_cast<float>(v))...);
 }
 
 // A canvas without UI instance over a w x h viewport.
