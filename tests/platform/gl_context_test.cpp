@@ -30,23 +30,12 @@ protected:
     HDC dc_ = nullptr;
 };
 
-const int kWorkerAttribs[] = {WGL_DRAW_TO_WINDOW_ARB,
-                              1,
-                              WGL_SUPPORT_OPENGL_ARB,
-                              1,
-                              WGL_DOUBLE_BUFFER_ARB,
-                              1,
-                              WGL_ACCELERATION_ARB,
-                              WGL_FULL_ACCELERATION_ARB,
-                              WGL_PIXEL_TYPE_ARB,
-                              WGL_TYPE_RGBA_ARB,
-                              WGL_COLOR_BITS_ARB,
-                              32,
-                              WGL_DEPTH_BITS_ARB,
-                              24,
-                              WGL_STENCIL_BITS_ARB,
-                              8,
-                              0};
+// Key and value pairs, ended by a zero key.
+// clang-format off
+const int kWorkerAttribs[] = {WGL_DRAW_TO_WINDOW_ARB, 1, WGL_SUPPORT_OPENGL_ARB, 1, WGL_DOUBLE_BUFFER_ARB, 1,
+                              WGL_ACCELERATION_ARB, WGL_FULL_ACCELERATION_ARB, WGL_PIXEL_TYPE_ARB, WGL_TYPE_RGBA_ARB,
+                              WGL_COLOR_BITS_ARB, 32, WGL_DEPTH_BITS_ARB, 24, WGL_STENCIL_BITS_ARB, 8, 0};
+// clang-format on
 
 struct WorkerResult {
     HDC dc = nullptr;

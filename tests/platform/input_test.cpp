@@ -19,15 +19,20 @@ protected:
     void SetUp() override {
         KOUI_REQUIRE_XDOTOOL();
         registerTestClass();
-        drain();
         procHook() = nullptr;
         title_ = "koui-input-" + std::to_string(::getpid());
-        hwnd_ = CreateWindowExA(0, kClass, title_.c_str(), WS_POPUP | WS_VISIBLE, kX, kY, kW, kH, nullptr,
+        openWindow(kClass);
+    }
+    // Opens the test window of class `cls`, finds it on the X server and
+    // gives it the keyboard focus.
+    void openWindow(const char* cls) {
+        drain();
+        hwnd_ = CreateWindowExA(0, cls, title_.c_str(), WS_POPUP | WS_VISIBLE, kX, kY, kW, kH, nullptr,
                                 nullptr, nullptr, nullptr);
         ASSERT_NE(hwnd_, nullptr);
         ASSERT_TRUE(pumpUntil([&] {
             xid_ = xdoOutput("search --name '^" + title_ + "$'");
-            return !xid_.empty();
+            return !xid_.empty() && xid_.find('\n') == std::string::npos;
         })) << "window not found by xdotool";
         ASSERT_TRUE(xdo("windowfocus --sync " + xid_));
         ASSERT_TRUE(pumpUntil([&] { return GetFocus() == hwnd_; })) << "no keyboard focus";
@@ -291,20 +296,9 @@ TEST_F(platformInput, BorderlessWindowIsDraggedByItsCaptionRegion) {
 }
 
 TEST_F(platformInput, DoubleClicksNeedTheClassStyle) {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = &recordingProc;
-    wc.lpszClassName = "koui-test-dblclk";
-    RegisterClassExA(&wc);
+    registerTestClass("koui-test-dblclk", CS_DBLCLKS);
     DestroyWindow(hwnd_);
-    hwnd_ = CreateWindowExA(0, "koui-test-dblclk", title_.c_str(), WS_POPUP | WS_VISIBLE, kX, kY, kW, kH,
-                            nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(hwnd_, nullptr);
-    ASSERT_TRUE(pumpUntil([&] {
-        xid_ = xdoOutput("search --name '^" + title_ + "$'");
-        return !xid_.empty() && xid_.find('\n') == std::string::npos;
-    }));
+    openWindow("koui-test-dblclk");
     pointAt(20, 20);
     inject("click --repeat 3 --delay 60 1", WM_LBUTTONUP, 3);
     EXPECT_EQ(kinds(log().all(), {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_LBUTTONUP}),

@@ -1,12 +1,11 @@
-// Helpers shared by the window-system tests: a recording window procedure,
-// a message pump that waits for a condition, and xdotool plumbing.
+// Helpers shared by the window-system tests: a recording window procedure
+// and a message pump that waits for a condition.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "koui/platform/platform.h"
+#include "tests/support/x_display.h"
 
 namespace koui::test {
 
@@ -75,7 +75,9 @@ inline LRESULT recordingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 
 constexpr const char* kClass = "koui-test-window";
 
-inline void registerTestClass(UINT style = 0) {
+// Registers a class of recordingProc (a second registration in the process
+// fails harmlessly).
+inline void registerTestClass(const char* name = kClass, UINT style = 0) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     wc.style = style;
@@ -83,13 +85,13 @@ inline void registerTestClass(UINT style = 0) {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    wc.lpszClassName = kClass;
-    RegisterClassExA(&wc);  // a second registration in the process fails harmlessly
+    wc.lpszClassName = name;
+    RegisterClassExA(&wc);
 }
 
-inline bool haveDisplay() {
-    const char* d = std::getenv("DISPLAY");
-    return d && *d;
+// Left, top, right and bottom, to compare a rectangle in one assertion.
+inline std::array<LONG, 4> edges(const RECT& r) {
+    return {r.left, r.top, r.right, r.bottom};
 }
 
 // Runs the pump (as WindowManager::iterate does) until `done` holds or
@@ -113,34 +115,4 @@ inline void drain() {
     pumpUntil([] { return true; }, 0);
 }
 
-inline bool haveXdotool() {
-    return std::system("command -v xdotool >/dev/null 2>&1") == 0;
-}
-
-inline bool xdo(const std::string& args) {
-    return std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-inline std::string xdoOutput(const std::string& args) {
-    std::string out;
-    if (FILE* p = popen(("xdotool " + args + " 2>/dev/null").c_str(), "r")) {
-        char buf[256];
-        while (fgets(buf, sizeof buf, p)) out += buf;
-        pclose(p);
-    }
-    while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
-    return out;
-}
-
 }  // namespace koui::test
-
-#define KOUI_REQUIRE_DISPLAY()                                          \
-    do {                                                                \
-        if (!koui::test::haveDisplay()) GTEST_SKIP() << "no X display"; \
-    } while (0)
-
-#define KOUI_REQUIRE_XDOTOOL()                                               \
-    do {                                                                     \
-        KOUI_REQUIRE_DISPLAY();                                              \
-        if (!koui::test::haveXdotool()) GTEST_SKIP() << "xdotool not found"; \
-    } while (0)

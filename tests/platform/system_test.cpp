@@ -56,18 +56,11 @@ TEST(platformSystem, HandleTokensAreStableAndDistinct) {
 }
 
 TEST(platformSystem, MapVirtualKeyGivesUnshiftedCharactersAndScanCodes) {
-    EXPECT_EQ(MapVirtualKeyA('A', MAPVK_VK_TO_CHAR), static_cast<UINT>('A'));
-    EXPECT_EQ(MapVirtualKeyA('7', MAPVK_VK_TO_CHAR), static_cast<UINT>('7'));
-    EXPECT_EQ(MapVirtualKeyA(VK_OEM_COMMA, MAPVK_VK_TO_CHAR), static_cast<UINT>(','));
-    EXPECT_EQ(MapVirtualKeyA(VK_BACK, MAPVK_VK_TO_CHAR), 8u);
-    EXPECT_EQ(MapVirtualKeyA(VK_TAB, MAPVK_VK_TO_CHAR), 9u);
-    EXPECT_EQ(MapVirtualKeyA(VK_RETURN, MAPVK_VK_TO_CHAR), 13u);
-    EXPECT_EQ(MapVirtualKeyA(VK_ESCAPE, MAPVK_VK_TO_CHAR), 27u);
-    EXPECT_EQ(MapVirtualKeyA(VK_SPACE, MAPVK_VK_TO_CHAR), static_cast<UINT>(' '));
-    EXPECT_EQ(MapVirtualKeyA(VK_LEFT, MAPVK_VK_TO_CHAR), 0u);
-    EXPECT_EQ(MapVirtualKeyA(VK_F1, MAPVK_VK_TO_CHAR), 0u);
-    EXPECT_EQ(MapVirtualKeyA(VK_NUMPAD0 + 5, MAPVK_VK_TO_CHAR), static_cast<UINT>('5'));
-
+    const std::pair<UINT, UINT> toChar[] = {{'A', 'A'},      {'7', '7'},           {VK_OEM_COMMA, ','},
+                                            {VK_BACK, 8},    {VK_TAB, 9},          {VK_RETURN, 13},
+                                            {VK_ESCAPE, 27}, {VK_SPACE, ' '},      {VK_LEFT, 0},
+                                            {VK_F1, 0},      {VK_NUMPAD0 + 5, '5'}};
+    for (auto [vk, ch] : toChar) EXPECT_EQ(MapVirtualKeyA(vk, MAPVK_VK_TO_CHAR), ch) << "key " << vk;
     EXPECT_EQ(MapVirtualKeyA('A', MAPVK_VK_TO_VSC), 0x1Eu);
     EXPECT_EQ(MapVirtualKeyA(VK_SHIFT, MAPVK_VK_TO_VSC), 0x2Au);
     EXPECT_EQ(MapVirtualKeyA(0x1E, MAPVK_VSC_TO_VK), static_cast<UINT>('A'));

@@ -40,9 +40,12 @@ protected:
 
 TEST_F(platformWindow, CreationSendsMessagesInWin32OrderBeforeReturning) {
     int marker = 0;
+    CREATESTRUCTA seen{};
+    std::string name, cls;
     procHook() = [&](HWND h, UINT m, WPARAM, LPARAM l, LRESULT& r) {
-        if (m != WM_NCCREATE) return false;
         auto* cs = reinterpret_cast<CREATESTRUCTA*>(l);
+        if (m == WM_CREATE) seen = *cs, name = cs->lpszName, cls = cs->lpszClass;
+        if (m != WM_NCCREATE) return false;
         SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
         r = 1;
         return true;
@@ -62,34 +65,18 @@ TEST_F(platformWindow, CreationSendsMessagesInWin32OrderBeforeReturning) {
     ASSERT_GE(order.size(), expected.size());
     EXPECT_EQ(std::vector<UINT>(order.begin(), order.begin() + static_cast<long>(expected.size())), expected);
 
-    auto create = log().only(WM_CREATE);
-    ASSERT_EQ(create.size(), 1u);
+    ASSERT_EQ(log().only(WM_CREATE).size(), 1u);
+    // The create structure carries the arguments.
+    EXPECT_EQ(seen.lpCreateParams, &marker);
+    EXPECT_EQ((std::array<int, 4>{seen.x, seen.y, seen.cx, seen.cy}),
+              (std::array<int, 4>{100, 80, 300, 200}));
+    EXPECT_EQ(seen.style, static_cast<LONG>(WS_POPUP | WS_VISIBLE));
+    EXPECT_EQ(name, "creation order");
+    EXPECT_EQ(cls, kClass);
     auto size = log().only(WM_SIZE);
     ASSERT_FALSE(size.empty());
     EXPECT_EQ(size[0].lParam, MAKELPARAM(300, 200));
     EXPECT_EQ(GetWindowLongPtrA(h, GWL_STYLE), static_cast<LONG>(WS_POPUP | WS_VISIBLE));
-}
-
-TEST_F(platformWindow, CreateStructCarriesTheArguments) {
-    int marker = 0;
-    CREATESTRUCTA seen{};
-    std::string name, cls;
-    procHook() = [&](HWND, UINT m, WPARAM, LPARAM l, LRESULT&) {
-        if (m == WM_CREATE) {
-            seen = *reinterpret_cast<CREATESTRUCTA*>(l);
-            name = seen.lpszName, cls = seen.lpszClass;
-        }
-        return false;
-    };
-    ASSERT_NE(make(WS_POPUP, 30, 40, 120, 90, &marker, "args"), nullptr);
-    EXPECT_EQ(seen.lpCreateParams, &marker);
-    EXPECT_EQ(seen.x, 30);
-    EXPECT_EQ(seen.y, 40);
-    EXPECT_EQ(seen.cx, 120);
-    EXPECT_EQ(seen.cy, 90);
-    EXPECT_EQ(seen.style, static_cast<LONG>(WS_POPUP));
-    EXPECT_EQ(name, "args");
-    EXPECT_EQ(cls, kClass);
 }
 
 TEST_F(platformWindow, RefusedCreationDestroysTheWindow) {
@@ -270,19 +257,14 @@ TEST_F(platformWindow, GeometryAndPlacement) {
     ASSERT_NE(h, nullptr);
     drain();
     RECT r;
+    const std::array<LONG, 4> normal{100, 80, 400, 280};
     ASSERT_TRUE(GetClientRect(h, &r));
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.right, 300);
-    EXPECT_EQ(r.bottom, 200);
+    EXPECT_EQ(edges(r), (std::array<LONG, 4>{0, 0, 300, 200}));
     ASSERT_TRUE(GetWindowRect(h, &r));
-    EXPECT_EQ(r.left, 100);
-    EXPECT_EQ(r.top, 80);
-    EXPECT_EQ(r.right, 400);
-    EXPECT_EQ(r.bottom, 280);
+    EXPECT_EQ(edges(r), normal);
     POINT p{110, 95};
     ASSERT_TRUE(ScreenToClient(h, &p));
-    EXPECT_EQ(p.x, 10);
-    EXPECT_EQ(p.y, 15);
+    EXPECT_EQ((std::array<LONG, 2>{p.x, p.y}), (std::array<LONG, 2>{10, 15}));
 
     WINDOWPLACEMENT wp{};
     ASSERT_TRUE(GetWindowPlacement(h, &wp));
@@ -292,10 +274,7 @@ TEST_F(platformWindow, GeometryAndPlacement) {
     ShowWindow(h, SW_MAXIMIZE);
     ASSERT_TRUE(GetWindowPlacement(h, &wp));
     EXPECT_EQ(wp.showCmd, static_cast<UINT>(SW_SHOWMAXIMIZED));
-    EXPECT_EQ(wp.rcNormalPosition.left, 100);
-    EXPECT_EQ(wp.rcNormalPosition.top, 80);
-    EXPECT_EQ(wp.rcNormalPosition.right, 400);
-    EXPECT_EQ(wp.rcNormalPosition.bottom, 280);
+    EXPECT_EQ(edges(wp.rcNormalPosition), normal);
     ASSERT_TRUE(GetClientRect(h, &r));
     EXPECT_GT(r.right, 300) << "maximised to the work area";
     drain();
@@ -305,15 +284,13 @@ TEST_F(platformWindow, GeometryAndPlacement) {
     ShowWindow(h, SW_RESTORE);
     drain();
     ASSERT_TRUE(GetWindowRect(h, &r));
-    EXPECT_EQ(r.left, 100);
-    EXPECT_EQ(r.right, 400);
+    EXPECT_EQ(edges(r), normal);
     ASSERT_TRUE(GetWindowPlacement(h, &wp));
     EXPECT_EQ(wp.showCmd, static_cast<UINT>(SW_SHOWNORMAL));
 
     ASSERT_TRUE(MoveWindow(h, 20, 30, 150, 100, 1));
     ASSERT_TRUE(GetWindowRect(h, &r));
-    EXPECT_EQ(r.left, 20);
-    EXPECT_EQ(r.bottom, 130);
+    EXPECT_EQ(edges(r), (std::array<LONG, 4>{20, 30, 170, 130}));
     if (haveXdotool()) {
         // The X server agrees.
         std::string g;
@@ -390,12 +367,10 @@ TEST_F(platformWindow, MinMaxInfoBecomesSizeLimitsForDrags) {
     koui::platform::detail::continueDrag(*w, POINT{start.x - 250, start.y - 250});
     RECT r;
     GetClientRect(h, &r);
-    EXPECT_EQ(r.right, 200);
-    EXPECT_EQ(r.bottom, 150);
+    EXPECT_EQ(edges(r), (std::array<LONG, 4>{0, 0, 200, 150}));
     koui::platform::detail::continueDrag(*w, POINT{start.x + 500, start.y + 500});
     GetClientRect(h, &r);
-    EXPECT_EQ(r.right, 400);
-    EXPECT_EQ(r.bottom, 300);
+    EXPECT_EQ(edges(r), (std::array<LONG, 4>{0, 0, 400, 300}));
 }
 
 }  // namespace
