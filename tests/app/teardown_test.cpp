@@ -55,7 +55,7 @@ TEST_F(appTeardown, FiftyWindowsInARowLeaveNothingBehind) {
     EXPECT_EQ(logs->count("koui::app::WindowManager : - QUIT " + std::string(93, '-')), kWindows);
     // Every instance's watcher thread ended with it.
     int watchers = 0;
-    for (const auto& t : logs->texts())
+    for (const auto& t : logs->all())
         if (t.rfind("[END  ] koui::Instance : resInstance_CWorker()", 0) == 0) ++watchers;
     EXPECT_EQ(watchers, kWindows);
 }

@@ -29,11 +29,7 @@ protected:
 
 TEST_F(appWinPlacement, MissingFileGivesTheDefaults) {
     WinPlacement p(file);
-    EXPECT_EQ(p.getX(), 0);
-    EXPECT_EQ(p.getY(), 0);
-    EXPECT_EQ(p.getWidth(), 1600);
-    EXPECT_EQ(p.getHeight(), 900);
-    EXPECT_EQ(p.getShow(), 1);
+    EXPECT_EQ(placementOf(p), (std::array<int, 5>{0, 0, 1600, 900, 1}));
     EXPECT_FALSE(std::filesystem::exists(file));  // loading writes nothing
 }
 
@@ -47,11 +43,7 @@ TEST_F(appWinPlacement, SaveWritesTheFiveKeysInOrderAndLoadReadsThemBack) {
     p.save();
     EXPECT_EQ(readAll(file), "[window]\nx=-30\ny=20\nw=800\nh=600\nshow=3\n");
     WinPlacement q(file);
-    EXPECT_EQ(q.getX(), -30);
-    EXPECT_EQ(q.getY(), 20);
-    EXPECT_EQ(q.getWidth(), 800);
-    EXPECT_EQ(q.getHeight(), 600);
-    EXPECT_EQ(q.getShow(), 3);
+    EXPECT_EQ(placementOf(q), (std::array<int, 5>{-30, 20, 800, 600, 3}));
     WinPlacement copy = q;
     EXPECT_EQ(copy.getWidth(), 800);
 }
@@ -59,11 +51,9 @@ TEST_F(appWinPlacement, SaveWritesTheFiveKeysInOrderAndLoadReadsThemBack) {
 TEST_F(appWinPlacement, ValuesAreReadAsAtoiReadsThem) {
     std::ofstream(file) << "[window]\nx=\ny=abc\nw= 42px\nh=-17\nshow=+5\n";
     WinPlacement p(file);
-    EXPECT_EQ(p.getX(), 0);       // empty value: the default (0)
-    EXPECT_EQ(p.getY(), 0);       // no number: 0, not the default
-    EXPECT_EQ(p.getWidth(), 42);  // blanks skipped, digits up to the first other byte
-    EXPECT_EQ(p.getHeight(), -17);
-    EXPECT_EQ(p.getShow(), 5);
+    // x empty: the default (0); y no number: 0, not the default; w: blanks
+    // skipped, digits up to the first other byte.
+    EXPECT_EQ(placementOf(p), (std::array<int, 5>{0, 0, 42, -17, 5}));
     std::ofstream(file) << "[window]\nw=\nh=99999999999999\n";
     p.load();
     EXPECT_EQ(p.getWidth(), 1600);         // empty: the default

@@ -2,7 +2,6 @@
 // is used by the next start, and a maximised window keeps its restored
 // rectangle.
 #include "app_test_support.h"
-#include "koui/app/win_placement.h"
 
 namespace {
 
@@ -27,11 +26,7 @@ TEST_F(appWinPlacementWindow, PlacementSavedAtCloseIsUsedAtTheNextStart) {
                      });
     ASSERT_TRUE(waitCycles(a, 1));
     HWND h = a.window->getHWnd();
-    RECT r{};
-    GetWindowRect(h, &r);
-    EXPECT_EQ(r.left, 50);
-    EXPECT_EQ(r.top, 60);
-    EXPECT_EQ(r.right - r.left, 320);
+    EXPECT_EQ(screenRect(h), (std::array<int, 4>{50, 60, 320, 240}));
     // The user moves and resizes the window, then closes it.
     MoveWindow(h, 110, 90, 300, 200, 1);
     ASSERT_TRUE(waitCycles(a, a.cycles + 2));
@@ -39,18 +34,10 @@ TEST_F(appWinPlacementWindow, PlacementSavedAtCloseIsUsedAtTheNextStart) {
     ASSERT_EQ(pumpQuits(1), 1);
 
     WinPlacement next(file);
-    EXPECT_EQ(next.getX(), 110);
-    EXPECT_EQ(next.getY(), 90);
-    EXPECT_EQ(next.getWidth(), 300);
-    EXPECT_EQ(next.getHeight(), 200);
-    EXPECT_EQ(next.getShow(), SW_SHOWNORMAL);
+    EXPECT_EQ(placementOf(next), (std::array<int, 5>{110, 90, 300, 200, SW_SHOWNORMAL}));
     Opened& b = open("placed", next.getX(), next.getY(), next.getWidth(), next.getHeight());
     ASSERT_TRUE(waitCycles(b, 1));
-    GetWindowRect(b.window->getHWnd(), &r);
-    EXPECT_EQ(r.left, 110);
-    EXPECT_EQ(r.top, 90);
-    EXPECT_EQ(r.right - r.left, 300);
-    EXPECT_EQ(r.bottom - r.top, 200);
+    EXPECT_EQ(screenRect(b.window->getHWnd()), (std::array<int, 4>{110, 90, 300, 200}));
 }
 
 TEST_F(appWinPlacementWindow, MaximisedWindowKeepsItsRestoredRectangle) {
@@ -61,11 +48,7 @@ TEST_F(appWinPlacementWindow, MaximisedWindowKeepsItsRestoredRectangle) {
     ASSERT_TRUE(waitCycles(a, a.cycles + 2));
     WinPlacement p(work->path() / "max.ini");
     p.fill(h);
-    EXPECT_EQ(p.getShow(), SW_SHOWMAXIMIZED);
-    EXPECT_EQ(p.getX(), 70);
-    EXPECT_EQ(p.getY(), 80);
-    EXPECT_EQ(p.getWidth(), 260);
-    EXPECT_EQ(p.getHeight(), 180);
+    EXPECT_EQ(placementOf(p), (std::array<int, 5>{70, 80, 260, 180, SW_SHOWMAXIMIZED}));
 }
 
 }  // namespace
