@@ -80,20 +80,16 @@ std::optional<std::string> AppProcess::waitFor(const std::function<bool(const st
                                                size_t* index) {
     const auto until = std::chrono::steady_clock::now() + timeout;
     std::unique_lock guard(lock_);
+    // After each wait the lines that came meanwhile are looked at, also when
+    // the wait ended by the time-out or the program closed its output.
     for (size_t i = from;;) {
         for (; i < lines_.size(); ++i)
             if (match(lines_[i])) {
                 if (index) *index = i;
                 return lines_[i];
             }
-        if (closed_ || grown_.wait_until(guard, until) == std::cv_status::timeout) {
-            for (; i < lines_.size(); ++i)
-                if (match(lines_[i])) {
-                    if (index) *index = i;
-                    return lines_[i];
-                }
-            return std::nullopt;
-        }
+        if (closed_ || std::chrono::steady_clock::now() >= until) return std::nullopt;
+        grown_.wait_until(guard, until);
     }
 }
 

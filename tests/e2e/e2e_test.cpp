@@ -16,7 +16,7 @@
 
 #include "app_process.h"
 #include "koui/res/png_decoder.h"
-#include "tests/platform/platform_test_support.h"
+#include "tests/support/x_display.h"
 
 namespace {
 

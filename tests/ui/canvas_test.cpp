@@ -119,8 +119,7 @@ TEST_F(CanvasTest, ModalGateRoutesInsideAndSwallowsOutside) {
     EXPECT_TRUE(canvas->makeModal(dialog, true, 101, 51, DIV_MODAL));
     EXPECT_EQ(canvas->dGetChild(1), dialog);
     cycle();
-    EXPECT_FLOAT_EQ(dialog->realPos[0], 150);  // 200 - 101 / 2
-    EXPECT_FLOAT_EQ(dialog->realPos[1], 125);  // 150 - 51 / 2
+    EXPECT_THAT(dialog->realPos, test::floatsAre(150, 125));  // 200 - 101 / 2, 150 - 51 / 2
     EXPECT_FALSE(press(5, 5));
     EXPECT_TRUE(back->mtTypes.empty());
     EXPECT_TRUE(press(165, 140));
@@ -317,8 +316,7 @@ TEST(ClassicImageSet, CreateAdoptsPartSize) {
     std::unique_ptr<Canvas> canvas(inst.CreateCanvas());
     Div* btn = (new Div())->Create("", canvas.get(), 1, 2, 5, 5, "btn", 0, "");
     EXPECT_NE(btn->imageSet, nullptr);
-    EXPECT_FLOAT_EQ(btn->size[0], 30);
-    EXPECT_FLOAT_EQ(btn->size[1], 12);
+    EXPECT_THAT(btn->size, test::floatsAre(30, 12));
     Div* states = (new Div())->Create("", canvas.get(), 0, 0, 5, 5, "states", 0, "");
     EXPECT_FLOAT_EQ(states->size[0], 16);
     Div* frame = (new Div())->Create("", canvas.get(), 0, 0, 5, 5, "frame", 0, "");

@@ -18,6 +18,7 @@
 #include "koui/ui/background_program.h"
 #include "tests/rm/rm_fixture.h"
 #include "tests/ui/draw_fixture.h"
+#include "tests/ui/test_tree.h"
 
 namespace koui {
 namespace {
@@ -112,8 +113,7 @@ TEST_F(DrawGl, FontTypeAndImageMake) {
     EXPECT_NE(d->styleFont, nullptr);
     EXPECT_EQ(d->styleFont, d->font("fonts.tip"));
     EXPECT_TRUE(d->styleImage.isValid());
-    EXPECT_FLOAT_EQ(d->size[0], 24);
-    EXPECT_FLOAT_EQ(d->size[1], 10);
+    EXPECT_THAT(d->size, test::floatsAre(24, 10));
     EXPECT_EQ(d->imageFlags, 0x2u);
 }
 

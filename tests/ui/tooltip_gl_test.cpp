@@ -6,6 +6,7 @@
 
 #include "koui/family/glyph_vector.h"
 #include "tests/ui/draw_fixture.h"
+#include "tests/ui/test_tree.h"
 
 namespace koui {
 namespace {
@@ -93,8 +94,7 @@ TEST_F(TooltipGl, KeptInsideTheViewport) {
     fadeIn();
     clear(0, 0, 0);
     frame();
-    EXPECT_EQ(canvas->toolTipPos[0], 250);
-    EXPECT_EQ(canvas->toolTipPos[1], 250);
+    EXPECT_THAT(canvas->toolTipPos, test::floatsAre(250, 250));
     // The right and bottom edges of the box are the viewport's.
     EXPECT_TRUE(regionIs(kWidth - 1, kHeight - 20, 1, 20, Rgba{255, 0, 0}));
     EXPECT_TRUE(regionIs(kWidth - 80, kHeight - 1, 80, 1, Rgba{255, 0, 0}));
