@@ -156,8 +156,7 @@ TEST_F(appAppDiv, ClaimedMessageIsAnsweredByTheElementAlone) {
     EXPECT_TRUE(IsWindow(h));
     EXPECT_EQ(o->window->getGLState(), app::GL_RUNNING);
     app->claim = 0;
-    PostMessageA(h, WM_CLOSE, 0, 0);
-    EXPECT_EQ(pumpQuits(1), 1);
+    EXPECT_EQ(closeAndPump(h), 1);
 }
 
 TEST_F(appAppDiv, WithoutAnApplicationElementHitTestIsTheDefault) {

@@ -130,6 +130,9 @@ inline bool pumpUntil(app::WindowManager& wm, const std::function<bool()>& done,
 
 constexpr DWORD kPopup = WS_POPUP | WS_VISIBLE;
 
+// The manager's log line for each WM_QUIT: its text is 100 bytes wide.
+inline const std::string kQuitLine = "koui::app::WindowManager : - QUIT " + std::string(93, '-');
+
 // x, y, width, height and show command of a placement.
 inline std::array<int, 5> placementOf(const app::WinPlacement& p) {
     return {p.getX(), p.getY(), p.getWidth(), p.getHeight(), p.getShow()};
@@ -207,6 +210,12 @@ protected:
     bool waitCycles(Opened& o, int n, int timeoutMs = 10000) {
         return pumpUntil(
             *wm, [&] { return o.cycles.load() >= n; }, timeoutMs);
+    }
+    // Posts WM_CLOSE to `h` and pumps until iterate reported the quit;
+    // returns how many quits it reported (1 unless the window stayed).
+    int closeAndPump(HWND h) {
+        PostMessageA(h, WM_CLOSE, 0, 0);
+        return pumpQuits(1);
     }
     // Pumps until iterate reported WM_QUIT `n` times (or the time is up);
     // returns how many it reported.

@@ -41,8 +41,7 @@ TEST_F(appTeardown, FiftyWindowsInARowLeaveNothingBehind) {
         });
         ASSERT_TRUE(waitCycles(o, 2)) << i;
         HWND h = o.window->getHWnd();
-        PostMessageA(h, WM_CLOSE, 0, 0);
-        ASSERT_EQ(pumpQuits(1), 1) << i;
+        ASSERT_EQ(closeAndPump(h), 1) << i;
         ASSERT_EQ(o.window->getGLState(), app::GL_FINISHED) << i;
         ASSERT_EQ(o.window->getInstance(), nullptr) << i;
         ASSERT_EQ(o.window->getCanvas(), nullptr) << i;
@@ -52,7 +51,7 @@ TEST_F(appTeardown, FiftyWindowsInARowLeaveNothingBehind) {
         ASSERT_TRUE(wm->getWndVector().empty()) << i;
     }
     EXPECT_EQ(logs->count("koui::app::Window : Stop_GL: Done"), kWindows);
-    EXPECT_EQ(logs->count("koui::app::WindowManager : - QUIT " + std::string(93, '-')), kWindows);
+    EXPECT_EQ(logs->count(kQuitLine), kWindows);
     // Every instance's watcher thread ended with it.
     int watchers = 0;
     for (const auto& t : logs->all())

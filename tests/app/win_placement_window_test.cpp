@@ -30,8 +30,7 @@ TEST_F(appWinPlacementWindow, PlacementSavedAtCloseIsUsedAtTheNextStart) {
     // The user moves and resizes the window, then closes it.
     MoveWindow(h, 110, 90, 300, 200, 1);
     ASSERT_TRUE(waitCycles(a, a.cycles + 2));
-    PostMessageA(h, WM_CLOSE, 0, 0);
-    ASSERT_EQ(pumpQuits(1), 1);
+    ASSERT_EQ(closeAndPump(h), 1);
 
     WinPlacement next(file);
     EXPECT_EQ(placementOf(next), (std::array<int, 5>{110, 90, 300, 200, SW_SHOWNORMAL}));

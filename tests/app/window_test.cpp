@@ -22,10 +22,6 @@ using app::Window;
 
 class appWindow : public AppTest {};
 
-std::string quitLine() {
-    return "koui::app::WindowManager : - QUIT " + std::string(93, '-');
-}
-
 TEST_F(appWindow, WorkerSendsItsUIEventsInOrderAndLogsItsSteps) {
     Opened& o = open("first", 40, 50, 200, 150);
     ASSERT_NE(o.window->getHWnd(), nullptr);
@@ -36,8 +32,7 @@ TEST_F(appWindow, WorkerSendsItsUIEventsInOrderAndLogsItsSteps) {
     EXPECT_NE(o.window->glGetContext(), nullptr);
 
     HWND h = o.window->getHWnd();
-    PostMessageA(h, WM_CLOSE, 0, 0);
-    EXPECT_EQ(pumpQuits(1), 1);
+    EXPECT_EQ(closeAndPump(h), 1);
     EXPECT_EQ(o.window->getGLState(), app::GL_FINISHED);
     EXPECT_FALSE(IsWindow(h));
 
@@ -68,8 +63,7 @@ TEST_F(appWindow, WorkerSendsItsUIEventsInOrderAndLogsItsSteps) {
     EXPECT_EQ(logs->count("[BEGIN] " + me + "WM_CLOSE"), 1);
     EXPECT_EQ(logs->count(me + "Stop_GL: Done"), 1);
     EXPECT_TRUE(logs->hasPrefix("[END  ] " + me + "GL_Worker() (dt="));
-    EXPECT_EQ(logs->count(quitLine()), 1);
-    EXPECT_EQ(std::string("- QUIT " + std::string(93, '-')).size(), 100u);
+    EXPECT_EQ(logs->count(kQuitLine), 1);
 }
 
 TEST_F(appWindow, PostedMessagesReachTheCanvasAsEvents) {
@@ -216,8 +210,7 @@ TEST_F(appWindow, TwoWindowsDrawOnTheirOwnThreads) {
     EXPECT_NE(tb, std::this_thread::get_id());
 
     // Closing one window ends the pump loop once; the other keeps drawing.
-    PostMessageA(a.window->getHWnd(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(pumpQuits(1), 1);
+    EXPECT_EQ(closeAndPump(a.window->getHWnd()), 1);
     EXPECT_EQ(a.window->getGLState(), app::GL_FINISHED);
     int before = b.cycles;
     ASSERT_TRUE(waitCycles(b, before + 5));
@@ -257,8 +250,7 @@ TEST_F(appWindow, CompiledArchiveIsWrittenAndReadByTheNextWindow) {
             });
         ASSERT_TRUE(waitCycles(o, 1));
         EXPECT_TRUE(std::filesystem::exists(work->path() / "packed.koc"));
-        PostMessageA(o.window->getHWnd(), WM_CLOSE, 0, 0);
-        ASSERT_EQ(pumpQuits(1), 1);
+        ASSERT_EQ(closeAndPump(o.window->getHWnd()), 1);
     }
     EXPECT_EQ(usedArchive[0], 0);  // the first packs the folder it reads
     EXPECT_EQ(usedArchive[1], 1);  // the second finds the archive and keeps it
@@ -280,8 +272,7 @@ TEST_F(appWindow, ClosingAWindowWhoseWorkerNeverStartedStillDestroysIt) {
     HWND h = o.window->getHWnd();
     ASSERT_NE(h, nullptr);
     EXPECT_EQ(o.window->getGLState(), app::GL_IDLE);
-    PostMessageA(h, WM_CLOSE, 0, 0);
-    EXPECT_EQ(pumpQuits(1), 1);
+    EXPECT_EQ(closeAndPump(h), 1);
     EXPECT_FALSE(IsWindow(h));
     EXPECT_EQ(logs->count("koui::app::Window : Stop_GL: ERROR"), 1);
     EXPECT_TRUE(o.events.all().empty());
@@ -291,8 +282,7 @@ TEST_F(appWindow, CloseRightAfterCreationIsNotLost) {
     Opened& o = open("hasty");
     HWND h = o.window->getHWnd();
     ASSERT_NE(h, nullptr);
-    PostMessageA(h, WM_CLOSE, 0, 0);
-    EXPECT_EQ(pumpQuits(1), 1);
+    EXPECT_EQ(closeAndPump(h), 1);
     EXPECT_EQ(o.window->getGLState(), app::GL_FINISHED);
     EXPECT_FALSE(IsWindow(h));
 }
@@ -311,8 +301,7 @@ TEST_F(appWindow, CallbackSeesEveryMessageFirstAndMayClaimIt) {
     HWND h = o.window->getHWnd();
     EXPECT_EQ(SendMessageA(h, WM_USER + 7, 0, 0), 42);
     EXPECT_EQ(SendMessageA(h, WM_USER + 8, 0, 0), 0);  // not claimed: default handling
-    PostMessageA(h, WM_CLOSE, 0, 0);
-    EXPECT_EQ(pumpQuits(1), 1);
+    EXPECT_EQ(closeAndPump(h), 1);
     EXPECT_EQ(closes.load(), 1);
 }
 
