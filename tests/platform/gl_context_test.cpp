@@ -11,20 +11,15 @@ namespace {
 
 using namespace koui::test;
 
-class platformGl : public ::testing::Test {
+class platformGl : public WindowTest {
 protected:
     void SetUp() override {
-        if (!haveDisplay()) GTEST_SKIP() << "no X display";
-        registerTestClass();
-        hwnd_ = CreateWindowExA(0, kClass, "gl", WS_POPUP | WS_VISIBLE, 0, 0, 64, 48, nullptr, nullptr,
-                                nullptr, nullptr);
+        WindowTest::SetUp();
+        if (IsSkipped()) return;
+        hwnd_ = make(WS_POPUP | WS_VISIBLE, 0, 0, 64, 48, nullptr, "gl");
         ASSERT_NE(hwnd_, nullptr);
         dc_ = GetDC(hwnd_);
         ASSERT_NE(dc_, nullptr);
-    }
-    void TearDown() override {
-        if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
-        drain();
     }
     HWND hwnd_ = nullptr;
     HDC dc_ = nullptr;
@@ -124,8 +119,7 @@ TEST_F(platformGl, FormatRequestsBeyondTheFramebufferFindNothing) {
 }
 
 TEST_F(platformGl, ContextsOfWindowsShareObjects) {
-    HWND other =
-        CreateWindowExA(0, kClass, "gl 2", WS_POPUP, 0, 0, 32, 32, nullptr, nullptr, nullptr, nullptr);
+    HWND other = make(WS_POPUP, 0, 0, 32, 32, nullptr, "gl 2");
     ASSERT_NE(other, nullptr);
     HDC otherDc = GetDC(other);
     PIXELFORMATDESCRIPTOR pfd{};
@@ -148,7 +142,6 @@ TEST_F(platformGl, ContextsOfWindowsShareObjects) {
     wglMakeCurrent(nullptr, nullptr);
     EXPECT_EQ(wglGetCurrentContext(), nullptr);
     EXPECT_FALSE(wglMakeCurrent(dc_, second)) << "a context belongs to its own window";
-    DestroyWindow(other);
 }
 
 // The window is destroyed while a worker still holds its context (a worker

@@ -115,4 +115,32 @@ inline void drain() {
     pumpUntil([] { return true; }, 0);
 }
 
+// Base fixture of the window tests: the test class registered, an empty
+// queue and log, no hook; windows made through `make` are destroyed after
+// the test.
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        KOUI_REQUIRE_DISPLAY();
+        registerTestClass();
+        drain();
+        log().clear();
+        procHook() = nullptr;
+    }
+    void TearDown() override {
+        procHook() = nullptr;
+        for (HWND h : made_)
+            if (IsWindow(h)) DestroyWindow(h);
+        drain();
+    }
+    HWND make(DWORD style = WS_POPUP | WS_VISIBLE, int x = 100, int y = 80, int w = 300, int h = 200,
+              LPVOID param = nullptr, const char* title = "koui platform test") {
+        HWND hwnd = CreateWindowExA(0, kClass, title, style, x, y, w, h, nullptr, nullptr,
+                                    GetModuleHandleA(nullptr), param);
+        if (hwnd) made_.push_back(hwnd);
+        return hwnd;
+    }
+    std::vector<HWND> made_;
+};
+
 }  // namespace koui::test

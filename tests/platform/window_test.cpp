@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <future>
 
 #include "koui/platform/detail/state.h"
 #include "platform_test_support.h"
@@ -13,30 +12,7 @@ namespace {
 
 using namespace koui::test;
 
-class platformWindow : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!haveDisplay()) GTEST_SKIP() << "no X display";
-        registerTestClass();
-        drain();
-        log().clear();
-        procHook() = nullptr;
-    }
-    void TearDown() override {
-        procHook() = nullptr;
-        for (HWND h : made_)
-            if (IsWindow(h)) DestroyWindow(h);
-        drain();
-    }
-    HWND make(DWORD style = WS_POPUP | WS_VISIBLE, int x = 100, int y = 80, int w = 300, int h = 200,
-              LPVOID param = nullptr, const char* title = "koui platform test") {
-        HWND hwnd = CreateWindowExA(0, kClass, title, style, x, y, w, h, nullptr, nullptr,
-                                    GetModuleHandleA(nullptr), param);
-        if (hwnd) made_.push_back(hwnd);
-        return hwnd;
-    }
-    std::vector<HWND> made_;
-};
+class platformWindow : public WindowTest {};
 
 TEST_F(platformWindow, CreationSendsMessagesInWin32OrderBeforeReturning) {
     int marker = 0;
