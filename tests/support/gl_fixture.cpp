@@ -170,33 +170,32 @@ Rgba GlTest::pixel(int x, int y) {
 }
 
 namespace {
-bool near(Rgba a, Rgba b, int tolerance) {
-    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
-           std::abs(a.b - b.b) <= tolerance;
+// Pixels of the rectangle that differ from `expected` by more than
+// `tolerance` on red, green or blue; the first five go to `bad`.
+int differing(const Frame& f, int x, int y, Rgba expected, int tolerance, std::ostream* bad) {
+    int count = 0;
+    for (int j = 0; j < f.height; ++j)
+        for (int i = 0; i < f.width; ++i) {
+            const Rgba c = f.at(i, j);
+            if (std::abs(c.r - expected.r) <= tolerance && std::abs(c.g - expected.g) <= tolerance &&
+                std::abs(c.b - expected.b) <= tolerance)
+                continue;
+            if (++count <= 5 && bad) *bad << " (" << x + i << ", " << y + j << ")=" << c;
+        }
+    return count;
 }
 }  // namespace
 
 ::testing::AssertionResult GlTest::regionIs(int x, int y, int w, int h, Rgba expected, int tolerance) {
-    const Frame f = readFrame(x, y, w, h);
     std::ostringstream bad;
-    int count = 0;
-    for (int j = 0; j < h; ++j)
-        for (int i = 0; i < w; ++i) {
-            const Rgba c = f.at(i, j);
-            if (near(c, expected, tolerance)) continue;
-            if (++count <= 5) bad << " (" << x + i << ", " << y + j << ")=" << c;
-        }
+    const int count = differing(readFrame(x, y, w, h), x, y, expected, tolerance, &bad);
     if (!count) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << count << " pixels of (" << x << ", " << y << ", " << w << ", "
                                          << h << ") differ from " << expected << ":" << bad.str();
 }
 
 int GlTest::countDifferent(int x, int y, int w, int h, Rgba background, int tolerance) {
-    const Frame f = readFrame(x, y, w, h);
-    int count = 0;
-    for (int j = 0; j < h; ++j)
-        for (int i = 0; i < w; ++i) count += !near(f.at(i, j), background, tolerance);
-    return count;
+    return differing(readFrame(x, y, w, h), x, y, background, tolerance, nullptr);
 }
 
 }  // namespace koui::test

@@ -84,9 +84,7 @@ struct ArrangeGlTest : test::DrawTest {
 TEST_F(ArrangeGlTest, HeadingsStackByLineHeightPlusSeparation) {
     // The style's own program, read by OnUpdateStyle with CR LF line ends.
     EXPECT_EQ(panel->arrangeCommands, "\r\nsep,0,3\r\nh0,Title\r\nh1,one\r\nh1,two\r\ndiv,probe,0,0\r\n");
-    inst->Iterate(0, 0, kWidth, kHeight);
-    clear(0, 0, 0);
-    panel->UIArrange();
+    arrange(panel->arrangeCommands);
     int big = lineHeight("missing.font"), small = lineHeight("fonts.small");
     ASSERT_NE(big, small);
     int top[3] = {0, big + 3, big + 3 + small + 3};
