@@ -6,7 +6,6 @@
 #include <climits>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "koui/family/cmc.h"
@@ -14,6 +13,7 @@
 #include "koui/family/lineparset.h"
 #include "koui/family/stfile.h"
 #include "koui/family/stmarray.h"
+#include "tests/res/test_files.h"
 #include "tests/support/appmsg_capture.h"
 
 namespace {
@@ -44,13 +44,12 @@ TEST(Cmc, ClassFunctionAnswersNameAndCreateOnly) {
     EXPECT_EQ(Probe::koxMC__CLASSFUNC(2, 0, 0, nullptr, &name), kMcInvalid);
     EXPECT_EQ(Probe::koxMC__CLASSFUNC(1, 0, 0, nullptr, nullptr), kMcInvalid);
     EXPECT_EQ(Probe::koxMC__CLASSFUNC(256, 0, 0, nullptr, nullptr), kMcInvalid);
-}
 
-TEST(Cmc, VirtualFormsReachTheStaticClassFunction) {
+    // The virtual forms reach the same static function.
     Probe probe;
     Cmc& base = probe;
     EXPECT_EQ(base.getclassfunc(), &Probe::koxMC__CLASSFUNC);
-    const char* name = nullptr;
+    name = nullptr;
     EXPECT_EQ(base.classfunc(1, 0, 0, nullptr, &name), 0);
     EXPECT_STREQ(name, "test::Probe");
     EXPECT_STREQ(base.gettype(), "test::Probe");
@@ -128,26 +127,11 @@ TEST(CstmArray, GrowsKeepsOrderAndRefusesOutOfRange) {
     EXPECT_EQ(ptrs.GetCount(), 0);
 }
 
-class TempDir : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("koui_util_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string write(const std::string& name, const std::string& bytes) {
-        const fs::path p = dir_ / name;
-        std::ofstream(p, std::ios::binary) << bytes;
-        return p.string();
-    }
-    fs::path dir_;
-};
-
-TEST_F(TempDir, FileReadsWholeAndRefusesDirectoriesAndMissingFiles) {
+TEST(CstFile, ReadsWholeAndRefusesDirectoriesAndMissingFiles) {
+    const koui::test::TempDir dir("util_file");
     const std::string bytes("a\0b\r\nc", 6);
-    const std::string path = write("f.txt", bytes);
+    const std::string path = (dir / "f.txt").string();
+    koui::test::writeBytes(path, {bytes.begin(), bytes.end()});
     CstFile file;
     ASSERT_EQ(file.OpenReadOnly(path.c_str()), 0);
     ASSERT_EQ(file.GetSize(), 6);
@@ -157,35 +141,31 @@ TEST_F(TempDir, FileReadsWholeAndRefusesDirectoriesAndMissingFiles) {
     file.Close();
     EXPECT_EQ(file.GetSize(), -1);
 
-    EXPECT_NE(file.OpenReadOnly(dir_.c_str()), 0);
-    EXPECT_NE(file.OpenReadOnly((dir_ / "none").c_str()), 0);
+    EXPECT_NE(file.OpenReadOnly(dir.path().c_str()), 0);
+    EXPECT_NE(file.OpenReadOnly((dir / "none").c_str()), 0);
     EXPECT_NE(file.OpenReadOnly(nullptr), 0);
 
     EXPECT_NE(stosFileExists(path.c_str()), 0);
-    EXPECT_EQ(stosFileExists(dir_.c_str()), 0);
-    EXPECT_EQ(stosFileExists((dir_ / "none").c_str()), 0);
+    EXPECT_EQ(stosFileExists(dir.path().c_str()), 0);
+    EXPECT_EQ(stosFileExists((dir / "none").c_str()), 0);
     EXPECT_EQ(stosFileExists(""), 0);
     EXPECT_EQ(stosFileExists(nullptr), 0);
 }
 
 TEST(Paths, DirectoryKeepsItsSlashAndExtensionIsTheLastComponents) {
+    const std::pair<const char*, const char*> folders[] = {
+        {"/a/b.c/file.png", "/a/b.c/"}, {"file.png", ""}, {nullptr, ""}};
+    const std::pair<const char*, const char*> extensions[] = {
+        {"/a/b.c/file.PNG", "PNG"}, {"/a/b.c/file", ""}, {"x.tar.gz", "gz"}, {"", ""}};
     char out[kStMaxPath];
-    stGetPathFromString(out, "/a/b.c/file.png");
-    EXPECT_STREQ(out, "/a/b.c/");
-    stGetPathFromString(out, "file.png");
-    EXPECT_STREQ(out, "");
-    stGetPathFromString(out, nullptr);
-    EXPECT_STREQ(out, "");
-
-    stGetFileExtension(out, "/a/b.c/file.PNG");
-    EXPECT_STREQ(out, "PNG");
-    stGetFileExtension(out, "/a/b.c/file");
-    EXPECT_STREQ(out, "");
-    stGetFileExtension(out, "x.tar.gz");
-    EXPECT_STREQ(out, "gz");
-    stGetFileExtension(out, "");
-    EXPECT_STREQ(out, "");
-
+    for (const auto& [in, expected] : folders) {
+        stGetPathFromString(out, in);
+        EXPECT_STREQ(out, expected) << (in ? in : "null");
+    }
+    for (const auto& [in, expected] : extensions) {
+        stGetFileExtension(out, in);
+        EXPECT_STREQ(out, expected) << in;
+    }
     char small[4];
     stGetPathFromString(small, "abcd/e", sizeof small);  // does not fit: refused, not cut
     EXPECT_STREQ(small, "");

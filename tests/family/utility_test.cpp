@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -10,8 +11,8 @@
 
 namespace {
 
-using koui::test::AppMsgCapture;
 using ko::util::StrPar;
+using koui::test::AppMsgCapture;
 
 TEST(AppMsg, FormatsOneLinePerCallIntoInstalledSink) {
     AppMsgCapture capture;
@@ -91,23 +92,18 @@ TEST(Easing, FirstStepCoversOneOverFactor) {
 }
 
 TEST(HexColor, AcceptsThreeFourSixAndEightDigits) {
-    float c[4] = {-1, -1, -1, -1};
-    ASSERT_TRUE(stReadHexColor(c, "f80", 4, 1.0f));
-    EXPECT_FLOAT_EQ(c[0], 1.0f);
-    EXPECT_FLOAT_EQ(c[1], 8.0f / 15.0f);
-    EXPECT_FLOAT_EQ(c[2], 0.0f);
-    EXPECT_FLOAT_EQ(c[3], 1.0f);
-
-    ASSERT_TRUE(stReadHexColor(c, "FF800040", 4, 1.0f));
-    EXPECT_FLOAT_EQ(c[1], 128.0f / 255.0f);
-    EXPECT_FLOAT_EQ(c[3], 64.0f / 255.0f);
-
-    ASSERT_TRUE(stReadHexColor(c, "0000ff trailing", 4, 1.0f));
-    EXPECT_FLOAT_EQ(c[2], 1.0f);
-    EXPECT_FLOAT_EQ(c[3], 1.0f);
-
-    ASSERT_TRUE(stReadHexColor(c, "1234", 4, 1.0f));
-    EXPECT_FLOAT_EQ(c[3], 4.0f / 15.0f);
+    const struct {
+        const char* text;
+        std::vector<float> rgba;
+    } cases[] = {{"f80", {1, 8 / 15.0f, 0, 1}},
+                 {"FF800040", {1, 128 / 255.0f, 0, 64 / 255.0f}},
+                 {"0000ff trailing", {0, 0, 1, 1}},
+                 {"1234", {1 / 15.0f, 2 / 15.0f, 3 / 15.0f, 4 / 15.0f}}};
+    for (const auto& c : cases) {
+        float out[4] = {-1, -1, -1, -1};
+        ASSERT_TRUE(stReadHexColor(out, c.text, 4, 1.0f)) << c.text;
+        EXPECT_THAT(out, ::testing::Pointwise(::testing::FloatEq(), c.rgba)) << c.text;
+    }
 }
 
 TEST(HexColor, RefusesOtherCountsWithoutTouchingTheOutput) {

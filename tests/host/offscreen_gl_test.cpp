@@ -3,12 +3,10 @@
 // as they were; saved as PNG they decode to the same pixels.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "koui/host/offscreen.h"
 #include "koui/res/png_decoder.h"
 #include "koui/res/png_encoder.h"
+#include "tests/res/test_files.h"
 #include "tests/support/appmsg_capture.h"
 #include "tests/ui/draw_fixture.h"
 
@@ -57,8 +55,7 @@ TEST_F(OffscreenGl, RendersTheCanvasTopRowFirstAndRestoresTheWindow) {
     test::TempDir dir("offscreen");
     const std::string path = (dir / "shot.png").string();
     ASSERT_TRUE(res::writePng(path, 40, 30, px.data()));
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> file = test::readBytes(path);
     std::vector<uint8_t> back;
     unsigned w = 0, h = 0, bpp = 0;
     ASSERT_TRUE(res::decodePng(back, w, h, bpp, file.data(), file.size()));

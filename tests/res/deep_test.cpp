@@ -4,14 +4,13 @@
 #include <gtest/gtest.h>
 #include <pthread.h>
 
-#include <atomic>
 #include <functional>
 #include <string>
 
-#include "koui/family/appmsg.h"
 #include "koui/res/color.h"
 #include "koui/res/node.h"
 #include "parse_helpers.h"
+#include "tests/support/appmsg_capture.h"
 
 using koui::res::Node;
 
@@ -32,11 +31,6 @@ void runOnSmallStack(const std::function<void()>& work) {
     ASSERT_EQ(pthread_create(&thread, &attr, trampoline, const_cast<std::function<void()>*>(&work)), 0);
     pthread_join(thread, nullptr);
     pthread_attr_destroy(&attr);
-}
-
-std::atomic<int> gLines{0};
-void countingSink(const char*, void*) {
-    ++gLines;
 }
 
 TEST(DeepTree, OpenBracketsOnly) {
@@ -65,6 +59,7 @@ TEST(DeepTree, EveryWalkIsIterative) {
     for (int i = 0; i < kDepth; ++i) text += "a{";
     text += "c: #fff";
     text.append(static_cast<size_t>(kDepth), '}');
+    koui::test::AppMsgCapture capture;
     runOnSmallStack([&] {
         auto p = koui::test::parse(text);
         ASSERT_TRUE(p->ok);
@@ -78,13 +73,8 @@ TEST(DeepTree, EveryWalkIsIterative) {
         EXPECT_EQ(typeid(*leaf), typeid(koui::res::Color));
         EXPECT_EQ(leaf->getPath().size(), static_cast<size_t>(2 * kDepth + 1));
 
-        AppMsgSink previous = nullptr;
-        void* previousUser = nullptr;
-        gLines = 0;
-        appSetMsgSink(countingSink, nullptr, &previous, &previousUser);
         root->logtree(0);
-        appSetMsgSink(previous, previousUser);
-        EXPECT_EQ(gLines.load(), kDepth + 2);
+        EXPECT_EQ(capture.lines().size(), static_cast<size_t>(kDepth + 2));
     });
 }
 

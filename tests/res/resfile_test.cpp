@@ -56,10 +56,25 @@ protected:
         lines = capture.lines();
         return ok;
     }
+    // Opening `bytes` fails with the one message "OpenFromFile(<archive>) <message>".
+    void expectRefused(const Bytes& bytes, const std::string& message) {
+        ResFile file;
+        std::vector<std::string> lines;
+        EXPECT_FALSE(open(bytes, file, lines));
+        EXPECT_FALSE(file.isOK());
+        EXPECT_EQ(lines,
+                  std::vector<std::string>{"[ERROR] OpenFromFile(" + archive.string() + ") " + message});
+    }
     // A valid archive of two entries, "a" (10 bytes) and "b" (20 bytes).
     Bytes twoEntries() {
         pack(archive, {{"a", Bytes(10, 'a')}, {"b", Bytes(20, 'b')}});
         return readBytes(archive);
+    }
+    // twoEntries() with `size` bytes at `at` set to `value`.
+    Bytes patched(size_t at, uint64_t value, int size) {
+        Bytes b = twoEntries();
+        putLE(b, at, value, size);
+        return b;
     }
 };
 
@@ -96,27 +111,18 @@ TEST_F(ResFileTest, TwoFeedsGiveTheDocumentedLayout) {
 
 TEST_F(ResFileTest, ForeignOrShortFilesAreRefused) {
     ResFile file;
-    std::vector<std::string> lines;
     {
         AppMsgCapture capture;
         EXPECT_FALSE(file.OpenFromFile(dir / "missing.koc"));
         EXPECT_TRUE(capture.lines().empty());  // no archive is a normal case
     }
-    EXPECT_FALSE(open(Bytes(287, 0), file, lines));
-    EXPECT_EQ(lines, std::vector<std::string>{"[ERROR] OpenFromFile(" + archive.string() +
-                                              ") File too short for a header (287 bytes)"});
+    expectRefused(Bytes(287, 0), "File too short for a header (287 bytes)");
     Bytes b = twoEntries();
     b[3] = 'X';  // "RESX"
-    EXPECT_FALSE(open(b, file, lines));
-    EXPECT_FALSE(file.isOK());
-    EXPECT_EQ(lines, std::vector<std::string>{"[ERROR] OpenFromFile(" + archive.string() +
-                                              ") Not a resource archive (no RESF magic)"});
+    expectRefused(b, "Not a resource archive (no RESF magic)");
     b = twoEntries();
     b[4] = 1;  // version 257
-    EXPECT_FALSE(open(b, file, lines));
-    EXPECT_FALSE(file.isOK());
-    EXPECT_EQ(lines, std::vector<std::string>{"[ERROR] OpenFromFile(" + archive.string() +
-                                              ") Unsupported version 257"});
+    expectRefused(b, "Unsupported version 257");
     AppMsgCapture capture;
     EXPECT_FALSE(file.OpenFromFile(dir.path()));  // a folder is no archive
     EXPECT_EQ(capture.lines(),
@@ -126,8 +132,7 @@ TEST_F(ResFileTest, ForeignOrShortFilesAreRefused) {
 TEST_F(ResFileTest, CountOutOfRangeOpensAsNotInUse) {
     ResFile file;
     std::vector<std::string> lines;
-    Bytes b = twoEntries();
-    putLE(b, 8, 0, 4);
+    Bytes b = patched(8, 0, 4);
     EXPECT_TRUE(open(b, file, lines));
     EXPECT_FALSE(file.isOK());
     EXPECT_TRUE(lines.empty());
@@ -174,8 +179,7 @@ TEST_F(ResFileTest, EmptyFileIsPackedButNotRead) {
 }
 
 TEST_F(ResFileTest, CompressedEntriesAreRefused) {
-    Bytes b = twoEntries();
-    putLE(b, 318 + 280 + 264, 15, 8);  // "b": compressed size 15 of 20
+    Bytes b = patched(318 + 280 + 264, 15, 8);  // "b": compressed size 15 of 20
     ResFile file;
     std::vector<std::string> lines;
     ASSERT_TRUE(open(b, file, lines));
@@ -191,35 +195,20 @@ TEST_F(ResFileTest, CompressedEntriesAreRefused) {
 }
 
 TEST_F(ResFileTest, HostileTablesAndEntriesAreRefused) {
-    const std::string prefix = "[ERROR] OpenFromFile(" + archive.string() + ") ";
-    ResFile file;
-    std::vector<std::string> lines;
-    const auto refused = [&](const Bytes& b, const std::string& message) {
-        EXPECT_FALSE(open(b, file, lines));
-        EXPECT_FALSE(file.isOK());
-        EXPECT_EQ(lines, std::vector<std::string>{prefix + message});
-    };
+    const std::string table = "Entry table (offset ";
+    const std::string outside = " lies outside the file (878 bytes)";
+    // The table one byte later: its end passes the end of the file.
+    expectRefused(patched(16, 319, 8), table + "319, 2 entries)" + outside);
+    expectRefused(patched(16, 0xffffffffffffff00u, 8), table + "18446744073709551360, 2 entries)" + outside);
+    expectRefused(patched(16, 100, 8), table + "100, 2 entries)" + outside);  // inside the header
+    expectRefused(patched(8, 3, 4), table + "318, 3 entries)" + outside);     // a third record past the end
+    expectRefused(patched(318 + 280 + 264, 600, 8), "Entry 1 (b) passes the end of the file (298+600 > 878)");
+    // Position + size wraps around.
+    expectRefused(patched(318 + 256, 0xfffffffffffffff0u, 8),
+                  "Entry 0 (a) passes the end of the file (18446744073709551600+10 > 878)");
     Bytes b = twoEntries();
-    putLE(b, 16, 319, 8);  // table one byte later: its end passes the end of the file
-    refused(b, "Entry table (offset 319, 2 entries) lies outside the file (878 bytes)");
-    b = twoEntries();
-    putLE(b, 16, 0xffffffffffffff00u, 8);
-    refused(b, "Entry table (offset 18446744073709551360, 2 entries) lies outside the file (878 bytes)");
-    b = twoEntries();
-    putLE(b, 16, 100, 8);  // inside the header
-    refused(b, "Entry table (offset 100, 2 entries) lies outside the file (878 bytes)");
-    b = twoEntries();
-    putLE(b, 8, 3, 4);  // a third record would lie past the end
-    refused(b, "Entry table (offset 318, 3 entries) lies outside the file (878 bytes)");
-    b = twoEntries();
-    putLE(b, 318 + 280 + 264, 600, 8);  // "b" is 600 bytes from 298
-    refused(b, "Entry 1 (b) passes the end of the file (298+600 > 878)");
-    b = twoEntries();
-    putLE(b, 318 + 256, 0xfffffffffffffff0u, 8);  // position + size wraps around
-    refused(b, "Entry 0 (a) passes the end of the file (18446744073709551600+10 > 878)");
-    b = twoEntries();
     std::memset(b.data() + 318, 'n', 256);  // no terminating zero
-    refused(b, "Entry 0 has no terminated name");
+    expectRefused(b, "Entry 0 has no terminated name");
 }
 
 TEST_F(ResFileTest, ReadChecksTheFileAsItIsNow) {

@@ -12,12 +12,14 @@ using koui::res::SrcLine;
 using koui::test::parameters;
 using koui::test::parse;
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
+using Strings = std::vector<std::string>;
 
 namespace {
 
-std::vector<std::string> lineTexts(const SrcFile& src) {
-    std::vector<std::string> out;
+constexpr int kAnyLine = -99;
+
+Strings lineTexts(const SrcFile& src) {
+    Strings out;
     for (const SrcLine& l : src.lines()) out.push_back(l.text);
     return out;
 }
@@ -48,7 +50,7 @@ TEST(SrcFileLines, EmptyDataLeavesRootAlone) {
 
 TEST(SrcLineTest, EmptyAndCommentUseBlankBytes) {
     EXPECT_TRUE(SrcLine(0, "").isEmpty());
-    EXPECT_TRUE(SrcLine(0, " \t\x7f\x80\xff").isEmpty() == false);  // 0x7f (DEL) is not blank
+    EXPECT_FALSE(SrcLine(0, " \t\x7f\x80\xff").isEmpty());  // 0x7f (DEL) is not blank
     EXPECT_TRUE(SrcLine(0, " \t\x01\x80\xff").isEmpty());
     EXPECT_TRUE(SrcLine(0, "  # note").isComment());
     EXPECT_TRUE(SrcLine(0, "\xc3\xa9#x").isComment());
@@ -56,97 +58,85 @@ TEST(SrcLineTest, EmptyAndCommentUseBlankBytes) {
     EXPECT_FALSE(SrcLine(0, "").isComment());
 }
 
-// ---------------------------------------------------------------- tokens
+// ---------------------------------------------------------------- statements
 
-TEST(SrcFileTokens, CommentsOnlyAtLineStart) {
-    auto p = parse("  # note\nx: #123\n# a: 1");
-    EXPECT_TRUE(p->ok);
-    EXPECT_THAT(p->names(), ElementsAre("x"));
-    EXPECT_EQ(p->at("x")->valueText, "#123");
+// The top-level names a text gives, in order: comma, comment, quote, brace
+// and stray-parenthesis rules.
+TEST(SrcFileTokens, TopLevelNames) {
+    const struct {
+        std::string text;
+        Strings names;
+    } cases[] = {
+        {"  # note\nx: #123\n# a: 1", {"x"}},  // comments only at the line start
+        {"a: 1 b: 2", {"a", "b"}},
+        {"a ,b", {"a", "b"}},
+        {"a, b, c", {"a,", "b,", "c"}},
+        {"x: f(1), y: 2", {"x", "y"}},
+        {"a { } ,b", {"a", ",b"}},  // after '}' a comma begins the next token
+        {"k: \"abc\"def n", {"k", "n"}},
+        {std::string("a: b\0c: d\ne: f", 14), {"a", "e"}},  // a zero byte ends the line
+        {"k: !<[[ a\r\r# not a comment\r  }{\"\r]]> next", {"k", "next"}},
+        {"k: !<[[ a: {b} ( \"c ]]>z: 1", {"k", "z"}},
+        {"a ) b\n) x: 1 ))\nf: g(1)) c", {"a", "b", "x", "f", "c"}},
+        {"a{b{c}} d {\n  e: 1\n  f\n}\n", {"a", "d"}},
+        {"k: {\n x\n}", {"k", ""}},  // colon before brace: empty parameter and block
+    };
+    for (const auto& c : cases) {
+        auto p = parse(c.text);
+        EXPECT_TRUE(p->ok) << c.text;
+        EXPECT_EQ(p->names(), c.names) << c.text;
+    }
 }
 
-TEST(SrcFileTokens, CommaRules) {
-    auto p = parse("a: 1 b: 2");
-    ASSERT_THAT(p->names(), ElementsAre("a", "b"));
-    EXPECT_EQ(p->at("a")->valueText, "1");
-    EXPECT_EQ(p->at("b")->valueText, "2");
-
-    EXPECT_THAT(parse("a ,b")->names(), ElementsAre("a", "b"));
-    EXPECT_THAT(parse("a, b, c")->names(), ElementsAre("a,", "b,", "c"));
-
-    p = parse("a: 1, b: 2");
-    EXPECT_EQ(p->at("a")->valueText, "1,");
-    EXPECT_EQ(p->at("b")->valueText, "2");
-
-    p = parse("x: f(1), y: 2");
-    ASSERT_THAT(p->names(), ElementsAre("x", "y"));
-    EXPECT_EQ(p->at("x")->func, "f");
-    EXPECT_THAT(parameters(p->at("x")), ElementsAre("1"));
-    EXPECT_EQ(p->at("y")->valueText, "2");
-
-    // After '}' a comma begins the next token.
-    p = parse("a { } ,b");
-    EXPECT_THAT(p->names(), ElementsAre("a", ",b"));
-}
-
-TEST(SrcFileTokens, QuotedStrings) {
-    EXPECT_EQ(parse("k: \"two words\"")->at("k")->valueText, "two words");
-    EXPECT_EQ(parse("k: \"abc\"def")->at("k")->valueText, "abc");
-    EXPECT_EQ(parse("k: \"a{b}:c\" n")->at("k")->valueText, "a{b}:c");
-    EXPECT_THAT(parse("k: \"abc\"def n")->names(), ElementsAre("k", "n"));
-    // Unterminated: the rest of the line, quote, blanks and delimiters included.
-    EXPECT_EQ(parse("k: \"ab { c: d")->at("k")->valueText, "\"ab { c: d");
-    // A quoted key.
-    EXPECT_EQ(parse("\"my key\": 3")->at("my key")->valueText, "3");
-}
-
-TEST(SrcFileTokens, BytesAboveAsciiAreBlank) {
-    auto p = parse("name: caf\xc3\xa9\nq: \"caf\xc3\xa9\"");
-    EXPECT_EQ(p->at("name")->valueText, "caf");
-    EXPECT_EQ(p->at("q")->valueText, "caf\xc3\xa9");
-}
-
-TEST(SrcFileTokens, ValueOnFollowingLine) {
-    auto p = parse("k:\n\n# comment\n  v");
-    ASSERT_NE(p->at("k"), nullptr);
-    EXPECT_EQ(p->at("k")->valueText, "v");
-    EXPECT_EQ(p->at("k")->line, 3);  // the line where the statement ends
-    // Trailing blanks after the colon change nothing.
-    EXPECT_EQ(parse("k:   \t\nv")->at("k")->valueText, "v");
-}
-
-TEST(SrcFileTokens, ZeroByteEndsTheLine) {
-    auto p = parse(std::string("a: b\0c: d\ne: f", 14));
-    EXPECT_THAT(p->names(), ElementsAre("a", "e"));
-    EXPECT_EQ(p->at("a")->valueText, "b");
-}
-
-// ---------------------------------------------------------------- raw blocks
-
-TEST(SrcFileRaw, SpanningLinesJoinedWithCrLf) {
-    auto p = parse("k: !<[[\nx y\n]]>");
-    ASSERT_TRUE(p->ok);
-    EXPECT_EQ(p->at("k")->valueText, "\r\nx y\r\n");
-    EXPECT_EQ(p->at("k")->line, 2);
-
-    // Whatever the file's breaks, comment and empty lines and blanks are kept.
-    p = parse("k: !<[[ a\r\r# not a comment\r  }{\"\r]]> next");
-    EXPECT_EQ(p->at("k")->valueText, " a\r\n\r\n# not a comment\r\n  }{\"\r\n");
-    EXPECT_THAT(p->names(), ElementsAre("k", "next"));
-}
-
-TEST(SrcFileRaw, OneLineBlockKeepsEverything) {
-    auto p = parse("k: !<[[ a: {b} ( \"c ]]>z: 1");
-    EXPECT_EQ(p->at("k")->valueText, " a: {b} ( \"c ");
-    EXPECT_EQ(p->at("z")->valueText, "1");
-    EXPECT_EQ(parse("k: !<[[]]>")->at("k")->valueText, "");
-    EXPECT_EQ(parse("k: !<[[]]]>")->at("k")->valueText, "]");
-}
-
-TEST(SrcFileRaw, InParameters) {
-    auto p = parse("f: g(!<[[a, b)]]> , x)");
-    ASSERT_NE(p->at("f"), nullptr);
-    EXPECT_THAT(parameters(p->at("f")), ElementsAre("a, b)", "x"));
+// The value (and, where it matters, the line) a statement ends with.
+TEST(SrcFileTokens, Values) {
+    const struct {
+        std::string text, path, value;
+        int line = kAnyLine;
+    } cases[] = {
+        {"  # note\nx: #123\n# a: 1", "x", "#123"},
+        {"a: 1 b: 2", "a", "1"},
+        {"a: 1 b: 2", "b", "2"},
+        {"a: 1, b: 2", "a", "1,"},
+        {"a: 1, b: 2", "b", "2"},
+        {"x: f(1), y: 2", "y", "2"},
+        {std::string("a: b\0c: d\ne: f", 14), "a", "b"},
+        {"k: \"two words\"", "k", "two words"},
+        {"k: \"abc\"def", "k", "abc"},
+        {"k: \"a{b}:c\" n", "k", "a{b}:c"},
+        // Unterminated: the rest of the line, quote, blanks and delimiters included.
+        {"k: \"ab { c: d", "k", "\"ab { c: d"},
+        {"\"my key\": 3", "my key", "3"},
+        {"name: caf\xc3\xa9\nq: \"caf\xc3\xa9\"", "name", "caf"},  // bytes above ASCII are blank
+        {"name: caf\xc3\xa9\nq: \"caf\xc3\xa9\"", "q", "caf\xc3\xa9"},
+        {"k:\n\n# comment\n  v", "k", "v", 3},         // the line where the statement ends
+        {"k:   \t\nv", "k", "v"},                      // trailing blanks after the colon change nothing
+        {"k: !<[[\nx y\n]]>", "k", "\r\nx y\r\n", 2},  // raw lines joined with CR LF
+        // Whatever the file's breaks, comment and empty lines and blanks are kept.
+        {"k: !<[[ a\r\r# not a comment\r  }{\"\r]]> next", "k", " a\r\n\r\n# not a comment\r\n  }{\"\r\n"},
+        {"k: !<[[ a: {b} ( \"c ]]>z: 1", "k", " a: {b} ( \"c "},
+        {"k: !<[[ a: {b} ( \"c ]]>z: 1", "z", "1"},
+        {"k: !<[[]]>", "k", ""},
+        {"k: !<[[]]]>", "k", "]"},
+        {"a ) b\n) x: 1 ))\nf: g(1)) c", "x", "1"},
+        {"a{b{c}} d {\n  e: 1\n  f\n}\n", "d.e", "1"},
+        {"a{b{c}} d {\n  e: 1\n  f\n}\n", "d.f", "", 2},
+        {"a{b{c}} d {\n  e: 1\n  f\n}\n", "d", "", 0},
+        {"a{b{c}} d {\n  e: 1\n  f\n}\n", "a.b.c", ""},
+        {"k: {\n x\n}", "k", ""},
+        {"k: {\n x\n}", ".x", ""},
+    };
+    for (const auto& c : cases) {
+        auto p = parse(c.text);
+        const Node* node = p->at(c.path);
+        ASSERT_NE(node, nullptr) << c.text << " / " << c.path;
+        EXPECT_EQ(node->valueText, c.value) << c.text << " / " << c.path;
+        if (c.line != kAnyLine) EXPECT_EQ(node->line, c.line) << c.text << " / " << c.path;
+    }
+    auto p = parse("a{b{c}} d {\n  e: 1\n  f\n}\n");
+    EXPECT_TRUE(p->at("a.b.c")->isFlag());
+    EXPECT_EQ(p->at("d.e")->parent, p->at("d"));
+    EXPECT_TRUE(parse("k: {\n x\n}")->root->children[0]->isFlag());
 }
 
 TEST(SrcFileRaw, DirectProcessRawText) {
@@ -170,29 +160,34 @@ TEST(SrcFileRaw, DirectProcessRawText) {
 // ---------------------------------------------------------------- functions
 
 TEST(SrcFileFunctions, ParameterLists) {
+    const struct {
+        std::string text;
+        Strings pars;
+        int line = kAnyLine;
+    } cases[] = {
+        {"f: rgb(1, 2,3)", {"1", "2", "3"}},
+        {"f: g()", {""}},
+        {"f: g(,x)", {"", "x"}},
+        {"f: g(a b)", {"a", "b"}},
+        {"f: g(a{b}:c(d, e)", {"a{b}:c(d", "e"}},  // parameters may hold { } : and (
+        // Quoted parameters drop what follows the quote up to ',' or ')'.
+        {"f: g(\"a, b\"zz, \"c)\")", {"a, b", "c)"}},
+        {"f: g(!<[[a, b)]]> , x)", {"a, b)", "x"}},
+        {"f: g(1\n,2)", {"", "2"}, 1},
+        {"f: g(1,\n   2,\n3)", {"1", "2", "3"}, 2},
+    };
+    for (const auto& c : cases) {
+        auto p = parse(c.text);
+        ASSERT_NE(p->at("f"), nullptr) << c.text;
+        EXPECT_EQ(parameters(p->at("f")), c.pars) << c.text;
+        if (c.line != kAnyLine) EXPECT_EQ(p->at("f")->line, c.line) << c.text;
+    }
     auto p = parse("f: rgb(1, 2,3)");
-    ASSERT_THAT(p->names(), ElementsAre("f"));
     EXPECT_EQ(p->at("f")->func, "rgb");
     EXPECT_EQ(p->at("f")->valueText, "");
-    EXPECT_THAT(parameters(p->at("f")), ElementsAre("1", "2", "3"));
-
-    EXPECT_THAT(parameters(parse("f: g()")->at("f")), ElementsAre(""));
-    EXPECT_THAT(parameters(parse("f: g(,x)")->at("f")), ElementsAre("", "x"));
-    EXPECT_THAT(parameters(parse("f: g(a b)")->at("f")), ElementsAre("a", "b"));
-    // Parameters may hold { } : and (.
-    EXPECT_THAT(parameters(parse("f: g(a{b}:c(d, e)")->at("f")), ElementsAre("a{b}:c(d", "e"));
-    // Quoted parameters drop what follows the quote up to ',' or ')'.
-    EXPECT_THAT(parameters(parse("f: g(\"a, b\"zz, \"c)\")")->at("f")), ElementsAre("a, b", "c)"));
-}
-
-TEST(SrcFileFunctions, AcrossLines) {
-    auto p = parse("f: g(1\n,2)");
-    EXPECT_THAT(parameters(p->at("f")), ElementsAre("", "2"));
-    EXPECT_EQ(p->at("f")->line, 1);
-
-    p = parse("f: g(1,\n   2,\n3)");
-    EXPECT_THAT(parameters(p->at("f")), ElementsAre("1", "2", "3"));
-    EXPECT_EQ(p->at("f")->line, 2);
+    p = parse("x: f(1), y: 2");
+    EXPECT_EQ(p->at("x")->func, "f");
+    EXPECT_THAT(parameters(p->at("x")), ElementsAre("1"));
 }
 
 TEST(SrcFileFunctions, NameComesFromLastPendingKey) {
@@ -203,81 +198,44 @@ TEST(SrcFileFunctions, NameComesFromLastPendingKey) {
     EXPECT_EQ(p->root->children[2]->valueText, "");
 }
 
-TEST(SrcFileFunctions, ClosingBraceEndsAnOpenList) {
-    auto p = parse("a {\n f: g(1, !<[[x]]>}\n b\n}");
-    EXPECT_FALSE(p->ok);  // the '}' closed `a`, so the last one is one too many
-    EXPECT_THAT(p->errors(), ElementsAre("-1: class koui::res::Node / (root) : Too many closing brackets"));
-    EXPECT_THAT(p->names(), ElementsAre("a", "b"));
-}
-
-// ---------------------------------------------------------------- blocks
-
-TEST(SrcFileBlocks, NestingAndOrder) {
-    auto p = parse("a{b{c}} d {\n  e: 1\n  f\n}\n");
-    ASSERT_TRUE(p->ok);
-    EXPECT_THAT(p->names(), ElementsAre("a", "d"));
-    ASSERT_NE(p->at("a.b.c"), nullptr);
-    EXPECT_TRUE(p->at("a.b.c")->isFlag());
-    EXPECT_EQ(p->at("d.e")->valueText, "1");
-    EXPECT_EQ(p->at("d.f")->line, 2);
-    EXPECT_EQ(p->at("d")->line, 0);
-    EXPECT_EQ(p->at("d.e")->parent, p->at("d"));
-}
-
-TEST(SrcFileBlocks, ColonBeforeBraceMakesEmptyParameterAndBlock) {
-    auto p = parse("k: {\n x\n}");
-    ASSERT_TRUE(p->ok);
-    ASSERT_THAT(p->names(), ElementsAre("k", ""));
-    EXPECT_EQ(p->root->children[0]->valueText, "");
-    EXPECT_TRUE(p->root->children[0]->isFlag());
-    EXPECT_NE(p->at(".x"), nullptr);
-}
-
-TEST(SrcFileBlocks, StrayClosingParenthesisIsSteppedOver) {
-    auto p = parse("a ) b\n) x: 1 ))\nf: g(1)) c");
-    ASSERT_TRUE(p->ok);
-    EXPECT_THAT(p->names(), ElementsAre("a", "b", "x", "f", "c"));
-    EXPECT_EQ(p->at("x")->valueText, "1");
-}
-
 // ---------------------------------------------------------------- errors
 
-TEST(SrcFileErrors, TooManyClosingBrackets) {
-    auto p = parse("a\n}\nb");
-    EXPECT_FALSE(p->ok);
-    EXPECT_THAT(p->errors(), ElementsAre("-1: class koui::res::Node / (root) : Too many closing brackets"));
-    EXPECT_THAT(p->names(), ElementsAre("a"));  // parsing stopped
-    EXPECT_EQ(p->src.stopLine(), 1);
-}
-
-TEST(SrcFileErrors, ClosingBracketMissingOnInnermostBlock) {
+// Each fault stops parsing with exactly one message; the nodes made until
+// then remain.
+TEST(SrcFileErrors, OneMessageAndTheNodesSoFar) {
+    const std::string tooMany = "-1: class koui::res::Node / (root) : Too many closing brackets";
+    const struct {
+        std::string text;
+        std::string error;
+        Strings names;
+        int stopLine = kAnyLine;
+    } cases[] = {
+        {"a\n}\nb", tooMany, {"a"}, 1},
+        // The '}' in the list closed `a`, so the last one is one too many.
+        {"a {\n f: g(1, !<[[x]]>}\n b\n}", tooMany, {"a", "b"}},
+        {"a {\n  b {\n    c: 1\n  }\n  d {\n",
+         "4: class koui::res::Node / (d) : Closing bracket missing",
+         {"a"}},
+        {"a {\n  k: !<[[ text\n  more\n",
+         "0: class koui::res::Node / (a) : STOP.   Error reading string",
+         {"a"},
+         1},
+        {"x: 1\nf: grad(1, !<[[ a\n",
+         "-1: class koui::res::Node / (root) : STOP.   Error reading parameters for grad",
+         {"x"}},
+        {"}\n}\na {", tooMany, {}},  // only the first error is recorded
+    };
+    for (const auto& c : cases) {
+        auto p = parse(c.text);
+        EXPECT_FALSE(p->ok) << c.text;
+        EXPECT_EQ(p->errors(), Strings{c.error}) << c.text;
+        EXPECT_EQ(p->names(), c.names) << c.text;
+        if (c.stopLine != kAnyLine) EXPECT_EQ(p->src.stopLine(), c.stopLine) << c.text;
+    }
     auto p = parse("a {\n  b {\n    c: 1\n  }\n  d {\n");
-    EXPECT_FALSE(p->ok);
-    EXPECT_THAT(p->errors(), ElementsAre("4: class koui::res::Node / (d) : Closing bracket missing"));
-    EXPECT_NE(p->at("a.b.c"), nullptr);  // the nodes remain
+    EXPECT_NE(p->at("a.b.c"), nullptr);
     EXPECT_NE(p->at("a.d"), nullptr);
-}
-
-TEST(SrcFileErrors, UnterminatedRawBlock) {
-    auto p = parse("a {\n  k: !<[[ text\n  more\n");
-    EXPECT_FALSE(p->ok);
-    EXPECT_THAT(p->errors(), ElementsAre("0: class koui::res::Node / (a) : STOP.   Error reading string"));
-    EXPECT_EQ(p->src.stopLine(), 1);
-    EXPECT_EQ(p->at("a.k"), nullptr);
-}
-
-TEST(SrcFileErrors, UnterminatedRawBlockInParameters) {
-    auto p = parse("x: 1\nf: grad(1, !<[[ a\n");
-    EXPECT_FALSE(p->ok);
-    EXPECT_THAT(
-        p->errors(),
-        ElementsAre("-1: class koui::res::Node / (root) : STOP.   Error reading parameters for grad"));
-    EXPECT_THAT(p->names(), ElementsAre("x"));
-}
-
-TEST(SrcFileErrors, OnlyFirstErrorIsRecorded) {
-    auto p = parse("}\n}\na {");
-    EXPECT_EQ(p->root->errors.size(), 1u);
+    EXPECT_EQ(parse("a {\n  k: !<[[ text\n  more\n")->at("a.k"), nullptr);
 }
 
 }  // namespace

@@ -4,14 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "koui/family/kox_dib.h"
 #include "koui/family/kox_font.h"
 #include "koui/family/kox_texture.h"
+#include "koui/res/png_encoder.h"
 #include "koui/rm/rm.h"
 #include "tests/rm/rm_fixture.h"
 #include "tests/support/appmsg_capture.h"
@@ -137,9 +136,7 @@ TEST_F(ClassicGl, MaskHoldsTheAlphaChannel) {
 TEST_F(ClassicGl, ResourceSourcesLoadUnderTheirIndexName) {
     RgbaImage image(2, 2);
     image.fill(0, 0, 2, 2, 0, 255, 0);
-    ASSERT_TRUE(image.save(path("r.png")));
-    std::ifstream in(path("r.png"), std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> bytes = koui::res::encodePng(2, 2, image.pixels.data());
     static int moduleTag;
     const HINSTANCE module = reinterpret_cast<HINSTANCE>(&moduleTag);
     ASSERT_TRUE(stmmRegisterResource(module, 7, "PNG", bytes.data(), bytes.size()));

@@ -1,6 +1,7 @@
 // The classic resource manager without GL: the definition file, source
 // resolution, image-set builds with their exact rectangles and ids, lookups,
 // colours and formatted fonts, and bad input.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -95,23 +96,26 @@ TEST_F(ClassicSample, RectSetsHoldWholeSourceImages) {
 }
 
 TEST_F(ClassicSample, MultiStateGroupsStepAlongTheirAxis) {
-    expectImages(rm.rmimgset("states.rect.h"), skin,
-                 {{10, 0, 0, 8, 4, 4}, {10, 1, 12, 8, 4, 4}, {10, 2, 24, 8, 4, 4}, {10, 3, 24, 8, 4, 4}});
-    expectImages(rm.rmimgset("states.rect.v"), skin, {{10, 0, 4, 0, 4, 4}, {10, 1, 4, 12, 4, 4}});
-    expectImages(rm.rmimgset("states.part.h"), skin,
-                 {{1, 0, 0, 0, 8, 8}, {1, 1, 8, 0, 8, 8}, {1, 2, 8, 0, 8, 8}});
-    expectImages(rm.rmimgset("states.part.v"), skin, {{1, 0, 0, 0, 8, 8}, {1, 1, 0, 8, 8, 8}});
-    expectImages(rm.rmimgset("states.hbar.h"), skin, {{11, 0, 0, 4, 4, 4}, {11, 1, 12, 4, 4, 4}});
-    expectImages(rm.rmimgset("states.hbar.v"), skin, {{11, 0, 0, 4, 4, 4}, {11, 1, 0, 8, 4, 4}});
-    expectImages(rm.rmimgset("states.vbar.h"), skin, {{12, 0, 8, 0, 4, 4}, {12, 1, 12, 0, 4, 4}});
-    expectImages(rm.rmimgset("states.vbar.v"), skin, {{12, 0, 8, 0, 4, 4}, {12, 1, 8, 12, 4, 4}});
-
-    const int kinds[][2] = {{20, 1}, {21, 1}, {30, 1}, {31, 1}, {40, 1}, {41, 1}, {50, 1}, {51, 1}};
-    const char* names[] = {"states.rect.h", "states.rect.v", "states.part.h", "states.part.v",
-                           "states.hbar.h", "states.hbar.v", "states.vbar.h", "states.vbar.v"};
-    for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(rm.rmimgset(names[i])->setKind, kinds[i][0]) << names[i];
-        EXPECT_EQ(rm.rmimgset(names[i])->isMulti, kinds[i][1]) << names[i];
+    const struct {
+        const char* name;
+        int setKind;
+        std::vector<Rect> images;
+    } groups[] = {
+        {"states.rect.h",
+         20,
+         {{10, 0, 0, 8, 4, 4}, {10, 1, 12, 8, 4, 4}, {10, 2, 24, 8, 4, 4}, {10, 3, 24, 8, 4, 4}}},
+        {"states.rect.v", 21, {{10, 0, 4, 0, 4, 4}, {10, 1, 4, 12, 4, 4}}},
+        {"states.part.h", 30, {{1, 0, 0, 0, 8, 8}, {1, 1, 8, 0, 8, 8}, {1, 2, 8, 0, 8, 8}}},
+        {"states.part.v", 31, {{1, 0, 0, 0, 8, 8}, {1, 1, 0, 8, 8, 8}}},
+        {"states.hbar.h", 40, {{11, 0, 0, 4, 4, 4}, {11, 1, 12, 4, 4, 4}}},
+        {"states.hbar.v", 41, {{11, 0, 0, 4, 4, 4}, {11, 1, 0, 8, 4, 4}}},
+        {"states.vbar.h", 50, {{12, 0, 8, 0, 4, 4}, {12, 1, 12, 0, 4, 4}}},
+        {"states.vbar.v", 51, {{12, 0, 8, 0, 4, 4}, {12, 1, 8, 12, 4, 4}}},
+    };
+    for (const auto& g : groups) {
+        expectImages(rm.rmimgset(g.name), skin, g.images);
+        EXPECT_EQ(rm.rmimgset(g.name)->setKind, g.setKind) << g.name;
+        EXPECT_EQ(rm.rmimgset(g.name)->isMulti, 1) << g.name;
     }
     EXPECT_TRUE(rm.rmimgset("states.rect.h")->IsRect());
     EXPECT_TRUE(rm.rmimgset("states.part.v")->IsPart());
@@ -176,25 +180,19 @@ TEST_F(ClassicSample, MetricsBeforeTexturesLoad) {
 
 TEST_F(ClassicSample, ColoursFromHexIntFloatAndWords) {
     ASSERT_EQ(rm.colorList->GetCount(), 4);
-    const auto* red = rm.rmcolor("red");
-    ASSERT_NE(red, nullptr);
-    EXPECT_FLOAT_EQ(red->rgbaf[0], 1.0f);
-    EXPECT_FLOAT_EQ(red->rgbaf[1], 0.0f);
-    EXPECT_FLOAT_EQ(red->rgbaf[3], 1.0f);
-    const auto* orange = rm.rmcolor("orange");
-    EXPECT_FLOAT_EQ(orange->rgbaf[0], 1.0f);
-    EXPECT_FLOAT_EQ(orange->rgbaf[1], 128 / 255.0f);
-    EXPECT_NEAR(orange->rgbad[1], 0.50196, 1e-5);
-    EXPECT_FLOAT_EQ(orange->rgbaf[2], 0.0f);
-    EXPECT_FLOAT_EQ(orange->rgbaf[3], 1.0f);
+    const auto rgba = [&](const char* name) {
+        const RMColor* c = rm.rmcolor(name);
+        return c ? std::vector<float>(c->rgbaf, c->rgbaf + 4) : std::vector<float>{};
+    };
+    EXPECT_EQ(rgba("red"), (std::vector<float>{1, 0, 0, 1}));
+    EXPECT_THAT(rgba("orange"), ::testing::Pointwise(::testing::FloatEq(), {1.0f, 128 / 255.0f, 0.0f, 1.0f}));
+    EXPECT_EQ(rgba("named"), (std::vector<float>{0, 0, 0, 1}));
+    EXPECT_NEAR(rm.rmcolor("orange")->rgbad[1], 0.50196, 1e-5);
     const auto* half = rm.rmcolor("half");
     EXPECT_DOUBLE_EQ(half->rgbad[0], 0.25);
     EXPECT_DOUBLE_EQ(half->rgbad[2], 0.75);
     EXPECT_DOUBLE_EQ(half->rgbad[3], 0.5);
-    const auto* named = rm.rmcolor("named");
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(named->rgbaf[i], 0.0f);
-    EXPECT_EQ(named->rgbaf[3], 1.0f);
-    EXPECT_EQ(rm.colorList->Get(1), orange);
+    EXPECT_EQ(rm.colorList->Get(1), rm.rmcolor("orange"));
     EXPECT_EQ(rm.colorList->Get(4), nullptr);
     EXPECT_EQ(rm.rmcolor("Red"), nullptr);
 }
@@ -217,8 +215,13 @@ TEST_F(ClassicSample, FormattedFontsReadTheirPairs) {
     EXPECT_EQ(rm.fmtFontList->Get(0), title);
 }
 
+// Every test has an 8 x 8 source image "a.png" in its folder.
 class Classic : public koui::test::RmFolder {
 protected:
+    void SetUp() override {
+        koui::test::RmFolder::SetUp();
+        writeImage("a.png", 8, 8);
+    }
     int parse(const std::string& text) {
         return rm.CreateFromBuffer(text.data(), static_cast<int>(text.size()), dirWithSlash().c_str());
     }
@@ -226,7 +229,6 @@ protected:
 };
 
 TEST_F(Classic, HeadersAndKeywordsIgnoreCaseWhileNamesDoNot) {
-    writeImage("a.png", 8, 8);
     ASSERT_EQ(parse("#SoUrCe,!FILE,a.png,!ID,Alpha,!GRID,2,3\nset,!PART,1,1,2,2\n"), 0);
     ASSERT_NE(rm.rmcimg("Alpha"), nullptr);
     EXPECT_EQ(rm.rmcimg("alpha"), nullptr);
@@ -235,7 +237,6 @@ TEST_F(Classic, HeadersAndKeywordsIgnoreCaseWhileNamesDoNot) {
 }
 
 TEST_F(Classic, DuplicateSourcesGiveOneImageThatKeepsItsFirstName) {
-    writeImage("a.png", 8, 8);
     ASSERT_EQ(parse("#source,!file,a.png,!id,first\n"
                     "one,!part,0,0,1,1\n"
                     "#source,!file,a.png,!id,second,!grid,2,2\n"
@@ -251,7 +252,6 @@ TEST_F(Classic, DuplicateSourcesGiveOneImageThatKeepsItsFirstName) {
 }
 
 TEST_F(Classic, SourceByIndexTakesTheNewNameAndByNameReusesIt) {
-    writeImage("a.png", 8, 8);
     writeImage("b.png", 8, 8);
     ASSERT_EQ(parse("#source,!file,a.png,!id,a\n"
                     "#source,!file,b.png,!id,b\n"
@@ -268,7 +268,6 @@ TEST_F(Classic, SourceByIndexTakesTheNewNameAndByNameReusesIt) {
 }
 
 TEST_F(Classic, MissingSourcesAreLoggedAndTheirEntriesSkipped) {
-    writeImage("a.png", 8, 8);
     AppMsgCapture capture;
     ASSERT_EQ(parse("#source,!file,missing.png,!id,m\n"
                     "lost,!part,0,0,1,1\n"
@@ -297,7 +296,6 @@ TEST_F(Classic, MissingSourcesAreLoggedAndTheirEntriesSkipped) {
 }
 
 TEST_F(Classic, OtherHeadersKeepTheSectionAndCommentsAreIgnored) {
-    writeImage("a.png", 8, 8);
     ASSERT_EQ(parse("#source,!file,a.png\n#images\n// not,!part,0,0,1,1\n  \nstill,!part,0,0,1,1\n#colors\n"
                     "c,#fff\n#\nd,#000\n"),
               0);
@@ -319,7 +317,6 @@ TEST_F(Classic, CommentsOnlyCreateNothing) {
 }
 
 TEST_F(Classic, BadSetLinesAreLoggedAndOnlyThatSetIsLost) {
-    writeImage("a.png", 8, 8);
     AppMsgCapture capture;
     ASSERT_EQ(parse("#source,!file,a.png\n"
                     "short,!part,#01,1,2,3\n"
@@ -350,7 +347,6 @@ TEST_F(Classic, BadSetLinesAreLoggedAndOnlyThatSetIsLost) {
 }
 
 TEST_F(Classic, GarbageAndBinaryBytesNeverCrash) {
-    writeImage("a.png", 8, 8);
     std::string binary;
     for (int i = 0; i < 4096; ++i) binary.push_back(static_cast<char>((i * 131 + 7) & 0xff));
     AppMsgCapture capture;
@@ -389,7 +385,6 @@ TEST_F(Classic, InvalidArgumentsAndMissingFiles) {
 }
 
 TEST_F(Classic, BufferNeedNotBeTerminatedAndDefaultsToTheCurrentFolder) {
-    writeImage("a.png", 8, 8);
     const std::string text = "#source,!file," + path("a.png") + ",!id,a\nset,!part,0,0,1,1\n#colors\nc,#fff";
     std::vector<char> bytes(text.begin(), text.end());
     bytes.push_back('X');  // not part of the definition
@@ -400,7 +395,6 @@ TEST_F(Classic, BufferNeedNotBeTerminatedAndDefaultsToTheCurrentFolder) {
 }
 
 TEST_F(Classic, DefinitionFromAModuleResource) {
-    writeImage("a.png", 8, 8);
     const std::string text = "#source,!file,a.png,!id,a\nset,!part,0,0,1,1\n";
     static int moduleTag;
     const HINSTANCE module = reinterpret_cast<HINSTANCE>(&moduleTag);
@@ -413,7 +407,6 @@ TEST_F(Classic, DefinitionFromAModuleResource) {
 }
 
 TEST_F(Classic, BuildImageSetResolvesEachEntrysOwnSource) {
-    writeImage("a.png", 8, 8);
     writeImage("b.png", 8, 8);
     ASSERT_EQ(parse("#source,!file,a.png,!id,a\n"), 0);
     const std::string b = path("b.png");
@@ -438,7 +431,6 @@ TEST_F(Classic, BuildImageSetResolvesEachEntrysOwnSource) {
 }
 
 TEST_F(Classic, WholeImagesByIdAndByPath) {
-    writeImage("a.png", 8, 8);
     ASSERT_EQ(parse("#source,!file,a.png,!id,a\n"), 0);
     RMImg* byId = rm.GetImageByID("a");
     ASSERT_NE(byId, nullptr);
@@ -503,21 +495,7 @@ TEST(ClassicClasses, ClassFunctionsNameEveryClass) {
     }
 }
 
-TEST(ClassicClasses, ManagerNamesItselfAndItsLists) {
-    RM rm;
-    EXPECT_STREQ(rm.getname(), "resMan");
-    EXPECT_STREQ(rm.imgList->getname(), "imgList");
-    EXPECT_STREQ(rm.imgSetList->getname(), "imgSetList");
-    EXPECT_STREQ(rm.glFontList->getname(), "glFontList");
-    EXPECT_STREQ(rm.colorList->getname(), "colorList");
-    EXPECT_STREQ(rm.fmtFontList->getname(), "fmtFontList");
-    EXPECT_EQ(rm.imgList->_mcGetParent(), &rm);
-    EXPECT_EQ(rm.fmtFontList->rm, &rm);
-    EXPECT_EQ(rm._mcGetChildCount(), 5);
-}
-
 TEST_F(Classic, TraceLinesOnlyAtTraceLevelOne) {
-    writeImage("a.png", 8, 8);
     const std::string text =
         "#source,!file,a.png,!id,a,!grid,2,2\n#colors\nc,!int,255,0,0,255\n"
         "#formatfonts\nf,font=x,color=c\n";
