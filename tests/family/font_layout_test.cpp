@@ -185,7 +185,7 @@ TEST_F(TextLayout, MaximumHeightDropsLinesThatEndBelowIt) {
     EXPECT_EQ(v.lineCount(), 1) << "the first line is always laid out";
 }
 
-TEST_F(TextLayout, AlignmentInABoundedBox) {
+TEST_F(TextLayout, Alignment) {
     const float w = sumOfAdvances("Hi");
     ASSERT_TRUE(v.Process(font_, 200, kNone, 0, 0, 1, 1, FontGlyphVector::kCenter, "Hi"));
     EXPECT_FLOAT_EQ(v[0].x, (200 - w) / 2);
@@ -193,9 +193,7 @@ TEST_F(TextLayout, AlignmentInABoundedBox) {
     EXPECT_FLOAT_EQ(rightEdge(v, 1), 200);
     ASSERT_TRUE(v.Process(font_, 200, kNone, 0, 0, 1, 1, FontGlyphVector::kLeft, "Hi"));
     EXPECT_EQ(v[0].x, 0);
-}
-
-TEST_F(TextLayout, AlignmentWithoutLimitUsesTheWidestLine) {
+    // Without a limit the widest line is the box.
     const float wide = sumOfAdvances("Wide line");
     const float narrow = sumOfAdvances("ab");
     ASSERT_TRUE(v.Process(font_, kNone, kNone, 0, 0, 1, 1, FontGlyphVector::kCenter, "Wide line\nab"));

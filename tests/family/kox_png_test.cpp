@@ -7,7 +7,6 @@
 #include "koui/family/kox_dib.h"
 #include "koui/family/kox_image_file.h"
 #include "koui/family/kox_texture.h"
-#include "koui/family/module_resources.h"
 #include "koui/res/png_decoder.h"
 #include "tests/support/appmsg_capture.h"
 #include "tests/support/gl_fixture.h"
@@ -76,18 +75,6 @@ TEST_F(KoxPng, PaletteAndInterlacedImagesToo) {
         ASSERT_EQ(t.CreateFromFile(path, nullptr, 0), KOX_OK);
         expectShows(t, d, 100, 100);
     }
-}
-
-TEST_F(KoxPng, TextureFromAModuleResource) {
-    std::vector<uint8_t> bytes;
-    ASSERT_TRUE(koxReadFile(PNGSUITE("basn2c08.png"), bytes));
-    static char moduleData;
-    const auto module = reinterpret_cast<HINSTANCE>(&moduleData);
-    ASSERT_TRUE(stmmRegisterResource(module, 3, "PNG", bytes.data(), bytes.size()));
-    CkoxGL_Texture t;
-    ASSERT_EQ(t.CreateFromResource(3, "png", module, "png", GL_TEXTURE_2D), KOX_OK);
-    expectShows(t, decode(PNGSUITE("basn2c08.png")), 0, 0);
-    stmmUnregisterResource(module, 3, "PNG");
 }
 
 TEST_F(KoxPng, CorruptFileIsReportedAndLeavesNoTexture) {

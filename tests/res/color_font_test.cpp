@@ -39,16 +39,15 @@ std::vector<float> colorOf(const std::string& value) {
     return rgbaOf(p->at("c"));
 }
 
-MATCHER_P(RgbaIs, expected, "") {
-    return ::testing::ExplainMatchResult(Pointwise(FloatNear(kEps), expected), arg, result_listener);
+auto rgbaIs(const std::vector<float>& expected) {
+    return Pointwise(FloatNear(kEps), expected);
 }
 
 TEST(Color, HexadecimalForms) {
-    EXPECT_THAT(colorOf("#fff"), RgbaIs(std::vector<float>{1, 1, 1, 1}));
-    EXPECT_THAT(colorOf("#FF8000"), RgbaIs(std::vector<float>{1, 128 / 255.0f, 0, 1}));
-    EXPECT_THAT(colorOf("#abcxyz"),
-                RgbaIs(std::vector<float>{0xaa / 255.0f, 0xbb / 255.0f, 0xcc / 255.0f, 1}));
-    EXPECT_THAT(colorOf("#0a0B0c"), RgbaIs(std::vector<float>{10 / 255.0f, 11 / 255.0f, 12 / 255.0f, 1}));
+    EXPECT_THAT(colorOf("#fff"), rgbaIs({1, 1, 1, 1}));
+    EXPECT_THAT(colorOf("#FF8000"), rgbaIs({1, 128 / 255.0f, 0, 1}));
+    EXPECT_THAT(colorOf("#abcxyz"), rgbaIs({0xaa / 255.0f, 0xbb / 255.0f, 0xcc / 255.0f, 1}));
+    EXPECT_THAT(colorOf("#0a0B0c"), rgbaIs({10 / 255.0f, 11 / 255.0f, 12 / 255.0f, 1}));
     // Four digits, eight digits or none are no colour: the node stays plain.
     EXPECT_TRUE(colorOf("#ff80").empty());
     EXPECT_TRUE(colorOf("#ff808080").empty());
@@ -59,32 +58,28 @@ TEST(Color, HexadecimalForms) {
     EXPECT_TRUE(Color::hexColor2rgba(nullptr, "#123"));
     EXPECT_FALSE(Color::hexColor2rgba(out, nullptr));
     EXPECT_FALSE(Color::hexColor2rgba(out, "#12"));
-    EXPECT_EQ(out[0], 9.0f);  // untouched on failure
-    EXPECT_EQ(Color::hex2dec('F'), 15u);
-    EXPECT_EQ(Color::hex2dec('a'), 10u);
-    EXPECT_EQ(Color::hex2dec('7'), 7u);
-    EXPECT_EQ(Color::hex2dec('g'), 0u);
+    EXPECT_EQ(out[0], 9.0f);             // untouched on failure
+    EXPECT_EQ(Color::hex2dec('g'), 0u);  // the digits are checked through the forms above
 }
 
 TEST(Color, Functions) {
-    EXPECT_THAT(colorOf("rgb(255, 128)"), RgbaIs(std::vector<float>{1, 128 / 255.0f, 0, 1}));
-    EXPECT_THAT(colorOf("rgba(255, 0, 0)"), RgbaIs(std::vector<float>{1, 0, 0, 0}));
-    EXPECT_THAT(colorOf("rgba(0, 51, 102, 255)"), RgbaIs(std::vector<float>{0, 0.2f, 0.4f, 1}));
-    EXPECT_THAT(colorOf("rgbf(2, 0, 0)"), RgbaIs(std::vector<float>{2, 0, 0, 1}));
-    EXPECT_THAT(colorOf("rgbaf(0.25, 0.5, 0.75, 0.125)"),
-                RgbaIs(std::vector<float>{0.25f, 0.5f, 0.75f, 0.125f}));
-    EXPECT_THAT(colorOf("hsl(120, 100, 50)"), RgbaIs(std::vector<float>{0, 1, 0, 1}));
-    EXPECT_THAT(colorOf("hsl(480, 100, 50)"), RgbaIs(std::vector<float>{0, 1, 0, 1}));
-    EXPECT_THAT(colorOf("hsl(-60, 100, 50)"), RgbaIs(std::vector<float>{0, 0, 0, 1}));
-    EXPECT_THAT(colorOf("hsla(0, 100, 50, 0.5)"), RgbaIs(std::vector<float>{1, 0, 0, 0.5f}));
-    EXPECT_THAT(colorOf("hsl(210, 50, 40)"), RgbaIs(std::vector<float>{0.2f, 0.4f, 0.6f, 1}));
+    EXPECT_THAT(colorOf("rgb(255, 128)"), rgbaIs({1, 128 / 255.0f, 0, 1}));
+    EXPECT_THAT(colorOf("rgba(255, 0, 0)"), rgbaIs({1, 0, 0, 0}));
+    EXPECT_THAT(colorOf("rgba(0, 51, 102, 255)"), rgbaIs({0, 0.2f, 0.4f, 1}));
+    EXPECT_THAT(colorOf("rgbf(2, 0, 0)"), rgbaIs({2, 0, 0, 1}));
+    EXPECT_THAT(colorOf("rgbaf(0.25, 0.5, 0.75, 0.125)"), rgbaIs({0.25f, 0.5f, 0.75f, 0.125f}));
+    EXPECT_THAT(colorOf("hsl(120, 100, 50)"), rgbaIs({0, 1, 0, 1}));
+    EXPECT_THAT(colorOf("hsl(480, 100, 50)"), rgbaIs({0, 1, 0, 1}));
+    EXPECT_THAT(colorOf("hsl(-60, 100, 50)"), rgbaIs({0, 0, 0, 1}));
+    EXPECT_THAT(colorOf("hsla(0, 100, 50, 0.5)"), rgbaIs({1, 0, 0, 0.5f}));
+    EXPECT_THAT(colorOf("hsl(210, 50, 40)"), rgbaIs({0.2f, 0.4f, 0.6f, 1}));
     // Case matters: "RGB" is no colour function.
     EXPECT_TRUE(colorOf("RGB(1, 2, 3)").empty());
     // A colour made by hand with another function keeps (0, 0, 0, 1).
     Color other("x");
     other.setFunc("cmyk", ko::util::StrPar({"1"}));
     EXPECT_TRUE(other.OnProcess());
-    EXPECT_THAT(rgbaOf(&other), RgbaIs(std::vector<float>{0, 0, 0, 1}));
+    EXPECT_THAT(rgbaOf(&other), rgbaIs({0, 0, 0, 1}));
 }
 
 TEST(Color, HslSectorsAndBounds) {
@@ -101,13 +96,13 @@ TEST(Color, HslSectorsAndBounds) {
     for (const Case& c : cases) {
         float out[4] = {0, 0, 0, 0};
         EXPECT_TRUE(Color::hsla2rgba(out, c.h, 1, 0.5f, 0.25f));
-        EXPECT_THAT(std::vector<float>(out, out + 3), RgbaIs(c.rgb)) << "hue " << c.h;
+        EXPECT_THAT(std::vector<float>(out, out + 3), rgbaIs(c.rgb)) << "hue " << c.h;
         EXPECT_EQ(out[3], 0.25f);
     }
     // 360 belongs to no sector: the previous values stay, plus m.
     float out[4] = {0.1f, 0.2f, 0.3f, 0};
     Color::hsla2rgba(out, 360, 1, 0.75f, 1);  // C = 0.5, m = 0.5
-    EXPECT_THAT(std::vector<float>(out, out + 4), RgbaIs(std::vector<float>{0.6f, 0.7f, 0.8f, 1}));
+    EXPECT_THAT(std::vector<float>(out, out + 4), rgbaIs({0.6f, 0.7f, 0.8f, 1}));
 }
 
 TEST(Color, SourceUpdateCopiesAnotherColour) {
@@ -115,10 +110,10 @@ TEST(Color, SourceUpdateCopiesAnotherColour) {
     auto* a = dynamic_cast<Color*>(p->at("a"));
     ASSERT_NE(a, nullptr);
     EXPECT_TRUE(a->OnSourceResUpdate(false, p->at("b")));
-    EXPECT_THAT(rgbaOf(a), RgbaIs(std::vector<float>{0, 1, 0, 1}));
+    EXPECT_THAT(rgbaOf(a), rgbaIs({0, 1, 0, 1}));
     EXPECT_FALSE(a->OnSourceResUpdate(false, p->at("plain")));
     EXPECT_FALSE(a->OnSourceResUpdate(false, nullptr));
-    EXPECT_THAT(rgbaOf(a), RgbaIs(std::vector<float>{0, 1, 0, 1}));
+    EXPECT_THAT(rgbaOf(a), rgbaIs({0, 1, 0, 1}));
     EXPECT_EQ(a->getColorvec4(), glm::vec4(0, 1, 0, 1));
 }
 

@@ -69,12 +69,8 @@ TEST_F(ClassicSample, TwoSourcesFoundNextToTheDefinitionFile) {
     EXPECT_EQ(font->gridX, 1);
     // The test runs elsewhere, so the paths came from the folder fallback.
     EXPECT_EQ(std::string(skin->attr.path), path("skin.png"));
-    EXPECT_STREQ(skin->attr.format, "png");
-    EXPECT_EQ(skin->attr.target, 3553);
-    EXPECT_EQ(skin->attr.param, 1);
+    EXPECT_STREQ(skin->attr.format, "png");  // from the extension
     EXPECT_EQ(skin->attr.mask, 0);
-    EXPECT_EQ(skin->attr.resId, 0);
-    EXPECT_EQ(skin->texture, nullptr);
     EXPECT_FALSE(skin->IsReady());
 }
 
