@@ -185,12 +185,9 @@ TEST_F(ClassicGl, NineCellRectangleAtSeveralSizes) {
             EXPECT_TRUE(regionIs(x0 + W - 4, y0 + 4 + mh / 4, 4, mh / 2, kCells[1][2], 2));
             EXPECT_TRUE(regionIs(x0 + 4 + mw / 4, y0 + 4 + mh / 4, mw / 2, mh / 2, kCells[1][1], 2));
         }
-        // Nothing outside the target.
-        EXPECT_EQ(countDifferent(0, 0, kWidth, y0, kBlack), 0);
-        EXPECT_EQ(countDifferent(0, y0 + H, kWidth, kHeight - y0 - H, kBlack), 0);
-        EXPECT_EQ(countDifferent(0, y0, x0, H, kBlack), 0);
-        EXPECT_EQ(countDifferent(x0 + W, y0, kWidth - x0 - W, H, kBlack), 0);
-        EXPECT_EQ(countDifferent(x0, y0, W, H, kBlack), W * H);  // every target pixel drawn
+        // Every target pixel drawn, and nothing outside the target.
+        EXPECT_EQ(countDifferent(x0, y0, W, H, kBlack), W * H);
+        EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), W * H);
     }
 }
 
@@ -227,9 +224,8 @@ TEST_F(ClassicGl, HorizontalBarAtSeveralWidths) {
         if (mw > 0) {
             EXPECT_TRUE(regionIs(14 + mw / 4, 20, std::max(1, mw / 2), 10, middle, 2));
         }
-        EXPECT_EQ(countDifferent(10 + W, 20, 40, 10, kBlack), 0);
-        EXPECT_EQ(countDifferent(10, 30, W, 10, kBlack), 0);
         EXPECT_EQ(countDifferent(10, 20, W, 10, kBlack), W * 10);
+        EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), W * 10);  // nothing outside
     }
 
     clear(0, 0, 0);
