@@ -218,20 +218,16 @@ TEST(NodeGetters, EqualityAndCopy) {
 
 // ---------------------------------------------------------------- typed lookups
 
-std::unique_ptr<koui::test::Parsed> parseColors() {
+TEST(NodeTyped, ColorIndirection) {
     auto p = parse(
         "theme {\n  back: #202020\n  text: rgb(240, 240, 240)\n  panel: theme.back\n}\n"
         "one: theme.panel\ntwo: one\nwrong: nothing.here\nbox { bg: #fff }\n");
-    p->root->Preprocess(0);
-    static_cast<Color*>(p->at("theme.back"))->rgba[0] = 0.125f;
-    static_cast<Color*>(p->at("theme.back"))->rgba[3] = 1.0f;
-    return p;
-}
-
-TEST(NodeTyped, ColorIndirection) {
-    auto p = parseColors();
+    p->root->Preprocess(0);  // colours exist, not yet processed: set one by hand
+    auto* back = static_cast<Color*>(p->at("theme.back"));
+    back->rgba[0] = 0.125f;
+    back->rgba[3] = 1.0f;
     Node* root = p->root.get();
-    EXPECT_EQ(root->color("theme.back"), static_cast<Color*>(p->at("theme.back"))->rgba);
+    EXPECT_EQ(root->color("theme.back"), back->rgba);
     EXPECT_EQ(root->colorvec4("theme.back"), glm::vec4(0.125f, 0, 0, 1));
     EXPECT_EQ(root->colorvec4("theme.panel"), glm::vec4(0.125f, 0, 0, 1));  // one step
     EXPECT_EQ(root->colorvec4("one"), glm::vec4(0.125f, 0, 0, 1));          // two steps
@@ -239,16 +235,8 @@ TEST(NodeTyped, ColorIndirection) {
     EXPECT_EQ(root->colorvec4("wrong"), glm::vec4(0));
     EXPECT_EQ(root->colorvec4("missing"), glm::vec4(0));
     // Value paths resolve from the root, wherever the lookup started.
-    Node* box = p->at("box");
-    EXPECT_EQ(box->color("bg"), static_cast<Color*>(p->at("box.bg"))->rgba);
+    EXPECT_EQ(p->at("box")->color("bg"), static_cast<Color*>(p->at("box.bg"))->rgba);
     EXPECT_EQ(p->at("theme")->colorvec4("panel"), glm::vec4(0.125f, 0, 0, 1));
-}
-
-TEST(NodeTyped, FontNeedsAnInstance) {
-    auto p = parse("normal { font\n size: 14\n src: x.ttf }");
-    p->root->Preprocess(0);
-    EXPECT_TRUE(isExactly<Font>(p->at("normal")));
-    EXPECT_EQ(p->root->font("normal"), nullptr);
 }
 
 // ---------------------------------------------------------------- preprocessing
@@ -280,6 +268,7 @@ TEST(NodePreprocess, ExampleTheme) {
     for (Node* child : skin->children) EXPECT_EQ(child->getParent(), skin);
     EXPECT_EQ(p->at("skin.button.size")->getParent(), p->at("skin.button"));
     EXPECT_EQ(p->at("skin.button")->getPath(), "skin.button");
+    EXPECT_EQ(p->root->font("normal"), nullptr);  // a font needs an instance
 }
 
 TEST(NodePreprocess, Choices) {
@@ -397,15 +386,12 @@ TEST(NodeErrors, EntriesCarryClassNameAndLine) {
     EXPECT_EQ(root.errors[1].text, "class koui::res::Font / (normal) : font: Invalid size (0)");
     EXPECT_EQ(Color("c").className(), "class koui::res::Color");
     EXPECT_EQ(ImgSection("s").className(), "class koui::res::ImgSection");
-}
 
-TEST(NodeErrors, LongMessagesAreCut) {
-    Node root("r");
-    const std::string longText(5000, 'x');
-    root.error("%s", longText.c_str());
-    const std::string prefix = "class koui::res::Node / (r) : ";
-    ASSERT_EQ(root.errors.size(), 1u);
-    EXPECT_EQ(root.errors[0].text.size(), prefix.size() + 1023);
+    // Long messages are cut.
+    Node r("r");
+    r.error("%s", std::string(5000, 'x').c_str());
+    ASSERT_EQ(r.errors.size(), 1u);
+    EXPECT_EQ(r.errors[0].text.size(), std::string("class koui::res::Node / (r) : ").size() + 1023);
 }
 
 // ---------------------------------------------------------------- diagnostics
