@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "koui/family/lineparset.h"
@@ -36,12 +37,8 @@ void expectImages(const RMImgSet* set, const RMCImg* source, const std::vector<R
         const RMImg* image = set->GetByIndex(i);
         const Rect& e = expected[static_cast<size_t>(i)];
         SCOPED_TRACE(std::string(set->getname()) + " image " + std::to_string(i));
-        EXPECT_EQ(image->kind, e.kind);
-        EXPECT_EQ(image->imageId, e.id);
-        EXPECT_EQ(image->x, e.x);
-        EXPECT_EQ(image->y, e.y);
-        EXPECT_EQ(image->w, e.w);
-        EXPECT_EQ(image->h, e.h);
+        EXPECT_EQ(std::make_tuple(image->kind, image->imageId, image->x, image->y, image->w, image->h),
+                  std::make_tuple(e.kind, e.id, e.x, e.y, e.w, e.h));  // kind, id, x, y, w, h
         EXPECT_EQ(image->source, source);
     }
 }
@@ -74,64 +71,57 @@ TEST_F(ClassicSample, TwoSourcesFoundNextToTheDefinitionFile) {
     EXPECT_FALSE(skin->IsReady());
 }
 
-TEST_F(ClassicSample, SingleKindsCutGridCellsAtPixelSizes) {
-    expectImages(rm.rmimgset("img.whole"), skin, {{0, 0, 0, 0, 64, 64}});
-    expectImages(rm.rmimgset("part.btn"), skin, {{1, 0, 4, 8, 12, 10}, {1, 1, 4, 8, 12, 10}});
-    expectImages(rm.rmimgset("part.default"), skin, {{1, 0, 12, 12, 4, 4}});
-    expectImages(rm.rmimgset("bar.h"), skin, {{11, 0, 0, 4, 4, 4}, {11, 1, 0, 4, 4, 4}, {11, 2, 0, 4, 4, 4}});
-    expectImages(rm.rmimgset("bar.v"), skin, {{12, 7, 8, 0, 4, 4}});
-    expectImages(rm.rmimgset("strange"), skin, {{1, 9, 4, 4, 2, 2}});
-    EXPECT_EQ(rm.rmimgset("strange")->setKind, 1);
-    EXPECT_EQ(rm.rmimgset("part.default")->setKind, 1);
-}
-
-TEST_F(ClassicSample, RectSetsHoldWholeSourceImages) {
-    expectImages(rm.rmimgset("frame"), skin, {{0, 5, -1, -1, 0, 0}});
-    expectImages(rm.rmimgset("frame.default"), skin, {{0, 0, -1, -1, 0, 0}});
-    EXPECT_EQ(rm.rmimgset("frame")->setKind, 10);
-}
-
-TEST_F(ClassicSample, MultiStateGroupsStepAlongTheirAxis) {
+// Every set of the sample with its kind and its images' exact rectangles:
+// single kinds cut grid cells at pixel sizes, rect sets hold whole source
+// images, multi-state groups step along their axis, glyph sets place
+// characters in rows. Only whole images, rects and glyphs are single-state.
+TEST_F(ClassicSample, EverySetWithItsImages) {
+    std::vector<Rect> digits;
+    for (int i = 0; i < 10; ++i) digits.push_back({60, '0' + i, i * 10, 0, 10, 16});
     const struct {
         const char* name;
-        int setKind;
+        int setKind, isMulti;
         std::vector<Rect> images;
-    } groups[] = {
+    } sets[] = {
+        {"img.whole", 0, 0, {{0, 0, 0, 0, 64, 64}}},
+        {"part.btn", 1, 1, {{1, 0, 4, 8, 12, 10}, {1, 1, 4, 8, 12, 10}}},
+        {"part.default", 1, 1, {{1, 0, 12, 12, 4, 4}}},
+        {"bar.h", 11, 1, {{11, 0, 0, 4, 4, 4}, {11, 1, 0, 4, 4, 4}, {11, 2, 0, 4, 4, 4}}},
+        {"bar.v", 12, 1, {{12, 7, 8, 0, 4, 4}}},
+        {"strange", 1, 1, {{1, 9, 4, 4, 2, 2}}},
+        {"frame", 10, 0, {{0, 5, -1, -1, 0, 0}}},
+        {"frame.default", 10, 0, {{0, 0, -1, -1, 0, 0}}},
         {"states.rect.h",
          20,
+         1,
          {{10, 0, 0, 8, 4, 4}, {10, 1, 12, 8, 4, 4}, {10, 2, 24, 8, 4, 4}, {10, 3, 24, 8, 4, 4}}},
-        {"states.rect.v", 21, {{10, 0, 4, 0, 4, 4}, {10, 1, 4, 12, 4, 4}}},
-        {"states.part.h", 30, {{1, 0, 0, 0, 8, 8}, {1, 1, 8, 0, 8, 8}, {1, 2, 8, 0, 8, 8}}},
-        {"states.part.v", 31, {{1, 0, 0, 0, 8, 8}, {1, 1, 0, 8, 8, 8}}},
-        {"states.hbar.h", 40, {{11, 0, 0, 4, 4, 4}, {11, 1, 12, 4, 4, 4}}},
-        {"states.hbar.v", 41, {{11, 0, 0, 4, 4, 4}, {11, 1, 0, 8, 4, 4}}},
-        {"states.vbar.h", 50, {{12, 0, 8, 0, 4, 4}, {12, 1, 12, 0, 4, 4}}},
-        {"states.vbar.v", 51, {{12, 0, 8, 0, 4, 4}, {12, 1, 8, 12, 4, 4}}},
+        {"states.rect.v", 21, 1, {{10, 0, 4, 0, 4, 4}, {10, 1, 4, 12, 4, 4}}},
+        {"states.part.h", 30, 1, {{1, 0, 0, 0, 8, 8}, {1, 1, 8, 0, 8, 8}, {1, 2, 8, 0, 8, 8}}},
+        {"states.part.v", 31, 1, {{1, 0, 0, 0, 8, 8}, {1, 1, 0, 8, 8, 8}}},
+        {"states.hbar.h", 40, 1, {{11, 0, 0, 4, 4, 4}, {11, 1, 12, 4, 4, 4}}},
+        {"states.hbar.v", 41, 1, {{11, 0, 0, 4, 4, 4}, {11, 1, 0, 8, 4, 4}}},
+        {"states.vbar.h", 50, 1, {{12, 0, 8, 0, 4, 4}, {12, 1, 12, 0, 4, 4}}},
+        {"states.vbar.v", 51, 1, {{12, 0, 8, 0, 4, 4}, {12, 1, 8, 12, 4, 4}}},
+        {"digits", 60, 0, digits},
+        {"letters",
+         60,
+         0,
+         {{60, 'A', 0, 16, 10, 16},
+          {60, 'B', 10, 16, 10, 16},
+          {60, ' ', 20, 16, 10, 16},
+          {60, 'C', 0, 32, 10, 16},
+          {60, 'D', 10, 32, 10, 16}}},
     };
-    for (const auto& g : groups) {
-        expectImages(rm.rmimgset(g.name), skin, g.images);
-        EXPECT_EQ(rm.rmimgset(g.name)->setKind, g.setKind) << g.name;
-        EXPECT_EQ(rm.rmimgset(g.name)->isMulti, 1) << g.name;
+    for (const auto& set : sets) {
+        expectImages(rm.rmimgset(set.name), set.setKind == 60 ? font : skin, set.images);
+        EXPECT_EQ(rm.rmimgset(set.name)->setKind, set.setKind) << set.name;
+        EXPECT_EQ(rm.rmimgset(set.name)->isMulti, set.isMulti) << set.name;
     }
+    EXPECT_EQ(rm.rmimgset("digits")->glyphWidth, 10.0);
     EXPECT_TRUE(rm.rmimgset("states.rect.h")->IsRect());
     EXPECT_TRUE(rm.rmimgset("states.part.v")->IsPart());
     EXPECT_TRUE(rm.rmimgset("part.btn")->IsPart());
     EXPECT_FALSE(rm.rmimgset("bar.h")->IsRect());
-}
-
-TEST_F(ClassicSample, GlyphSetsPlaceCharactersInRows) {
-    std::vector<Rect> digits;
-    for (int i = 0; i < 10; ++i) digits.push_back({60, '0' + i, i * 10, 0, 10, 16});
-    expectImages(rm.rmimgset("digits"), font, digits);
-    expectImages(rm.rmimgset("letters"), font,
-                 {{60, 'A', 0, 16, 10, 16},
-                  {60, 'B', 10, 16, 10, 16},
-                  {60, ' ', 20, 16, 10, 16},
-                  {60, 'C', 0, 32, 10, 16},
-                  {60, 'D', 10, 32, 10, 16}});
-    EXPECT_EQ(rm.rmimgset("digits")->glyphWidth, 10.0);
-    EXPECT_EQ(rm.rmimgset("digits")->setKind, 60);
-    EXPECT_EQ(rm.rmimgset("digits")->isMulti, 0);
 }
 
 TEST_F(ClassicSample, IdPrefixNamesTheSetAndLinesBeforeHeadersAreIgnored) {
