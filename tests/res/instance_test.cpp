@@ -10,6 +10,7 @@
 #include "koui/res/font.h"
 #include "koui/res/imgsection.h"
 #include "koui/res/imgsrc.h"
+#include "tests/res/parse_helpers.h"
 #include "tests/res/res_folder.h"
 #include "tests/support/appmsg_capture.h"
 #include "tests/support/test_font.h"
@@ -17,19 +18,12 @@
 namespace {
 
 namespace fs = std::filesystem;
-using koui::res::Color;
 using koui::res::Instance;
 using koui::res::Node;
 using koui::test::AppMsgCapture;
 using koui::test::ResFolder;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-
-std::vector<std::string> errorsOf(const Node* root) {
-    std::vector<std::string> out;
-    for (const auto& e : root->errors) out.push_back(std::to_string(e.line) + ": " + e.text);
-    return out;
-}
 
 std::vector<float> rgba(const float* c) {
     return {c[0], c[1], c[2], c[3]};
@@ -55,6 +49,8 @@ constexpr const char* kTheme =
     "bg: theme.back\n"
     "twostep: theme.panel\n"
     "list: 1,2,3,4,5\n"
+    "q: 3,4\n"
+    "e: \"\"\n"
     "n: 12px\n"
     "f: 2.5e1\n"
     "huge: 99999999999\n"
@@ -104,7 +100,7 @@ TEST(InstanceLoad, StatesAndMessages) {
         Instance inst(dir.root(), "");
         EXPECT_FALSE(inst.Load(c.file, false)) << c.file;
         EXPECT_EQ(inst.getState(), c.state) << c.file;
-        EXPECT_EQ(errorsOf(inst.getRoot()), c.errors) << c.file;
+        EXPECT_EQ(koui::test::errorLines(inst.getRoot()), c.errors) << c.file;
         EXPECT_EQ(inst.value("a"), c.a) << c.file;
         EXPECT_TRUE(!c.errors.empty() || capture.lines().empty());  // no file: no message, the host says it
     }
@@ -121,7 +117,7 @@ TEST(InstanceLoad, StatesAndMessages) {
     EXPECT_EQ(inst.getFilePath(), fs::path(dir.root() + "/ok.kor"));
     // A second Load starts from an empty tree.
     EXPECT_TRUE(inst.Load("ok.kor", false));
-    EXPECT_EQ(inst.getRoot()->children.size(), 8u);
+    EXPECT_EQ(inst.getRoot()->children.size(), 10u);
 }
 
 // The instance of kTheme, loaded.
@@ -160,20 +156,15 @@ TEST_F(InstanceTheme, ValuesAndDefaults) {
     EXPECT_FLOAT_EQ(inst.value1f("flag", 1.5f), 1.5f);
 }
 
-TEST(InstanceGetters, VectorRulesDifferFromNode) {
-    ResFolder dir("inst_vec");
-    dir.write("res.kor", "p: 1,2,3,4,5\nq: 3,4\ne: \"\"\n");
-    Instance inst(dir.root(), "");
-    ASSERT_TRUE(inst.Load("res.kor", false));
-
+TEST_F(InstanceTheme, VectorRulesDifferFromNode) {
     std::vector<int> v{42};
     EXPECT_FALSE(inst.valueiv(v, "missing", 3, 9));
     EXPECT_THAT(v, ElementsAre(9, 9, 9));
-    EXPECT_TRUE(inst.valueiv(v, "p", 3, 9));
+    EXPECT_TRUE(inst.valueiv(v, "list", 3, 9));
     EXPECT_THAT(v, ElementsAre(1, 2, 3, 9, 9));
     EXPECT_TRUE(inst.valueiv(v, "q", 4, -1));
     EXPECT_THAT(v, ElementsAre(3, 4, -1, -1));
-    EXPECT_TRUE(inst.valueiv(v, "p", 0, 9));
+    EXPECT_TRUE(inst.valueiv(v, "list", 0, 9));
     EXPECT_THAT(v, ElementsAre(1, 2, 3, 4, 5));
     EXPECT_TRUE(inst.valueiv(v, "e", 0, 9));
     EXPECT_THAT(v, IsEmpty());
@@ -184,7 +175,7 @@ TEST(InstanceGetters, VectorRulesDifferFromNode) {
     EXPECT_THAT(f, ElementsAre(0.5f, 0.5f));
     // Node's vector form for comparison: only `count` entries.
     std::vector<int> n;
-    EXPECT_TRUE(inst.getRoot()->valueiv(n, "p", 3, 9));
+    EXPECT_TRUE(inst.getRoot()->valueiv(n, "list", 3, 9));
     EXPECT_THAT(n, ElementsAre(1, 2, 3));
 
     // The array forms are Node's.
@@ -376,7 +367,7 @@ TEST(InstanceChanges, ReloadKeepsTheOldTreeOnAFaultyFile) {
     inst.CallResSourceChange();
     EXPECT_EQ(inst.getRoot(), first);
     EXPECT_EQ(inst.value("a"), "1");
-    EXPECT_THAT(errorsOf(inst.getRoot()), IsEmpty());  // the new tree's errors went with it
+    EXPECT_THAT(koui::test::errorLines(inst.getRoot()), IsEmpty());  // the new tree's errors went with it
     // ... but not unseen: whoever saved the file learns why and where.
     EXPECT_THAT(
         capture.lines(),

@@ -11,6 +11,13 @@
 
 namespace koui::test {
 
+// The root's errors as "line: text".
+inline std::vector<std::string> errorLines(const res::Node* root) {
+    std::vector<std::string> out;
+    for (const auto& e : root->errors) out.push_back(std::to_string(e.line) + ": " + e.text);
+    return out;
+}
+
 struct Parsed {
     std::unique_ptr<res::Node> root = std::make_unique<res::Node>("root");
     bool ok = false;
@@ -22,11 +29,7 @@ struct Parsed {
         for (const res::Node* child : root->children) out.push_back(child->name);
         return out;
     }
-    std::vector<std::string> errors() const {
-        std::vector<std::string> out;
-        for (const auto& e : root->errors) out.push_back(std::to_string(e.line) + ": " + e.text);
-        return out;
-    }
+    std::vector<std::string> errors() const { return errorLines(root.get()); }
 };
 
 // Parses `text` as the loader does: one byte 10 appended.
