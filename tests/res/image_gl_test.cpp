@@ -22,27 +22,20 @@ using koui::test::Rgba;
 
 constexpr int kNearest = 16;
 
-// 64 × 32 pixels in 8 × 8 cells; cell (cx, cy) has the colour
-// (cx * 30, cy * 60, 100).
-std::vector<uint8_t> cellImage() {
+// A w × h image whose pixel (x, y) has the colour colour(x, y).
+template <class Colour>
+std::vector<uint8_t> imageOf(int w, int h, Colour colour) {
     std::vector<uint8_t> rgba;
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 64; ++x)
-            rgba.insert(rgba.end(),
-                        {static_cast<uint8_t>(x / 8 * 30), static_cast<uint8_t>(y / 8 * 60), 100, 255});
-    return koui::test::rgbaPng(64, 32, rgba);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const Rgba c = colour(x, y);
+            rgba.insert(rgba.end(), {c.r, c.g, c.b, c.a});
+        }
+    return koui::test::rgbaPng(w, h, rgba);
 }
+// Cells.png has 64 × 32 pixels in 8 × 8 cells; cell (cx, cy) has this colour.
 Rgba cell(int cx, int cy) {
     return {static_cast<uint8_t>(cx * 30), static_cast<uint8_t>(cy * 60), 100, 255};
-}
-
-// 30 × 30 pixels whose colour names the pixel: (x * 8, y * 8, 50).
-std::vector<uint8_t> coordinateImage() {
-    std::vector<uint8_t> rgba;
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 30; ++x)
-            rgba.insert(rgba.end(), {static_cast<uint8_t>(x * 8), static_cast<uint8_t>(y * 8), 50, 255});
-    return koui::test::rgbaPng(30, 30, rgba);
 }
 
 class ImageGl : public GlTest {
@@ -50,8 +43,11 @@ protected:
     void SetUp() override {
         GlTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        dir.write("Images/cells.png", cellImage());
-        dir.write("Images/coords.png", coordinateImage());
+        dir.write("Images/cells.png", imageOf(64, 32, [](int x, int y) { return cell(x / 8, y / 8); }));
+        // Each pixel's colour names the pixel: (x * 8, y * 8, 50).
+        dir.write("Images/coords.png", imageOf(30, 30, [](int x, int y) {
+                      return Rgba{static_cast<uint8_t>(x * 8), static_cast<uint8_t>(y * 8), 50, 255};
+                  }));
         dir.write("Images/red.png", koui::test::solidPng(4, 4, 255, 0, 0));
         dir.write("res.kor",
                   "cells {\n"

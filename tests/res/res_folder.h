@@ -22,11 +22,7 @@ inline std::vector<uint8_t> rgbaPng(uint32_t width, uint32_t height, const std::
         const auto row = rgba.begin() + static_cast<std::ptrdiff_t>(y * width * 4);
         filtered.insert(filtered.end(), row, row + width * 4);
     }
-    std::vector<uint8_t> ihdr;
-    putBE32(ihdr, width);
-    putBE32(ihdr, height);
-    ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});
-    return PngBuilder().chunk("IHDR", ihdr).image(filtered).iend().bytes();
+    return PngBuilder().ihdr(width, height, 8, 6).image(filtered).iend().bytes();
 }
 
 // A PNG filled with one colour.
