@@ -25,24 +25,9 @@ void referenceUnfilter(int filter, std::vector<uint8_t>& row, const std::vector<
         const int a = i >= bpp ? row[i - bpp] : 0;
         const int b = prior[i];
         const int c = i >= bpp ? prior[i - bpp] : 0;
-        int predicted = 0;
-        switch (filter) {
-            case 1:
-                predicted = a;
-                break;
-            case 2:
-                predicted = b;
-                break;
-            case 3:
-                predicted = (a + b) / 2;
-                break;
-            case 4:
-                predicted = referencePaeth(a, b, c);
-                break;
-            default:
-                break;
-        }
-        row[i] = static_cast<uint8_t>(row[i] + predicted);
+        // None, Sub, Up, Average, Paeth.
+        const int predicted[] = {0, a, b, (a + b) / 2, referencePaeth(a, b, c)};
+        row[i] = static_cast<uint8_t>(row[i] + predicted[filter]);
     }
 }
 
