@@ -12,15 +12,13 @@ using KoxRect = GlTest;
 
 const Rgba kBlack{0, 0, 0};
 
-TEST_F(KoxRect, FilledRectangleCoversExactlyItsPixels) {
+TEST_F(KoxRect, FilledRectangleCoversExactlyItsPixelsAndBlends) {
     const float red[4] = {1, 0, 0, 1};
     koxGL_FillRect(10, 20, 30, 15, red);
     EXPECT_TRUE(regionIs(10, 20, 30, 15, {255, 0, 0}));
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 30 * 15);
-}
-
-TEST_F(KoxRect, DoubleColourFormBlendsItsAlpha) {
-    koxGL_FillRect(0, 0, 8, 8, 1.0, 1.0, 1.0, 0.6);
+    clear(0, 0, 0);
+    koxGL_FillRect(0, 0, 8, 8, 1.0, 1.0, 1.0, 0.6);  // the double form blends its alpha
     EXPECT_TRUE(regionIs(0, 0, 8, 8, {153, 153, 153}, 1));
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 64);
 }
@@ -46,7 +44,7 @@ TEST_F(KoxRect, EmptyRectanglesDrawNothing) {
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 0);
 }
 
-TEST_F(KoxRect, OutlineIsTheRectanglesBorderPixelsInTheCurrentColour) {
+TEST_F(KoxRect, OutlineIsTheBorderPixelsInTheCurrentColour) {
     glColor4f(0, 1, 0, 1);
     koxGL_DrawRect(50, 60, 20, 10);
     EXPECT_TRUE(regionIs(50, 60, 20, 1, {0, 255, 0}));  // top
@@ -55,6 +53,15 @@ TEST_F(KoxRect, OutlineIsTheRectanglesBorderPixelsInTheCurrentColour) {
     EXPECT_TRUE(regionIs(69, 60, 1, 10, {0, 255, 0}));  // right
     EXPECT_TRUE(regionIs(51, 61, 18, 8, kBlack));       // inside untouched
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 2 * 20 + 2 * 8);
+
+    // Thin outlines stay inside their rectangle.
+    clear(0, 0, 0);
+    glColor4f(1, 0, 0, 1);
+    koxGL_DrawRect(5, 5, 1, 1);
+    koxGL_DrawRect(20, 5, 4, 2);
+    EXPECT_TRUE(regionIs(5, 5, 1, 1, {255, 0, 0}));
+    EXPECT_TRUE(regionIs(20, 5, 4, 2, {255, 0, 0}));
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 1 + 8);
 }
 
 TEST_F(KoxRect, TranslucentOutlineDrawsEachPixelOnce) {
@@ -65,15 +72,6 @@ TEST_F(KoxRect, TranslucentOutlineDrawsEachPixelOnce) {
     EXPECT_TRUE(regionIs(10, 13, 6, 1, {128, 128, 128}, 1));
     EXPECT_TRUE(regionIs(10, 11, 1, 2, {128, 128, 128}, 1));
     EXPECT_TRUE(regionIs(15, 11, 1, 2, {128, 128, 128}, 1));
-}
-
-TEST_F(KoxRect, ThinOutlinesStayInsideTheirRectangle) {
-    glColor4f(1, 0, 0, 1);
-    koxGL_DrawRect(5, 5, 1, 1);
-    koxGL_DrawRect(20, 5, 4, 2);
-    EXPECT_TRUE(regionIs(5, 5, 1, 1, {255, 0, 0}));
-    EXPECT_TRUE(regionIs(20, 5, 4, 2, {255, 0, 0}));
-    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 1 + 8);
 }
 
 }  // namespace
