@@ -190,12 +190,10 @@ TEST(LineFile, SplitsAtEveryLineEnding) {
     EXPECT_EQ(lines.OpenFromBuffer("", 0), 0);
     EXPECT_EQ(lines.GetCount(), 0);
     EXPECT_NE(lines.OpenFromBuffer(nullptr, 3), 0);
-}
 
-TEST(LineFile, ReadsOnlyUpToSizeAndStopsALineAtAZeroByte) {
-    const char text[] = {'a', 'b', '\0', 'c', '\n', 'd', 'e', 'f'};
-    CstqLineFile lines;
-    ASSERT_EQ(lines.OpenFromBuffer(text, 6), 0);  // "ab\0c\nd": no terminator follows
+    // Only up to the size is read, and a zero byte ends its line.
+    const char bytes[] = {'a', 'b', '\0', 'c', '\n', 'd', 'e', 'f'};
+    ASSERT_EQ(lines.OpenFromBuffer(bytes, 6), 0);  // "ab\0c\nd": no terminator follows
     ASSERT_EQ(lines.GetCount(), 2);
     EXPECT_STREQ(lines.Get(0), "ab");
     EXPECT_STREQ(lines.Get(1), "d");
