@@ -222,7 +222,7 @@ TEST(InstanceGetters, ImagesByPathOrValue) {
     EXPECT_FALSE(inst.drawImg("nothing", nullptr, 0, 0, 0, 0, nullptr, 0, 0, 1, 1, 1));
 }
 
-TEST(InstanceResources, LoadResourceRecordsExactUsers) {
+TEST(InstanceResources, LoadResourceRecordsExactUsersAndPropagatesChanges) {
     ResFolder dir("inst_users");
     dir.write("res.kor", "skin { imgsrc src: \"Images/a.png\" }\nother { imgsrc src: \"Images/a.png\" }\n");
     dir.write("Images/a.png", "12345");
@@ -248,31 +248,23 @@ TEST(InstanceResources, LoadResourceRecordsExactUsers) {
                             Pair("skin", "Images/missing.png")));
     EXPECT_EQ(Instance::loadResourceFromExternal(data, (dir / "Images/a.png").string()), 5u);
     EXPECT_EQ(inst.loadResourceFromCompilation(data, "Images/a.png"), 0u);  // no archive
-}
 
-TEST(InstanceResources, PropagateMatchesOnlyTheExactPath) {
-    ResFolder dir("inst_prop");
-    dir.write("res.kor", "skin { imgsrc src: \"Images/a.png\" }\n");
-    dir.write("Images/a.png", "not a png either");
-    Instance inst(dir.root(), "");
-    ASSERT_TRUE(inst.LoadDefinitions("res.kor", false));
-    std::vector<uint8_t> data;
-    inst.loadResource(dynamic_cast<koui::res::ImgSrc*>(inst.findNode("skin")), data, "Images/a.png", false);
+    // A changed file reaches the image sources of exactly its path.
     const size_t before = inst.getRoot()->errors.size();
-
     AppMsgCapture capture;
     inst.PropagateFileChange(false, "Images\\a.png");
     inst.PropagateFileChange(false, "images/a.png");
     inst.PropagateFileChange(false, "Images/a.png ");
     EXPECT_EQ(inst.getRoot()->errors.size(), before);
-    // The image source reloads: here the file does not decode, which it says.
+    // The image sources reload: here the file does not decode, which each says.
     inst.PropagateFileChange(false, "Images/a.png");
-    ASSERT_EQ(inst.getRoot()->errors.size(), before + 1);
-    EXPECT_EQ(inst.getRoot()->errors.back().text,
-              "class koui::res::ImgSrc / (skin) : Cannot decode source (Images/a.png) of extension (png)");
+    const std::string cannot = " : Cannot decode source (Images/a.png) of extension (png)";
+    ASSERT_EQ(inst.getRoot()->errors.size(), before + 2);
+    EXPECT_EQ(inst.getRoot()->errors[before].text, "class koui::res::ImgSrc / (skin)" + cannot);
+    EXPECT_EQ(inst.getRoot()->errors[before + 1].text, "class koui::res::ImgSrc / (other)" + cannot);
     // With the flag set, image sources do nothing.
     inst.PropagateFileChange(true, "Images/a.png");
-    EXPECT_EQ(inst.getRoot()->errors.size(), before + 1);
+    EXPECT_EQ(inst.getRoot()->errors.size(), before + 2);
 }
 
 TEST(InstanceArchive, ArchiveModeNeverTouchesTheFolder) {
