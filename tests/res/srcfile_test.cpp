@@ -80,6 +80,8 @@ TEST(SrcFileTokens, TopLevelNames) {
         {"a ) b\n) x: 1 ))\nf: g(1)) c", {"a", "b", "x", "f", "c"}},
         {"a{b{c}} d {\n  e: 1\n  f\n}\n", {"a", "d"}},
         {"k: {\n x\n}", {"k", ""}},  // colon before brace: empty parameter and block
+        {"f: rgb(1, 2,3)", {"f"}},
+        {"k: !<[[\nx y\n]]>", {"k"}},
     };
     for (const auto& c : cases) {
         auto p = parse(c.text);
