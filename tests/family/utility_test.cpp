@@ -65,7 +65,7 @@ TEST(Clamp, LimitsBothWays) {
     EXPECT_EQ(stClampDP(7.0, -2.0, 3.0), 3.0);
 }
 
-TEST(Easing, ReachesTheTargetExactlyAndStaysThere) {
+TEST(Easing, StepsByOneOverFactorAndReachTheTargetExactly) {
     for (double factor : {3.0, 5.0, 10.0}) {
         for (double target : {1.0, -250.0, 0.0}) {
             double v = target == 0.0 ? 100.0 : 0.0;
@@ -82,9 +82,7 @@ TEST(Easing, ReachesTheTargetExactlyAndStaysThere) {
             EXPECT_EQ(stEasyEasyDP(v, target, factor, 0.01), target);
         }
     }
-}
-
-TEST(Easing, FirstStepCoversOneOverFactor) {
+    // The first step covers one over the factor.
     EXPECT_DOUBLE_EQ(stEasyEasyDP(0.0, 100.0, 10.0, 0.01), 10.0);
     EXPECT_DOUBLE_EQ(stEasyEasyDP(0.0, 100.0, 5.0, 0.01), 20.0);
     EXPECT_EQ(stEasyEasyDP(0.0, 100.0, 1.0, 0.01), 100.0);

@@ -157,9 +157,12 @@ TEST_F(ClassicGl, ResourceSourcesLoadUnderTheirIndexName) {
 
 // A nine-cell rectangle keeps its corners at their size and stretches the
 // edges and the centre; checked at several target sizes.
-TEST_F(ClassicGl, NineCellRectangleAtSeveralSizes) {
+TEST_F(ClassicGl, NineCellRectangleAtSeveralSizesAndBelowTwoCells) {
     ASSERT_TRUE(cellImage(3, 3).save(path("nine.png")));
-    ASSERT_EQ(parse("#source,!file,nine.png,!id,nine\nframe,!mrect.h,#0,0,0,4,4,0\n"), 0);
+    ASSERT_EQ(
+        parse(
+            "#source,!file,nine.png,!id,nine\nframe,!mrect.h,#0,0,0,4,4,0\nframe.v,!mrect.v,#0,0,0,4,4,0\n"),
+        0);
     loadAll();
     RMImgSet* set = rm.rmimgset("frame");
     ASSERT_NE(set, nullptr);
@@ -189,13 +192,9 @@ TEST_F(ClassicGl, NineCellRectangleAtSeveralSizes) {
         EXPECT_EQ(countDifferent(x0, y0, W, H, kBlack), W * H);
         EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), W * H);
     }
-}
-
-TEST_F(ClassicGl, NineCellTargetSmallerThanTwoCellsSplitsBetweenCorners) {
-    ASSERT_TRUE(cellImage(3, 3).save(path("nine.png")));
-    ASSERT_EQ(parse("#source,!file,nine.png\nframe,!mrect.v,#0,0,0,4,4,0\n"), 0);
-    loadAll();
-    at(10, 10, [&] { rm.rmimgDrawRect("frame", 0, 6.9, 8, 1, 1, 1, 1, 0); });  // 6 x 8
+    // A target smaller than two cells splits between the corners.
+    clear(0, 0, 0);
+    at(10, 10, [&] { rm.rmimgDrawRect("frame.v", 0, 6.9, 8, 1, 1, 1, 1, 0); });  // 6 x 8
     EXPECT_TRUE(regionIs(10, 10, 3, 4, kCells[0][0], 100));
     EXPECT_TRUE(regionIs(13, 14, 3, 4, kCells[2][2], 100));
     EXPECT_EQ(countDifferent(16, 10, 10, 10, kBlack), 0);
