@@ -22,6 +22,7 @@ struct TooltipGl : test::DrawTest {
     Div* target = nullptr;
     void SetUp() override {
         DrawTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         canvas->setClock(&fakeClock);
         target = make(nullptr, 0, 0, kWidth, kHeight, "");
         frame();  // geometry for hit testing
