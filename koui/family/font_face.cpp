@@ -35,6 +35,10 @@ int ceilPixels(FT_Pos v) {
 
 std::unique_ptr<FontFace> FontFace::create(std::vector<uint8_t> bytes, int pixelSize,
                                            const std::string& name) {
+    return create(std::make_shared<const std::vector<uint8_t>>(std::move(bytes)), pixelSize, name);
+}
+
+std::unique_ptr<FontFace> FontFace::create(FontBytes bytes, int pixelSize, const std::string& name) {
     if (pixelSize < 1) {
         appmsg("[ERROR] Font (%s): invalid pixel size %d", name.c_str(), pixelSize);
         return nullptr;
@@ -54,10 +58,10 @@ bool FontFace::load(const std::string& name) {
         appmsg("[ERROR] Font (%s): FreeType cannot start", name.c_str());
         return false;
     }
-    if (bytes_.empty() ||
-        FT_New_Memory_Face(ft_->library, bytes_.data(), static_cast<FT_Long>(bytes_.size()), 0, &ft_->face)) {
-        appmsg("[ERROR] Font (%s): not a font file FreeType can read (%zu bytes)", name.c_str(),
-               bytes_.size());
+    const size_t size = bytes_ ? bytes_->size() : 0;
+    if (size == 0 ||
+        FT_New_Memory_Face(ft_->library, bytes_->data(), static_cast<FT_Long>(size), 0, &ft_->face)) {
+        appmsg("[ERROR] Font (%s): not a font file FreeType can read (%zu bytes)", name.c_str(), size);
         return false;
     }
     FT_Face face = ft_->face;

@@ -41,6 +41,10 @@ struct GlyphBitmap {
     int top = 0;   // same meaning as GlyphMetrics::inkTop
 };
 
+// The bytes of a font file, shared by the faces made from them (one per
+// pixel size).
+using FontBytes = std::shared_ptr<const std::vector<uint8_t>>;
+
 class FontFace {
 public:
     // Reads the face from the bytes of a font file (kept by the face, which
@@ -49,6 +53,8 @@ public:
     // FreeType cannot read.
     static std::unique_ptr<FontFace> create(std::vector<uint8_t> bytes, int pixelSize,
                                             const std::string& name);
+    // The same from bytes that other faces may hold too.
+    static std::unique_ptr<FontFace> create(FontBytes bytes, int pixelSize, const std::string& name);
 
     ~FontFace();
     FontFace(const FontFace&) = delete;
@@ -66,6 +72,7 @@ public:
     const int16_t* kerningTable() const { return kerning_.empty() ? nullptr : kerning_.data(); }
 
     int pixelSize() const { return pixelSize_; }
+    const FontBytes& bytes() const { return bytes_; }
     // Distance from the baseline up to the top of the line box, and down to
     // its bottom, in whole pixels (both positive); and the baseline-to-
     // baseline distance the font asks for.
@@ -83,7 +90,7 @@ private:
 
     struct FreeType;
     std::unique_ptr<FreeType> ft_;
-    std::vector<uint8_t> bytes_;
+    FontBytes bytes_;
     int pixelSize_ = 0;
     int ascender_ = 0;
     int descender_ = 0;

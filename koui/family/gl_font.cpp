@@ -98,6 +98,10 @@ void drawClientInstances(const float* instances, GLsizei count) {
 }  // namespace
 
 std::unique_ptr<Font> Font::fromBytes(std::vector<uint8_t> bytes, int pixelSize, const std::string& name) {
+    return fromBytes(std::make_shared<const std::vector<uint8_t>>(std::move(bytes)), pixelSize, name);
+}
+
+std::unique_ptr<Font> Font::fromBytes(FontBytes bytes, int pixelSize, const std::string& name) {
     auto face = FontFace::create(std::move(bytes), pixelSize, name);
     if (!face) return nullptr;
     return std::unique_ptr<Font>(new Font(std::move(face), name));

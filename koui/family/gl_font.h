@@ -51,6 +51,8 @@ public:
     // FreeType can read or the size is below 1. `name` labels messages.
     static std::unique_ptr<Font> fromBytes(std::vector<uint8_t> bytes, int pixelSize,
                                            const std::string& name);
+    // The same from file bytes that other fonts (other sizes) may hold too.
+    static std::unique_ptr<Font> fromBytes(FontBytes bytes, int pixelSize, const std::string& name);
 
     // Deletes the font's atlas texture, if it made one; the context it was
     // made on must then be current.

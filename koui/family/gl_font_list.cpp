@@ -1,5 +1,7 @@
 #include "koui/family/gl_font_list.h"
 
+#include <limits>
+
 namespace ko::gl {
 
 FontList::~FontList() = default;
@@ -20,6 +22,16 @@ Font* FontList::add(std::vector<uint8_t> bytes, const std::string& path, int pix
         return nullptr;
     }
     return slot.get();
+}
+
+Font* FontList::addSize(const std::string& path, int pixelSize) {
+    std::lock_guard guard(lock_);
+    if (const auto it = fonts_.find({path, pixelSize}); it != fonts_.end()) return it->second.get();
+    const auto sibling = fonts_.lower_bound({path, std::numeric_limits<int>::min()});
+    if (sibling == fonts_.end() || sibling->first.first != path) return nullptr;
+    std::unique_ptr<Font> made = Font::fromBytes(sibling->second->face().bytes(), pixelSize, path);
+    if (!made) return nullptr;
+    return fonts_.emplace(std::pair(path, pixelSize), std::move(made)).first->second.get();
 }
 
 size_t FontList::size() const {

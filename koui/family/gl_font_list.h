@@ -31,6 +31,11 @@ public:
     // is returned and the bytes are not read, so that pointers handed out
     // earlier stay the only font of their key.
     Font* add(std::vector<uint8_t> bytes, const std::string& path, int pixelSize);
+    // Makes and keeps a font at `pixelSize` from the file bytes of a font the
+    // list holds under `path` at another size, so that a file is read and
+    // kept in memory once however many sizes it is used at. Null when the
+    // list has no font of that path (or the size is refused).
+    Font* addSize(const std::string& path, int pixelSize);
 
     size_t size() const;
     // Deletes every font (the fonts' GL context current, as for ~Font).

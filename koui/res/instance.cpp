@@ -263,7 +263,9 @@ ko::gl::Font* Instance::getGLFont(const std::string& fontPath, int size) {
         const auto missing = missingFonts.find(key);
         if (missing != missingFonts.end() && missing->second == folderChanges) return nullptr;
     }
-    ko::gl::Font* made = loadFont(fontPath, size);
+    // Another size of a file already read is made from the bytes in memory.
+    ko::gl::Font* made = fonts.addSize(fontPath, size);
+    if (!made) made = loadFont(fontPath, size);
     std::lock_guard guard(folderLock);
     if (made)
         missingFonts.erase(key);

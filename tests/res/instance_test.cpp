@@ -435,6 +435,14 @@ TEST(InstanceFonts, DefaultFontAndFontNodes) {
     ASSERT_NE(big, nullptr);
     EXPECT_EQ(big->getPixHeight(), 30);
     EXPECT_EQ(inst.getGLFont("Fonts/big.ttf", 30), big);  // made once per path and size
+    // Another size of the same file comes from the bytes already in memory:
+    // one copy of the file, and no second read (the file is gone by then).
+    fs::rename(dir / "Fonts/big.ttf", dir / "Fonts/big.moved");
+    ko::gl::Font* small = inst.getGLFont("Fonts/big.ttf", 11);
+    ASSERT_NE(small, nullptr);
+    EXPECT_EQ(small->getPixHeight(), 11);
+    EXPECT_EQ(small->face().bytes(), big->face().bytes());
+    fs::rename(dir / "Fonts/big.moved", dir / "Fonts/big.ttf");
     EXPECT_EQ(inst.getRoot()->font("fonts.big"), big);
     EXPECT_EQ(inst.font("fonts.broken"), nullptr);
     EXPECT_EQ(inst.getGLFont("Fonts/gone.ttf", 12), nullptr);
