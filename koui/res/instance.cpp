@@ -257,20 +257,22 @@ ko::gl::Font* Instance::getGLFont(const std::string& fontPath, int size) {
     // cost a failed file lookup per element and frame. A font that could not
     // be made is tried again only once the folder list has changed (a file
     // came, went or was rewritten).
-    const std::pair<std::string, int> key(fontPath, size);
     {
         std::lock_guard guard(folderLock);
-        const auto missing = missingFonts.find(key);
-        if (missing != missingFonts.end() && missing->second == folderChanges) return nullptr;
+        const auto path = missingFonts.find(fontPath);
+        if (path != missingFonts.end()) {
+            const auto missing = path->second.find(size);
+            if (missing != path->second.end() && missing->second == folderChanges) return nullptr;
+        }
     }
     // Another size of a file already read is made from the bytes in memory.
     ko::gl::Font* made = fonts.addSize(fontPath, size);
     if (!made) made = loadFont(fontPath, size);
     std::lock_guard guard(folderLock);
-    if (made)
-        missingFonts.erase(key);
-    else
-        missingFonts.insert_or_assign(key, folderChanges);
+    if (!made)
+        missingFonts[fontPath].insert_or_assign(size, folderChanges);
+    else if (const auto path = missingFonts.find(fontPath); path != missingFonts.end())
+        path->second.erase(size);
     return made;
 }
 

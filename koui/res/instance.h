@@ -232,7 +232,9 @@ private:
     ko::gl::FontList fonts;
     // Fonts that could not be made, with the value of folderChanges at the
     // try; guarded by folderLock.
-    std::map<std::pair<std::string, int>, uint64_t> missingFonts;
+    // By path, then size (looked up per element and frame without copying
+    // the path).
+    std::map<std::string, std::map<int, uint64_t>, std::less<>> missingFonts;
     ResFile archive;
 
     mutable std::mutex folderLock;
