@@ -6,19 +6,17 @@
 // library's calls land here first and are passed on to GL) and by wrapping
 // GLEW's glDrawArraysInstanced pointer. Needs an X display (xvfb-run).
 #include <GL/glew.h>
-#include <GLFW/glfw3.h>
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 
+#include "bench/gl_window.h"
 #include "koui/family/gl_font.h"
-#include "koui/family/gl_init.h"
 #include "koui/family/kox_fbo.h"
 #include "koui/host/canvas.h"
 #include "koui/host/instance.h"
@@ -94,35 +92,6 @@ public:
     }
 };
 
-// A hidden window whose context the frames are drawn with.
-class Context {
-public:
-    Context() {
-        const char* display = std::getenv("DISPLAY");
-        if (!display || !*display || !glfwInit()) return;
-        glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-        glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
-        glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-        glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_COMPAT_PROFILE);
-        window_ = glfwCreateWindow(kSize, kSize, "bench_draw", nullptr, nullptr);
-        if (!window_) return;
-        glfwMakeContextCurrent(window_);
-        if (!ko::gl::initLib()) {
-            glfwDestroyWindow(window_);
-            window_ = nullptr;
-            return;
-        }
-    }
-    ~Context() {
-        if (window_) glfwDestroyWindow(window_);
-        glfwTerminate();
-    }
-    bool ok() const { return window_ != nullptr; }
-
-private:
-    GLFWwindow* window_ = nullptr;
-};
-
 // The theme folder, the UI instance and its canvas of 1000 elements in a
 // 32 x 32 grid of 8-pixel cells, each element 10 x 9 so neighbours overlap.
 class Scene {
@@ -167,7 +136,7 @@ private:
 };
 
 void drawFrames(benchmark::State& state, Scene::Text mode) {
-    Context context;
+    koui::bench::GlWindow context(kSize, "bench_draw");
     if (!context.ok()) return state.SkipWithError("no X display with GL (run under xvfb-run -a)");
     Scene scene(mode);
     if (!scene.ok()) return state.SkipWithError("theme did not load");

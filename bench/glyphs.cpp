@@ -4,18 +4,16 @@
 //  - one frame of 1000 lines of 64 glyphs, counting the draw calls the fonts
 //    issued (Font::drawCallCount) per frame. Needs an X display (xvfb-run).
 #include <GL/glew.h>
-#include <GLFW/glfw3.h>
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/gl_window.h"
 #include "koui/family/gl_font.h"
-#include "koui/family/gl_init.h"
 #include "koui/family/glyph_vector.h"
 #include "tests/support/test_font.h"
 
@@ -59,42 +57,16 @@ void BM_ProcessLine64WrappedCentred(benchmark::State& state) {
 }
 BENCHMARK(BM_ProcessLine64WrappedCentred)->UseRealTime();
 
-// A hidden window with a compatibility context, alive for the frame benchmarks.
-class Window {
-public:
-    static constexpr int kSize = 1024;
-    Window() {
-        const char* display = std::getenv("DISPLAY");
-        if (!display || !*display || !glfwInit()) return;
-        glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-        glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
-        glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-        glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_COMPAT_PROFILE);
-        window_ = glfwCreateWindow(kSize, kSize, "bench_glyphs", nullptr, nullptr);
-        if (!window_) return;
-        glfwMakeContextCurrent(window_);
-        glfwSwapInterval(0);
-        if (!ko::gl::initLib()) {
-            glfwDestroyWindow(window_);
-            window_ = nullptr;
-        }
-    }
-    ~Window() {
-        if (window_) glfwDestroyWindow(window_);
-        glfwTerminate();
-    }
-    bool ok() const { return window_ != nullptr; }
-    void beginFrame() const {
-        glViewport(0, 0, kSize, kSize);
-        glClearColor(0.1f, 0.1f, 0.1f, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    }
+constexpr int kWindowSize = 1024;
 
-private:
-    GLFWwindow* window_ = nullptr;
-};
+// The frame state the text draws under: viewport over the window, blending.
+void beginFrame() {
+    glViewport(0, 0, kWindowSize, kWindowSize);
+    glClearColor(0.1f, 0.1f, 0.1f, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
 
 // Where line i of 1000 goes: columns of 73 lines over the window.
 glm::vec2 linePosition(int i) {
@@ -110,15 +82,15 @@ void reportFrame(benchmark::State& state, uint64_t calls) {
 
 // 1000 lines written with Font::write (layout and drawing every frame).
 void BM_Frame1000LinesWrite(benchmark::State& state) {
-    Window window;
+    koui::bench::GlWindow window(kWindowSize, "bench_glyphs");
     if (!window.ok()) return state.SkipWithError("no X display with GL (run under xvfb-run -a)");
     auto font = makeFont(12);
     if (!font) return state.SkipWithError("test font missing");
-    const glm::mat4 mvp = glm::ortho(0.0f, float(Window::kSize), float(Window::kSize), 0.0f, -1.0f, 1.0f);
+    const glm::mat4 mvp = glm::ortho(0.0f, float(kWindowSize), float(kWindowSize), 0.0f, -1.0f, 1.0f);
     const float colour[4] = {1, 1, 1, 1};
     uint64_t calls = 0;
     for (auto _ : state) {
-        window.beginFrame();
+        beginFrame();
         const uint64_t before = Font::drawCallCount();
         for (int i = 0; i < 1000; ++i) {
             const glm::vec2 p = linePosition(i);
@@ -133,22 +105,22 @@ BENCHMARK(BM_Frame1000LinesWrite)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // 1000 lines laid out once and drawn with drawDGlyphs every frame.
 void BM_Frame1000LinesDrawDGlyphs(benchmark::State& state) {
-    Window window;
+    koui::bench::GlWindow window(kWindowSize, "bench_glyphs");
     if (!window.ok()) return state.SkipWithError("no X display with GL (run under xvfb-run -a)");
     auto font = makeFont(12);
     if (!font) return state.SkipWithError("test font missing");
     std::vector<FontGlyphVector> lines(1000);
     for (auto& l : lines) l.Process(font.get(), 1e10f, 1e10f, 0, 0, 1, 1, 0, kLine);
-    const glm::mat4 mvp = glm::ortho(0.0f, float(Window::kSize), float(Window::kSize), 0.0f, -1.0f, 1.0f);
+    const glm::mat4 mvp = glm::ortho(0.0f, float(kWindowSize), float(kWindowSize), 0.0f, -1.0f, 1.0f);
     const float colour[4] = {1, 1, 1, 1};
     uint64_t calls = 0;
     for (auto _ : state) {
-        window.beginFrame();
+        beginFrame();
         const uint64_t before = Font::drawCallCount();
         for (int i = 0; i < 1000; ++i) {
             const glm::vec2 p = linePosition(i);
-            font->drawDGlyphs(lines[i], glm::value_ptr(mvp), colour, p.x, p.y + 12, 0, 0, Window::kSize,
-                              Window::kSize);
+            font->drawDGlyphs(lines[i], glm::value_ptr(mvp), colour, p.x, p.y + 12, 0, 0, kWindowSize,
+                              kWindowSize);
         }
         calls += Font::drawCallCount() - before;
         glFinish();
