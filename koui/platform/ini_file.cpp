@@ -129,7 +129,11 @@ void IniFile::insertLine(std::size_t at, std::string body) {
 void IniFile::set(std::string_view section, std::string_view key, std::string_view value) {
     auto r = findSection(section);
     if (!r) {
-        insertLine(lines_.size(), "[" + std::string(section) + "]");
+        // Appended piece by piece: GCC 12 warns (falsely, -Wrestrict) on
+        // "literal" + std::string temporaries in optimised builds.
+        std::string header(1, '[');
+        header.append(section).push_back(']');
+        insertLine(lines_.size(), header);
         insertLine(lines_.size(), std::string(key) + "=" + std::string(value));
         return;
     }
@@ -224,8 +228,10 @@ int writeFileAtomically(const std::filesystem::path& path, std::string_view cont
     int fd = -1;
     std::filesystem::path temp;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = dir / ("." + target.filename().string() + ".tmp" + std::to_string(::getpid()) + "." +
-                      std::to_string(counter++));
+        std::string name(1, '.');  // built by appending, see IniFile::set
+        name.append(target.filename().string()).append(".tmp").append(std::to_string(::getpid()));
+        name.append(1, '.').append(std::to_string(counter++));
+        temp = dir / name;
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd < 0 && errno != EEXIST) return errno;
     }
