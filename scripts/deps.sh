@@ -5,7 +5,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake pkg-config ninja-build
+  build-essential cmake pkg-config ninja-build ccache
   libglfw3-dev libglew-dev libglm-dev libfreetype-dev libdeflate-dev
   libgl1-mesa-dri libgl1-mesa-dev libglx-mesa0 mesa-utils
   xvfb xauth xdotool
