@@ -11,7 +11,7 @@
 #include "koui/res/font.h"
 #include "koui/res/imgsection.h"
 #include "koui/res/imgsrc.h"
-#include "koui/res/png_decoder.h"
+#include "koui/codec/png_decoder.h"
 #include "koui/res/srcfile.h"
 #include "koui/res/value_text.h"
 
@@ -319,7 +319,7 @@ bool Instance::decodeImage(std::vector<uint8_t>& pixels, unsigned& width, unsign
         appmsg("[ERROR] decodeImage: unsupported image type (%s)", extension.c_str());
         return false;
     }
-    return decodePng(pixels, width, height, bpp, data.data(), data.size());
+    return codec::decodePng(pixels, width, height, bpp, data.data(), data.size());
 }
 
 // ---------------------------------------------------------------- changes

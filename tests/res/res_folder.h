@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/res/png_builder.h"
+#include "tests/support/png_builder.h"
 #include "tests/res/test_files.h"
 
 namespace koui::test {

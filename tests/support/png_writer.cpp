@@ -1,11 +1,11 @@
 #include "tests/support/png_writer.h"
 
-#include "koui/res/png_encoder.h"
+#include "koui/codec/png_encoder.h"
 
 namespace koui::test {
 
 bool writePng(const std::string& path, int width, int height, const uint8_t* rgba) {
-    return res::writePng(path, width, height, rgba);
+    return codec::writePng(path, width, height, rgba);
 }
 
 }  // namespace koui::test

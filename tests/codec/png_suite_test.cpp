@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "koui/res/instance.h"
-#include "tests/res/libpng_reference.h"
+#include "tests/codec/libpng_reference.h"
 #include "tests/res/test_files.h"
 #include "tests/support/appmsg_capture.h"
 

@@ -1,4 +1,4 @@
-#include "koui/res/png_decoder.h"
+#include "koui/codec/png_decoder.h"
 
 #include <libdeflate.h>
 
@@ -6,11 +6,11 @@
 #include <new>
 
 #include "koui/family/appmsg.h"
-#include "koui/res/png_chunks.h"
-#include "koui/res/png_filter.h"
-#include "koui/res/png_pixels.h"
+#include "koui/codec/png_chunks.h"
+#include "koui/codec/png_filter.h"
+#include "koui/codec/png_pixels.h"
 
-namespace koui::res {
+namespace koui::codec {
 
 namespace {
 
@@ -158,4 +158,4 @@ bool decodePng(std::vector<uint8_t>& pixels, unsigned& width, unsigned& height, 
     return true;
 }
 
-}  // namespace koui::res
+}  // namespace koui::codec

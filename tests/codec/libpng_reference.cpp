@@ -1,4 +1,4 @@
-#include "tests/res/libpng_reference.h"
+#include "tests/codec/libpng_reference.h"
 
 #include <png.h>
 

@@ -1,16 +1,16 @@
 // The PNG encoder: what it writes decodes to the same pixels, and refusals
 // say why.
-#include "koui/res/png_encoder.h"
+#include "koui/codec/png_encoder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "koui/res/png_decoder.h"
+#include "koui/codec/png_decoder.h"
 #include "tests/res/test_files.h"
 #include "tests/support/appmsg_capture.h"
 
-namespace koui::res {
+namespace koui::codec {
 namespace {
 
 TEST(PngEncoder, RoundTripsThroughTheDecoder) {
@@ -48,4 +48,4 @@ TEST(PngEncoder, RefusesEmptyImagesAndUnwritablePaths) {
 }
 
 }  // namespace
-}  // namespace koui::res
+}  // namespace koui::codec

@@ -1,4 +1,4 @@
-#include "tests/res/png_builder.h"
+#include "tests/support/png_builder.h"
 
 #include <libdeflate.h>
 

@@ -1,9 +1,9 @@
-#include "koui/res/png_pixels.h"
+#include "koui/codec/png_pixels.h"
 
 #include <bit>
 #include <cstring>
 
-namespace koui::res::png {
+namespace koui::codec::png {
 
 namespace {
 
@@ -179,4 +179,4 @@ RowConverter rowConverter(const PixelFormat& f) {
     }
 }
 
-}  // namespace koui::res::png
+}  // namespace koui::codec::png
