@@ -11,7 +11,7 @@
 #include "koui/res/font.h"
 #include "koui/res/imgsection.h"
 #include "koui/res/imgsrc.h"
-#include "koui/codec/png_decoder.h"
+#include "koui/family/png_decoder.h"
 #include "koui/res/srcfile.h"
 #include "koui/res/value_text.h"
 
@@ -219,8 +219,12 @@ T* Instance::findTyped(const std::string& path) const {
     return node && typeid(*node) == typeid(T) ? static_cast<T*>(node) : nullptr;
 }
 
+Color* Instance::findColor(const std::string& path) const {
+    return findTyped<Color>(path);
+}
+
 float* Instance::color(const std::string& path) {
-    Color* found = findTyped<Color>(path);
+    Color* found = findColor(path);
     return found ? found->rgba : defaultColor;
 }
 
@@ -319,7 +323,7 @@ bool Instance::decodeImage(std::vector<uint8_t>& pixels, unsigned& width, unsign
         appmsg("[ERROR] decodeImage: unsupported image type (%s)", extension.c_str());
         return false;
     }
-    return codec::decodePng(pixels, width, height, bpp, data.data(), data.size());
+    return ko::png::decodePng(pixels, width, height, bpp, data.data(), data.size());
 }
 
 // ---------------------------------------------------------------- changes

@@ -62,6 +62,7 @@
 
 namespace koui::res {
 
+class Color;
 class ImgSrc;
 
 class Instance {
@@ -135,6 +136,9 @@ public:
     // transparent black instead).
     float* color(const std::string& path);
     glm::vec4 colorvec4(const std::string& path);
+    // The Color node behind `color`, or null when there is none (for callers
+    // that keep their own value instead of taking the default).
+    Color* findColor(const std::string& path) const;
     // The GL font of the Font node found, else the default font
     // ("Fonts/verdana.ttf" at 20 pixels); null only when that cannot be read
     // either.

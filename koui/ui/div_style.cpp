@@ -81,16 +81,19 @@ const char* Div::uiSetResID(const char* id) {
 }
 
 // The key's node under the style node when it is a colour, else the colour
-// its value names from the root; the field keeps its value otherwise.
+// its value names through the instance's typed lookup, which follows one more
+// alias ("bkcolor: theme.panel" with "panel: theme.back" and "back: rgb(...)"
+// gives back's colour); the field keeps its value otherwise.
 void Div::readStyleColor(res::Node* style, const char* key, float* out) {
     res::Node* node = style->findNode(key);
     if (!node) return;
-    if (typeid(*node) != typeid(res::Color)) {
-        res::Instance* ri = resInst();
-        node = ri ? ri->findNode(node->valueText) : nullptr;
-        if (!node || typeid(*node) != typeid(res::Color)) return;
+    const res::Color* found = nullptr;
+    if (typeid(*node) == typeid(res::Color)) {
+        found = static_cast<res::Color*>(node);
+    } else if (res::Instance* ri = resInst()) {
+        found = ri->findColor(node->valueText);
     }
-    std::memcpy(out, static_cast<res::Color*>(node)->rgba, sizeof(float) * 4);
+    if (found) std::memcpy(out, found->rgba, sizeof(float) * 4);
 }
 
 void Div::OnUpdateStyle() {

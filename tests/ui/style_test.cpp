@@ -17,6 +17,8 @@ namespace {
 const char* kTheme = R"(colors {
   text: #ff0000
   back: #00ff00
+  alias: colors.blue
+  blue: #0000ff
 }
 panel {
   x: "25%"
@@ -26,7 +28,7 @@ panel {
   align: "right,bottom"
   padding: "4,8"
   color: colors.text
-  bkcolor: #0000ff
+  bkcolor: colors.alias
   border-color: colors.missing
   border-size: 2
   border-radius: "3.5"
