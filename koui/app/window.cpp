@@ -19,9 +19,19 @@ Window::Window(Window* parent, const std::string& name, int x, int y, int w, int
     Create(parent, name, x, y, w, h, style, exStyle, std::move(wndMsgCB), std::move(uiEventCB), nullptr);
 }
 
+void Window::operator delete(Window* window, std::destroying_delete_t) {
+    if (!window->stopOnce()) {
+        window->logError("deleted while its GL worker still runs: the window is kept, not freed");
+        return;
+    }
+    void* whole = dynamic_cast<void*>(window);  // the most derived object
+    window->~Window();
+    ::operator delete(whole);
+}
+
 Window::~Window() {
     // A worker still running would go on using this object; stop it first.
-    if (workerActive()) Stop_GL();
+    if (!stopOnce()) logError("destroyed while its GL worker still runs");
     if (hWnd && IsWindow(hWnd) && GetWindowLongPtrA(hWnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this))
         SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
     if (windowManager) windowManager->forget(this);
@@ -98,8 +108,19 @@ bool Window::Stop_GL() {
     ScopeLog scope(this, "Stop_GL()");
     if (!workerActive()) return false;
     glState.exchange(GL_STOPPING);
-    if (WaitForSingleObject(glThread, kStopTimeoutMs) == WAIT_TIMEOUT)
+    if (WaitForSingleObject(glThread, stopTimeoutMs) == WAIT_TIMEOUT) {
+        stopGaveUp.store(true);
         return logError("Stop_GL()> Reached timeout while waiting to finish");
+    }
+    return true;
+}
+
+bool Window::stopOnce() {
+    if (workerActive() && !stopGaveUp.load()) Stop_GL();
+    if (workerActive()) return false;
+    // A worker that has set GL_FINISHED may still be writing its last log
+    // line about this object; it is joined before anything is freed.
+    if (glThread) WaitForSingleObject(glThread, stopTimeoutMs);
     return true;
 }
 

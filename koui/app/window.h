@@ -37,24 +37,37 @@
 // WindowManager::Destroy or DestroyAll) stops its worker in WM_DESTROY, so
 // that the teardown above runs while the window and its context still exist.
 //
-// Frame pacing. The context is made with swap interval 1, so with a display
-// that honours it SwapBuffers waits for the vertical blank and paces the
-// cycle. A virtual X server has no vertical blank: its swap only copies the
-// frame (which can itself take several milliseconds for a large window on a
-// software rasteriser, so the swap's own duration says nothing about
-// whether it waited). The worker therefore caps every cycle at
-// kFramePeriodMs, counted from the cycle's start: after the swap it sleeps
-// out what is left of the period. Behind a 60 Hz display the swap has
-// already used the period up and nothing is left to sleep; behind a faster
-// display the cap holds windows at 60 cycles a second, which is what their
-// idle cost is planned for. An idle window thus costs its drawing time 60
-// times a second and never spins a core.
+// Frame pacing (`frameLimitMs`). A cycle with no limiter of its own starts
+// the next one as soon as SwapBuffers returns; setting `frameLimitMs` to 0
+// gives exactly that. The default differs: every cycle is capped at
+// kFramePeriodMs (one 60 Hz refresh), counted from the cycle's start, the
+// worker sleeping out what is left after the swap. The context is made with
+// swap interval 1, so behind a display that honours it the swap waits for
+// the vertical blank and the period is used up without a sleep. A virtual X
+// server has no vertical blank: its swap only copies the frame (which can
+// itself take several milliseconds for a large window on a software
+// rasteriser, so the swap's own duration says nothing about whether it
+// waited), and without the cap an idle window would redraw as fast as it
+// can and burn a core. With it an idle window costs its drawing time 60
+// times a second. Applications that measure their raw frame rate, or pace
+// themselves, set 0.
+//
+// Stopping. Stop_GL waits for the worker at most `stopTimeoutMs` (30 s).
+// After such a wait has run out the window is destroyed anyway, and nothing
+// waits for that worker a second time: neither WM_DESTROY nor the
+// destructor nor delete.
 //
 // Deletion. The destructor does not destroy the native window, as close or
 // Destroy does that; but it never leaves anything that points at the freed
-// object: a worker that still runs is stopped, the native window (when it
-// still exists) is unbound so that later messages get the default handling,
-// and the window leaves its manager's list.
+// object: a worker that still runs is stopped (one wait, unless a wait has
+// already run out), the native window (when it still exists) is unbound so
+// that later messages get the default handling, and the window leaves its
+// manager's list. A worker that cannot be stopped would go on using the
+// object, so `delete` on such a window logs an error and keeps the window
+// alive (neither destroyed nor freed); deleting it again after its worker has
+// finished frees it. Only `delete` can keep it: a Window that is not on the
+// heap and goes out of scope under a running worker is destroyed, with the
+// same error logged.
 #pragma once
 
 #include <atomic>
@@ -62,6 +75,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <new>
 #include <string>
 
 #include "koui/app/e_wndmsg.h"
@@ -92,9 +106,10 @@ public:
     using WndMsgCallback = std::function<bool(e_wndmsg&)>;
     using UIEventCallback = std::function<void(const std::string&)>;
 
-    // Longest wait of Stop_GL for the worker, in milliseconds.
+    // Longest wait of Stop_GL for the worker, in milliseconds (the default
+    // of `stopTimeoutMs`).
     static constexpr DWORD kStopTimeoutMs = 30000;
-    // Shortest cycle: the worker sleeps out what is left of it after the swap.
+    // Default shortest cycle (`frameLimitMs`): one 60 Hz refresh.
     static constexpr double kFramePeriodMs = 1000.0 / 60.0;
     // A rest shorter than this is not slept: behind a 60 Hz display the swap
     // ends the period itself, give or take the timer's jitter.
@@ -106,6 +121,9 @@ public:
     ~Window() override;
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
+    // Stops a running worker (see Deletion above) before the destructor
+    // runs, and keeps the window when the worker does not end.
+    static void operator delete(Window* window, std::destroying_delete_t);
 
     const char* logObjName() override { return "koui::app::Window"; }
 
@@ -152,6 +170,11 @@ public:
     // so that the window works from the folder and watches it.
     bool compileResArchive = false;
     std::string resArchivePath = "res.koc";
+    // Shortest cycle in milliseconds; 0 turns the limiter off. Read by the
+    // worker every cycle, so it may be changed while the window runs.
+    std::atomic<double> frameLimitMs{kFramePeriodMs};
+    // Longest wait of Stop_GL for the worker.
+    DWORD stopTimeoutMs = kStopTimeoutMs;
     HWND hWnd = nullptr;
     HDC hDC = nullptr;
     HGLRC hGLRC = nullptr;
@@ -168,6 +191,12 @@ protected:
 private:
     // True while a worker thread exists that has not finished.
     bool workerActive();
+    // Stops a worker that is still active unless a wait for it has already
+    // run out; true when no worker runs afterwards.
+    bool stopOnce();
+
+    // Set when a wait of Stop_GL ran out: nothing waits for that worker again.
+    std::atomic<bool> stopGaveUp{false};
 
     // Window procedure steps that may end the handling; each returns true
     // with `out` set when it does.

@@ -217,7 +217,9 @@ void Window::dispatchMouse(Canvas* c, const e_wndmsg& m) {
 }
 
 void Window::paceFrame(double cycleStartMs) {
-    const double left = kFramePeriodMs - (nowMs() - cycleStartMs);
+    const double limit = frameLimitMs.load(std::memory_order_relaxed);
+    if (limit <= 0) return;
+    const double left = limit - (nowMs() - cycleStartMs);
     if (left > kPaceSlackMs) std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(left));
 }
 

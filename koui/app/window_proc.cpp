@@ -98,8 +98,9 @@ LRESULT Window::finalHandling(const e_wndmsg& m) {
         case WM_DESTROY:
             // Destroyed without WM_CLOSE (DestroyWindow, the manager's
             // Destroy): the worker must finish and free its GL objects while
-            // the window and its context still exist.
-            if (workerActive()) Stop_GL();
+            // the window and its context still exist. After WM_CLOSE's wait
+            // ran out, the window goes without another wait.
+            stopOnce();
             PostQuitMessage(0);
             return 0;
         case WM_CLOSE: {
