@@ -116,10 +116,9 @@ int RMImgSet::build(BuildState& state, const char* def, const char* name) {
     }
     setKind = state.kind;
     isMulti = state.kind == kRmKindImg || state.kind == kRmKindRect || state.kind == kRmKindGlyph ? 0 : 1;
-    if (GetCount() == before) {
-        _mclog(3, "Image set [%s] : no image built, set skipped", getname());
-        return kMcInvalid;
-    }
+    // A set whose entries all failed is still a set: it is listed and found
+    // by name, and draws nothing.
+    if (GetCount() == before) _mclog(3, "Image set [%s] : no image built", getname());
     return 0;
 }
 

@@ -32,10 +32,11 @@ class RMImgSet : public Cmc {
 public:
     RMImgSet() = default;
 
-    // Builds the set from `def`. Returns 0 when at least one image was made;
-    // otherwise (no manager, no or empty text, or every entry unusable) a
-    // non-zero result, and the caller discards the set. Unusable entries
-    // are logged and skipped.
+    // Builds the set from `def`. Returns 0 when the set was built, even when
+    // every entry was unusable (such a set has no images and is still kept
+    // and found by name); a non-zero result only without a manager or
+    // without definition text, and the caller then discards the set.
+    // Unusable entries are logged and skipped.
     int Build(RM* rm, const char* def, int defaultId, const char* name, const char* sourceName, int gridX,
               int gridY);
     // The same with the source given as an object. The definition file

@@ -302,7 +302,7 @@ TEST_F(Classic, CommentsOnlyCreateNothing) {
     EXPECT_STREQ(name, "");
 }
 
-TEST_F(Classic, BadSetLinesAreLoggedAndOnlyThatSetIsLost) {
+TEST_F(Classic, BadSetLinesAreLoggedAndOnlySetsWithoutDefinitionAreLost) {
     AppMsgCapture capture;
     ASSERT_EQ(parse("#source,!file,a.png\n"
                     "short,!part,#01,1,2,3\n"
@@ -313,21 +313,23 @@ TEST_F(Classic, BadSetLinesAreLoggedAndOnlyThatSetIsLost) {
                     "multi,!mpart.h,#0,0,0,1,1\n"
                     "good,!part,0,0,1,1\n"),
               0);
-    EXPECT_EQ(rm.imgSetList->GetCount(), 2);
+    EXPECT_EQ(rm.imgSetList->GetCount(), 6);  // all but "nothing", empty sets included
+    ASSERT_NE(rm.rmimgset("short"), nullptr);
+    EXPECT_EQ(rm.rmimgset("short")->GetCount(), 0);
     expectImages(rm.rmimgset("half"), rm.rmcimg(""), {{11, 0, 0, 0, 4, 4}});
     EXPECT_NE(rm.rmimgset("good"), nullptr);
     const auto lines = capture.lines();
     const std::vector<std::string> expected = {
         "koui::RMImgSet short <3> : Image set [short] : entry from parameter 1 has too few values",
-        "koui::RMImgSet short <3> : Image set [short] : no image built, set skipped",
+        "koui::RMImgSet short <3> : Image set [short] : no image built",
         "koui::RMImgSet half <3> : Image set [half] : entry from parameter 5 has too few values",
         "koui::RMImgSet nothing <3> : Image set [nothing] : no definition",
         "koui::RMImgSet noglyphs <3> : Image set [noglyphs] : empty glyph sequence",
-        "koui::RMImgSet noglyphs <3> : Image set [noglyphs] : no image built, set skipped",
+        "koui::RMImgSet noglyphs <3> : Image set [noglyphs] : no image built",
         "koui::RMImgSet fewglyph <3> : Image set [fewglyph] : entry from parameter 1 has too few values",
-        "koui::RMImgSet fewglyph <3> : Image set [fewglyph] : no image built, set skipped",
+        "koui::RMImgSet fewglyph <3> : Image set [fewglyph] : no image built",
         "koui::RMImgSet multi <3> : Image set [multi] : entry from parameter 1 has too few values",
-        "koui::RMImgSet multi <3> : Image set [multi] : no image built, set skipped",
+        "koui::RMImgSet multi <3> : Image set [multi] : no image built",
     };
     EXPECT_EQ(lines, expected);
 }
@@ -410,7 +412,9 @@ TEST_F(Classic, BuildImageSetResolvesEachEntrysOwnSource) {
     delete byDefault;  // the caller may release it early
 
     AppMsgCapture capture;
-    EXPECT_EQ(rm.BuildImageSet("!part,0,0,1,1,@zz", 0), nullptr);
+    RMImgSet* empty = rm.BuildImageSet("!part,0,0,1,1,@zz", 0);  // built, without images
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(empty->GetCount(), 0);
     EXPECT_EQ(rm.BuildImageSet("", 0), nullptr);
     EXPECT_EQ(rm.BuildImageSet(nullptr, 0), nullptr);
     EXPECT_TRUE(capture.contains("source [@zz] not found"));
