@@ -12,6 +12,13 @@
 // `msgTarget`) are not owning. Deleting an element removes it from the first
 // three (Div's destructor); `msgTarget` is the owner's to clear.
 //
+// Pop-ups. A press outside the front-most modal element that carries
+// DIV_POPUP closes it: its deletion is queued (message 100 to the canvas),
+// and the pop-up leaves the modal list at once, at the press, not when the
+// queued deletion runs. Between the two it is no longer modal, so a second
+// press in the same cycle goes to the elements behind it and cannot queue
+// the deletion twice; the pop-up stays in the tree, drawn, until then.
+//
 // Time. Hover timing reads `clock` (seconds of a monotonic counter); tests
 // put a function of their own there to step time without waiting.
 //
