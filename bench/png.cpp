@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "koui/codec/png_decoder.h"
+#include "koui/family/png_decoder.h"
 #include "tests/codec/libpng_reference.h"
 
 namespace {
@@ -153,7 +153,7 @@ void decodeKoui(benchmark::State& state, size_t index) {
     std::vector<uint8_t> pixels;
     unsigned w = 0, h = 0, bpp = 0;
     for (auto _ : state) {
-        if (!koui::codec::decodePng(pixels, w, h, bpp, image.file.data(), image.file.size()))
+        if (!ko::png::decodePng(pixels, w, h, bpp, image.file.data(), image.file.size()))
             state.SkipWithError("decode failed");
         benchmark::DoNotOptimize(pixels.data());
     }

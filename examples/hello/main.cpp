@@ -26,7 +26,7 @@
 #include "koui/host/log_sink.h"
 #include "koui/host/offscreen.h"
 #include "koui/platform/platform.h"
-#include "koui/codec/png_encoder.h"
+#include "koui/family/png_encoder.h"
 #include "options.h"
 #include "run_folder.h"
 
@@ -95,7 +95,7 @@ struct CycleWatch {
         // Read before the swap: the back buffer holds the frame just drawn.
         glReadBuffer(GL_BACK);
         const std::vector<uint8_t> rgba = koui::readPixels(w, h);
-        return !rgba.empty() && koui::codec::writePng(opts.screenshot, w, h, rgba.data());
+        return !rgba.empty() && ko::png::writePng(opts.screenshot, w, h, rgba.data());
     }
 };
 

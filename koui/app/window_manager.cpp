@@ -6,13 +6,17 @@
 #include <string>
 
 #include "koui/app/window.h"
+#include "koui/family/appmsg.h"
 #include "koui/platform/message_queue.h"
+#include "koui/platform/system.h"
 #include "koui/platform/window.h"
 
 namespace koui::app {
 
 WindowManager::WindowManager(HICON icon) {
     wndMan = this;
+    // Failures of the window system itself reach the toolkit's message sink.
+    koui::platform::setErrorSink([](const char* line) { appmsg("%s", line); });
     hIcon = icon ? icon : LoadIconA(nullptr, IDI_APPLICATION);
     if (wndProcRegistered) return;
     WNDCLASSEXA wc{};

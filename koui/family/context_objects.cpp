@@ -1,12 +1,12 @@
 #include "koui/family/context_objects.h"
 
 #include <GL/glew.h>
-#include <GLFW/glfw3.h>
 
 #include <map>
 #include <memory>
 
 #include "koui/family/glsl_program.h"
+#include "koui/platform/gl_context.h"
 
 namespace ko::gl {
 
@@ -23,7 +23,7 @@ struct ContextObjects {
 // context may be gone or another one current), so whatever is left is
 // forgotten, not deleted.
 struct ThreadObjects {
-    std::map<GLFWwindow*, ContextObjects> contexts;
+    std::map<const void*, ContextObjects> contexts;
     ~ThreadObjects() {
         for (auto& [context, objects] : contexts)
             for (auto& [text, program] : objects.programs)
@@ -37,7 +37,7 @@ ThreadObjects& threadObjects() {
 }
 
 ContextObjects& currentObjects() {
-    return threadObjects().contexts[glfwGetCurrentContext()];
+    return threadObjects().contexts[koui::platform::currentGLContextKey()];
 }
 
 }  // namespace
@@ -61,7 +61,7 @@ glsl::Program* contextProgram(const ProgramText& text) {
 
 void releaseContextObjects() {
     auto& contexts = threadObjects().contexts;
-    const auto found = contexts.find(glfwGetCurrentContext());
+    const auto found = contexts.find(koui::platform::currentGLContextKey());
     if (found == contexts.end()) return;
     if (found->second.vertexArray) glDeleteVertexArrays(1, &found->second.vertexArray);
     contexts.erase(found);  // each ~Program deletes its program on the current context

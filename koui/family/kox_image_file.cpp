@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "koui/family/appmsg.h"
-#include "koui/codec/png_decoder.h"
+#include "koui/family/png_decoder.h"
 
 bool koxReadFile(const char* path, std::vector<uint8_t>& bytes) {
     bytes.clear();
@@ -34,7 +34,7 @@ bool koxDecodeImage(const uint8_t* data, size_t size, const char* format, const 
         return false;
     }
     unsigned bpp = 0;
-    if (!data || !size || !koui::codec::decodePng(rgba, width, height, bpp, data, size) || bpp != 32 ||
+    if (!data || !size || !ko::png::decodePng(rgba, width, height, bpp, data, size) || bpp != 32 ||
         !width || !height || rgba.size() != static_cast<size_t>(width) * height * 4) {
         appmsg("[ERROR] kox: cannot decode %s as png", what);
         return false;

@@ -1,4 +1,4 @@
-#include "koui/codec/png_chunks.h"
+#include "koui/family/png_chunks.h"
 
 #include <libdeflate.h>
 
@@ -6,7 +6,7 @@
 
 #include "koui/family/appmsg.h"
 
-namespace koui::codec::png {
+namespace ko::png {
 
 namespace {
 
@@ -193,4 +193,4 @@ bool readChunks(const uint8_t* data, size_t size, Chunks& out) {
     return true;
 }
 
-}  // namespace koui::codec::png
+}  // namespace ko::png

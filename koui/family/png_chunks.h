@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "koui/codec/png_format.h"
+#include "koui/family/png_format.h"
 
-namespace koui::codec::png {
+namespace ko::png {
 
 struct Span {
     const uint8_t* data;
@@ -29,4 +29,4 @@ struct Chunks {
 // Walks `data` up to IEND. On failure writes one message and returns false.
 bool readChunks(const uint8_t* data, size_t size, Chunks& out);
 
-}  // namespace koui::codec::png
+}  // namespace ko::png

@@ -1,4 +1,4 @@
-#include "koui/codec/png_decoder.h"
+#include "koui/family/png_decoder.h"
 
 #include <libdeflate.h>
 
@@ -6,15 +6,14 @@
 #include <new>
 
 #include "koui/family/appmsg.h"
-#include "koui/codec/png_chunks.h"
-#include "koui/codec/png_filter.h"
-#include "koui/codec/png_pixels.h"
+#include "koui/family/png_chunks.h"
+#include "koui/family/png_filter.h"
+#include "koui/family/png_pixels.h"
 
-namespace koui::codec {
+namespace ko::png {
 
 namespace {
 
-using namespace png;
 
 // DEFLATE cannot expand better than 258 bytes per 2 bits (one length and one
 // distance code of one bit each), so data that would need a higher ratio to
@@ -158,4 +157,4 @@ bool decodePng(std::vector<uint8_t>& pixels, unsigned& width, unsigned& height, 
     return true;
 }
 
-}  // namespace koui::codec
+}  // namespace ko::png

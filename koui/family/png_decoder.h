@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace koui::codec {
+namespace ko::png {
 
 // On success: `pixels` holds width × height RGBA pixels, rows top-down,
 // width × 4 bytes per row without padding; `bpp` is 32. On failure: false,
@@ -21,4 +21,4 @@ namespace koui::codec {
 bool decodePng(std::vector<uint8_t>& pixels, unsigned& width, unsigned& height, unsigned& bpp,
                const uint8_t* data, size_t size);
 
-}  // namespace koui::codec
+}  // namespace ko::png

@@ -1,4 +1,4 @@
-#include "koui/codec/png_encoder.h"
+#include "koui/family/png_encoder.h"
 
 #include <libdeflate.h>
 
@@ -7,7 +7,7 @@
 
 #include "koui/family/appmsg.h"
 
-namespace koui::codec {
+namespace ko::png {
 namespace {
 
 void put32(std::vector<uint8_t>& out, uint32_t v) {
@@ -70,4 +70,4 @@ bool writePng(const std::string& path, int width, int height, const uint8_t* rgb
     return ok;
 }
 
-}  // namespace koui::codec
+}  // namespace ko::png

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace koui::codec {
+namespace ko::png {
 
 // The PNG file of width x height pixels, rows top first, 4 bytes a pixel.
 // Empty for a size below 1 x 1, no pixels, or a failed compression.
@@ -20,4 +20,4 @@ std::vector<uint8_t> encodePng(int width, int height, const uint8_t* rgba);
 // the image cannot be encoded or the file cannot be written in full.
 bool writePng(const std::string& path, int width, int height, const uint8_t* rgba);
 
-}  // namespace koui::codec
+}  // namespace ko::png

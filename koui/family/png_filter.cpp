@@ -1,10 +1,10 @@
-#include "koui/codec/png_filter.h"
+#include "koui/family/png_filter.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
-namespace koui::codec::png {
+namespace ko::png {
 
 namespace {
 
@@ -158,4 +158,4 @@ bool unfilterRow(uint8_t filter, uint8_t* row, const uint8_t* prior, size_t leng
     return true;
 }
 
-}  // namespace koui::codec::png
+}  // namespace ko::png

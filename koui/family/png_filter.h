@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace koui::codec::png {
+namespace ko::png {
 
 enum FilterType : uint8_t { kNone = 0, kSub = 1, kUp = 2, kAverage = 3, kPaeth = 4 };
 
@@ -32,4 +32,4 @@ inline uint8_t paethPredictor(int a, int b, int c) {
     return static_cast<uint8_t>(pa == smallest ? a : (pb == smallest ? b : c));
 }
 
-}  // namespace koui::codec::png
+}  // namespace ko::png

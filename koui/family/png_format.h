@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace koui::codec::png {
+namespace ko::png {
 
 enum ColorType : uint8_t {
     kGrey = 0,
@@ -73,4 +73,4 @@ inline uint32_t passExtent(uint32_t size, uint32_t start, uint32_t step) {
     return size > start ? (size - start + step - 1) / step : 0;
 }
 
-}  // namespace koui::codec::png
+}  // namespace ko::png

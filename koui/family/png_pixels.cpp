@@ -1,9 +1,9 @@
-#include "koui/codec/png_pixels.h"
+#include "koui/family/png_pixels.h"
 
 #include <bit>
 #include <cstring>
 
-namespace koui::codec::png {
+namespace ko::png {
 
 namespace {
 
@@ -179,4 +179,4 @@ RowConverter rowConverter(const PixelFormat& f) {
     }
 }
 
-}  // namespace koui::codec::png
+}  // namespace ko::png

@@ -6,9 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "koui/codec/png_format.h"
+#include "koui/family/png_format.h"
 
-namespace koui::codec::png {
+namespace ko::png {
 
 // Writes `count` pixels of the row `src` to `dst`, the first at dst[0], each
 // next one `step` bytes further (4 for a plain row, 4 × the pass step for an
@@ -19,4 +19,4 @@ using RowConverter = bool (*)(const uint8_t* src, uint8_t* dst, size_t count, si
 // The converter for the format's colour type and bit depth.
 RowConverter rowConverter(const PixelFormat& format);
 
-}  // namespace koui::codec::png
+}  // namespace ko::png

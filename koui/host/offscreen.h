@@ -10,7 +10,7 @@
 // Pixels are 8-bit RGBA, rows top first, width x 4 bytes a row. The frame
 // buffer has no alpha channel, like a window's, so every alpha byte is 255
 // and translucent drawing shows blended over the clear colour as on screen.
-// codec::writePng (koui/codec/png_encoder.h) saves them as a PNG file.
+// ko::png::writePng (koui/family/png_encoder.h) saves them as a PNG file.
 #pragma once
 
 #include <cstdint>

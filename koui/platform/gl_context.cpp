@@ -300,3 +300,11 @@ BOOL SwapBuffers(HDC dc) {
     glfwSwapBuffers(w->glfw);
     return 1;
 }
+
+namespace koui::platform {
+
+const void* currentGLContextKey() {
+    return glfwGetCurrentContext();
+}
+
+}  // namespace koui::platform

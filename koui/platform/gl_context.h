@@ -38,3 +38,13 @@ BOOL wglDeleteContext(HGLRC context);
 BOOL wglMakeCurrent(HDC dc, HGLRC context);
 HGLRC wglGetCurrentContext();
 BOOL SwapBuffers(HDC dc);
+
+namespace koui::platform {
+
+// A key for the OpenGL context current on the calling thread, however it was
+// made current (through wglMakeCurrent or directly on the window system, as
+// the GL test harness does); null when none is. The drawing layers keep
+// their per-context objects under it.
+const void* currentGLContextKey();
+
+}  // namespace koui::platform

@@ -1,5 +1,7 @@
 #include "koui/platform/system.h"
 
+#include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -74,3 +76,23 @@ HGDIOBJ GetStockObject(int object) {
     if (object < WHITE_BRUSH || object > NULL_BRUSH) return nullptr;
     return reinterpret_cast<HGDIOBJ>(&brushTokens[object]);
 }
+
+namespace koui::platform {
+
+namespace {
+std::atomic<ErrorSink> errorSink{nullptr};
+}
+
+void setErrorSink(ErrorSink sink) {
+    errorSink.store(sink);
+}
+
+void reportError(const char* line) {
+    if (ErrorSink sink = errorSink.load()) {
+        sink(line);
+    } else {
+        std::fprintf(stderr, "%s\n", line);
+    }
+}
+
+}  // namespace koui::platform

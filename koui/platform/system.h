@@ -30,3 +30,15 @@ HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
 // A token for the stock brushes (WHITE_BRUSH .. NULL_BRUSH); null otherwise.
 HGDIOBJ GetStockObject(int object);
+
+namespace koui::platform {
+
+// Where the layer reports failures of the window system itself (a line
+// such as "[ERROR] window system: ... (GLFW error 0x10008)"). Without a
+// sink the line goes to standard error; the window manager routes it to the
+// toolkit's message sink. May be set from any thread.
+using ErrorSink = void (*)(const char* line);
+void setErrorSink(ErrorSink sink);
+void reportError(const char* line);
+
+}  // namespace koui::platform

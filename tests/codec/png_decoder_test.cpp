@@ -1,6 +1,6 @@
 // The decoder on hand-made files: exact pixels for the conversions that are
 // easy to get subtly wrong, and one precise fault per refused file.
-#include "koui/codec/png_decoder.h"
+#include "koui/family/png_decoder.h"
 
 #include <gtest/gtest.h>
 #include <libdeflate.h>
@@ -224,7 +224,7 @@ TEST(PngDecoder, DirectEntryPointKeepsOutputsOnFailure) {
     std::vector<uint8_t> pixels{1};
     unsigned w = 5, h = 6, bpp = 7;
     AppMsgCapture capture;
-    EXPECT_FALSE(koui::codec::decodePng(pixels, w, h, bpp, nullptr, 0));
+    EXPECT_FALSE(ko::png::decodePng(pixels, w, h, bpp, nullptr, 0));
     EXPECT_TRUE(pixels.empty());
     EXPECT_EQ(w, 5u);
     EXPECT_EQ(h, 6u);

@@ -1,16 +1,17 @@
 // The PNG encoder: what it writes decodes to the same pixels, and refusals
 // say why.
-#include "koui/codec/png_encoder.h"
+#include "koui/family/png_encoder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "koui/codec/png_decoder.h"
+#include "koui/family/png_decoder.h"
 #include "tests/res/test_files.h"
 #include "tests/support/appmsg_capture.h"
 
-namespace koui::codec {
+namespace ko::png {
+namespace test = koui::test;
 namespace {
 
 TEST(PngEncoder, RoundTripsThroughTheDecoder) {
@@ -48,4 +49,4 @@ TEST(PngEncoder, RefusesEmptyImagesAndUnwritablePaths) {
 }
 
 }  // namespace
-}  // namespace koui::codec
+}  // namespace ko::png

@@ -1,6 +1,6 @@
 // The row filters against a byte-at-a-time transcription of the format's
 // definitions, for every pixel size the decoder uses.
-#include "koui/codec/png_filter.h"
+#include "koui/family/png_filter.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 
 namespace {
 
-using namespace koui::codec::png;
+using namespace ko::png;
 
 // Predictors straight from the format's definition, with branches.
 int referencePaeth(int a, int b, int c) {

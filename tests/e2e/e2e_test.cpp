@@ -15,7 +15,7 @@
 #include <sstream>
 
 #include "app_process.h"
-#include "koui/codec/png_decoder.h"
+#include "koui/family/png_decoder.h"
 #include "tests/support/x_display.h"
 
 namespace {
@@ -317,7 +317,7 @@ TEST_F(e2e, HelloWritesItsScreenshotAndCloses) {
     std::vector<uint8_t> px;
     unsigned w = 0, h = 0, bpp = 0;
     ASSERT_TRUE(
-        koui::codec::decodePng(px, w, h, bpp, reinterpret_cast<const uint8_t*>(data.data()), data.size()));
+        ko::png::decodePng(px, w, h, bpp, reinterpret_cast<const uint8_t*>(data.data()), data.size()));
     EXPECT_EQ(w, 760u);
     EXPECT_EQ(h, 372u);
     // The window's background is the theme's "back" colour, #171a1f.

@@ -7,7 +7,7 @@
 #include "koui/family/kox_dib.h"
 #include "koui/family/kox_image_file.h"
 #include "koui/family/kox_texture.h"
-#include "koui/codec/png_decoder.h"
+#include "koui/family/png_decoder.h"
 #include "tests/support/appmsg_capture.h"
 #include "tests/support/gl_fixture.h"
 
@@ -30,7 +30,7 @@ Decoded decode(const char* path) {
     Decoded d;
     unsigned bpp = 0;
     if (koxReadFile(path, bytes))
-        koui::codec::decodePng(d.rgba, d.width, d.height, bpp, bytes.data(), bytes.size());
+        ko::png::decodePng(d.rgba, d.width, d.height, bpp, bytes.data(), bytes.size());
     return d;
 }
 

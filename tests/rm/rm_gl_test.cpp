@@ -10,7 +10,7 @@
 #include "koui/family/kox_dib.h"
 #include "koui/family/kox_font.h"
 #include "koui/family/kox_texture.h"
-#include "koui/codec/png_encoder.h"
+#include "koui/family/png_encoder.h"
 #include "koui/rm/rm.h"
 #include "tests/rm/rm_fixture.h"
 #include "tests/support/appmsg_capture.h"
@@ -136,7 +136,7 @@ TEST_F(ClassicGl, MaskHoldsTheAlphaChannel) {
 TEST_F(ClassicGl, ResourceSourcesLoadUnderTheirIndexName) {
     RgbaImage image(2, 2);
     image.fill(0, 0, 2, 2, 0, 255, 0);
-    const std::vector<uint8_t> bytes = koui::codec::encodePng(2, 2, image.pixels.data());
+    const std::vector<uint8_t> bytes = ko::png::encodePng(2, 2, image.pixels.data());
     static int moduleTag;
     const HINSTANCE module = reinterpret_cast<HINSTANCE>(&moduleTag);
     ASSERT_TRUE(stmmRegisterResource(module, 7, "PNG", bytes.data(), bytes.size()));

@@ -4,9 +4,9 @@
 #include <GLFW/glfw3.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 
-#include "koui/family/appmsg.h"
 #include "koui/platform/system.h"
 
 namespace koui::platform::detail {
@@ -35,8 +35,10 @@ bool onWindowThread() {
     return s.haveWindowThread && s.windowThread == std::this_thread::get_id();
 }
 
-static void glfwErrorToAppmsg(int code, const char* text) {
-    appmsg("[ERROR] window system: %s (GLFW error 0x%x)", text ? text : "", code);
+static void reportGlfwError(int code, const char* text) {
+    char line[512];
+    std::snprintf(line, sizeof line, "[ERROR] window system: %s (GLFW error 0x%x)", text ? text : "", code);
+    koui::platform::reportError(line);
 }
 
 bool ensureGlfw() {
@@ -47,7 +49,7 @@ bool ensureGlfw() {
         if (s.glfwInitialised) return true;
         if (s.glfwFailed) return false;
     }
-    glfwSetErrorCallback(&glfwErrorToAppmsg);
+    glfwSetErrorCallback(&reportGlfwError);
     bool ok = glfwInit() == GLFW_TRUE;
     // A display that is named but refuses the connection may be starting up
     // or momentarily overloaded: try a few more times before giving up.
