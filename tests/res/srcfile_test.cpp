@@ -141,24 +141,6 @@ TEST(SrcFileTokens, Values) {
     EXPECT_TRUE(parse("k: {\n x\n}")->root->children[0]->isFlag());
 }
 
-TEST(SrcFileRaw, DirectProcessRawText) {
-    SrcFile src;
-    Node root("root");
-    src.Process(&root, std::string_view("!<[[one\ntwo]]>rest\n"));
-    std::string out = "old";
-    auto line = src.linesBegin();
-    const char* p = src.processRawText(out, src.lineText(line), line, src.linesEnd(), nullptr);
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(out, "one\r\ntwo");
-    EXPECT_STREQ(p, "rest");
-    EXPECT_EQ(line->line, 1);
-
-    // No block: the position comes back unchanged and `out` is untouched.
-    const char* text = "plain";
-    EXPECT_EQ(src.processRawText(out, text, line, src.linesEnd(), nullptr), text);
-    EXPECT_EQ(out, "one\r\ntwo");
-}
-
 // ---------------------------------------------------------------- functions
 
 TEST(SrcFileFunctions, ParameterLists) {
