@@ -3,14 +3,15 @@
 // glyph strings, progress bars and formatted text.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "koui/codec/png_encoder.h"
 #include "koui/family/kox_dib.h"
 #include "koui/family/kox_font.h"
 #include "koui/family/kox_texture.h"
-#include "koui/codec/png_encoder.h"
 #include "koui/rm/rm.h"
 #include "tests/rm/rm_fixture.h"
 #include "tests/support/appmsg_capture.h"
@@ -316,25 +317,20 @@ TEST_F(ClassicGl, ProgressBarFillsFromEitherSide) {
     loadAll();
     RMImgSet* bar = rm.rmimgset("progress");
     const Rgba empty{80, 80, 80}, full{0, 200, 0};
-
-    EXPECT_TRUE(bar->ProgBar_Draw(10, 10, 0.25, 1));  // from the right
-    EXPECT_TRUE(regionIs(10, 10, 15, 4, empty));
-    EXPECT_TRUE(regionIs(25, 10, 5, 4, full));
-    EXPECT_EQ(countDifferent(30, 10, 20, 4, kBlack), 0);
-
-    clear(0, 0, 0);
-    EXPECT_TRUE(bar->ProgBar_Draw(10, 10, 0.25, 0));  // from the left
-    EXPECT_TRUE(regionIs(10, 10, 5, 4, full));
-    EXPECT_TRUE(regionIs(15, 10, 15, 4, empty));
-
-    clear(0, 0, 0);
-    bar->ProgBar_Draw(10, 10, 7.0, 1);  // limited to the bar
-    EXPECT_TRUE(regionIs(10, 10, 20, 4, full));
-    EXPECT_EQ(countDifferent(0, 10, 10, 4, kBlack), 0);
-
-    clear(0, 0, 0);
-    bar->ProgBar_Draw(10, 10, -1.0, 1);
-    EXPECT_TRUE(regionIs(10, 10, 20, 4, empty));
+    // The full part's columns over the empty bar (20 x 4 at (10, 10));
+    // fractions out of range, NaN included, end at an edge.
+    const struct {
+        double fraction;
+        int fromRight, fullX, fullW;
+    } cases[] = {{0.25, 1, 25, 5}, {0.25, 0, 10, 5}, {7.0, 1, 10, 20}, {-1.0, 1, 10, 0}, {NAN, 0, 10, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.fraction) + " from " + (c.fromRight ? "right" : "left"));
+        clear(0, 0, 0);
+        EXPECT_TRUE(bar->ProgBar_Draw(10, 10, c.fraction, c.fromRight));
+        if (c.fullW) EXPECT_TRUE(regionIs(c.fullX, 10, c.fullW, 4, full));
+        EXPECT_EQ(countDifferent(10, 10, 20, 4, empty), c.fullW * 4);
+        EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 20 * 4);  // nothing outside the bar
+    }
 }
 
 class ClassicText : public ClassicGl {

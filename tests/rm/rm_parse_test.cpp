@@ -61,14 +61,10 @@ TEST_F(ClassicSample, TwoSourcesFoundNextToTheDefinitionFile) {
     ASSERT_NE(skin, nullptr);
     ASSERT_NE(font, nullptr);
     EXPECT_EQ((*rm.imgList)(0), skin);
-    EXPECT_EQ(skin->gridX, 4);
-    EXPECT_EQ(skin->gridY, 4);
-    EXPECT_EQ(font->gridX, 1);
     // The test runs elsewhere, so the paths came from the folder fallback.
     EXPECT_EQ(std::string(skin->attr.path), path("skin.png"));
     EXPECT_STREQ(skin->attr.format, "png");  // from the extension
     EXPECT_EQ(skin->attr.mask, 0);
-    EXPECT_FALSE(skin->IsReady());
 }
 
 // Every set of the sample with its kind and its images' exact rectangles:
@@ -192,7 +188,6 @@ TEST_F(ClassicSample, FormattedFontsReadTheirPairs) {
     EXPECT_EQ(title->align, 1);
     EXPECT_DOUBLE_EQ(title->scale, 1.5);
     EXPECT_EQ(title->repCount, 0);
-    EXPECT_EQ(title->rm, &rm);
     const auto* body = rm.rmfmtfont("body");
     EXPECT_EQ(body->align, 2);
     EXPECT_EQ(body->repCount, 2);
@@ -213,14 +208,6 @@ protected:
     }
     RM rm;
 };
-
-TEST_F(Classic, HeadersAndKeywordsIgnoreCaseWhileNamesDoNot) {
-    ASSERT_EQ(parse("#SoUrCe,!FILE,a.png,!ID,Alpha,!GRID,2,3\nset,!PART,1,1,2,2\n"), 0);
-    ASSERT_NE(rm.rmcimg("Alpha"), nullptr);
-    EXPECT_EQ(rm.rmcimg("alpha"), nullptr);
-    expectImages(rm.rmimgset("set"), rm.rmcimg("Alpha"), {{1, 0, 2, 3, 2, 2}});
-    EXPECT_EQ(rm.rmimgset("SET"), nullptr);
-}
 
 TEST_F(Classic, DuplicateSourcesGiveOneImageThatKeepsItsFirstName) {
     ASSERT_EQ(parse("#source,!file,a.png,!id,first\n"
