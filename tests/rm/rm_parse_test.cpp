@@ -212,7 +212,7 @@ protected:
 TEST_F(Classic, DuplicateSourcesGiveOneImageThatKeepsItsFirstName) {
     ASSERT_EQ(parse("#source,!file,a.png,!id,first\n"
                     "one,!part,0,0,1,1\n"
-                    "#source,!file,a.png,!id,second,!grid,2,2\n"
+                    "#source,!file,a.png,!id,second,!grid,2,3\n"
                     "two,!part,1,1,1,1\n"),
               0);
     ASSERT_EQ(rm.imgList->GetCount(), 1);
@@ -220,7 +220,7 @@ TEST_F(Classic, DuplicateSourcesGiveOneImageThatKeepsItsFirstName) {
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(rm.rmcimg("second"), nullptr);
     EXPECT_EQ(image->gridX, 2);  // the later header still sets the grid
-    expectImages(rm.rmimgset("two"), image, {{1, 0, 2, 2, 1, 1}});
+    expectImages(rm.rmimgset("two"), image, {{1, 0, 2, 3, 1, 1}});
     expectImages(rm.rmimgset("one"), image, {{1, 0, 0, 0, 1, 1}});
 }
 
