@@ -170,15 +170,4 @@ TEST(PngDecoder, FaultsAreRefusedWithOneExactMessage) {
     expectRefused(cut, "[ERROR] decodePng: chunk at offset 33 runs past the end of the file");
 }
 
-TEST(PngDecoder, DirectEntryPointKeepsOutputsOnFailure) {
-    std::vector<uint8_t> pixels{1};
-    unsigned w = 5, h = 6, bpp = 7;
-    AppMsgCapture capture;
-    EXPECT_FALSE(koui::codec::decodePng(pixels, w, h, bpp, nullptr, 0));
-    EXPECT_TRUE(pixels.empty());
-    EXPECT_EQ(w, 5u);
-    EXPECT_EQ(h, 6u);
-    EXPECT_EQ(bpp, 7u);
-}
-
 }  // namespace
