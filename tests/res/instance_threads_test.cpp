@@ -104,7 +104,7 @@ TEST(InstanceThreads, BadInputsWhileWatched) {
         reload(inst);
         EXPECT_EQ(inst.value("a"), step.a);
         EXPECT_EQ(inst.font("f"), nullptr);
-        if (step.said) EXPECT_TRUE(capture.contains(step.said));
+        EXPECT_TRUE(!step.said || capture.contains(step.said));
         watcher.settle();
         watcher.changed();  // a poll racing the reload may have flagged the same change
         watcher.settle();
