@@ -327,7 +327,9 @@ TEST_F(ClassicGl, ProgressBarFillsFromEitherSide) {
         SCOPED_TRACE(std::to_string(c.fraction) + " from " + (c.fromRight ? "right" : "left"));
         clear(0, 0, 0);
         EXPECT_TRUE(bar->ProgBar_Draw(10, 10, c.fraction, c.fromRight));
-        if (c.fullW) EXPECT_TRUE(regionIs(c.fullX, 10, c.fullW, 4, full));
+        if (c.fullW) {
+            EXPECT_TRUE(regionIs(c.fullX, 10, c.fullW, 4, full));
+        }
         EXPECT_EQ(countDifferent(10, 10, 20, 4, empty), c.fullW * 4);
         EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 20 * 4);  // nothing outside the bar
     }

@@ -24,6 +24,7 @@ using koui::RMFmtFont;
 using koui::RMImg;
 using koui::RMImgSet;
 using koui::test::AppMsgCapture;
+using ::testing::ElementsAre;
 
 struct Rect {
     int kind, id, x, y, w, h;
@@ -255,17 +256,13 @@ TEST_F(Classic, MissingSourcesAreLoggedAndTheirEntriesSkipped) {
               0);
     EXPECT_EQ(rm.imgSetList->GetCount(), 1);
     EXPECT_NE(rm.rmimgset("kept"), nullptr);
-    const auto lines = capture.lines();
     // A header with a name looks the name up before it opens the file, and
     // says so when the name is new.
-    const std::vector<std::string> expected = {
-        "koui::RM resMan <3> : #SOURCE> ID (m) not found",
-        "koui::RM resMan <3> : Cannot open missing.png",
-        "koui::RM resMan <3> : #SOURCE> ID (nobody) not found",
-        "koui::RM resMan <3> : Cannot open seven.png",  // by index
-        "koui::RM resMan <3> : Cannot open seven.png",  // then by path
-    };
-    EXPECT_EQ(lines, expected);
+    EXPECT_THAT(capture.lines(), ElementsAre("koui::RM resMan <3> : #SOURCE> ID (m) not found",
+                                             "koui::RM resMan <3> : Cannot open missing.png",
+                                             "koui::RM resMan <3> : #SOURCE> ID (nobody) not found",
+                                             "koui::RM resMan <3> : Cannot open seven.png",    // by index
+                                             "koui::RM resMan <3> : Cannot open seven.png"));  // then by path
 }
 
 TEST_F(Classic, OtherHeadersKeepTheSectionAndCommentsAreIgnored) {
@@ -303,20 +300,19 @@ TEST_F(Classic, BadSetLinesAreLoggedAndOnlyThatSetIsLost) {
     EXPECT_EQ(rm.imgSetList->GetCount(), 2);
     expectImages(rm.rmimgset("half"), rm.rmcimg(""), {{11, 0, 0, 0, 4, 4}});
     EXPECT_NE(rm.rmimgset("good"), nullptr);
-    const auto lines = capture.lines();
-    const std::vector<std::string> expected = {
-        "koui::RMImgSet short <3> : Image set [short] : entry from parameter 1 has too few values",
-        "koui::RMImgSet short <3> : Image set [short] : no image built, set skipped",
-        "koui::RMImgSet half <3> : Image set [half] : entry from parameter 5 has too few values",
-        "koui::RMImgSet nothing <3> : Image set [nothing] : no definition",
-        "koui::RMImgSet noglyphs <3> : Image set [noglyphs] : empty glyph sequence",
-        "koui::RMImgSet noglyphs <3> : Image set [noglyphs] : no image built, set skipped",
-        "koui::RMImgSet fewglyph <3> : Image set [fewglyph] : entry from parameter 1 has too few values",
-        "koui::RMImgSet fewglyph <3> : Image set [fewglyph] : no image built, set skipped",
-        "koui::RMImgSet multi <3> : Image set [multi] : entry from parameter 1 has too few values",
-        "koui::RMImgSet multi <3> : Image set [multi] : no image built, set skipped",
-    };
-    EXPECT_EQ(lines, expected);
+    EXPECT_THAT(
+        capture.lines(),
+        ElementsAre(
+            "koui::RMImgSet short <3> : Image set [short] : entry from parameter 1 has too few values",
+            "koui::RMImgSet short <3> : Image set [short] : no image built, set skipped",
+            "koui::RMImgSet half <3> : Image set [half] : entry from parameter 5 has too few values",
+            "koui::RMImgSet nothing <3> : Image set [nothing] : no definition",
+            "koui::RMImgSet noglyphs <3> : Image set [noglyphs] : empty glyph sequence",
+            "koui::RMImgSet noglyphs <3> : Image set [noglyphs] : no image built, set skipped",
+            "koui::RMImgSet fewglyph <3> : Image set [fewglyph] : entry from parameter 1 has too few values",
+            "koui::RMImgSet fewglyph <3> : Image set [fewglyph] : no image built, set skipped",
+            "koui::RMImgSet multi <3> : Image set [multi] : entry from parameter 1 has too few values",
+            "koui::RMImgSet multi <3> : Image set [multi] : no image built, set skipped"));
 }
 
 TEST_F(Classic, GarbageAndBinaryBytesNeverCrash) {
@@ -347,14 +343,12 @@ TEST_F(Classic, InvalidArgumentsAndMissingFiles) {
     EXPECT_EQ(rm.CreateFromBuffer("x", 0, nullptr), kMcInvalid);
     EXPECT_EQ(rm.Create(nullptr), 0);
     EXPECT_EQ(rm.Create(path("none.rmd").c_str()), 0);
-    EXPECT_EQ(rm.Create(dir_.c_str()), 0);  // a folder is not a definition file
-    const auto lines = capture.lines();
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[0], "[ERROR] RM::CreateFromBuffer / Invalid parameters");
-    EXPECT_EQ(lines[1], "[ERROR] RM::CreateFromBuffer / Invalid parameters");
-    EXPECT_EQ(lines[2],
-              "koui::RM resMan <3> : Resource definition file [" + path("none.rmd") + "] NOT FOUND");
-    EXPECT_EQ(lines[3], "koui::RM resMan <3> : Resource definition file [" + dir_.string() + "] NOT FOUND");
+    EXPECT_EQ(rm.Create(dir_->path().c_str()), 0);  // a folder is not a definition file
+    const std::string notFound = "koui::RM resMan <3> : Resource definition file [";
+    EXPECT_THAT(capture.lines(), ElementsAre("[ERROR] RM::CreateFromBuffer / Invalid parameters",
+                                             "[ERROR] RM::CreateFromBuffer / Invalid parameters",
+                                             notFound + path("none.rmd") + "] NOT FOUND",
+                                             notFound + dir_->path().string() + "] NOT FOUND"));
 }
 
 TEST_F(Classic, BufferNeedNotBeTerminatedAndDefaultsToTheCurrentFolder) {
@@ -501,12 +495,9 @@ TEST_F(Classic, ColourAndFontLinesThatFail) {
     ASSERT_EQ(parse("#colors\nnovalue\nnovalue2,\n,#fff\n#formatfonts\n,font=x\n"), 0);
     EXPECT_EQ(rm.colorList->GetCount(), 0);
     EXPECT_EQ(rm.fmtFontList->GetCount(), 0);
-    const auto lines = capture.lines();
-    const std::vector<std::string> expected = {
-        "koui::RMColorList colorList <3> : Creating color from \"novalue\"",
-        "koui::RMColorList colorList <3> : Creating color from \"novalue2,\"",
-    };
-    EXPECT_EQ(lines, expected);
+    EXPECT_THAT(capture.lines(),
+                ElementsAre("koui::RMColorList colorList <3> : Creating color from \"novalue\"",
+                            "koui::RMColorList colorList <3> : Creating color from \"novalue2,\""));
 
     // Lists read from the line's current parameter; an empty name fails, and
     // for a formatted font that is only a trace line.
