@@ -2,8 +2,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "koui/res/color.h"
 #include "koui/res/font.h"
 #include "parse_helpers.h"
@@ -125,20 +123,19 @@ TEST(Font, Forms) {
         "bold {\n  font: \"Fonts/bold.ttf\"\n  size: 16\n  bold\n  italic\n}\n"
         "both { font: \"Fonts/a.ttf\" src: \"Fonts/b.ttf\" size: 9px italic }\n");
     EXPECT_TRUE(p->root->errors.empty());
-    const struct {
-        const char* name;
-        int size, style;
-        const char* path;
-    } fonts[] = {{"normal", 14, 0, "Fonts/main.ttf"},
-                 {"bold", 16, Font::kBold | Font::kItalic, "Fonts/bold.ttf"},
-                 {"both", 9, Font::kItalic, "Fonts/a.ttf"}};  // `font` wins over `src`
-    for (const auto& f : fonts) {
-        const auto* font = dynamic_cast<Font*>(p->at(f.name));
-        ASSERT_NE(font, nullptr) << f.name;
-        EXPECT_EQ(std::make_tuple(font->size, font->style, font->path),
-                  std::make_tuple(f.size, f.style, f.path))
-            << f.name;
-    }
+    auto* normal = dynamic_cast<Font*>(p->at("normal"));
+    auto* bold = dynamic_cast<Font*>(p->at("bold"));
+    auto* both = dynamic_cast<Font*>(p->at("both"));
+    ASSERT_TRUE(normal && bold && both);
+    EXPECT_EQ(normal->size, 14);
+    EXPECT_EQ(normal->style, 0);
+    EXPECT_EQ(normal->path, "Fonts/main.ttf");
+    EXPECT_EQ(bold->size, 16);
+    EXPECT_EQ(bold->style, Font::kBold | Font::kItalic);
+    EXPECT_EQ(bold->path, "Fonts/bold.ttf");
+    EXPECT_EQ(both->path, "Fonts/a.ttf");  // `font` wins over `src`
+    EXPECT_EQ(both->size, 9);
+    EXPECT_EQ(both->style, Font::kItalic);
 }
 
 TEST(Font, Messages) {
