@@ -36,8 +36,6 @@ void expectTypes(const koui::test::Parsed& p, std::span<const TypeCase> cases) {
 // ---------------------------------------------------------------- structure
 
 TEST(NodeStructure, ConstructionAndAttaching) {
-    Node plain("a");
-    EXPECT_EQ(plain.line, -1);
     EXPECT_EQ(Node("b", nullptr).line, 0);
     koui::res::SrcLine src(7, "x");
     EXPECT_EQ(Node("c", &src).line, 7);
