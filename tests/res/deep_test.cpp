@@ -33,25 +33,20 @@ void runOnSmallStack(const std::function<void()>& work) {
     pthread_attr_destroy(&attr);
 }
 
+// The first child's first child and so on, to the end of the chain.
+const Node* leafOf(const Node* node) {
+    while (!node->children.empty()) node = node->children[0];
+    return node;
+}
+
 TEST(DeepTree, OpenBracketsOnly) {
-    bool ok = true;
-    size_t errors = 0;
     runOnSmallStack([&] {
         auto p = koui::test::parse(std::string(kDepth, '{'));
-        ok = p->ok;
-        errors = p->root->errors.size();
-        // The innermost block carries the error; the chain is complete.
-        const Node* node = p->root.get();
-        int depth = 0;
-        while (!node->children.empty()) {
-            node = node->children[0];
-            ++depth;
-        }
-        EXPECT_EQ(depth, kDepth);
-        EXPECT_EQ(node->getPath().size(), static_cast<size_t>(kDepth - 1));  // dots between empty names
+        EXPECT_FALSE(p->ok);
+        EXPECT_EQ(p->root->errors.size(), 1u);
+        // The chain is complete: dots between kDepth empty names.
+        EXPECT_EQ(leafOf(p->root.get())->getPath().size(), static_cast<size_t>(kDepth - 1));
     });  // the tree is destroyed on the small stack too
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(errors, 1u);
 }
 
 TEST(DeepTree, EveryWalkIsIterative) {
@@ -68,8 +63,7 @@ TEST(DeepTree, EveryWalkIsIterative) {
         EXPECT_TRUE(root->Process());
         EXPECT_TRUE(root->Load());
 
-        const Node* leaf = root;
-        while (!leaf->children.empty()) leaf = leaf->children[0];
+        const Node* leaf = leafOf(root);
         EXPECT_EQ(typeid(*leaf), typeid(koui::res::Color));
         EXPECT_EQ(leaf->getPath().size(), static_cast<size_t>(2 * kDepth + 1));
 

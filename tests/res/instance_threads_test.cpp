@@ -67,75 +67,49 @@ void reload(Instance& inst) {
     inst.CallForChangesInFolderFiles();
 }
 
+// Each step writes a file (or, without text, removes a file or folder); where
+// it names a value of "a", the watcher must notice, the reload keeps the tree
+// through every bad input, and the same change is not reported again.
 TEST(InstanceThreads, BadInputsWhileWatched) {
     ResFolder dir("inst_threads");
-    const std::string root = dir.root() + "/res";
-    const std::string rel = "res/";
-    dir.write(rel + "res.kor", "a: 1\nc: #ff0000\n");
-    dir.write(rel + "Images/ok.png", koui::test::solidPng(2, 2, 0, 0, 255));
-    Instance inst(root, "");
+    dir.write("res/res.kor", "a: 1\nc: #ff0000\n");
+    Instance inst(dir.root() + "/res", "");
     ASSERT_TRUE(inst.Load("res.kor", false));
     AppMsgCapture capture;
     Watcher watcher(inst);
     watcher.settle();
     EXPECT_FALSE(watcher.changed());
-
-    // The main file disappears: the folder check notices, the tree stays.
-    fs::remove(dir / (rel + "res.kor"));
-    ASSERT_TRUE(watcher.waitForChange());
-    reload(inst);
-    EXPECT_EQ(inst.value("a"), "1");
-
-    // It comes back half-written (a block still open), then complete.
-    dir.write(rel + "res.kor", "a: 2\nblock {\n  x: 1\n");
-    ASSERT_TRUE(watcher.waitForChange());
-    reload(inst);
-    EXPECT_EQ(inst.value("a"), "1");
-    watcher.settle();
-    watcher.changed();  // a poll racing the reload may have flagged the same change
-    watcher.settle();
-    EXPECT_FALSE(watcher.changed());  // the faulty file is not reported again
-
-    dir.write(rel + "res.kor", "a: 2\nblock {\n  x: 1\n}\n");
-    ASSERT_TRUE(watcher.waitForChange());
-    reload(inst);
-    EXPECT_EQ(inst.value("a"), "2");
-
-    // An image that is not a PNG: the load stage fails, the tree stays.
-    dir.write(rel + "Images/fake.png", "GIF89a, not a PNG");
-    dir.write(rel + "res.kor", "a: 3\nskin { imgsrc src: \"Images/fake.png\" }\n");
-    ASSERT_TRUE(watcher.waitForChange());
-    reload(inst);
-    EXPECT_EQ(inst.value("a"), "2");
-    EXPECT_TRUE(capture.contains("[ERROR] decodePng"));
-
-    // A font file that is not a font: fonts are made on demand, so the tree
-    // loads and the font lookup falls back (here to nothing, since the
-    // default font file is not there either), with the reason said.
-    dir.write(rel + "Fonts/bad.ttf", "not a font");
-    dir.write(rel + "res.kor", "a: 4\nf { font size: 12 src: \"Fonts/bad.ttf\" }\n");
-    ASSERT_TRUE(watcher.waitForChange());
-    reload(inst);
-    EXPECT_EQ(inst.value("a"), "4");
-    EXPECT_EQ(inst.font("f"), nullptr);
-    EXPECT_TRUE(capture.contains("Fonts/bad.ttf"));
-
-    // The whole folder vanishes: the tree stays, said once.
-    fs::remove_all(root);
-    ASSERT_TRUE(watcher.waitForChange());
-    reload(inst);
-    EXPECT_EQ(inst.value("a"), "4");
-    EXPECT_TRUE(capture.contains("[ERROR] instance: cannot read the resource folder"));
-    watcher.settle();
-    watcher.changed();
-    watcher.settle();
-    EXPECT_FALSE(watcher.changed());
-
-    // And comes back: the main file has a new time, so it reloads.
-    dir.write(rel + "res.kor", "a: 5\n");
-    ASSERT_TRUE(watcher.waitForChange());
-    reload(inst);
-    EXPECT_EQ(inst.value("a"), "5");
+    const struct {
+        const char *path, *text, *a, *said;
+    } steps[] = {
+        {"res/res.kor", nullptr, "1", nullptr},
+        {"res/res.kor", "a: 2\nblock {\n  x: 1\n", "1", nullptr},  // half-written
+        {"res/res.kor", "a: 2\nblock {\n  x: 1\n}\n", "2", nullptr},
+        {"res/Images/fake.png", "GIF89a, not a PNG", nullptr, nullptr},
+        {"res/res.kor", "a: 3\nskin { imgsrc src: \"Images/fake.png\" }\n", "2", "[ERROR] decodePng"},
+        // Fonts are made on demand: the tree loads, the lookup says why it fails.
+        {"res/Fonts/bad.ttf", "not a font", nullptr, nullptr},
+        {"res/res.kor", "a: 4\nf { font size: 12 src: \"Fonts/bad.ttf\" }\n", "4", "Fonts/bad.ttf"},
+        {"res", nullptr, "4", "[ERROR] instance: cannot read the resource folder"},
+        {"res/res.kor", "a: 5\n", "5", nullptr},  // back with a new time
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(std::string(step.path) + " " + (step.text ? step.text : "removed"));
+        if (step.text)
+            dir.write(step.path, std::string(step.text));
+        else
+            fs::remove_all(dir / step.path);
+        if (!step.a) continue;
+        ASSERT_TRUE(watcher.waitForChange());
+        reload(inst);
+        EXPECT_EQ(inst.value("a"), step.a);
+        EXPECT_EQ(inst.font("f"), nullptr);
+        EXPECT_TRUE(!step.said || capture.contains(step.said));
+        watcher.settle();
+        watcher.changed();  // a poll racing the reload may have flagged the same change
+        watcher.settle();
+        EXPECT_FALSE(watcher.changed());
+    }
     EXPECT_TRUE(inst.isOK());
 }
 

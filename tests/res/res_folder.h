@@ -9,20 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/png_builder.h"
+#include "koui/family/png_encoder.h"
 #include "tests/res/test_files.h"
 
 namespace koui::test {
 
 // An 8-bit RGBA PNG of `width` × `height` pixels (rows top first).
 inline std::vector<uint8_t> rgbaPng(uint32_t width, uint32_t height, const std::vector<uint8_t>& rgba) {
-    std::vector<uint8_t> filtered;
-    for (uint32_t y = 0; y < height; ++y) {
-        filtered.push_back(0);
-        const auto row = rgba.begin() + static_cast<std::ptrdiff_t>(y * width * 4);
-        filtered.insert(filtered.end(), row, row + width * 4);
-    }
-    return PngBuilder().ihdr(width, height, 8, 6).image(filtered).iend().bytes();
+    return ko::png::encodePng(static_cast<int>(width), static_cast<int>(height), rgba.data());
 }
 
 // A PNG filled with one colour.

@@ -60,103 +60,69 @@ TEST(SrcLineTest, EmptyAndCommentUseBlankBytes) {
 
 // ---------------------------------------------------------------- statements
 
-// The top-level names a text gives, in order: comma, comment, quote, brace
-// and stray-parenthesis rules.
-TEST(SrcFileTokens, TopLevelNames) {
+// The top-level names a text gives, in order, and the values its statements
+// end with ("path=value"): comma, comment, quote, brace, raw-block and
+// stray-parenthesis rules.
+TEST(SrcFileTokens, NamesAndValues) {
+    const std::string block = "a{b{c}} d {\n  e: 1\n  f\n}\n";
     const struct {
         std::string text;
-        Strings names;
+        Strings names, values;
     } cases[] = {
-        {"  # note\nx: #123\n# a: 1", {"x"}},  // comments only at the line start
-        {"a: 1 b: 2", {"a", "b"}},
-        {"a ,b", {"a", "b"}},
-        {"a, b, c", {"a,", "b,", "c"}},
-        {"x: f(1), y: 2", {"x", "y"}},
-        {"a { } ,b", {"a", ",b"}},  // after '}' a comma begins the next token
-        {"k: \"abc\"def n", {"k", "n"}},
-        {std::string("a: b\0c: d\ne: f", 14), {"a", "e"}},  // a zero byte ends the line
-        {"k: !<[[ a\r\r# not a comment\r  }{\"\r]]> next", {"k", "next"}},
-        {"k: !<[[ a: {b} ( \"c ]]>z: 1", {"k", "z"}},
-        {"a ) b\n) x: 1 ))\nf: g(1)) c", {"a", "b", "x", "f", "c"}},
-        {"a{b{c}} d {\n  e: 1\n  f\n}\n", {"a", "d"}},
-        {"k: {\n x\n}", {"k", ""}},  // colon before brace: empty parameter and block
-        {"f: rgb(1, 2,3)", {"f"}},
-        {"k: !<[[\nx y\n]]>", {"k"}},
-    };
-    for (const auto& c : cases) {
-        auto p = parse(c.text);
-        EXPECT_TRUE(p->ok) << c.text;
-        EXPECT_EQ(p->names(), c.names) << c.text;
-    }
-}
-
-// The value (and, where it matters, the line) a statement ends with.
-TEST(SrcFileTokens, Values) {
-    const struct {
-        std::string text, path, value;
-        int line = kAnyLine;
-    } cases[] = {
-        {"  # note\nx: #123\n# a: 1", "x", "#123"},
-        {"a: 1 b: 2", "a", "1"},
-        {"a: 1 b: 2", "b", "2"},
-        {"a: 1, b: 2", "a", "1,"},
-        {"a: 1, b: 2", "b", "2"},
-        {"x: f(1), y: 2", "y", "2"},
-        {std::string("a: b\0c: d\ne: f", 14), "a", "b"},
-        {"k: \"two words\"", "k", "two words"},
-        {"k: \"abc\"def", "k", "abc"},
-        {"k: \"a{b}:c\" n", "k", "a{b}:c"},
+        {"  # note\nx: #123\n# a: 1", {"x"}, {"x=#123"}},  // comments only at the line start
+        {"a: 1 b: 2", {"a", "b"}, {"a=1", "b=2"}},
+        {"a: 1, b: 2", {"a", "b"}, {"a=1,", "b=2"}},
+        {"a ,b", {"a", "b"}, {}},
+        {"a, b, c", {"a,", "b,", "c"}, {}},
+        {"x: f(1), y: 2", {"x", "y"}, {"y=2"}},
+        {"a { } ,b", {"a", ",b"}, {}},  // after '}' a comma begins the next token
+        {std::string("a: b\0c: d\ne: f", 14), {"a", "e"}, {"a=b"}},  // a zero byte ends the line
+        {"k: \"two words\"", {"k"}, {"k=two words"}},
+        {"k: \"abc\"def n", {"k", "n"}, {"k=abc"}},
+        {"k: \"a{b}:c\" n", {"k", "n"}, {"k=a{b}:c"}},
         // Unterminated: the rest of the line, quote, blanks and delimiters included.
-        {"k: \"ab { c: d", "k", "\"ab { c: d"},
-        {"\"my key\": 3", "my key", "3"},
-        {"name: caf\xc3\xa9\nq: \"caf\xc3\xa9\"", "name", "caf"},  // bytes above ASCII are blank
-        {"name: caf\xc3\xa9\nq: \"caf\xc3\xa9\"", "q", "caf\xc3\xa9"},
-        {"k:\n\n# comment\n  v", "k", "v", 3},         // the line where the statement ends
-        {"k:   \t\nv", "k", "v"},                      // trailing blanks after the colon change nothing
-        {"k: !<[[\nx y\n]]>", "k", "\r\nx y\r\n", 2},  // raw lines joined with CR LF
-        // Whatever the file's breaks, comment and empty lines and blanks are kept.
-        {"k: !<[[ a\r\r# not a comment\r  }{\"\r]]> next", "k", " a\r\n\r\n# not a comment\r\n  }{\"\r\n"},
-        {"k: !<[[ a: {b} ( \"c ]]>z: 1", "k", " a: {b} ( \"c "},
-        {"k: !<[[ a: {b} ( \"c ]]>z: 1", "z", "1"},
-        {"k: !<[[]]>", "k", ""},
-        {"k: !<[[]]]>", "k", "]"},
-        {"a ) b\n) x: 1 ))\nf: g(1)) c", "x", "1"},
-        {"a{b{c}} d {\n  e: 1\n  f\n}\n", "d.e", "1"},
-        {"a{b{c}} d {\n  e: 1\n  f\n}\n", "d.f", "", 2},
-        {"a{b{c}} d {\n  e: 1\n  f\n}\n", "d", "", 0},
-        {"a{b{c}} d {\n  e: 1\n  f\n}\n", "a.b.c", ""},
-        {"k: {\n x\n}", "k", ""},
-        {"k: {\n x\n}", ".x", ""},
+        {"k: \"ab { c: d", {"k"}, {"k=\"ab { c: d"}},
+        {"\"my key\": 3", {"my key"}, {"my key=3"}},
+        // Bytes above ASCII are blank outside quotes.
+        {"name: caf\xc3\xa9\nq: \"caf\xc3\xa9\"", {"name", "q"}, {"name=caf", "q=caf\xc3\xa9"}},
+        {"k:   \t\nv", {"k"}, {"k=v"}},  // trailing blanks after the colon change nothing
+        // Raw blocks: lines joined with CR LF whatever the file's breaks;
+        // comment and empty lines and blanks are kept.
+        {"k: !<[[\nx y\n]]>", {"k"}, {"k=\r\nx y\r\n"}},
+        {"k: !<[[ a\r\r# not a comment\r  }{\"\r]]> next",
+         {"k", "next"},
+         {"k= a\r\n\r\n# not a comment\r\n  }{\"\r\n"}},
+        {"k: !<[[ a: {b} ( \"c ]]>z: 1", {"k", "z"}, {"k= a: {b} ( \"c ", "z=1"}},
+        {"k: !<[[]]>", {"k"}, {"k="}},
+        {"k: !<[[]]]>", {"k"}, {"k=]"}},
+        {"a ) b\n) x: 1 ))\nf: g(1)) c", {"a", "b", "x", "f", "c"}, {"x=1"}},
+        {block, {"a", "d"}, {"d.e=1", "d.f=", "d=", "a.b.c="}},
+        {"k: {\n x\n}", {"k", ""}, {"k=", ".x="}},  // colon before brace: empty parameter and block
+        {"f: rgb(1, 2,3)", {"f"}, {}},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
         auto p = parse(c.text);
-        const Node* node = p->at(c.path);
-        ASSERT_NE(node, nullptr) << c.text << " / " << c.path;
-        EXPECT_EQ(node->valueText, c.value) << c.text << " / " << c.path;
-        EXPECT_EQ(c.line == kAnyLine ? kAnyLine : node->line, c.line) << c.text << " / " << c.path;
+        EXPECT_TRUE(p->ok);
+        EXPECT_EQ(p->names(), c.names);
+        for (const std::string& value : c.values) {
+            const size_t eq = value.find('=');
+            const Node* node = p->at(value.substr(0, eq));
+            ASSERT_NE(node, nullptr) << value;
+            EXPECT_EQ(node->valueText, value.substr(eq + 1));
+        }
     }
-    auto p = parse("a{b{c}} d {\n  e: 1\n  f\n}\n");
+    // The line where a statement ends.
+    const struct {
+        std::string text, path;
+        int line;
+    } lines[] = {
+        {"k:\n\n# comment\n  v", "k", 3}, {"k: !<[[\nx y\n]]>", "k", 2}, {block, "d.f", 2}, {block, "d", 0}};
+    for (const auto& c : lines) EXPECT_EQ(parse(c.text)->at(c.path)->line, c.line) << c.text;
+    auto p = parse(block);
     EXPECT_TRUE(p->at("a.b.c")->isFlag());
     EXPECT_EQ(p->at("d.e")->parent, p->at("d"));
     EXPECT_TRUE(parse("k: {\n x\n}")->root->children[0]->isFlag());
-}
-
-TEST(SrcFileRaw, DirectProcessRawText) {
-    SrcFile src;
-    Node root("root");
-    src.Process(&root, std::string_view("!<[[one\ntwo]]>rest\n"));
-    std::string out = "old";
-    auto line = src.linesBegin();
-    const char* p = src.processRawText(out, src.lineText(line), line, src.linesEnd(), nullptr);
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(out, "one\r\ntwo");
-    EXPECT_STREQ(p, "rest");
-    EXPECT_EQ(line->line, 1);
-
-    // No block: the position comes back unchanged and `out` is untouched.
-    const char* text = "plain";
-    EXPECT_EQ(src.processRawText(out, text, line, src.linesEnd(), nullptr), text);
-    EXPECT_EQ(out, "one\r\ntwo");
 }
 
 // ---------------------------------------------------------------- functions

@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "tests/res/test_files.h"
 #include "tests/support/appmsg_capture.h"
 #include "tests/support/png_writer.h"
 
@@ -39,18 +41,11 @@ protected:
     void SetUp() override {
         Base::SetUp();
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = std::filesystem::temp_directory_path() /
-               (std::string("koui_rm_") + info->test_suite_name() + "_" + info->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::filesystem::remove_all(dir_);
-        Base::TearDown();
+        dir_.emplace(std::string("rm_") + info->test_suite_name() + "_" + info->name());
     }
 
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    std::string dirWithSlash() const { return dir_.string() + "/"; }
+    std::string path(const std::string& name) const { return (*dir_ / name).string(); }
+    std::string dirWithSlash() const { return dir_->path().string() + "/"; }
     std::string write(const std::string& name, const std::string& text) const {
         std::ofstream(path(name), std::ios::binary) << text;
         return path(name);
@@ -71,7 +66,7 @@ protected:
         return path("sample.rmd");
     }
 
-    std::filesystem::path dir_;
+    std::optional<TempDir> dir_;
     // Keeps the manager's expected messages out of the test output; a test
     // that checks messages opens its own capture inside this one.
     AppMsgCapture quiet_;
