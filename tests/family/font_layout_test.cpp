@@ -222,7 +222,7 @@ TEST_F(TextLayout, BoundingBoxCoversLineBoxesAndInk) {
     EXPECT_EQ(box[0], font_->face().metrics('j').inkLeft);
 }
 
-TEST(FontList, FindsWhatItAddedAndOwnsIt) {
+TEST(FontList, FindsWhatItAddedAndRefusesBytesThatAreNoFont) {
     ko::gl::FontList list;
     EXPECT_EQ(list.find("Fonts/a.ttf", 20), nullptr);
     Font* a = list.add(koui::test::readTestFont(), "Fonts/a.ttf", 20);
@@ -236,6 +236,16 @@ TEST(FontList, FindsWhatItAddedAndOwnsIt) {
     EXPECT_EQ(b->getPixHeight(), 12);
     EXPECT_EQ(list.add({}, "Fonts/a.ttf", 20), a) << "an existing key keeps its font";
     EXPECT_EQ(list.size(), 2u);
+
+    AppMsgCapture capture;
+    EXPECT_EQ(list.add({1, 2, 3, 4}, "Fonts/bad.ttf", 20), nullptr);
+    EXPECT_EQ(list.add(koui::test::readTestFont(), "Fonts/zero.ttf", 0), nullptr);
+    EXPECT_EQ(list.find("Fonts/bad.ttf", 20), nullptr);
+    EXPECT_EQ(list.size(), 2u);
+    EXPECT_EQ(
+        capture.lines(),
+        (std::vector<std::string>{"[ERROR] Font (Fonts/bad.ttf): not a font file FreeType can read (4 bytes)",
+                                  "[ERROR] Font (Fonts/zero.ttf): invalid pixel size 0"}));
 }
 
 TEST(FontList, ThreadsShareFontsAndLayOutConcurrently) {
@@ -258,19 +268,6 @@ TEST(FontList, ThreadsShareFontsAndLayOutConcurrently) {
     for (auto& th : threads) th.join();
     EXPECT_EQ(list.size(), 1u);
     for (Font* f : seen) EXPECT_EQ(f, seen[0]);
-}
-
-TEST(FontList, BytesThatAreNoFontGiveNullAndAMessage) {
-    AppMsgCapture capture;
-    ko::gl::FontList list;
-    EXPECT_EQ(list.add({1, 2, 3, 4}, "Fonts/bad.ttf", 20), nullptr);
-    EXPECT_EQ(list.find("Fonts/bad.ttf", 20), nullptr);
-    EXPECT_EQ(list.size(), 0u);
-    ASSERT_EQ(capture.lines().size(), 1u);
-    EXPECT_EQ(capture.lines()[0],
-              "[ERROR] Font (Fonts/bad.ttf): not a font file FreeType can read (4 bytes)");
-    EXPECT_EQ(list.add(koui::test::readTestFont(), "Fonts/zero.ttf", 0), nullptr);
-    EXPECT_TRUE(capture.contains("[ERROR] Font (Fonts/zero.ttf): invalid pixel size 0"));
 }
 
 }  // namespace

@@ -205,19 +205,6 @@ TEST_F(GlText, GlyphsStayRightWhenTheAtlasGrows) {
     big.reset();
 }
 
-TEST_F(GlText, ScaledLayoutDrawsLarger) {
-    FontGlyphVector layout;
-    ASSERT_TRUE(layout.Process(font.get(), 1e10f, 1e10f, 0, 0, 2, 2, 0, "I"));
-    float box[4];
-    layout.calculateBoundindBox(box);
-    font->drawDGlyphs(layout, m(), kWhite, 50, 100, 0, 0, kWidth, kHeight);
-    const auto lit = litBox();
-    ASSERT_GE(lit[0], 0);
-    const int capHeight = -font->face().metrics('I').inkTop;
-    EXPECT_NEAR(lit[3] - lit[1], 2 * capHeight, 1);
-    EXPECT_LE(lit[2], 50 + box[2]);
-}
-
 const double kWhiteD[4] = {1, 1, 1, 1};
 
 class KoxFont : public TextTest {
@@ -267,6 +254,7 @@ TEST_F(KoxFont, WritesWithTheFixedFunctionMatricesAlignmentAndRepeats) {
     EXPECT_NEAR(lit[0], 40, 3);
     EXPECT_NEAR(lit[2], 40 + font.GetTextExtent("Hello"), 3);
     EXPECT_GE(lit[1], 60) << "nothing above the top";
+    const int height = lit[3] - lit[1];
 
     clear(0, 0, 0);
     font.WriteEx(100, 0, 1.0, CkoxGL_Font::kRight, 0, kWhiteD, "Hello");
@@ -279,6 +267,7 @@ TEST_F(KoxFont, WritesWithTheFixedFunctionMatricesAlignmentAndRepeats) {
     lit = litBox();
     EXPECT_NEAR((lit[0] + lit[2]) / 2.0, 140, 2);
     EXPECT_NEAR(lit[2] - lit[0], 2 * font.GetTextExtent("Hello"), 4);
+    EXPECT_NEAR(lit[3] - lit[1], 2 * height, 2) << "scaled both ways";
 
     const uint64_t before = Font::drawCallCount();
     font.WriteEx(0, 0, 1.0, 0, 3, kWhiteD, "abc");

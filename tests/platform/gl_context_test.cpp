@@ -147,6 +147,8 @@ TEST_F(platformGl, HelperWindowOfAWorkerThread) {
     CloseHandle(t);
     EXPECT_EQ(code, 0u);
     EXPECT_TRUE(version);
+    ASSERT_TRUE(log().has(WM_CREATE));
+    for (const auto& s : log().all()) EXPECT_EQ(s.thread, std::this_thread::get_id()) << s.msg;
 }
 
 }  // namespace

@@ -251,28 +251,6 @@ TEST_F(platformWindow, GeometryAndPlacement) {
     })) << g;
 }
 
-TEST_F(platformWindow, WindowCallsFromAnotherThreadRunOnTheWindowThread) {
-    HWND created = nullptr;
-    BOOL destroyed = 0;
-    std::atomic<int> step{0};
-    std::thread worker([&] {
-        created = CreateWindowExA(0, kClass, "from worker", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr,
-                                  nullptr);
-        step = 1;
-        while (step != 2) std::this_thread::yield();
-        destroyed = DestroyWindow(created);
-        step = 3;
-    });
-    ASSERT_TRUE(pumpUntil([&] { return step == 1; }));
-    EXPECT_NE(created, nullptr);
-    for (const auto& s : log().all()) EXPECT_EQ(s.thread, std::this_thread::get_id());
-    step = 2;
-    EXPECT_TRUE(pumpUntil([&] { return step == 3; }));
-    worker.join();
-    EXPECT_TRUE(destroyed);
-    EXPECT_FALSE(IsWindow(created));
-}
-
 TEST_F(platformWindow, CaptureAndFocusBookkeeping) {
     HWND a = make(), b = make();
     ASSERT_TRUE(a && b);
