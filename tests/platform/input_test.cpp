@@ -14,12 +14,11 @@ using namespace koui::test;
 
 constexpr int kX = 200, kY = 150, kW = 320, kH = 240;
 
-class platformInput : public ::testing::Test {
+class platformInput : public WindowTest {
 protected:
     void SetUp() override {
         KOUI_REQUIRE_XDOTOOL();
-        registerTestClass();
-        procHook() = nullptr;
+        WindowTest::SetUp();
         title_ = "koui-input-" + std::to_string(::getpid());
         openWindow(kClass);
     }
@@ -30,6 +29,7 @@ protected:
         hwnd_ = CreateWindowExA(0, cls, title_.c_str(), WS_POPUP | WS_VISIBLE, kX, kY, kW, kH, nullptr,
                                 nullptr, nullptr, nullptr);
         ASSERT_NE(hwnd_, nullptr);
+        made_.push_back(hwnd_);
         ASSERT_TRUE(pumpUntil([&] {
             xid_ = xdoOutput("search --name '^" + title_ + "$'");
             return !xid_.empty() && xid_.find('\n') == std::string::npos;
@@ -39,12 +39,6 @@ protected:
         drain();
         log().clear();
     }
-    void TearDown() override {
-        procHook() = nullptr;
-        if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
-        drain();
-    }
-
     // Puts the pointer at a client position and waits until it is known.
     void pointAt(int x, int y) {
         ASSERT_TRUE(
