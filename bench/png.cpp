@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "koui/family/png_decoder.h"
-#include "tests/codec/libpng_reference.h"
+#include "tests/family/libpng_reference.h"
 
 namespace {
 

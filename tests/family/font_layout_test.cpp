@@ -53,15 +53,11 @@ protected:
 };
 Font* TextLayout::font_ = nullptr;
 
-TEST_F(TextLayout, FontMetricsAtTwentyPixels) {
-    EXPECT_EQ(font_->getPixHeight(), 20);
+// Bytes are Latin-1 code points.
+TEST_F(TextLayout, FontMetricsAtTwentyPixelsAndLatin1Glyphs) {
     EXPECT_EQ(font_->getAscender(), kAscender);
     EXPECT_EQ(font_->getDescender(), kDescender);
     EXPECT_EQ(font_->getLineHeight(), kLineHeight);
-    EXPECT_GT(font_->face().metrics('M').advance, font_->face().metrics('i').advance);
-}
-
-TEST_F(TextLayout, BytesAreLatin1CodePoints) {
     const auto& e = font_->face().metrics('e');
     const auto& eAcute = font_->face().metrics(0xE9);  // e with acute accent
     EXPECT_NE(eAcute.glyphIndex, 0u);
@@ -106,13 +102,7 @@ TEST_F(TextLayout, OneRecordPerByteWithAdvancesSummingToTheWidth) {
     EXPECT_EQ(v[0].y, 0);
     EXPECT_FLOAT_EQ(rightEdge(v, text.size() - 1), sumOfAdvances(text));
     for (size_t i = 1; i < text.size(); ++i) EXPECT_LE(v[i - 1].x, v[i].x);
-}
-
-TEST_F(TextLayout, KerningMovesPairsTogether) {
-    ASSERT_LT(font_->face().kerning('A', 'V'), 0) << "DejaVu Sans kerns A and V";
-    ASSERT_TRUE(v.Process(font_, kNone, kNone, 0, 0, 1, 1, 0, "AV"));
-    EXPECT_FLOAT_EQ(v[1].x, font_->face().metrics('A').advance + font_->face().kerning('A', 'V'));
-    EXPECT_LT(v[1].x, v[0].advance);
+    ASSERT_LT(font_->face().kerning('W', 'o'), 0) << "the sum holds a kerned pair";
 }
 
 TEST_F(TextLayout, NothingToLayOut) {
@@ -121,7 +111,7 @@ TEST_F(TextLayout, NothingToLayOut) {
     EXPECT_TRUE(v.empty());
     float box[4] = {9, 9, 9, 9};
     EXPECT_EQ(v.calculateBoundindBox(box), 0u);
-    EXPECT_EQ(box[0] + box[1] + box[2] + box[3], 0);
+    EXPECT_EQ((std::vector<float>(box, box + 4)), (std::vector<float>{0, 0, 0, 0}));
 }
 
 TEST_F(TextLayout, SeparationAndScale) {
@@ -161,15 +151,10 @@ TEST_F(TextLayout, WrapsAfterTheLastSpaceThatFits) {
         EXPECT_EQ(v[i].y, kLineHeight);
     }
     EXPECT_EQ(v[8].x, 0);
-    for (const auto& g : v)
-        if (g.code != ' ') {
-            EXPECT_LE(g.x + g.advance, twoWords + 1);
-        }
 }
 
 TEST_F(TextLayout, WordWiderThanTheBoxBreaksBetweenCharacters) {
-    const float box = sumOfAdvances("mmm") + 1;
-    ASSERT_TRUE(v.Process(font_, box, kNone, 0, 0, 1, 1, 0, "mmmmmmmm"));
+    ASSERT_TRUE(v.Process(font_, sumOfAdvances("mmm") + 1, kNone, 0, 0, 1, 1, 0, "mmmmmmmm"));
     EXPECT_EQ(v.lineCount(), 3);
     EXPECT_EQ(v[3].line, 1u);
     EXPECT_EQ(v[3].x, 0);
@@ -237,7 +222,7 @@ TEST_F(TextLayout, BoundingBoxCoversLineBoxesAndInk) {
     EXPECT_EQ(box[0], font_->face().metrics('j').inkLeft);
 }
 
-TEST(FontList, FindsWhatItAddedAndOwnsIt) {
+TEST(FontList, FindsWhatItAddedAndRefusesBytesThatAreNoFont) {
     ko::gl::FontList list;
     EXPECT_EQ(list.find("Fonts/a.ttf", 20), nullptr);
     Font* a = list.add(koui::test::readTestFont(), "Fonts/a.ttf", 20);
@@ -251,6 +236,16 @@ TEST(FontList, FindsWhatItAddedAndOwnsIt) {
     EXPECT_EQ(b->getPixHeight(), 12);
     EXPECT_EQ(list.add({}, "Fonts/a.ttf", 20), a) << "an existing key keeps its font";
     EXPECT_EQ(list.size(), 2u);
+
+    AppMsgCapture capture;
+    EXPECT_EQ(list.add({1, 2, 3, 4}, "Fonts/bad.ttf", 20), nullptr);
+    EXPECT_EQ(list.add(koui::test::readTestFont(), "Fonts/zero.ttf", 0), nullptr);
+    EXPECT_EQ(list.find("Fonts/bad.ttf", 20), nullptr);
+    EXPECT_EQ(list.size(), 2u);
+    EXPECT_EQ(
+        capture.lines(),
+        (std::vector<std::string>{"[ERROR] Font (Fonts/bad.ttf): not a font file FreeType can read (4 bytes)",
+                                  "[ERROR] Font (Fonts/zero.ttf): invalid pixel size 0"}));
 }
 
 TEST(FontList, ThreadsShareFontsAndLayOutConcurrently) {
@@ -273,19 +268,6 @@ TEST(FontList, ThreadsShareFontsAndLayOutConcurrently) {
     for (auto& th : threads) th.join();
     EXPECT_EQ(list.size(), 1u);
     for (Font* f : seen) EXPECT_EQ(f, seen[0]);
-}
-
-TEST(FontList, BytesThatAreNoFontGiveNullAndAMessage) {
-    AppMsgCapture capture;
-    ko::gl::FontList list;
-    EXPECT_EQ(list.add({1, 2, 3, 4}, "Fonts/bad.ttf", 20), nullptr);
-    EXPECT_EQ(list.find("Fonts/bad.ttf", 20), nullptr);
-    EXPECT_EQ(list.size(), 0u);
-    ASSERT_EQ(capture.lines().size(), 1u);
-    EXPECT_EQ(capture.lines()[0],
-              "[ERROR] Font (Fonts/bad.ttf): not a font file FreeType can read (4 bytes)");
-    EXPECT_EQ(list.add(koui::test::readTestFont(), "Fonts/zero.ttf", 0), nullptr);
-    EXPECT_TRUE(capture.contains("[ERROR] Font (Fonts/zero.ttf): invalid pixel size 0"));
 }
 
 }  // namespace

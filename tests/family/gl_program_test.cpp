@@ -1,9 +1,14 @@
+// GLSL programs on real GL: uniforms, build failures; and the programs and
+// vertex arrays each context keeps for itself.
 #include <GL/glew.h>
+#include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
 #include <glm/gtc/type_ptr.hpp>
 #include <memory>
+#include <thread>
 
+#include "koui/family/context_objects.h"
 #include "koui/family/gl_init.h"
 #include "koui/family/glsl_program.h"
 #include "tests/support/appmsg_capture.h"
@@ -71,7 +76,6 @@ TEST_F(GlProgram, UniformsReachTheProgramWhetherOrNotItIsCurrent) {
     p->setUniform2i("missing2", 1, 2);
     p->setUniform1i("missing3", 3);
     EXPECT_EQ(p->uniformLocation("missing"), -1);
-    EXPECT_EQ(p->uniformLocation("color"), p->uniformLocation("color"));
     drawQuad(*p);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     EXPECT_TRUE(regionIs(10, 20, 30, 40, {255, 128, 0}, 1));
@@ -113,6 +117,80 @@ TEST_F(GlProgram, FaultyShadersGiveNullAndTheLog) {
     capture.clear();
     EXPECT_EQ(Program::CreateFromVertFragText(nullptr, kColorFragment), nullptr);
     EXPECT_EQ(capture.lines(), std::vector<std::string>{"[ERROR] glsl: missing shader text"});
+}
+
+const ko::gl::ProgramText kText{kQuadVertex, kColorFragment};
+const ko::gl::ProgramText kBroken{kQuadVertex, "#version 330 core\nvoid main() { undefined_call(); }\n"};
+
+using ContextObjects = GlTest;
+
+TEST_F(ContextObjects, AContextKeepsItsObjectsUntilReleased) {
+    ko::glsl::Program* program = ko::gl::contextProgram(kText);
+    ASSERT_NE(program, nullptr);
+    const unsigned vertexArray = ko::gl::contextVertexArray();
+    EXPECT_NE(vertexArray, 0u);
+    EXPECT_EQ(ko::gl::contextProgram(kText), program);
+    EXPECT_EQ(ko::gl::contextVertexArray(), vertexArray);
+
+    const unsigned id = program->id();
+    ko::gl::releaseContextObjects();
+    EXPECT_FALSE(glIsProgram(id));
+    EXPECT_FALSE(glIsVertexArray(vertexArray));
+    ko::glsl::Program* again = ko::gl::contextProgram(kText);
+    ASSERT_NE(again, nullptr);
+    EXPECT_TRUE(glIsProgram(again->id()));
+}
+
+TEST_F(ContextObjects, AnotherContextOnAnotherThreadGetsItsOwn) {
+    GLFWwindow* mine = glfwGetCurrentContext();
+    ko::glsl::Program* program = ko::gl::contextProgram(kText);
+    ASSERT_NE(program, nullptr);
+    program->setUniform2f("pos", 0.25f, 0.5f);
+
+    // A second window sharing objects with the first, as the windows of an
+    // application do; GLFW makes windows on the main thread only.
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    GLFWwindow* other = glfwCreateWindow(16, 16, "second context", nullptr, mine);
+    ASSERT_NE(other, nullptr);
+    unsigned otherId = 0, otherVertexArray = 0;
+    float otherOffset[2] = {-1, -1};
+    std::thread worker([&] {
+        glfwMakeContextCurrent(other);
+        ko::glsl::Program* p = ko::gl::contextProgram(kText);
+        if (p) {
+            otherId = p->id();
+            p->setUniform2f("pos", -0.75f, 0.125f);
+            glGetUniformfv(otherId, p->uniformLocation("pos"), otherOffset);
+        }
+        otherVertexArray = ko::gl::contextVertexArray();
+        ko::gl::releaseContextObjects();
+        glfwMakeContextCurrent(nullptr);
+    });
+    worker.join();
+    glfwDestroyWindow(other);
+    glfwMakeContextCurrent(mine);
+
+    ASSERT_NE(otherId, 0u);
+    EXPECT_NE(otherId, program->id());
+    EXPECT_NE(otherVertexArray, 0u);
+    EXPECT_FLOAT_EQ(otherOffset[0], -0.75f);
+    // The first context's program kept its own value.
+    float offset[2] = {0, 0};
+    glGetUniformfv(program->id(), program->uniformLocation("pos"), offset);
+    EXPECT_FLOAT_EQ(offset[0], 0.25f);
+    EXPECT_FLOAT_EQ(offset[1], 0.5f);
+    // And this thread still has its own objects for its context.
+    EXPECT_EQ(ko::gl::contextProgram(kText), program);
+}
+
+TEST_F(ContextObjects, AProgramThatDoesNotBuildIsReportedOncePerContext) {
+    AppMsgCapture capture;
+    EXPECT_EQ(ko::gl::contextProgram(kBroken), nullptr);
+    const size_t reported = capture.lines().size();
+    EXPECT_GT(reported, 0u);
+    EXPECT_TRUE(capture.contains("fragment shader"));
+    EXPECT_EQ(ko::gl::contextProgram(kBroken), nullptr);
+    EXPECT_EQ(capture.lines().size(), reported);
 }
 
 }  // namespace

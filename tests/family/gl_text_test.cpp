@@ -1,16 +1,19 @@
-// Text drawn with ko::gl::Font on real GL.
+// Text on real GL: ko::gl::Font, and CkoxGL_Font, the classic resource
+// manager's font, drawn through it.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <glm/gtc/type_ptr.hpp>
 #include <memory>
 #include <string>
 
 #include "koui/family/gl_font.h"
 #include "koui/family/glyph_vector.h"
+#include "koui/family/kox_font.h"
+#include "koui/family/module_resources.h"
+#include "tests/support/appmsg_capture.h"
 #include "tests/support/gl_fixture.h"
 #include "tests/support/test_font.h"
 
@@ -18,17 +21,37 @@ namespace {
 
 using ko::gl::Font;
 using ko::gl::FontGlyphVector;
+using koui::test::AppMsgCapture;
 using koui::test::Frame;
 using koui::test::GlTest;
+using koui::test::kTestFontPath;
 using koui::test::Rgba;
 
 const Rgba kBlack{0, 0, 0};
 const float kWhite[4] = {1, 1, 1, 1};
 
-class GlText : public GlTest {
+class TextTest : public GlTest {
+protected:
+    // The smallest rectangle holding every lit pixel of rows y0 .. y1 - 1, as
+    // x0, y0, x1, y1 (exclusive); all -1 when nothing is lit.
+    static std::array<int, 4> litBox(int y0 = 0, int y1 = kHeight) {
+        const Frame f = readFrame(0, y0, kWidth, y1 - y0);
+        std::array<int, 4> box = {-1, -1, -1, -1};
+        for (int y = 0; y < f.height; ++y)
+            for (int x = 0; x < f.width; ++x) {
+                if (f.at(x, y) == kBlack) continue;
+                if (box[0] < 0) box = {x, y0 + y, x + 1, y0 + y + 1};
+                box = {std::min(box[0], x), std::min(box[1], y0 + y), std::max(box[2], x + 1),
+                       std::max(box[3], y0 + y + 1)};
+            }
+        return box;
+    }
+};
+
+class GlText : public TextTest {
 protected:
     void SetUp() override {
-        GlTest::SetUp();
+        TextTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
         font = Font::fromBytes(koui::test::readTestFont(), 20, "DejaVuSans.ttf");
         ASSERT_TRUE(font);
@@ -36,24 +59,9 @@ protected:
     }
     void TearDown() override {
         font.reset();  // the GL objects go while the context is current
-        GlTest::TearDown();
+        TextTest::TearDown();
     }
     const float* m() const { return glm::value_ptr(mvp); }
-
-    // The smallest rectangle holding every lit pixel, as x0, y0, x1, y1
-    // (exclusive); all -1 when nothing is lit.
-    static std::array<int, 4> litBox() {
-        const Frame f = readFrame();
-        std::array<int, 4> box = {-1, -1, -1, -1};
-        for (int y = 0; y < f.height; ++y)
-            for (int x = 0; x < f.width; ++x) {
-                if (f.at(x, y) == kBlack) continue;
-                if (box[0] < 0) box = {x, y, x + 1, y + 1};
-                box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x + 1),
-                       std::max(box[3], y + 1)};
-            }
-        return box;
-    }
 
     std::unique_ptr<Font> font;
     glm::mat4 mvp;
@@ -197,17 +205,95 @@ TEST_F(GlText, GlyphsStayRightWhenTheAtlasGrows) {
     big.reset();
 }
 
-TEST_F(GlText, ScaledLayoutDrawsLarger) {
-    FontGlyphVector layout;
-    ASSERT_TRUE(layout.Process(font.get(), 1e10f, 1e10f, 0, 0, 2, 2, 0, "I"));
-    float box[4];
-    layout.calculateBoundindBox(box);
-    font->drawDGlyphs(layout, m(), kWhite, 50, 100, 0, 0, kWidth, kHeight);
-    const auto lit = litBox();
-    ASSERT_GE(lit[0], 0);
-    const int capHeight = -font->face().metrics('I').inkTop;
-    EXPECT_NEAR(lit[3] - lit[1], 2 * capHeight, 1);
-    EXPECT_LE(lit[2], 50 + box[2]);
+const double kWhiteD[4] = {1, 1, 1, 1};
+
+class KoxFont : public TextTest {
+protected:
+    void SetUp() override {
+        TextTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        ASSERT_EQ(font.Open(kTestFontPath), KOX_OK);
+    }
+    CkoxGL_Font font;
+};
+
+TEST_F(KoxFont, OpensAFileAtTheDefaultOrAGivenSizeOrAModuleResource) {
+    EXPECT_EQ(font.GetPixelSize(), CkoxGL_Font::kDefaultPixelSize);
+    CkoxGL_Font other;
+    ASSERT_EQ(other.Open((std::string(kTestFontPath) + "@24").c_str()), KOX_OK);
+    EXPECT_EQ(other.GetPixelSize(), 24);
+    const auto bytes = koui::test::readTestFont();
+    static char moduleData;
+    const auto module = reinterpret_cast<HINSTANCE>(&moduleData);
+    ASSERT_TRUE(stmmRegisterResource(module, 12, "TTF", bytes.data(), bytes.size()));
+    ASSERT_EQ(other.OpenFromResource(12, "TTF", module), KOX_OK);
+    EXPECT_FLOAT_EQ(other.GetTextExtent("Hello"), font.GetTextExtent("Hello"));
+    stmmUnregisterResource(module, 12, "TTF");
+}
+
+TEST_F(KoxFont, ExtentCountsAdvancesKerningSpacingAndTrailingSpaces) {
+    const float hello = font.GetTextExtent("Hello", -1);
+    EXPECT_GT(hello, 30);
+    EXPECT_LT(hello, 45);
+    EXPECT_FLOAT_EQ(font.GetTextExtent("Hello there", 5), hello);
+    EXPECT_FLOAT_EQ(font.GetTextExtent("Hello", 99), hello);
+    EXPECT_GT(font.GetTextExtent("Hello ", -1), hello);
+    EXPECT_LT(font.GetTextExtent("AV", -1), font.GetTextExtent("A", -1) + font.GetTextExtent("V", -1));
+    font.SetCharSpacing(2);
+    EXPECT_FLOAT_EQ(font.GetTextExtent("Hello", -1), hello + 4 * 2);
+    EXPECT_EQ(font.GetTextExtent("", -1), 0);
+    EXPECT_EQ(font.GetTextExtent(nullptr, 3), 0);
+}
+
+// The text goes where the fixed-function matrices put it; a repeat count
+// draws it that many times.
+TEST_F(KoxFont, WritesWithTheFixedFunctionMatricesAlignmentAndRepeats) {
+    glTranslated(40, 60, 0);
+    font.WriteEx(0, 0, 1.0, CkoxGL_Font::kLeft, 0, kWhiteD, "Hello");
+    auto lit = litBox();
+    EXPECT_NEAR(lit[0], 40, 3);
+    EXPECT_NEAR(lit[2], 40 + font.GetTextExtent("Hello"), 3);
+    EXPECT_GE(lit[1], 60) << "nothing above the top";
+    const int height = lit[3] - lit[1];
+
+    clear(0, 0, 0);
+    font.WriteEx(100, 0, 1.0, CkoxGL_Font::kRight, 0, kWhiteD, "Hello");
+    lit = litBox();
+    EXPECT_LE(lit[2], 140);
+    EXPECT_GE(lit[2], 137);
+
+    clear(0, 0, 0);
+    font.WriteEx(100, 0, 2.0, CkoxGL_Font::kCenter, 0, kWhiteD, "Hello");
+    lit = litBox();
+    EXPECT_NEAR((lit[0] + lit[2]) / 2.0, 140, 2);
+    EXPECT_NEAR(lit[2] - lit[0], 2 * font.GetTextExtent("Hello"), 4);
+    EXPECT_NEAR(lit[3] - lit[1], 2 * height, 2) << "scaled both ways";
+
+    const uint64_t before = Font::drawCallCount();
+    font.WriteEx(0, 0, 1.0, 0, 3, kWhiteD, "abc");
+    EXPECT_EQ(Font::drawCallCount(), before + 3);
+    font.WriteEx(0, 0, 1.0, 0, 0, kWhiteD, "abc");
+    EXPECT_EQ(Font::drawCallCount(), before + 4);
+}
+
+TEST_F(KoxFont, FailuresAreReported) {
+    AppMsgCapture capture;
+    CkoxGL_Font bad;
+    EXPECT_EQ(bad.Open(KOUI_SOURCE_DIR "/no/such/font.ttf"), KOX_ERROR);
+    EXPECT_EQ(bad.Open(KOUI_SOURCE_DIR "/README.md"), KOX_ERROR);
+    EXPECT_EQ(bad.OpenFromResource(999, "TTF", nullptr), KOX_ERROR);
+    EXPECT_EQ(bad.Open(nullptr), KOX_ERROR);
+    EXPECT_FALSE(bad.IsOpen());
+    EXPECT_EQ(bad.GetTextExtent("abc"), 0);
+    bad.WriteEx(0, 0, 1, 0, 1, kWhiteD, "abc");  // draws nothing
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 0);
+    const auto lines = capture.lines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "[ERROR] kox: cannot open file " KOUI_SOURCE_DIR "/no/such/font.ttf");
+    EXPECT_EQ(lines[1].rfind("[ERROR] Font (" KOUI_SOURCE_DIR "/README.md): not a font file", 0), 0u)
+        << lines[1];
+    EXPECT_EQ(lines[2], "[ERROR] CkoxGL_Font: no resource 999 of type TTF");
+    EXPECT_EQ(lines[3], "[ERROR] CkoxGL_Font: no font file name");
 }
 
 }  // namespace

@@ -26,50 +26,36 @@ TEST(ModuleResources, RegisteredBytesComeBackByModuleIdAndType) {
     const uint8_t* bytes = stmmGeneralGetResourceVector(moduleKey(1), 101, "RMDEF", &size);
     ASSERT_NE(bytes, nullptr);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes), size), text);
+    EXPECT_NE(bytes, reinterpret_cast<const uint8_t*>(text.data())) << "the registry keeps its own copy";
     // Type names compare without regard to case; ids and modules exactly.
     EXPECT_EQ(stmmGeneralGetResourceVector(moduleKey(1), 101, "rmdef", &size), bytes);
     EXPECT_EQ(stmmGeneralGetResourceVector(moduleKey(1), 102, "RMDEF", &size), nullptr);
     EXPECT_EQ(size, 0u);
     EXPECT_EQ(stmmGeneralGetResourceVector(moduleKey(2), 101, "RMDEF", &size), nullptr);
+    EXPECT_EQ(stmmGeneralGetResourceVector(nullptr, 101, "RMDEF", &size), nullptr) << "the program itself";
     EXPECT_EQ(stmmGeneralGetResourceVector(moduleKey(1), 101, "PNG", nullptr), nullptr);
     EXPECT_EQ(stmmGeneralGetResourceVector(moduleKey(1), 101, nullptr, &size), nullptr);
+    EXPECT_TRUE(stmmUnregisterResource(moduleKey(1), 101, "rmdef"));
+    EXPECT_EQ(stmmGeneralGetResourceVector(moduleKey(1), 101, "RMDEF", &size), nullptr);
+    EXPECT_FALSE(stmmUnregisterResource(moduleKey(1), 101, "RMDEF"));
 }
 
-TEST(ModuleResources, TheNullModuleIsTheProgramItself) {
-    const uint8_t data[3] = {1, 2, 3};
-    ASSERT_TRUE(stmmRegisterResource(nullptr, 7, "TESTBLOB", data, sizeof data));
-    size_t size = 0;
-    const uint8_t* bytes = stmmGeneralGetResourceVector(nullptr, 7, "TESTBLOB", &size);
-    ASSERT_NE(bytes, nullptr);
-    EXPECT_EQ(size, 3u);
-    EXPECT_EQ(bytes[2], 3);
-    EXPECT_NE(bytes, data) << "the registry keeps its own copy";
-    EXPECT_TRUE(stmmUnregisterResource(nullptr, 7, "testblob"));
-    EXPECT_EQ(stmmGeneralGetResourceVector(nullptr, 7, "TESTBLOB", &size), nullptr);
-    EXPECT_FALSE(stmmUnregisterResource(nullptr, 7, "TESTBLOB"));
-}
-
-TEST(ModuleResources, ARegisteredResourceIsNeverReplaced) {
+TEST(ModuleResources, InvalidOrRepeatedRegistrationsAreRefused) {
     AppMsgCapture capture;
     ASSERT_TRUE(stmmRegisterResource(moduleKey(3), 5, "PNG", "first", 5));
-    EXPECT_FALSE(stmmRegisterResource(moduleKey(3), 5, "png", "second", 6));
-    EXPECT_EQ(capture.lines(),
-              std::vector<std::string>{"[ERROR] stmmRegisterResource: resource 5 (png) exists already"});
-    size_t size = 0;
-    stmmGeneralGetResourceVector(moduleKey(3), 5, "PNG", &size);
-    EXPECT_EQ(size, 5u);
-}
-
-TEST(ModuleResources, InvalidRegistrationsAreRefused) {
-    AppMsgCapture capture;
+    EXPECT_FALSE(stmmRegisterResource(moduleKey(3), 5, "png", "second", 6)) << "never replaced";
     EXPECT_FALSE(stmmRegisterResource(moduleKey(4), 1, nullptr, "x", 1));
     EXPECT_FALSE(stmmRegisterResource(moduleKey(4), 1, "", "x", 1));
     EXPECT_FALSE(stmmRegisterResource(moduleKey(4), 1, "BIN", nullptr, 4));
-    EXPECT_EQ(capture.lines().size(), 3u);
-    EXPECT_TRUE(capture.contains("[ERROR] stmmRegisterResource: resource 1 (BIN) has no data"));
+    EXPECT_EQ(capture.lines().size(), 4u);
+    EXPECT_EQ(capture.lines()[0], "[ERROR] stmmRegisterResource: resource 5 (png) exists already");
+    EXPECT_EQ(capture.lines()[3], "[ERROR] stmmRegisterResource: resource 1 (BIN) has no data");
+    size_t size = 0;
+    stmmGeneralGetResourceVector(moduleKey(3), 5, "PNG", &size);
+    EXPECT_EQ(size, 5u);
     // An empty blob is a resource all the same.
     ASSERT_TRUE(stmmRegisterResource(moduleKey(4), 2, "BIN", nullptr, 0));
-    size_t size = 99;
+    size = 99;
     EXPECT_NE(stmmGeneralGetResourceVector(moduleKey(4), 2, "BIN", &size), nullptr);
     EXPECT_EQ(size, 0u);
 }
@@ -81,21 +67,17 @@ TEST(ModuleResources, ConcurrentRegistrationAndLookupKeepEveryBlob) {
             for (int i = 0; i < 200; ++i) {
                 const int value = t * 1000 + i;
                 stmmRegisterResource(moduleKey(5), value, "NUM", &value, sizeof value);
-                size_t size = 0;
-                const uint8_t* bytes = stmmGeneralGetResourceVector(moduleKey(5), t * 1000, "NUM", &size);
-                EXPECT_NE(bytes, nullptr);
+                EXPECT_NE(stmmGeneralGetResourceVector(moduleKey(5), t * 1000, "NUM", nullptr), nullptr);
             }
         });
     for (auto& th : threads) th.join();
     for (int t = 0; t < 4; ++t)
-        for (int i = 0; i < 200; ++i) {
+        for (int value = t * 1000; value < t * 1000 + 200; ++value) {
             size_t size = 0;
-            const auto* bytes = stmmGeneralGetResourceVector(moduleKey(5), t * 1000 + i, "NUM", &size);
+            const auto* bytes = stmmGeneralGetResourceVector(moduleKey(5), value, "NUM", &size);
             ASSERT_NE(bytes, nullptr);
             ASSERT_EQ(size, sizeof(int));
-            int value = 0;
-            std::memcpy(&value, bytes, sizeof value);
-            EXPECT_EQ(value, t * 1000 + i);
+            EXPECT_EQ(std::memcmp(bytes, &value, sizeof value), 0) << value;
         }
 }
 

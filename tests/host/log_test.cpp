@@ -81,7 +81,7 @@ TEST(LogObj, TagsNameAndSeparatorExactly) {
     EXPECT_EQ(capture.lines(), expected);
 
     // A null format writes nothing but keeps the results.
-    capture.stamped.clear();
+    const size_t before = capture.stamped.size();
     obj.logMsg(nullptr);
     EXPECT_FALSE(obj.logError(nullptr));
     EXPECT_FALSE(obj.logErrCode(3, nullptr));
@@ -89,7 +89,7 @@ TEST(LogObj, TagsNameAndSeparatorExactly) {
     obj.logBegin(nullptr);
     obj.logEnd(nullptr);
     ko::log::write(nullptr);
-    EXPECT_TRUE(capture.lines().empty());
+    EXPECT_EQ(capture.stamped.size(), before);
 }
 
 TEST(LogObj, StampIsSecondsSinceTimeBaseInTwelveColumns) {
@@ -119,25 +119,23 @@ TEST(ScopeLog, BeginAndEndLinesWithElapsedMilliseconds) {
     Named obj;
     { ko::log::Obj::ScopeLog scope(&obj, "glCreate(%s,%s)", "resdata", "res.kor"); }
     { ko::log::Obj::ScopeLog scope(nullptr, "orphan"); }
-    const auto lines = capture.lines();
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[0], "[BEGIN] koui::test::Named : glCreate(resdata,res.kor)");
-    EXPECT_TRUE(std::regex_match(
-        lines[1],
-        std::regex(R"(\[END  \] koui::test::Named : glCreate\(resdata,res\.kor\) \(dt=\d+\.\d{3} ms\))")))
-        << lines[1];
-    EXPECT_EQ(lines[2], "[BEGIN]  : orphan");
-    EXPECT_TRUE(std::regex_match(lines[3], std::regex(R"(\[END  \]  : orphan \(dt=\d+\.\d{3} ms\))")))
-        << lines[3];
-
     // The end line is written when an exception leaves the scope as well.
     try {
         ko::log::Obj::ScopeLog scope(nullptr, "throws");
         throw std::runtime_error("x");
     } catch (const std::runtime_error&) {
     }
-    ASSERT_EQ(capture.lines().size(), 6u);
-    EXPECT_EQ(capture.lines()[5].rfind("[END  ]  : throws (dt=", 0), 0u);
+    const auto lines = capture.lines();
+    ASSERT_EQ(lines.size(), 6u);
+    const std::string patterns[] = {
+        R"(\[BEGIN\] koui::test::Named : glCreate\(resdata,res\.kor\))",
+        R"(\[END  \] koui::test::Named : glCreate\(resdata,res\.kor\) \(dt=\d+\.\d{3} ms\))",
+        R"(\[BEGIN\]  : orphan)",
+        R"(\[END  \]  : orphan \(dt=\d+\.\d{3} ms\))",
+        R"(\[BEGIN\]  : throws)",
+        R"(\[END  \]  : throws \(dt=\d+\.\d{3} ms\))"};
+    for (size_t i = 0; i < lines.size(); ++i)
+        EXPECT_TRUE(std::regex_match(lines[i], std::regex(patterns[i]))) << lines[i];
 }
 
 TEST(LogSink, FileGetsCrLfLines) {

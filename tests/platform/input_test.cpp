@@ -14,12 +14,11 @@ using namespace koui::test;
 
 constexpr int kX = 200, kY = 150, kW = 320, kH = 240;
 
-class platformInput : public ::testing::Test {
+class platformInput : public WindowTest {
 protected:
     void SetUp() override {
         KOUI_REQUIRE_XDOTOOL();
-        registerTestClass();
-        procHook() = nullptr;
+        WindowTest::SetUp();
         title_ = "koui-input-" + std::to_string(::getpid());
         openWindow(kClass);
     }
@@ -30,6 +29,7 @@ protected:
         hwnd_ = CreateWindowExA(0, cls, title_.c_str(), WS_POPUP | WS_VISIBLE, kX, kY, kW, kH, nullptr,
                                 nullptr, nullptr, nullptr);
         ASSERT_NE(hwnd_, nullptr);
+        made_.push_back(hwnd_);
         ASSERT_TRUE(pumpUntil([&] {
             xid_ = xdoOutput("search --name '^" + title_ + "$'");
             return !xid_.empty() && xid_.find('\n') == std::string::npos;
@@ -39,12 +39,6 @@ protected:
         drain();
         log().clear();
     }
-    void TearDown() override {
-        procHook() = nullptr;
-        if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
-        drain();
-    }
-
     // Puts the pointer at a client position and waits until it is known.
     void pointAt(int x, int y) {
         ASSERT_TRUE(
@@ -58,11 +52,10 @@ protected:
         log().clear();
     }
     // Runs xdotool and pumps until `count` messages `msg` arrived.
-    std::vector<Seen> inject(const std::string& args, UINT msg, std::size_t count = 1) {
+    void inject(const std::string& args, UINT msg, std::size_t count = 1) {
         EXPECT_TRUE(xdo(args)) << args;
         EXPECT_TRUE(pumpUntil([&] { return log().only(msg).size() >= count; })) << args << "\n" << dump();
         drain();
-        return log().all();
     }
     static std::string dump() {
         std::string out;
@@ -74,11 +67,17 @@ protected:
         }
         return out;
     }
-    static std::vector<UINT> kinds(const std::vector<Seen>& seen, std::initializer_list<UINT> of) {
+    // The kinds of the logged messages that are among `of`, in order.
+    static std::vector<UINT> kinds(std::initializer_list<UINT> of) {
         std::vector<UINT> out;
-        for (const auto& s : seen)
-            for (UINT k : of)
-                if (s.msg == k) out.push_back(s.msg);
+        for (const auto& s : log().all())
+            if (std::find(of.begin(), of.end(), s.msg) != of.end()) out.push_back(s.msg);
+        return out;
+    }
+    // The wParam of every logged message `msg`, in order.
+    static std::vector<WPARAM> params(UINT msg) {
+        std::vector<WPARAM> out;
+        for (const auto& s : log().only(msg)) out.push_back(s.wParam);
         return out;
     }
 
@@ -106,17 +105,18 @@ TEST_F(platformInput, ButtonsCarryClientPositionAndButtonBits) {
     };
     POINT at{-1, -1};
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.xdoArgs);
         if (at.x != c.x || at.y != c.y) pointAt(c.x, c.y), at = {c.x, c.y};
         log().clear();
         inject(c.xdoArgs, c.up);
         auto down = log().only(c.down), up = log().only(c.up);
-        ASSERT_EQ(down.size(), 1u) << c.xdoArgs;
-        ASSERT_EQ(up.size(), 1u) << c.xdoArgs;
-        EXPECT_EQ(down[0].lParam, MAKELPARAM(c.x, c.y)) << c.xdoArgs;
-        EXPECT_EQ(down[0].wParam, c.bits) << c.xdoArgs;
-        EXPECT_EQ(up[0].wParam, c.bits & (MK_SHIFT | MK_CONTROL)) << c.xdoArgs;
+        ASSERT_EQ(down.size(), 1u);
+        ASSERT_EQ(up.size(), 1u);
+        EXPECT_EQ(down[0].lParam, MAKELPARAM(c.x, c.y));
+        EXPECT_EQ(down[0].wParam, c.bits);
+        EXPECT_EQ(up[0].wParam, c.bits & (MK_SHIFT | MK_CONTROL));
         EXPECT_EQ(down[0].thread, std::this_thread::get_id());
-        EXPECT_FALSE(log().has(WM_LBUTTONDBLCLK)) << c.xdoArgs;
+        EXPECT_FALSE(log().has(WM_LBUTTONDBLCLK));
     }
 }
 
@@ -135,82 +135,62 @@ TEST_F(platformInput, WheelCarriesNotchesAndScreenPosition) {
 
 TEST_F(platformInput, KeyMessagesCarryVirtualKeyScanCodeAndTransitionBits) {
     inject("key a", WM_KEYUP);
-    auto all = log().all();
-    EXPECT_EQ(kinds(all, {WM_KEYDOWN, WM_CHAR, WM_KEYUP}),
-              (std::vector<UINT>{WM_KEYDOWN, WM_CHAR, WM_KEYUP}));
-    auto down = log().only(WM_KEYDOWN)[0], up = log().only(WM_KEYUP)[0], ch = log().only(WM_CHAR)[0];
+    EXPECT_EQ(kinds({WM_KEYDOWN, WM_CHAR, WM_KEYUP}), (std::vector<UINT>{WM_KEYDOWN, WM_CHAR, WM_KEYUP}));
+    auto down = log().only(WM_KEYDOWN)[0], up = log().only(WM_KEYUP)[0];
     EXPECT_EQ(down.wParam, static_cast<WPARAM>('A'));
     EXPECT_EQ(down.lParam, 0x001E0001);
     EXPECT_EQ(up.wParam, static_cast<WPARAM>('A'));
     EXPECT_EQ(static_cast<DWORD>(up.lParam), 0xC01E0001u);
-    EXPECT_EQ(ch.wParam, static_cast<WPARAM>('a'));
-    EXPECT_EQ(MapVirtualKeyA('A', MAPVK_VK_TO_CHAR), static_cast<UINT>('A'));
+    EXPECT_EQ(params(WM_CHAR), std::vector<WPARAM>{'a'});
 
     log().clear();
     inject("key shift+a", WM_CHAR);
-    EXPECT_EQ(log().only(WM_KEYDOWN)[0].wParam, static_cast<WPARAM>(VK_SHIFT));
-    EXPECT_EQ(log().only(WM_CHAR)[0].wParam, static_cast<WPARAM>('A'));
+    EXPECT_EQ(params(WM_KEYDOWN), (std::vector<WPARAM>{VK_SHIFT, 'A'}));
+    EXPECT_EQ(params(WM_CHAR), std::vector<WPARAM>{'A'});
 
     log().clear();
     inject("key Left Home End Delete F5", WM_KEYUP, 5);
-    std::vector<WPARAM> keys;
-    for (const auto& s : log().only(WM_KEYDOWN)) keys.push_back(s.wParam);
-    EXPECT_EQ(keys, (std::vector<WPARAM>{VK_LEFT, VK_HOME, VK_END, VK_DELETE, VK_F1 + 4}));
+    EXPECT_EQ(params(WM_KEYDOWN), (std::vector<WPARAM>{VK_LEFT, VK_HOME, VK_END, VK_DELETE, VK_F1 + 4}));
     EXPECT_TRUE(log().only(WM_KEYDOWN)[0].lParam & (1 << 24)) << "arrows are extended keys";
     EXPECT_FALSE(log().has(WM_CHAR));
-}
 
-TEST_F(platformInput, ControlKeysTranslateToControlCharacters) {
+    log().clear();
     inject("key Return Escape BackSpace Tab ctrl+a", WM_CHAR, 5);
-    std::vector<WPARAM> chars;
-    for (const auto& s : log().only(WM_CHAR)) chars.push_back(s.wParam);
-    EXPECT_EQ(chars, (std::vector<WPARAM>{13, 27, 8, 9, 1}));
-    std::vector<WPARAM> keys;
-    for (const auto& s : log().only(WM_KEYDOWN)) keys.push_back(s.wParam);
-    EXPECT_EQ(keys, (std::vector<WPARAM>{VK_RETURN, VK_ESCAPE, VK_BACK, VK_TAB, VK_CONTROL, 'A'}));
+    EXPECT_EQ(params(WM_CHAR), (std::vector<WPARAM>{13, 27, 8, 9, 1}));
+    EXPECT_EQ(params(WM_KEYDOWN),
+              (std::vector<WPARAM>{VK_RETURN, VK_ESCAPE, VK_BACK, VK_TAB, VK_CONTROL, 'A'}));
 }
 
 TEST_F(platformInput, AltMakesSystemKeys) {
     // xdotool lets go of Alt first, so X comes up as a plain key.
     inject("key alt+x", WM_KEYUP);
-    EXPECT_EQ(kinds(log().all(), {WM_SYSKEYDOWN, WM_SYSKEYUP, WM_KEYDOWN, WM_KEYUP}),
+    EXPECT_EQ(kinds({WM_SYSKEYDOWN, WM_SYSKEYUP, WM_KEYDOWN, WM_KEYUP}),
               (std::vector<UINT>{WM_SYSKEYDOWN, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_KEYUP}));
-    auto sys = log().only(WM_SYSKEYDOWN);
-    ASSERT_EQ(sys.size(), 2u);
-    EXPECT_EQ(sys[0].wParam, static_cast<WPARAM>(VK_MENU));
-    EXPECT_EQ(sys[1].wParam, static_cast<WPARAM>('X'));
-    EXPECT_TRUE(sys[1].lParam & (1 << 29)) << "context code: Alt is down";
-    EXPECT_EQ(log().only(WM_SYSKEYUP)[0].wParam, static_cast<WPARAM>(VK_MENU));
+    EXPECT_EQ(params(WM_SYSKEYDOWN), (std::vector<WPARAM>{VK_MENU, 'X'}));
+    EXPECT_TRUE(log().only(WM_SYSKEYDOWN).at(1).lParam & (1 << 29)) << "context code: Alt is down";
+    EXPECT_EQ(params(WM_SYSKEYUP), std::vector<WPARAM>{VK_MENU});
     EXPECT_FALSE(log().has(WM_CHAR)) << "GLFW gives no text while Alt is held";
 }
 
-TEST_F(platformInput, TypedTextArrivesAsCharacters) {
+// Beyond Latin-1 there is no single-byte character: nothing arrives. The
+// characters beyond ASCII need a layout that has them: the US international
+// one types 'é' with AltGr+e.
+TEST_F(platformInput, TypedTextArrivesAsLatin1Characters) {
     inject("type --delay 30 'Hi, 5!'", WM_CHAR, 6);
-    std::string text;
-    for (const auto& s : log().only(WM_CHAR)) text.push_back(static_cast<char>(s.wParam));
-    EXPECT_EQ(text, "Hi, 5!");
+    EXPECT_EQ(params(WM_CHAR), (std::vector<WPARAM>{'H', 'i', ',', ' ', '5', '!'}));
     log().clear();
-    // Beyond Latin-1 there is no single-byte character: nothing arrives.
     EXPECT_TRUE(xdo("type --delay 30 '\xe2\x82\xac'"));
     inject("key z", WM_CHAR);
-    auto chars = log().only(WM_CHAR);
-    ASSERT_EQ(chars.size(), 1u);
-    EXPECT_EQ(chars[0].wParam, static_cast<WPARAM>('z'));
-}
+    EXPECT_EQ(params(WM_CHAR), std::vector<WPARAM>{'z'});
 
-// Characters beyond ASCII need a layout that has them: the US
-// international one types 'é' with AltGr+e.
-TEST_F(platformInput, Latin1TextArrivesAsSingleBytes) {
     if (std::system("command -v setxkbmap >/dev/null 2>&1") != 0) GTEST_SKIP() << "setxkbmap not found";
     ASSERT_EQ(std::system("setxkbmap -layout us -variant intl"), 0);
     struct Restore {
         ~Restore() { (void)std::system("setxkbmap -layout us"); }
     } restore;
+    log().clear();
     inject("type --delay 30 '\xc3\xa9\xc3\xbc'", WM_CHAR, 2);
-    auto chars = log().only(WM_CHAR);
-    ASSERT_EQ(chars.size(), 2u) << dump();
-    EXPECT_EQ(chars[0].wParam, 0xE9u);
-    EXPECT_EQ(chars[1].wParam, 0xFCu);
+    EXPECT_EQ(params(WM_CHAR), (std::vector<WPARAM>{0xE9, 0xFC})) << dump();
     EXPECT_FALSE(log().has(WM_SYSKEYDOWN)) << "AltGr does not make system keys";
     EXPECT_FALSE(log().has(WM_SYSCHAR));
 }
@@ -275,10 +255,10 @@ TEST_F(platformInput, BorderlessWindowIsDraggedByItsCaptionRegion) {
         << r.left << "," << r.top;
     EXPECT_TRUE(xdo("mouseup 1"));
     std::string geometry;
+    const std::string wanted = "Position: " + std::to_string(kX + 100) + "," + std::to_string(kY + 100);
     EXPECT_TRUE(pumpUntil([&] {
         geometry = xdoOutput("getwindowgeometry " + xid_);
-        return geometry.find("Position: " + std::to_string(kX + 100) + "," + std::to_string(kY + 100)) !=
-               std::string::npos;
+        return geometry.find(wanted) != std::string::npos;
     })) << geometry;
     drain();
     EXPECT_FALSE(log().has(WM_LBUTTONDOWN));
@@ -302,7 +282,7 @@ TEST_F(platformInput, DoubleClicksNeedTheClassStyle) {
     openWindow("koui-test-dblclk");
     pointAt(20, 20);
     inject("click --repeat 3 --delay 60 1", WM_LBUTTONUP, 3);
-    EXPECT_EQ(kinds(log().all(), {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_LBUTTONUP}),
+    EXPECT_EQ(kinds({WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_LBUTTONUP}),
               (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP, WM_LBUTTONDOWN,
                                  WM_LBUTTONUP}));
 }

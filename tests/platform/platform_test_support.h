@@ -26,8 +26,7 @@ struct Seen {
 };
 
 // Every message that reached recordingProc, in order. The procedure runs on
-// the window thread; tests read the list there too, but other threads may
-// look, hence the lock.
+// the window thread, but other threads may look, hence the lock.
 class MessageLog {
 public:
     void add(const Seen& s) {
@@ -61,8 +60,9 @@ inline MessageLog& log() {
 }
 
 // Optional per-test hook: returns true when it answered the message.
-inline std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT&)>& procHook() {
-    static std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT&)> hook;
+using Hook = std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT&)>;
+inline Hook& procHook() {
+    static Hook hook;
     return hook;
 }
 
@@ -82,9 +82,7 @@ inline void registerTestClass(const char* name = kClass, UINT style = 0) {
     wc.cbSize = sizeof wc;
     wc.style = style;
     wc.lpfnWndProc = &recordingProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     wc.lpszClassName = name;
     RegisterClassExA(&wc);
 }
@@ -135,8 +133,7 @@ protected:
     }
     HWND make(DWORD style = WS_POPUP | WS_VISIBLE, int x = 100, int y = 80, int w = 300, int h = 200,
               LPVOID param = nullptr, const char* title = "koui platform test") {
-        HWND hwnd = CreateWindowExA(0, kClass, title, style, x, y, w, h, nullptr, nullptr,
-                                    GetModuleHandleA(nullptr), param);
+        HWND hwnd = CreateWindowExA(0, kClass, title, style, x, y, w, h, nullptr, nullptr, nullptr, param);
         if (hwnd) made_.push_back(hwnd);
         return hwnd;
     }

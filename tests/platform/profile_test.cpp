@@ -116,22 +116,41 @@ TEST_F(platformProfile, WritingOneKeyKeepsEveryOtherByte) {
     EXPECT_EQ(get("app", "theme", ""), "dark");
 }
 
-TEST_F(platformProfile, NewFileAndUnterminatedLastLine) {
-    ASSERT_TRUE(WritePrivateProfileStringA("window", "x", "-5", path_.c_str()));
-    EXPECT_EQ(readRaw(), "[window]\nx=-5\n");
-    writeRaw("[window]\nx=1");
-    ASSERT_TRUE(WritePrivateProfileStringA("window", "y", "2", path_.c_str()));
-    EXPECT_EQ(readRaw(), "[window]\nx=1\ny=2\n");
+// Each write starts from the file before it (none at first).
+TEST_F(platformProfile, WritesCreateAppendAndRemove) {
+    const struct {
+        const char* before;  // written first unless null
+        const char *section, *key, *value, *after;
+    } cases[] = {
+        {nullptr, "window", "x", "-5", "[window]\nx=-5\n"},
+        {"[window]\nx=1", "window", "y", "2", "[window]\nx=1\ny=2\n"},
+        {"[a]\nx=1\ny=2\n[b]\nz=3\n", "a", "x", nullptr, "[a]\ny=2\n[b]\nz=3\n"},  // null value: key goes
+        {nullptr, "A", nullptr, nullptr, "[b]\nz=3\n"},  // null key: the whole section goes
+    };
+    for (const auto& c : cases) {
+        if (c.before) writeRaw(c.before);
+        ASSERT_TRUE(WritePrivateProfileStringA(c.section, c.key, c.value, path_.c_str())) << c.after;
+        EXPECT_EQ(readRaw(), c.after);
+    }
 }
 
-TEST_F(platformProfile, NullValueRemovesKeyNullKeyRemovesSection) {
-    writeRaw("[a]\nx=1\ny=2\n[b]\nz=3\n");
-    ASSERT_TRUE(WritePrivateProfileStringA("a", "x", nullptr, path_.c_str()));
-    EXPECT_EQ(readRaw(), "[a]\ny=2\n[b]\nz=3\n");
-    ASSERT_TRUE(WritePrivateProfileStringA("A", nullptr, nullptr, path_.c_str()));
-    EXPECT_EQ(readRaw(), "[b]\nz=3\n");
+TEST_F(platformProfile, FailedWritesSetTheErrorAndLeaveTheFile) {
+    writeRaw("[a]\nx=1\n");
     EXPECT_FALSE(WritePrivateProfileStringA(nullptr, "k", "v", path_.c_str()));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_FALSE(WritePrivateProfileStringA("a", "x", "1", (dir_ / "nowhere" / "x.ini").c_str()));
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    ::chmod(path_.c_str(), 0444);
+    EXPECT_FALSE(WritePrivateProfileStringA("a", "x", "2", path_.c_str()));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(readRaw(), "[a]\nx=1\n");
+    EXPECT_EQ(get("a", "x", "d"), "1") << "a read-only file is still read";
+
+    ::chmod(path_.c_str(), 0644);
+    if (::geteuid() == 0) return;  // root writes into any folder
+    fs::permissions(dir_, fs::perms::owner_write, fs::perm_options::remove);
+    EXPECT_FALSE(WritePrivateProfileStringA("a", "x", "3", path_.c_str())) << "no temporary file possible";
+    EXPECT_EQ(readRaw(), "[a]\nx=1\n");
 }
 
 TEST_F(platformProfile, ReplacementIsAtomicAndKeepsPermissions) {
@@ -170,27 +189,6 @@ TEST_F(platformProfile, SymbolicLinkStaysAndItsTargetChanges) {
     ASSERT_TRUE(WritePrivateProfileStringA("a", "x", "9", link.c_str()));
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(readRaw(), "[a]\nx=9\n");
-}
-
-TEST_F(platformProfile, ReadOnlyFileFailsAndStaysIntact) {
-    writeRaw("[a]\nx=1\n");
-    ::chmod(path_.c_str(), 0444);
-    EXPECT_FALSE(WritePrivateProfileStringA("a", "x", "2", path_.c_str()));
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(readRaw(), "[a]\nx=1\n");
-    EXPECT_EQ(get("a", "x", "d"), "1") << "a read-only file is still read";
-
-    ::chmod(path_.c_str(), 0644);
-    if (::geteuid() == 0) return;  // root writes into any folder
-    fs::permissions(dir_, fs::perms::owner_write, fs::perm_options::remove);
-    EXPECT_FALSE(WritePrivateProfileStringA("a", "x", "3", path_.c_str())) << "no temporary file possible";
-    EXPECT_EQ(readRaw(), "[a]\nx=1\n");
-}
-
-TEST_F(platformProfile, MissingFolderFails) {
-    auto p = (dir_ / "nowhere" / "x.ini").string();
-    EXPECT_FALSE(WritePrivateProfileStringA("a", "x", "1", p.c_str()));
-    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(platformProfile, GarbageNoSectionsAndLongLinesLoseNothing) {

@@ -7,7 +7,7 @@
 #include <tuple>
 
 #include "koui/res/instance.h"
-#include "tests/codec/libpng_reference.h"
+#include "tests/family/libpng_reference.h"
 #include "tests/res/test_files.h"
 #include "tests/support/appmsg_capture.h"
 

@@ -1,4 +1,4 @@
-#include "tests/codec/libpng_reference.h"
+#include "tests/family/libpng_reference.h"
 
 #include <png.h>
 

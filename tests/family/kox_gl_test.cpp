@@ -1,0 +1,340 @@
+// The classic resource manager's GL pieces on real GL: rectangles, textures
+// (from pixels and from PNG files), frame buffers; and its bitmaps.
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <tuple>
+#include <vector>
+
+#include "koui/family/png_decoder.h"
+#include "koui/family/kox_dib.h"
+#include "koui/family/kox_fbo.h"
+#include "koui/family/kox_image_file.h"
+#include "koui/family/kox_rect.h"
+#include "koui/family/kox_texture.h"
+#include "tests/support/appmsg_capture.h"
+#include "tests/support/gl_fixture.h"
+
+namespace {
+
+using koui::test::AppMsgCapture;
+using koui::test::Frame;
+using koui::test::GlTest;
+using koui::test::Rgba;
+using KoxRect = GlTest;
+using KoxFbo = GlTest;
+
+const Rgba kRed{255, 0, 0};
+const Rgba kBlue{0, 0, 255};
+const Rgba kBlack{0, 0, 0};
+
+#define PNGSUITE(name) KOUI_TESTDATA_DIR "/pngsuite/png/" name
+
+// The opaque fill and outline of an element's box are checked with the
+// elements' drawing; here the other forms and the edge cases.
+TEST_F(KoxRect, FilledRectangleBlendsAndFollowsTheTransform) {
+    const float red[4] = {1, 0, 0, 1};
+    koxGL_FillRect(0, 0, 8, 8, 1.0, 1.0, 1.0, 0.6);  // the double form blends its alpha
+    EXPECT_TRUE(regionIs(0, 0, 8, 8, {153, 153, 153}, 1));
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 64);
+    // Empty rectangles draw nothing; one-pixel lines (the grid of the plot
+    // views) follow the model-view matrix.
+    clear(0, 0, 0);
+    koxGL_FillRect(10, 10, 0, 5, red);
+    koxGL_FillRect(10, 10, 5, -1, red);
+    koxGL_FillRect(10, 10, 5, 5, nullptr);
+    koxGL_DrawRect(10, 10, 0, 0);
+    glTranslated(50, 60, 0);
+    koxGL_FillRect(5, 0, 1, 40, red);
+    koxGL_FillRect(0, 10, 40, 1, red);
+    EXPECT_TRUE(regionIs(55, 60, 1, 40, kRed));
+    EXPECT_TRUE(regionIs(50, 70, 40, 1, kRed));
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 40 + 40 - 1);
+}
+
+TEST_F(KoxRect, ThinAndTranslucentOutlinesDrawEachBorderPixelOnce) {
+    // Thin outlines stay inside their rectangle.
+    glColor4f(1, 0, 0, 1);
+    koxGL_DrawRect(5, 5, 1, 1);
+    koxGL_DrawRect(20, 5, 4, 2);
+    EXPECT_TRUE(regionIs(5, 5, 1, 1, kRed));
+    EXPECT_TRUE(regionIs(20, 5, 4, 2, kRed));
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 1 + 8);
+    // Translucent: corners blended twice would be brighter than the edges.
+    clear(0, 0, 0);
+    glColor4f(1, 1, 1, 0.5f);
+    koxGL_DrawRect(10, 10, 6, 4);
+    for (auto [x, y, w, h] : {std::array{10, 10, 6, 1}, {10, 13, 6, 1}, {10, 11, 1, 2}, {15, 11, 1, 2}})
+        EXPECT_TRUE(regionIs(x, y, w, h, {128, 128, 128}, 1));
+}
+
+// A 4 x 4 texture whose texel (i, j) is (60 i, 60 j, 200, 255).
+class KoxTexture : public GlTest {
+protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        std::vector<uint8_t> pixels;
+        for (int j = 0; j < 4; ++j)
+            for (int i = 0; i < 4; ++i)
+                pixels.insert(pixels.end(), {uint8_t(60 * i), uint8_t(60 * j), 200, 255});
+        ASSERT_EQ(texture.CreateFromPixels(pixels.data(), 4, 4, GL_RGBA, GL_TEXTURE_2D), KOX_OK);
+    }
+    static Rgba texel(int i, int j) { return {uint8_t(60 * i), uint8_t(60 * j), 200}; }
+
+    CkoxGL_Texture texture;
+};
+
+TEST_F(KoxTexture, WholeTextureAtTheCurrentOrigin) {
+    EXPECT_EQ(texture.GetFormat(), GL_RGBA);
+    glTranslated(100, 50, 0);
+    texture.Draw(1, 1, 1, 1);
+    for (int j = 0; j < 4; ++j)
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(pixel(100 + i, 50 + j), texel(i, j)) << i << "," << j;
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 16);
+    clear(0, 0, 0);
+    texture.Draw(1, 0, 0.5, 1);  // the colour tints the texels
+    EXPECT_TRUE(regionIs(103, 53, 1, 1, {180, 0, 100}, 1));
+}
+
+TEST_F(KoxTexture, PortionsAtTheirOwnSizeStretchedAndBatched) {
+    texture.DrawPortion2D_Simple(2, 1, 4, 3, 30, 40, 1, 1, 1, 1);
+    for (int j = 0; j < 2; ++j)
+        for (int i = 0; i < 2; ++i) EXPECT_EQ(pixel(30 + i, 40 + j), texel(2 + i, 1 + j));
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 4);
+    // Texels (1, 1) .. (2, 2) into a 20 x 20 square: each texel covers 10 x 10;
+    // cell centres show their texel, filtering mixes only near the seams.
+    clear(0, 0, 0);
+    texture.DrawPortion2D(1, 1, 3, 3, 10, 10, 30, 30, 1, 1, 1, 1);
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 400);
+    for (int j = 0; j < 2; ++j)
+        for (int i = 0; i < 2; ++i)
+            EXPECT_TRUE(regionIs(14 + 10 * i, 14 + 10 * j, 2, 2, texel(1 + i, 1 + j), 16));
+    clear(0, 0, 0);
+    glColor4d(1, 1, 1, 1);
+    texture.Bind(0);
+    texture.bqPortion(0, 0, 1, 1, 0, 0, 1, 1);
+    texture.bqPortion(3, 3, 4, 4, 10, 0, 11, 1);
+    texture.UnBind();
+    EXPECT_EQ(pixel(0, 0), texel(0, 0));
+    EXPECT_EQ(pixel(10, 0), texel(3, 3));
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 2);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D)) << "UnBind turns texturing off again";
+}
+
+TEST_F(KoxTexture, RgbPixels) {
+    const uint8_t rgb[2 * 3] = {255, 0, 0, 0, 0, 255};
+    CkoxGL_Texture t;
+    ASSERT_EQ(t.CreateFromPixels(rgb, 2, 1, GL_RGB), KOX_OK);
+    EXPECT_EQ(t.GetFormat(), GL_RGB);
+    t.Draw(1, 1, 1, 1);
+    EXPECT_EQ(pixel(0, 0), kRed);
+    EXPECT_EQ(pixel(1, 0), kBlue);
+}
+
+TEST_F(KoxTexture, FailuresAreReportedAndLeaveNoTexture) {
+    AppMsgCapture capture;
+    CkoxGL_Texture t;
+    EXPECT_EQ(t.CreateFromFile(KOUI_SOURCE_DIR "/no/such/image.png", "png", GL_TEXTURE_2D), KOX_ERROR);
+    EXPECT_EQ(t.CreateFromFile(KOUI_SOURCE_DIR "/README.md", "jpg", GL_TEXTURE_2D), KOX_ERROR);
+    EXPECT_EQ(t.CreateFromFile(KOUI_SOURCE_DIR "/README.md", "png", 0x806F), KOX_ERROR);  // 3D target
+    EXPECT_EQ(t.CreateFromResource(424242, "PNG", nullptr, "png", GL_TEXTURE_2D), KOX_ERROR);
+    EXPECT_EQ(t.CreateFromPixels(nullptr, 0, 4), KOX_ERROR);
+    EXPECT_EQ(t.CreateFromFile(PNGSUITE("xcrn0g04.png"), "png", GL_TEXTURE_2D), KOX_ERROR);  // bad line ends
+    EXPECT_FALSE(t.IsValid());
+    EXPECT_EQ(t.GetFormat(), 0);
+    EXPECT_EQ(capture.lines(),
+              (std::vector<std::string>{"[ERROR] kox: cannot open file " KOUI_SOURCE_DIR "/no/such/image.png",
+                                        "[ERROR] kox: image format \"jpg\" of " KOUI_SOURCE_DIR
+                                        "/README.md is not supported (only png)",
+                                        "[ERROR] CkoxGL_Texture: texture target 0x806f of " KOUI_SOURCE_DIR
+                                        "/README.md is not supported (only GL_TEXTURE_2D)",
+                                        "[ERROR] CkoxGL_Texture: no resource 424242 of type PNG",
+                                        "[ERROR] CkoxGL_Texture: invalid size 0x4 or format 0x1908",
+                                        "[ERROR] decodePng: not a PNG file (bad signature)",
+                                        "[ERROR] kox: cannot decode " PNGSUITE("xcrn0g04.png") " as png"}));
+    t.Draw(1, 1, 1, 1);  // an empty texture draws nothing
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 0);
+}
+
+// What the decoder itself makes of a file: the reference for every check.
+struct Decoded {
+    std::vector<uint8_t> rgba;
+    unsigned width = 0, height = 0;
+};
+Decoded decode(const char* path) {
+    std::vector<uint8_t> bytes;
+    Decoded d;
+    unsigned bpp = 0;
+    if (koxReadFile(path, bytes))
+        ko::png::decodePng(d.rgba, d.width, d.height, bpp, bytes.data(), bytes.size());
+    return d;
+}
+
+// RGBA, palette and interlaced files drawn 1:1 without blending show the
+// decoded colours in every pixel.
+TEST_F(KoxTexture, TextureFromAPngFileShowsTheDecodedPixels) {
+    const std::tuple<const char*, const char*, GLenum> files[] = {
+        {PNGSUITE("basn6a08.png"), "PNG", GL_TEXTURE_2D},
+        {PNGSUITE("basn3p04.png"), nullptr, 0},
+        {PNGSUITE("basi2c08.png"), nullptr, 0}};
+    for (auto [path, format, target] : files) {
+        SCOPED_TRACE(path);
+        const Decoded d = decode(path);
+        ASSERT_EQ(d.width, 32u);
+        CkoxGL_Texture t;
+        ASSERT_EQ(t.CreateFromFile(path, format, target), KOX_OK);
+        EXPECT_EQ(t.GetWidth(), 32);
+        EXPECT_EQ(t.GetHeight(), 32);
+        EXPECT_EQ(t.GetFormat(), GL_RGBA);
+        clear(0, 0, 0);
+        glDisable(GL_BLEND);
+        glLoadIdentity();
+        glTranslated(10, 20, 0);
+        t.Draw(1, 1, 1, 1);
+        const Frame f = readFrame(10, 20, 32, 32);
+        int wrong = 0;
+        for (int j = 0; j < 32; ++j)
+            for (int i = 0; i < 32; ++i) {
+                const auto c = f.at(i, j);
+                const uint8_t* p = &d.rgba[(j * 32 + i) * 4];
+                wrong += c.r != p[0] || c.g != p[1] || c.b != p[2];
+            }
+        EXPECT_EQ(wrong, 0);
+    }
+}
+
+TEST(KoxDib, ZeroedRowsPaddedToFourBytes) {
+    CstgDibSection8 mask;
+    ASSERT_EQ(mask.Create(5, 3), KOX_OK);
+    EXPECT_EQ(mask.GetPitch(), 8);
+    for (int i = 0; i < 8 * 3; ++i) EXPECT_EQ(mask.GetBits()[i], 0);
+    mask.GetRow(2)[4] = 200;
+    EXPECT_EQ(mask.GetBits()[2 * 8 + 4], 200);
+    CstgDibSectionEx dib;
+    for (int bpp : {24, 32}) {
+        ASSERT_EQ(dib.Create(3, 2, bpp), KOX_OK);
+        EXPECT_EQ(dib.GetPitch(), 12);  // 9 bytes rounded up for 24 bits
+        EXPECT_EQ(dib.GetBpp(), bpp);
+    }
+}
+
+TEST(KoxDib, BitmapFromAPngFileHoldsTheDecodedBytes) {
+    const Decoded d = decode(PNGSUITE("basn6a08.png"));
+    CstgDibSectionEx dib;
+    ASSERT_EQ(dib.CreateFromFile(PNGSUITE("basn6a08.png")), KOX_OK);
+    ASSERT_EQ(dib.GetWidth(), 32);
+    ASSERT_EQ(dib.GetPitch(), 128);
+    EXPECT_TRUE(std::equal(d.rgba.begin(), d.rgba.end(), dib.GetBits()));
+    // The 24-bit form drops each pixel's fourth byte, the alpha.
+    ASSERT_EQ(dib.CreateFromFile(PNGSUITE("basn6a08.png"), 24), KOX_OK);
+    EXPECT_EQ(dib.GetPitch(), 96);
+    EXPECT_EQ(dib.GetRow(5)[3 * 7 + 1], d.rgba[(5 * 32 + 7) * 4 + 1]);
+}
+
+TEST(KoxDib, InvalidSizesDepthsAndFilesAreRefused) {
+    AppMsgCapture capture;
+    CstgDibSection8 mask;
+    EXPECT_EQ(mask.Create(0, 4), KOX_ERROR);
+    EXPECT_EQ(mask.Create(4, 70000), KOX_ERROR);
+    CstgDibSectionEx dib;
+    EXPECT_EQ(dib.Create(4, 4, 16), KOX_ERROR);
+    EXPECT_EQ(dib.CreateFromFile(KOUI_SOURCE_DIR "/no/such/file.png"), KOX_ERROR);
+    EXPECT_EQ(capture.lines(), (std::vector<std::string>{
+                                   "[ERROR] CstgDibSection8: invalid size 0x4",
+                                   "[ERROR] CstgDibSection8: invalid size 4x70000",
+                                   "[ERROR] CstgDibSectionEx: 16 bits per pixel not supported (24 or 32)",
+                                   "[ERROR] kox: cannot open file " KOUI_SOURCE_DIR "/no/such/file.png",
+                               }));
+}
+
+TEST_F(KoxFbo, DrawnContentComesBackTheRightWayUp) {
+    CkoxGL_FBO fbo;
+    ASSERT_EQ(fbo.Create(10, 10, 0, 0, GL_RGB, GL_TEXTURE_2D, 0), KOX_OK);
+    ASSERT_EQ(fbo.Create(64, 32, 0, 0, GL_RGB, GL_TEXTURE_2D, 0), KOX_OK);  // recreated at another size
+    EXPECT_EQ(fbo.GetTexture().GetWidth(), 64);
+    EXPECT_EQ(fbo.GetTexture().GetHeight(), 32);
+    EXPECT_EQ(fbo.GetTexture().GetFormat(), GL_RGB);
+    ASSERT_TRUE(fbo.Begin2D(0, 0, 1, 1));
+    koxGL_FillRect(0, 0, 10, 5, 1.0, 0.0, 0.0, 1.0);  // top left in the frame buffer
+    fbo.End(nullptr);
+
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], kWidth);
+    EXPECT_EQ(viewport[3], kHeight);
+    // The window's projection and model-view are back: this lands at (100, 50).
+    glTranslated(100, 50, 0);
+    fbo.GetTexture().Draw(1, 1, 1, 1);
+    EXPECT_TRUE(regionIs(100, 50, 10, 5, kRed));
+    EXPECT_TRUE(regionIs(110, 50, 54, 32, kBlue));
+    EXPECT_TRUE(regionIs(100, 55, 10, 27, kBlue));
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 64 * 32);
+}
+
+TEST_F(KoxFbo, BeginClearsTheWholeBufferEvenUnderAScissor) {
+    CkoxGL_FBO fbo;
+    ASSERT_EQ(fbo.Create(16, 16, 1, 1, GL_RGBA, 0, 0), KOX_OK);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 2, 2);
+    ASSERT_TRUE(fbo.Begin2D(1, 0, 0, 1));
+    fbo.End(nullptr);
+    EXPECT_TRUE(glIsEnabled(GL_SCISSOR_TEST)) << "End restores the scissor";
+    GLint box[4];
+    glGetIntegerv(GL_SCISSOR_BOX, box);
+    EXPECT_EQ(box[2], 2);
+    glDisable(GL_SCISSOR_TEST);
+    fbo.GetTexture().Draw(1, 1, 1, 1);
+    EXPECT_TRUE(regionIs(0, 0, 16, 16, kRed));
+}
+
+TEST_F(KoxFbo, FrameBuffersNest) {
+    CkoxGL_FBO outer;
+    CkoxGL_FBO inner;
+    ASSERT_EQ(outer.Create(32, 32, 0, 0, GL_RGB, GL_TEXTURE_2D, 0), KOX_OK);
+    ASSERT_EQ(inner.Create(8, 8, 0, 0, GL_RGB, GL_TEXTURE_2D, 0), KOX_OK);
+    ASSERT_TRUE(outer.Begin2D(0, 0, 1, 1));
+    ASSERT_TRUE(inner.Begin2D(1, 0, 0, 1));
+    inner.End(nullptr);  // back into the outer frame buffer, with its projection
+    glTranslated(4, 4, 0);
+    inner.GetTexture().Draw(1, 1, 1, 1);
+    outer.End(nullptr);
+    outer.GetTexture().Draw(1, 1, 1, 1);
+    EXPECT_TRUE(regionIs(4, 4, 8, 8, kRed));
+    EXPECT_TRUE(regionIs(12, 4, 20, 8, kBlue));
+    EXPECT_TRUE(regionIs(0, 0, 32, 4, kBlue));
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 32 * 32);
+}
+
+TEST_F(KoxFbo, Set2DReappliesTheProjectionAfterOtherDrawing) {
+    CkoxGL_FBO fbo;
+    ASSERT_EQ(fbo.Create(20, 10, 0, 0, GL_RGB, GL_TEXTURE_2D, 0), KOX_OK);
+    ASSERT_TRUE(fbo.Begin2D(0, 0, 0, 1));
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();  // someone else's projection
+    glMatrixMode(GL_MODELVIEW);
+    glTranslated(7, 7, 0);
+    fbo.Set2D(-1, -1);
+    koxGL_FillRect(19, 9, 1, 1, 0.0, 0.0, 1.0, 1.0);  // the bottom right pixel
+    fbo.End(nullptr);
+    fbo.GetTexture().Draw(1, 1, 1, 1);
+    EXPECT_TRUE(regionIs(19, 9, 1, 1, kBlue));
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 1);
+}
+
+TEST_F(KoxFbo, InvalidRequestsAreRefused) {
+    AppMsgCapture capture;
+    CkoxGL_FBO fbo;
+    EXPECT_EQ(fbo.Create(0, 10, 0, 0, GL_RGB, GL_TEXTURE_2D, 0), KOX_ERROR);
+    EXPECT_EQ(fbo.Create(10, 10, 0, 0, GL_RED, GL_TEXTURE_2D, 0), KOX_ERROR);
+    EXPECT_FALSE(fbo.Begin2D(0, 0, 0, 1));
+    fbo.End(nullptr);  // harmless
+    EXPECT_EQ(capture.lines(),
+              (std::vector<std::string>{"[ERROR] CkoxGL_FBO: invalid size 0x10",
+                                        "[ERROR] CkoxGL_FBO: colour format 0x1903 is not supported"}));
+    GLint bound = -1;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+    EXPECT_EQ(bound, 0);
+}
+
+}  // namespace
