@@ -56,8 +56,11 @@ TEST(platformThreads, PrioritiesAreAppliedAtResume) {
         EXPECT_EQ(GetThreadPriority(h), priority);
         ResumeThread(h);
         ASSERT_EQ(WaitForSingleObject(h, 10000), WAIT_OBJECT_0);
-        if (priority == THREAD_PRIORITY_LOWEST) EXPECT_EQ(observedNice.load(), std::min(base + 10, 19));
-        if (priority == THREAD_PRIORITY_HIGHEST) EXPECT_LE(observedNice.load(), base);
+        if (priority == THREAD_PRIORITY_LOWEST) {
+            EXPECT_EQ(observedNice.load(), std::min(base + 10, 19));
+        } else {
+            EXPECT_LE(observedNice.load(), base);
+        }
         EXPECT_FALSE(SetThreadPriority(h, 12345)) << "not a priority";
         EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
         CloseHandle(h);
