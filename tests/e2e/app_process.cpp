@@ -104,11 +104,6 @@ std::vector<std::string> AppProcess::lines() {
     return lines_;
 }
 
-size_t AppProcess::lineCount() {
-    std::lock_guard guard(lock_);
-    return lines_.size();
-}
-
 int AppProcess::wait(std::chrono::milliseconds timeout) {
     if (pid_ <= 0) return -1;
     const auto until = std::chrono::steady_clock::now() + timeout;
