@@ -138,13 +138,6 @@ inline std::array<int, 5> placementOf(const app::WinPlacement& p) {
     return {p.getX(), p.getY(), p.getWidth(), p.getHeight(), p.getShow()};
 }
 
-// Left, top, width and height of a window on the screen.
-inline std::array<int, 4> screenRect(HWND h) {
-    RECT r{};
-    GetWindowRect(h, &r);
-    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
-}
-
 // One open window of a test with what reached it.
 struct Opened {
     std::unique_ptr<app::Window> window = std::make_unique<app::Window>();
