@@ -1,16 +1,10 @@
-// The application that the end-to-end tests drive with real input.
+// The application that the end-to-end tests drive through the X server.
 //
 // It is written as any application of the toolkit is (window manager, a
 // window "e2e", an application element with children, the pump loop) and
 // reports on standard output, one line each, what the tests look for:
 //
-//   layout <elem> x y w h        canvas rectangle of each element (once)
 //   drawn                        the window has swapped three frames
-//   mt <elem> <type> <0|1>       a pointer event reached an element, and
-//                                whether the element accepted it (moves
-//                                are not reported)
-//   key <elem> <vk> <ch>         a key event reached an element
-//   char <elem> <ch>             a character event reached an element
 //   probe <seq> <elem> r g b     answer to the input line "probe <seq>": the
 //                                pixel at the element's centre (for the
 //                                application element, at 5,5)
@@ -21,10 +15,9 @@
 //                                calls after it
 //   log <line>                   a line of the library's diagnostics
 //
-// Elements: "outer" accepts every pointer event, its child "inner" declines
-// every one, "field" takes the focus when pressed and accepts; "swatch" and
-// the application element only show colours. The styles are in
-// resdata/res.kor of the current folder.
+// Elements: the application element "app" and its children "outer" and
+// "swatch" show flat colours, styled from resdata/res.kor of the current
+// folder.
 #include <GL/glew.h>
 
 #include <atomic>
@@ -64,60 +57,17 @@ void out(const char* fmt, ...) {
     std::fflush(stdout);
 }
 
-enum class Role { Accept, Decline, Focus, Show };
-
-// Reports the events reaching it under `name`; the application element
-// passes them on to AppDiv.
-template <class Base>
-class LogDiv : public Base {
+class TestApp : public koui::app::AppDiv {
 public:
-    explicit LogDiv(Role role) : role_(role) {}
-
-    bool OnMTEvent(koui::e_mtevent* e) override {
-        if (role_ == Role::Show) return false;
-        const bool accept = role_ != Role::Decline;
-        if (e->type == koui::MT_MOVE) return accept;
-        out("mt %s 0x%x %d", this->name.c_str(), e->type, accept ? 1 : 0);
-        if (role_ == Role::Focus && e->type == koui::MT_LDOWN) this->dSetFocus();
-        Base::OnMTEvent(e);
-        return accept;
-    }
-    bool OnKeyEvent(koui::e_keyevent* e) override {
-        out("key %s %d %d", this->name.c_str(), e->key, e->ch);
-        Base::OnKeyEvent(e);
-        return true;
-    }
-    bool OnCharEvent(koui::e_charevent* e) override {
-        out("char %s %d", this->name.c_str(), e->ch);
-        Base::OnCharEvent(e);
-        return true;
-    }
-
-private:
-    Role role_;
-};
-
-class TestApp : public LogDiv<koui::app::AppDiv> {
-public:
-    TestApp() : LogDiv(Role::Accept) {}
-
     void OnCreate() override {
         AppDiv::OnCreate();
         all.push_back(this);
-        make("inner", Role::Decline, make("outer", Role::Accept, this));
-        make("field", Role::Focus, this);
-        make("swatch", Role::Show, this);
+        for (const char* n : {"outer", "swatch"})
+            all.push_back(
+                (new koui::Div())->Create(n, this, 0, 0, 0, 0, nullptr, 0, std::string("e2e.") + n));
     }
     // The elements in creation order, the application element first.
     std::vector<koui::Div*> all;
-
-private:
-    koui::Div* make(const char* n, Role role, koui::Div* parent) {
-        auto* d = new LogDiv<koui::Div>(role);
-        d->Create(n, parent, 0, 0, 0, 0, nullptr, 0, std::string(parent == this ? "e2e." : "e2e.outer.") + n);
-        all.push_back(d);
-        return d;
-    }
 };
 
 koui::app::Window* window = nullptr;
@@ -144,14 +94,7 @@ void onUiEvent(const std::string& ev) {
     if (ev == "canvas.created") {
         app->Create("app", window->getCanvas(), 0, 0, 0, 0, nullptr, 0, "e2e.app");
     } else if (ev == "gl.cycle.finish") {
-        if (++cycles == 3) {
-            for (koui::Div* d : app->all) {
-                float o[2];
-                d->DivToCanvas(o, 0.0, 0.0);
-                out("layout %s %d %d %d %d", d->name.c_str(), int(o[0]), int(o[1]), d->dGetCX(), d->dGetCY());
-            }
-            out("drawn");
-        }
+        if (++cycles == 3) out("drawn");
         const int wanted = probeWanted.load();
         if (cycles >= 3 && wanted != probeDone) probe(probeDone = wanted);
     } else if (ev == "gl.finish") {

@@ -1,8 +1,9 @@
-// End to end: real programs with real windows on the X server, driven by
-// real pointer and key input (xdotool). Each test starts the test
-// application (e2e_app.cpp) in a fresh folder with a copy of
-// data/res.kor as resdata/res.kor, and reads what it reports on its
-// standard output.
+// End to end: real programs with real windows on the X server, moved and
+// closed with xdotool. Each test starts the test application (e2e_app.cpp)
+// in a fresh folder with a copy of data/res.kor as resdata/res.kor, and
+// reads what it reports on its standard output. (How input finds its way
+// from the X server to the elements is checked piecewise: platform input,
+// window messages to canvas events, canvas routing.)
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -27,10 +28,6 @@ using koui::test::xdoOutput;
 namespace fs = std::filesystem;
 
 constexpr auto kWait = 10s;
-
-struct Rect {
-    int x = 0, y = 0, w = 0, h = 0;
-};
 
 std::vector<std::string> words(const std::string& line) {
     std::istringstream in(line);
@@ -75,11 +72,6 @@ protected:
         ASSERT_TRUE(app_->waitPrefix("drawn", kWait)) << dump();
         ASSERT_TRUE(poll([&] { return !(xid_ = xdoOutput("search --name '^e2e$'")).empty(); }))
             << "window not found by xdotool";
-        for (const auto& l : app_->lines()) {
-            auto w = words(l);
-            if (w.size() == 6 && w[0] == "layout")
-                layout_[w[1]] = {std::stoi(w[2]), std::stoi(w[3]), std::stoi(w[4]), std::stoi(w[5])};
-        }
     }
 
     static bool poll(const std::function<bool()>& done, std::chrono::milliseconds timeout = kWait) {
@@ -99,40 +91,14 @@ protected:
         return out;
     }
 
-    // Focuses the window and puts the pointer at (x, y) of its client area.
-    void pointAt(int x, int y) {
-        ASSERT_TRUE(xdo("windowfocus --sync " + xid_));
-        ASSERT_TRUE(
-            xdo("mousemove --sync --window " + xid_ + " " + std::to_string(x) + " " + std::to_string(y)));
-    }
-    void pointAt(const std::string& elem) {
-        const Rect r = layout_.at(elem);
-        pointAt(r.x + r.w / 2, r.y + r.h / 2);
-    }
-
-    // Sends input and waits for the line it should cause; returns the index
-    // of that line.
-    size_t expectAfter(const std::string& xdoArgs, const std::string& line) {
-        const size_t from = app_->lines().size();
-        EXPECT_TRUE(xdo(xdoArgs)) << xdoArgs;
-        return expectLine(line, from);
-    }
-    size_t expectLine(const std::string& line, size_t from) {
-        size_t at = 0;
-        EXPECT_TRUE(app_->waitFor([&](const std::string& l) { return l == line; }, kWait, from, &at))
-            << "no \"" << line << "\"\n"
-            << dump();
-        return at;
-    }
-
     // Asks for a probe and returns the colour reported for each element.
     std::map<std::string, std::array<int, 3>> probe() {
         const std::string prefix = "probe " + std::to_string(++probeSeq_) + " ";
         app_->send(prefix);
         std::map<std::string, std::array<int, 3>> out;
         size_t from = 0;
-        // Five elements: the application element and its four children.
-        for (int i = 0; i < 5; ++i) {
+        // Three elements: the application element and its two children.
+        for (int i = 0; i < 3; ++i) {
             auto l = app_->waitPrefix(prefix, kWait, from, &from);
             if (!l) break;
             ++from;
@@ -153,45 +119,14 @@ protected:
         EXPECT_TRUE(app_->waitFor([](const std::string& l) { return l == "quit 1 0"; }, kWait)) << dump();
         EXPECT_TRUE(app_->waitPrefix("exit", kWait));
         EXPECT_EQ(app_->wait(kWait), 0);
-        for (const auto& l : app_->lines())
-            EXPECT_EQ(l.find(" 27 27"), std::string::npos) << "Escape reached " << l;
     }
 
     fs::path dir_;
     std::string theme_;
     std::unique_ptr<AppProcess> app_;
     std::string xid_;
-    std::map<std::string, Rect> layout_;
     int probeSeq_ = 0;
 };
-
-// A press passes outwards from the front-most element until one accepts;
-// the release goes to that element wherever the pointer is; keys go to the
-// element that has the focus.
-TEST_F(e2e, RealInputReachesTheElementsTheCanvasRoutesItTo) {
-    start();
-    pointAt("inner");
-    const size_t from = app_->lines().size();
-    ASSERT_TRUE(xdo("mousedown 1"));
-    EXPECT_LT(expectLine("mt inner 0x1011 0", from), expectLine("mt outer 0x1011 1", from));
-
-    // Released over another element: the pressed one still gets it.
-    pointAt("field");
-    const size_t before = app_->lines().size();
-    expectAfter("mouseup 1", "mt outer 0x1012 1");
-    for (size_t i = before; i < app_->lines().size(); ++i)
-        EXPECT_EQ(app_->lines()[i].find(" field "), std::string::npos) << app_->lines()[i];
-
-    // The field takes the focus when pressed; keys and characters follow.
-    expectAfter("click 1", "mt field 0x1012 1");
-    expectLine("char field 97", expectAfter("key a", "key field 65 65"));
-
-    // A press on the bare application element gives it the focus back.
-    pointAt(layout_.at("app").w - 10, layout_.at("app").h - 10);
-    expectAfter("click 1", "mt app 0x1011 1");
-    expectAfter("key b", "key app 66 66");
-    closeWithEscapeAndExpectCleanEnd();
-}
 
 // Saving res.kor while the program runs changes what it draws; a faulty file
 // keeps the old look and its error is reported with its line. How long the

@@ -274,30 +274,6 @@ TEST_F(DrawGl, ClassicImageSets) {
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 3 * 64 + 40 * 30);
 }
 
-// The clip option scissors an element and its subtree to its rectangle;
-// nested clips intersect, so a grandchild shows only where all three meet.
-TEST_F(DrawGl, ClipOptionKeepsChildrenInsideTheParent) {
-    Div* parent = make(nullptr, 20, 100, 60, 40, "plain-red", DIV_CLIP);
-    Div* child = make(parent, 40, 20, 100, 100, "plain-green", DIV_CLIP);
-    make(child, -30, 10, 200, 5, "plain-blue");
-    clear(0, 0, 0);
-    frame();
-    EXPECT_TRUE(regionIs(60, 130, 20, 5, kBlue));
-    EXPECT_TRUE(regionIs(60, 120, 20, 10, kGreen));
-    EXPECT_TRUE(regionIs(20, 100, 60, 20, kRed));
-    EXPECT_TRUE(regionIs(20, 130, 40, 5, kRed));  // the grandchild, clipped by the child
-    EXPECT_TRUE(regionIs(80, 100, 150, 150, kBlack));
-    EXPECT_TRUE(regionIs(20, 140, 60, 100, kBlack));
-    // Without the parent's clip the child shows in full.
-    parent->dRemoveOpt(DIV_CLIP);
-    clear(0, 0, 0);
-    frame();
-    EXPECT_TRUE(regionIs(80, 120, 80, 10, kGreen));
-    EXPECT_TRUE(regionIs(60, 130, 100, 5, kBlue));  // still inside the child's own clip
-    EXPECT_TRUE(regionIs(20, 130, 40, 5, kRed));
-    EXPECT_TRUE(regionIs(160, 130, 50, 5, kBlack));
-}
-
 // A second window's context shares the program but not the vertex array
 // object: the background drawn there binds one of that context, without a
 // GL error, and paints its pixels.

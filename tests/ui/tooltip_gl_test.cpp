@@ -4,6 +4,8 @@
 // fading in by the eased opacity, with its text in the tooltip font.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "koui/family/glyph_vector.h"
 #include "tests/ui/draw_fixture.h"
 #include "tests/ui/test_tree.h"
@@ -29,12 +31,12 @@ struct TooltipGl : test::DrawTest {
     }
     // Rests the pointer at (x, y) for just over the hover delay.
     void rest(double x, double y) {
-        gNow += 1.0;
+        gNow = std::floor(gNow) + 1.0;
         canvas->ProcessMTEvent(MT_MOVE, x, y, 0, 0);
-        gNow += 0.499;
+        gNow += 0.5;
         canvas->ProcessMTEvent(MT_MOVE, x, y, 0, 0);
-        ASSERT_EQ(canvas->toolTipTarget, 0.0) << "shown before the delay";
-        gNow += 0.002;
+        ASSERT_EQ(canvas->toolTipTarget, 0.0) << "shown after exactly the delay";
+        gNow += 0.001;
         canvas->ProcessMTEvent(MT_MOVE, x, y, 0, 0);
     }
     // Height of the box for `text`: its laid-out height plus the padding.
