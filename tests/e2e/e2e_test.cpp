@@ -5,7 +5,6 @@
 // from the X server to the elements is checked piecewise: platform input,
 // window messages to canvas events, canvas routing.)
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -17,6 +16,7 @@
 
 #include "app_process.h"
 #include "koui/codec/png_decoder.h"
+#include "tests/res/test_files.h"
 #include "tests/support/x_display.h"
 
 namespace {
@@ -49,9 +49,6 @@ class e2e : public ::testing::Test {
 protected:
     void SetUp() override {
         KOUI_REQUIRE_XDOTOOL();
-        char tmpl[] = "/tmp/koui-e2e-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
         fs::create_directories(dir_ / "resdata");
         theme_ = readFile(fs::path(KOUI_SOURCE_DIR) / "tests/e2e/data/res.kor");
         ASSERT_FALSE(theme_.empty());
@@ -59,8 +56,6 @@ protected:
     }
     void TearDown() override {
         if (app_) app_->wait(0ms);  // a test that failed half-way leaves its window open: close it
-        app_.reset();
-        if (!dir_.empty()) fs::remove_all(dir_);
     }
 
     // Starts the application and waits until its window "e2e" has drawn and
@@ -121,7 +116,8 @@ protected:
         EXPECT_EQ(app_->wait(kWait), 0);
     }
 
-    fs::path dir_;
+    const koui::test::TempDir tmp_{"e2e"};
+    const fs::path dir_ = tmp_.path();
     std::string theme_;
     std::unique_ptr<AppProcess> app_;
     std::string xid_;
