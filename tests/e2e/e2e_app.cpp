@@ -57,31 +57,18 @@ void out(const char* fmt, ...) {
     std::fflush(stdout);
 }
 
-class TestApp : public koui::app::AppDiv {
-public:
-    void OnCreate() override {
-        AppDiv::OnCreate();
-        all.push_back(this);
-        for (const char* n : {"outer", "swatch"})
-            all.push_back(
-                (new koui::Div())->Create(n, this, 0, 0, 0, 0, nullptr, 0, std::string("e2e.") + n));
-    }
-    // The elements in creation order, the application element first.
-    std::vector<koui::Div*> all;
-};
-
 koui::app::Window* window = nullptr;
-TestApp* app = nullptr;  // owned by the canvas's tree once created
-int cycles = 0;          // GL thread only
-int probeDone = 0;       // GL thread only
+std::vector<koui::Div*> elements;  // the application element, then its children
+int cycles = 0;                    // GL thread only
+int probeDone = 0;                 // GL thread only
 
 // Reads the drawn (not yet swapped) frame under each element.
 void probe(int seq) {
     RECT r{};
     GetClientRect(window->getHWnd(), &r);
-    for (koui::Div* d : app->all) {
+    for (koui::Div* d : elements) {
         float o[2] = {5, 5};
-        if (d != app) d->DivToCanvas(o, d->dGetCXf() / 2, d->dGetCYf() / 2);
+        if (d != elements[0]) d->DivToCanvas(o, d->dGetCXf() / 2, d->dGetCYf() / 2);
         unsigned char px[4] = {0, 0, 0, 0};
         glReadBuffer(GL_BACK);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -92,7 +79,13 @@ void probe(int seq) {
 
 void onUiEvent(const std::string& ev) {
     if (ev == "canvas.created") {
-        app->Create("app", window->getCanvas(), 0, 0, 0, 0, nullptr, 0, "e2e.app");
+        auto* app = new koui::app::AppDiv();
+        app->setWindow(window);
+        elements = {app->Create("app", window->getCanvas(), 0, 0, 0, 0, nullptr, 0, "e2e.app")};
+        window->setAppDiv(app);
+        for (const char* n : {"outer", "swatch"})
+            elements.push_back(
+                (new koui::Div())->Create(n, app, 0, 0, 0, 0, nullptr, 0, std::string("e2e.") + n));
     } else if (ev == "gl.cycle.finish") {
         if (++cycles == 3) out("drawn");
         const int wanted = probeWanted.load();
@@ -125,9 +118,6 @@ int main(int argc, char** argv) {
     };
     koui::app::Window win;
     window = &win;
-    app = new TestApp();
-    app->setWindow(window);
-    window->setAppDiv(app);
     if (!window->Create(nullptr, "e2e", x, y, w, h, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, onWndMsg, onUiEvent,
                         nullptr))
         return 1;
