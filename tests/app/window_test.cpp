@@ -138,19 +138,31 @@ TEST_F(appWindow, PointerHandlerExceptionIsCaughtAndTheDrainGoesOn) {
     EXPECT_EQ(o.window->getGLState(), app::GL_RUNNING);
 }
 
-// Escape is answered at once and posts WM_CLOSE (the window is still there
-// after the send); it never reaches the elements.
+// Escape is answered at once and posts WM_CLOSE; it never reaches the
+// elements. The first close is held back by the callback, so that a key sent
+// after it shows the drain went past where Escape would have been.
 TEST_F(appWindow, EscapeClosesTheWindowAndNeverReachesTheElements) {
-    Opened& o = open("escape");
+    std::atomic<int> closes{0};
+    std::atomic<bool> hold{true};
+    Opened& o = open("escape", 40, 40, 200, 150, [&](app::e_wndmsg& m) {
+        if (m.msg == WM_CLOSE) ++closes;
+        return m.msg == WM_CLOSE && hold;
+    });
     ASSERT_TRUE(waitCycles(o, 1));
     HWND h = o.window->getHWnd();
     EXPECT_EQ(SendMessageA(h, WM_KEYDOWN, VK_ESCAPE, 0), 1);
-    EXPECT_TRUE(IsWindow(h));
+    EXPECT_EQ(closes.load(), 0);  // posted, not handled inside the send
+    ASSERT_TRUE(pumpUntil(*wm, [&] { return closes.load() == 1; }));
+    PostMessageA(h, WM_KEYDOWN, 'B', 0);
+    ASSERT_TRUE(pumpUntil(*wm, [&] { return o.input.has("key 66 66"); }));
+    EXPECT_FALSE(o.input.has("key 27 27"));
+
+    hold = false;
+    EXPECT_EQ(SendMessageA(h, WM_KEYDOWN, VK_ESCAPE, 0), 1);
     EXPECT_EQ(pumpQuits(1), 1);
     EXPECT_EQ(o.window->getGLState(), app::GL_FINISHED);
     EXPECT_FALSE(IsWindow(h));
     EXPECT_EQ(o.events.all().back(), "gl.finish");
-    EXPECT_FALSE(o.input.has("key 27 27"));
     // One WM_QUIT, one false; the loop then goes on as usual.
     EXPECT_EQ(pumpQuits(1, 300), 0);
     EXPECT_EQ(logs->count("koui::app::Window : Stop_GL: Done"), 1);
