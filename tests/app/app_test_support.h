@@ -4,7 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -27,6 +26,7 @@
 #include "koui/host/canvas.h"
 #include "koui/host/log_sink.h"
 #include "koui/platform/platform.h"
+#include "tests/res/test_files.h"
 #include "tests/support/x_display.h"
 
 namespace koui::test {
@@ -91,28 +91,20 @@ public:
 
 // A temporary working folder holding "resdata/res.kor", made current for
 // the test (the window's resource locations are fixed and relative).
-class WorkDir {
+class WorkDir : public TempDir {
 public:
-    WorkDir() {
-        previous_ = std::filesystem::current_path();
-        char tmpl[] = "/tmp/koui-app-XXXXXX";
-        dir_ = mkdtemp(tmpl);
-        std::filesystem::create_directories(dir_ / "resdata");
-        std::ofstream(dir_ / "resdata" / "res.kor") << "theme {\n  back: #202428\n}\n";
-        std::filesystem::current_path(dir_);
+    WorkDir() : TempDir("app"), previous_(std::filesystem::current_path()) {
+        std::filesystem::create_directories(path() / "resdata");
+        std::ofstream(path() / "resdata" / "res.kor") << "theme {\n  back: #202428\n}\n";
+        std::filesystem::current_path(path());
     }
     ~WorkDir() {
         std::error_code ec;
         std::filesystem::current_path(previous_, ec);
-        std::filesystem::remove_all(dir_, ec);
     }
-    WorkDir(const WorkDir&) = delete;
-    WorkDir& operator=(const WorkDir&) = delete;
-    const std::filesystem::path& path() const { return dir_; }
 
 private:
     std::filesystem::path previous_;
-    std::filesystem::path dir_;
 };
 
 // Pumps the manager until `done` holds or `timeoutMs` passes; counts the
@@ -136,13 +128,6 @@ inline const std::string kQuitLine = "koui::app::WindowManager : - QUIT " + std:
 // x, y, width, height and show command of a placement.
 inline std::array<int, 5> placementOf(const app::WinPlacement& p) {
     return {p.getX(), p.getY(), p.getWidth(), p.getHeight(), p.getShow()};
-}
-
-// Left, top, width and height of a window on the screen.
-inline std::array<int, 4> screenRect(HWND h) {
-    RECT r{};
-    GetWindowRect(h, &r);
-    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
 // One open window of a test with what reached it.

@@ -44,8 +44,6 @@ TEST_F(appWinPlacement, SaveWritesTheFiveKeysInOrderAndLoadReadsThemBack) {
     EXPECT_EQ(readAll(file), "[window]\nx=-30\ny=20\nw=800\nh=600\nshow=3\n");
     WinPlacement q(file);
     EXPECT_EQ(placementOf(q), (std::array<int, 5>{-30, 20, 800, 600, 3}));
-    WinPlacement copy = q;
-    EXPECT_EQ(copy.getWidth(), 800);
 }
 
 TEST_F(appWinPlacement, ValuesAreReadAsAtoiReadsThem) {

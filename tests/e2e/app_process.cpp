@@ -5,7 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstring>
+#include <cstdio>
+#include <cstdlib>
 
 namespace koui::test {
 
@@ -17,11 +18,7 @@ AppProcess::~AppProcess() {
 
 bool AppProcess::start(const std::vector<std::string>& argv, const std::string& cwd) {
     int in[2], out[2];
-    if (pipe2(in, O_CLOEXEC) != 0) return false;
-    if (pipe2(out, O_CLOEXEC) != 0) {
-        close(in[0]), close(in[1]);
-        return false;
-    }
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return false;
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -36,32 +33,23 @@ bool AppProcess::start(const std::vector<std::string>& argv, const std::string& 
     }
     close(in[0]);
     close(out[1]);
-    if (pid_ < 0) {
-        close(in[1]), close(out[0]);
-        return false;
-    }
     stdin_ = in[1];
+    if (pid_ < 0) return false;
     reader_ = std::thread(&AppProcess::readLoop, this, out[0]);
     return true;
 }
 
 void AppProcess::readLoop(int fd) {
-    std::string pending;
-    char buf[4096];
-    for (;;) {
-        const ssize_t n = read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        pending.append(buf, static_cast<size_t>(n));
-        size_t nl;
-        while ((nl = pending.find('\n')) != std::string::npos) {
-            std::lock_guard guard(lock_);
-            lines_.push_back(pending.substr(0, nl));
-            pending.erase(0, nl + 1);
-            grown_.notify_all();
-        }
+    FILE* in = fdopen(fd, "r");
+    char* buf = nullptr;
+    size_t size = 0;
+    for (ssize_t n; (n = getline(&buf, &size, in)) > 0;) {
+        std::lock_guard guard(lock_);
+        lines_.emplace_back(buf, static_cast<size_t>(n) - (buf[n - 1] == '\n'));
+        grown_.notify_all();
     }
-    close(fd);
+    free(buf);
+    fclose(in);
     std::lock_guard guard(lock_);
     closed_ = true;
     grown_.notify_all();
@@ -104,32 +92,19 @@ std::vector<std::string> AppProcess::lines() {
     return lines_;
 }
 
-size_t AppProcess::lineCount() {
-    std::lock_guard guard(lock_);
-    return lines_.size();
-}
-
 int AppProcess::wait(std::chrono::milliseconds timeout) {
     if (pid_ <= 0) return -1;
     const auto until = std::chrono::steady_clock::now() + timeout;
     int status = 0;
-    for (;;) {
-        const pid_t r = waitpid(pid_, &status, WNOHANG);
-        if (r == pid_) break;
-        if (r < 0) {
-            pid_ = -1;
-            return -1;
-        }
-        if (std::chrono::steady_clock::now() >= until) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, &status, 0);
-            pid_ = -1;
-            return -1;
-        }
+    pid_t r;
+    while ((r = waitpid(pid_, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (r == 0) {  // still running at the time-out
+        kill(pid_, SIGKILL);
+        waitpid(pid_, &status, 0);
     }
     pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace koui::test

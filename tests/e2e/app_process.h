@@ -36,7 +36,6 @@ public:
     std::optional<std::string> waitPrefix(const std::string& prefix, std::chrono::milliseconds timeout,
                                           size_t from = 0, size_t* index = nullptr);
     std::vector<std::string> lines();
-    size_t lineCount();
 
     // Waits for the program to end; its exit status, or -1 on a time-out
     // (the program is then killed) or when it ended by a signal.

@@ -65,20 +65,16 @@ void GlTest::SetUpTestSuite() {
         skipReason_ = "no X display (DISPLAY unset): run GL tests under xvfb-run -a";
         return;
     }
-    // Unless the environment says otherwise, Mesa rasterises on the test's
-    // own thread and keeps no shader cache: the tests then write nothing into
-    // the user's home and leave no driver threads running at exit.
+    // Mesa rasterises on the test's own thread and keeps no shader cache
+    // (unless the environment says otherwise): nothing written into the
+    // user's home, no driver threads left at exit.
     setenv("LP_NUM_THREADS", "0", 0);
     setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
     glfwSetErrorCallback(onGlfwError);
-    // GLFW stays initialised until the process ends: terminating it closes
-    // the X display, which unloads the GL driver before the leak checker
-    // runs at exit, and the driver's own allocations could then no longer
-    // be told apart from ours. glfwInit is cheap when already initialised.
-    // A busy X server now and then refuses a connection for a moment (many
-    // test processes connect at once under ctest -j): try a few times. A
-    // display that is set but stays unreachable is a failure, not a skip, so
-    // that a broken test environment cannot pass for a green run.
+    // GLFW stays initialised until the process ends, so that the GL driver is
+    // still loaded when the leak checker tells its allocations from ours. A
+    // busy X server now and then refuses a connection (ctest -j): try a few
+    // times. A display that is set but unreachable fails, never skips.
     bool initialised = false;
     for (int attempt = 0; attempt < 5 && !initialised; ++attempt) {
         if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(200 * attempt));
@@ -88,9 +84,7 @@ void GlTest::SetUpTestSuite() {
         failReason_ = "cannot open X display " + std::string(display) + ": " + lastGlfwError();
         return;
     }
-    // Mesa gives compatibility contexts up to its full version; drivers that
-    // refuse 4.3 get asked for whatever they offer.
-    window_ = createWindow(4, 3);
+    window_ = createWindow(4, 3);  // a driver that refuses 4.3 gives what it offers
     if (!window_) window_ = createWindow(0, 0);
     if (!window_) {
         failReason_ = "no GL context on display " + std::string(display) + ": " + lastGlfwError();
@@ -169,10 +163,9 @@ Rgba GlTest::pixel(int x, int y) {
     return readFrame(x, y, 1, 1).at(0, 0);
 }
 
-namespace {
 // Pixels of the rectangle that differ from `expected` by more than
 // `tolerance` on red, green or blue; the first five go to `bad`.
-int differing(const Frame& f, int x, int y, Rgba expected, int tolerance, std::ostream* bad) {
+static int differing(const Frame& f, int x, int y, Rgba expected, int tolerance, std::ostream* bad) {
     int count = 0;
     for (int j = 0; j < f.height; ++j)
         for (int i = 0; i < f.width; ++i) {
@@ -184,7 +177,6 @@ int differing(const Frame& f, int x, int y, Rgba expected, int tolerance, std::o
         }
     return count;
 }
-}  // namespace
 
 ::testing::AssertionResult GlTest::regionIs(int x, int y, int w, int h, Rgba expected, int tolerance) {
     std::ostringstream bad;

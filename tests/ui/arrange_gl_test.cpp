@@ -145,24 +145,6 @@ TEST_F(ArrangeGlTest, WithoutResourcesHeadingsWriteNothingAndStay) {
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 0);
 }
 
-TEST_F(ArrangeGlTest, CursorCommands) {
-    // off with one argument keeps y; an empty argument keeps x; x+= adds up.
-    arrange("off,30,40\noff,10\nx+=5\nx+=5\ndiv,probe,0,0\noff,,7\ny+=-2\ndiv,other,0,0\n");
-    EXPECT_EQ(placed(probe), glm::vec2(20, 40));
-    EXPECT_EQ(placed(other), glm::vec2(20, 5));
-
-    // A last line without its line feed is not run; empty lines are skipped.
-    probe->dSetPos(1, 1);
-    arrange("\n\noff,50,60\n\ndiv,probe,0,0");
-    EXPECT_EQ(placed(probe), glm::vec2(1, 1));
-    arrange("\n\noff,50,60\n\ndiv,probe,0,0\n");
-    EXPECT_EQ(placed(probe), glm::vec2(50, 60));
-
-    // Absurd steps saturate instead of wrapping round.
-    arrange("off,2147483647\nx+=100\ndiv,probe,0\n");
-    EXPECT_EQ(probe->pos[0], 2147483647.0f);
-}
-
 TEST_F(ArrangeGlTest, SeparatorLine) {
     // Without a width from the cursor to the client's right edge; white at
     // alpha 0.6 over black reads 153.
@@ -178,14 +160,45 @@ TEST_F(ArrangeGlTest, SeparatorLine) {
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), kClientW - 20 + 50);
 
     // The width token is consumed; the checks after "hline" look at it.
-    arrange("off,3,4\nhline,x+=7\ndiv,probe,0,0\n");
-    EXPECT_EQ(placed(probe), glm::vec2(10, 4));
+    arrange("off,3,4\nhline,x+=7\n");
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 0);
 }
 
-TEST_F(ArrangeGlTest, ChildPlacement) {
+// Where the cursor commands leave a child (both start at -1, -1).
+TEST_F(ArrangeGlTest, CursorAndChildPlacement) {
+    const struct {
+        const char* program;
+        const char* child;
+        glm::vec2 at;
+    } cases[] = {
+        // off with one argument keeps y; x+= adds up; an empty argument keeps x.
+        {"off,30,40\noff,10\nx+=5\nx+=5\ndiv,probe,0,0\n", "probe", {20, 40}},
+        {"off,30,40\noff,,7\ny+=-2\ndiv,other,0,0\n", "other", {30, 5}},
+        // A last line without its line feed is not run; empty lines are skipped.
+        {"\n\noff,50,60\n\ndiv,probe,0,0", "probe", {-1, -1}},
+        {"\n\noff,50,60\n\ndiv,probe,0,0\n", "probe", {50, 60}},
+        // Absurd steps saturate instead of wrapping round.
+        {"off,2147483647\nx+=100\ndiv,probe,0,0\n", "probe", {2147483647.0f, 0}},
+        // The width token of "hline" is consumed.
+        {"off,3,4\nhline,x+=7\ndiv,probe,0,0\n", "probe", {10, 4}},
+        // divix: the cursor goes to the child's right edge plus sx; without a
+        // width the child's current width (30) counts. diviy likewise downwards.
+        {"sep,8,3\noff,10,5\ndivix,probe,0,0,50,20\ndivix,other,0,0\n", "other", {68, 5}},
+        {"sep,8,3\noff,10,5\ndivix,probe,0,0,50,20\ndivix,other,0,0\ndiv,probe,0\n", "probe", {106, 5}},
+        {"sep,8,3\noff,10,5\ndiviy,probe,2,4,50,20\n", "probe", {12, 9}},
+        {"sep,8,3\noff,10,5\ndiviy,probe,2,4,50,20\ndiv,other,0,0\n", "other", {10, 9 + 20 + 3}},
+        // Unknown or missing names move nothing, not even the cursor.
+        {"off,1,1\ndivix,nobody,5,5,5,5\ndivix,,5,5,5,5\ndiv,other,0,0\n", "other", {1, 1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program);
+        probe->dSetPos(-1, -1);
+        other->dSetPos(-1, -1);
+        arrange(c.program);
+        EXPECT_EQ(placed((*panel)[c.child]), c.at);
+    }
     // "*" takes the client width from x to the right edge; height as given;
-    // units go back to pixels.
+    // units go back to pixels; past the right edge the width is 0, not negative.
     probe->dSetX(50.0f, UNIT_PERCENT);
     probe->dSetCX(50.0f, UNIT_PERCENT);
     arrange("off,10,5\ndiv,probe,0,2,*,20\n");
@@ -193,22 +206,8 @@ TEST_F(ArrangeGlTest, ChildPlacement) {
     EXPECT_EQ(probe->size[0], kClientW - 10);
     EXPECT_EQ(probe->size[1], 20);
     EXPECT_EQ(probe->sizeUnits, 0);
-    arrange("div,probe,300,0,*\n");  // past the right edge: no width rather than a negative one
+    arrange("div,probe,300,0,*\n");
     EXPECT_EQ(probe->size[0], 0);
-
-    // divix: the cursor goes to the child's right edge plus sx; without a
-    // width the child's current width counts. diviy likewise downwards.
-    arrange("sep,8,3\noff,10,5\ndivix,probe,0,0,50,20\ndivix,other,0,0\ndiv,probe,0\n");
-    EXPECT_EQ(placed(other), glm::vec2(10 + 50 + 8, 5));
-    EXPECT_EQ(placed(probe), glm::vec2(68 + 30 + 8, 5));
-    arrange("sep,8,3\noff,10,5\ndiviy,probe,2,4,50,20\ndiv,other,0,0\n");
-    EXPECT_EQ(placed(probe), glm::vec2(12, 9));
-    EXPECT_EQ(placed(other), glm::vec2(10, 9 + 20 + 3));
-
-    // Unknown or missing names move nothing, not even the cursor.
-    other->dSetPos(0, 0);
-    arrange("off,1,1\ndivix,nobody,5,5,5,5\ndivix,,5,5,5,5\ndiv,other,0,0\n");
-    EXPECT_EQ(placed(other), glm::vec2(1, 1));
 }
 
 TEST_F(ArrangeGlTest, LineBreaksAndHighBytes) {

@@ -55,8 +55,6 @@ made {
   image-flags: "scale"
 }
 plain-red { bkcolor: colors.red }
-plain-green { bkcolor: colors.green }
-plain-blue { bkcolor: colors.blue }
 !tooltip {
   tip-font: fonts.tip
   tip-color-back: colors.blue

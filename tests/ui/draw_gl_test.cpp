@@ -1,7 +1,7 @@
 // Element drawing on real GL, pixels read back: drawing order and the clip
 // option's scissor rectangles, the background program's border and rounded
 // corners, the style image that replaces it, classic image sets and colour
-// boxes, and the style keys that load GL resources.
+// boxes, the style keys that load GL resources, and the canvas's tooltip.
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <gmock/gmock.h>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "koui/family/glsl_program.h"
+#include "koui/family/glyph_vector.h"
 #include "koui/rm/rm.h"
 #include "koui/ui/background_program.h"
 #include "tests/rm/rm_fixture.h"
@@ -274,30 +275,6 @@ TEST_F(DrawGl, ClassicImageSets) {
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 3 * 64 + 40 * 30);
 }
 
-// The clip option scissors an element and its subtree to its rectangle;
-// nested clips intersect, so a grandchild shows only where all three meet.
-TEST_F(DrawGl, ClipOptionKeepsChildrenInsideTheParent) {
-    Div* parent = make(nullptr, 20, 100, 60, 40, "plain-red", DIV_CLIP);
-    Div* child = make(parent, 40, 20, 100, 100, "plain-green", DIV_CLIP);
-    make(child, -30, 10, 200, 5, "plain-blue");
-    clear(0, 0, 0);
-    frame();
-    EXPECT_TRUE(regionIs(60, 130, 20, 5, kBlue));
-    EXPECT_TRUE(regionIs(60, 120, 20, 10, kGreen));
-    EXPECT_TRUE(regionIs(20, 100, 60, 20, kRed));
-    EXPECT_TRUE(regionIs(20, 130, 40, 5, kRed));  // the grandchild, clipped by the child
-    EXPECT_TRUE(regionIs(80, 100, 150, 150, kBlack));
-    EXPECT_TRUE(regionIs(20, 140, 60, 100, kBlack));
-    // Without the parent's clip the child shows in full.
-    parent->dRemoveOpt(DIV_CLIP);
-    clear(0, 0, 0);
-    frame();
-    EXPECT_TRUE(regionIs(80, 120, 80, 10, kGreen));
-    EXPECT_TRUE(regionIs(60, 130, 100, 5, kBlue));  // still inside the child's own clip
-    EXPECT_TRUE(regionIs(20, 130, 40, 5, kRed));
-    EXPECT_TRUE(regionIs(160, 130, 50, 5, kBlack));
-}
-
 // A second window's context shares the program but not the vertex array
 // object: the background drawn there binds one of that context, without a
 // GL error, and paints its pixels.
@@ -345,6 +322,125 @@ TEST_F(DrawGl, SecondContextDrawsWithItsOwnVertexArray) {
     glBindVertexArray(again);
     glBindVertexArray(0);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// The canvas's tooltip: it appears after the pointer rests for the hover
+// delay, 20 pixels right of and 15 below the pointer (less the padding), at
+// least the minimum length wide, kept inside the viewport, fading in by the
+// eased opacity, with its text in the tooltip font.
+double gNow = 0;
+double fakeClock() {
+    return gNow;
+}
+
+struct TooltipGl : test::DrawTest {
+    Div* target = nullptr;
+    void SetUp() override {
+        DrawTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        canvas->setClock(&fakeClock);
+        target = make(nullptr, 0, 0, kWidth, kHeight, "");
+        frame();  // geometry for hit testing
+    }
+    // Rests the pointer at (x, y) for just over the hover delay.
+    void rest(double x, double y) {
+        gNow = std::floor(gNow) + 1.0;
+        canvas->ProcessMTEvent(MT_MOVE, x, y, 0, 0);
+        gNow += 0.5;
+        canvas->ProcessMTEvent(MT_MOVE, x, y, 0, 0);
+        ASSERT_EQ(canvas->toolTipTarget, 0.0) << "shown after exactly the delay";
+        gNow += 0.001;
+        canvas->ProcessMTEvent(MT_MOVE, x, y, 0, 0);
+    }
+    // Height of the box for `text`: its laid-out height plus the padding.
+    float boxHeight(const std::string& text) {
+        ko::gl::FontGlyphVector v;
+        v.Process(canvas->font("fonts.tip"), 1e10f, 1e10f, 0, 0, 1, 1, 0, text);
+        float b[4];
+        v.calculateBoundindBox(b);
+        return b[3] - b[1] + 10;
+    }
+    void fadeIn() {
+        for (int i = 0; i < 40 && canvas->toolTipOpacity < 1.0; ++i) frame();
+        ASSERT_EQ(canvas->toolTipOpacity, 1.0);
+    }
+};
+
+TEST_F(TooltipGl, FadesInNearThePointerAtLeastTheMinimumWide) {
+    target->setToolTipText("i");
+    rest(100, 100);
+    EXPECT_EQ(canvas->toolTipTarget, 1.0);
+    EXPECT_EQ(canvas->toolTipText, "i");
+    // Box left = 100 + 20 - 5, top = 100 + 15 - 5; "i" is narrower than
+    // the minimum length 50, so the box is 50 + 2 x 5 wide.
+    clear(0, 0, 0);
+    frame();  // opacity 0.2 after the first eased step
+    EXPECT_DOUBLE_EQ(canvas->toolTipOpacity, 0.2);
+    // The border is drawn over the faded fill: red 0.2 over blue 0.2.
+    EXPECT_TRUE(regionIs(115, 110, 60, 1, Rgba{51, 0, 41}, 1));
+    EXPECT_TRUE(regionIs(140, 112, 30, 5, Rgba{0, 0, 51}, 1));
+
+    fadeIn();
+    clear(0, 0, 0);
+    frame();
+    const int h = static_cast<int>(boxHeight("i"));
+    EXPECT_TRUE(regionIs(115, 110, 60, 1, kRed));  // border
+    EXPECT_TRUE(regionIs(115, 111, 1, h - 2, kRed));
+    EXPECT_TRUE(regionIs(174, 111, 1, h - 2, kRed));
+    EXPECT_TRUE(regionIs(140, 112, 30, 5, kBlue));  // background
+    EXPECT_EQ(countDifferent(175, 100, 20, 40, kBlack), 0);
+    EXPECT_EQ(countDifferent(100, 100, 15, 40, kBlack), 0);
+    // Green text starts at the padding.
+    int green = 0;
+    for (int y = 115; y < 110 + h - 5; ++y)
+        for (int x = 120; x < 130; ++x) green += pixel(x, y).g > 128;
+    EXPECT_GT(green, 5);
+
+    // Moving fades it out again.
+    canvas->ProcessMTEvent(MT_MOVE, 101, 100, 0, 0);
+    EXPECT_EQ(canvas->toolTipTarget, 0.0);
+    frame();
+    EXPECT_DOUBLE_EQ(canvas->toolTipOpacity, 0.8);
+}
+
+TEST_F(TooltipGl, KeptInsideTheViewport) {
+    const std::string text = "A longer tooltip text";
+    target->setToolTipText(text);
+    rest(250, 250);
+    fadeIn();
+    clear(0, 0, 0);
+    frame();
+    EXPECT_THAT(canvas->toolTipPos, test::floatsAre(250, 250));
+    // The right and bottom edges of the box are the viewport's.
+    EXPECT_TRUE(regionIs(kWidth - 1, kHeight - 20, 1, 20, kRed));
+    EXPECT_TRUE(regionIs(kWidth - 80, kHeight - 1, 80, 1, kRed));
+    // Wider than the minimum: the text decides the width.
+    int left = kWidth - 1;
+    while (left > 0 && pixel(left - 1, kHeight - 1) == kRed) --left;
+    EXPECT_GT(kWidth - left, 60);
+    EXPECT_EQ(pixel(left - 1, kHeight - 1), kBlack);
+    const int top = kHeight - static_cast<int>(boxHeight(text) + 0.5f);
+    EXPECT_EQ(pixel(kWidth - 10, top), kRed);
+    EXPECT_EQ(pixel(kWidth - 10, top - 1), kBlack);
+}
+
+TEST_F(TooltipGl, EmptyTextOrNoFontShowsNothing) {
+    rest(100, 100);  // no tooltip text
+    EXPECT_EQ(canvas->toolTipTarget, 0.0);
+    clear(0, 0, 0);
+    frame();
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 0);
+
+    // Without a resource instance there is no tooltip font.
+    Instance bare;
+    Canvas* other = bare.CreateCanvas();
+    other->toolTipText = "x";
+    other->toolTipTarget = 1;
+    bare.Iterate(0, 0, kWidth, kHeight);
+    bare.Draw();
+    EXPECT_DOUBLE_EQ(other->toolTipOpacity, 0.2);
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 0);
+    delete other;
 }
 
 }  // namespace
