@@ -22,11 +22,12 @@
 #include "koui/app/win_placement.h"
 #include "koui/app/window.h"
 #include "koui/app/window_manager.h"
+#include "koui/codec/png_encoder.h"
 #include "koui/host/canvas.h"
 #include "koui/host/log_sink.h"
 #include "koui/host/offscreen.h"
 #include "koui/platform/platform.h"
-#include "koui/codec/png_encoder.h"
+#include "koui/platform/win32_names.h"
 #include "options.h"
 #include "run_folder.h"
 

@@ -36,8 +36,8 @@ public:
     void load();
     void save();
     // From a placement: the restored (normal) rectangle and the show command.
-    void fill(WINDOWPLACEMENT& wp);
-    void fill(HWND hWnd);
+    void fill(win32::WINDOWPLACEMENT& wp);
+    void fill(win32::HWND hWnd);
 
     int getX() const { return x; }
     int getY() const { return y; }

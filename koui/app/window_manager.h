@@ -34,7 +34,7 @@ class Window;
 
 class WindowManager : public ko::log::Obj {
 public:
-    explicit WindowManager(HICON icon = nullptr);
+    explicit WindowManager(win32::HICON icon = nullptr);
     ~WindowManager() override;
     WindowManager(const WindowManager&) = delete;
     WindowManager& operator=(const WindowManager&) = delete;
@@ -53,7 +53,7 @@ public:
     bool iterate();
     static bool util_StartOpenGLExt();
 
-    HICON hIcon = nullptr;
+    win32::HICON hIcon = nullptr;
     std::vector<Window*> windows;
 
     static inline WindowManager* wndMan = nullptr;
@@ -61,7 +61,8 @@ public:
 
 private:
     friend class Window;
-    static LRESULT RegisteredWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static win32::LRESULT RegisteredWndProc(win32::HWND hWnd, win32::UINT msg, win32::WPARAM wParam,
+                                            win32::LPARAM lParam);
     bool attachWindow(Window* w);
     bool detachWindow(Window* w);
     // Removes `w` from the list without a word; a deleted Window calls it so

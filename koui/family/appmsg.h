@@ -9,6 +9,8 @@
 
 #include <cstdarg>
 
+namespace ko::log {
+
 using AppMsgSink = void (*)(const char* line, void* user);
 
 // printf-style; formats into a stack buffer, so short lines allocate nothing.
@@ -19,3 +21,5 @@ void appvmsg(const char* format, va_list args);
 // sink and its user pointer through the optional out-parameters.
 void appSetMsgSink(AppMsgSink sink, void* user, AppMsgSink* previous = nullptr,
                    void** previousUser = nullptr);
+
+}  // namespace ko::log

@@ -2,4 +2,8 @@
 // is the first call in the process.
 #pragma once
 
+namespace ko::util {
+
 double appGetTime();
+
+}  // namespace ko::util

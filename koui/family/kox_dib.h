@@ -11,6 +11,8 @@
 
 #include "koui/family/kox_types.h"
 
+namespace ko::gl {
+
 class CstgDibSection8 {
 public:
     // A zeroed width x height bitmap. KOX_OK, or KOX_ERROR for a size
@@ -52,3 +54,5 @@ private:
     int pitch_ = 0;
     int bpp_ = 0;
 };
+
+}  // namespace ko::gl

@@ -10,6 +10,8 @@
 #include "koui/family/kox_texture.h"
 #include "koui/family/kox_types.h"
 
+namespace ko::gl {
+
 class CkoxGL_FBO {
 public:
     CkoxGL_FBO() = default;
@@ -65,3 +67,5 @@ private:
     double savedProjection_[16] = {};
     double savedModelView_[16] = {};
 };
+
+}  // namespace ko::gl

@@ -5,8 +5,12 @@
 #include <fstream>
 #include <iterator>
 
-#include "koui/family/appmsg.h"
 #include "koui/codec/png_decoder.h"
+#include "koui/family/appmsg.h"
+
+using namespace ko::log;
+
+namespace ko::gl {
 
 bool koxReadFile(const char* path, std::vector<uint8_t>& bytes) {
     bytes.clear();
@@ -48,3 +52,5 @@ bool koxLoadImageFile(const char* path, const char* format, std::vector<uint8_t>
     if (!koxReadFile(path, bytes)) return false;
     return koxDecodeImage(bytes.data(), bytes.size(), format, path, rgba, width, height);
 }
+
+}  // namespace ko::gl

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace ko::gl {
+
 // Decodes encoded image bytes. `format` names the format ("png", any case);
 // null or empty means "png". False, with the reason through appmsg naming
 // `what`, for another format or bytes that do not decode.
@@ -19,3 +21,5 @@ bool koxLoadImageFile(const char* path, const char* format, std::vector<uint8_t>
 
 // The whole content of a file; false (with a message) when it cannot be read.
 bool koxReadFile(const char* path, std::vector<uint8_t>& bytes);
+
+}  // namespace ko::gl

@@ -4,6 +4,8 @@
 // columns x .. x+w-1 and rows y .. y+h-1.
 #pragma once
 
+namespace ko::gl {
+
 // Filled rectangle in the colour `rgba` (four floats; null draws nothing).
 // Leaves that colour as the current GL colour. Nothing for w or h <= 0.
 void koxGL_FillRect(double x, double y, double w, double h, const float* rgba);
@@ -14,3 +16,5 @@ void koxGL_FillRect(double x, double y, double w, double h, double r, double g, 
 // of the filled rectangle, each pixel drawn once, so translucent colours stay
 // even at the corners.
 void koxGL_DrawRect(double x, double y, double w, double h);
+
+}  // namespace ko::gl

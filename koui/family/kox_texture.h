@@ -18,6 +18,8 @@
 #include "koui/family/kox_types.h"
 #include "koui/family/module_resources.h"
 
+namespace ko::gl {
+
 class CkoxGL_Texture {
 public:
     CkoxGL_Texture() = default;
@@ -32,8 +34,8 @@ public:
     int CreateFromFile(const char* path, const char* format = nullptr, int target = 0x0DE1);
     // From the bytes of an image file registered as a module resource
     // (stmmGeneralGetResourceVector).
-    int CreateFromResource(int resId, const char* resType, HINSTANCE module, const char* format = nullptr,
-                           int target = 0x0DE1);
+    int CreateFromResource(int resId, const char* resType, koui::win32::HINSTANCE module,
+                           const char* format = nullptr, int target = 0x0DE1);
     // From the bytes of an image file in memory; `what` labels messages.
     int CreateFromMemory(const uint8_t* data, size_t size, const char* format, int target, const char* what);
     // From raw pixels, rows top first: `format` GL_RGBA (4 bytes a pixel) or
@@ -86,3 +88,5 @@ private:
     int boundUnit_ = -1;
     bool bottomUp_ = false;
 };
+
+}  // namespace ko::gl

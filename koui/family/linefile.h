@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace ko::util {
+
 class CstqLineFile {
 public:
     // Replaces the lines by those of text[0..size). 0 on success, -1 for a
@@ -23,3 +25,5 @@ public:
 private:
     std::vector<std::string> lines_;
 };
+
+}  // namespace ko::util

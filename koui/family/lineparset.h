@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+namespace ko::util {
+
 // Decimal integer as atoi reads it (leading blanks, sign, digits), but a value
 // outside the int range is limited to it instead of being undefined.
 int stAtoiSat(const char* text);
@@ -60,3 +62,5 @@ private:
     std::vector<Param> params_;
     int pos_ = 0;
 };
+
+}  // namespace ko::util

@@ -1,6 +1,8 @@
 // Clamping and the easing step used by every animation of the toolkit.
 #pragma once
 
+namespace ko::util {
+
 float stClampSP(float value, float low, float high);
 double stClampDP(double value, double low, double high);
 
@@ -13,3 +15,5 @@ double stClampDP(double value, double low, double high);
 // reaches the target in a finite number of cycles and then stays there.
 // A factor of 1 or less jumps to the target at once.
 double stEasyEasyDP(double current, double target, double factor, double epsilon);
+
+}  // namespace ko::util

@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+namespace ko::util {
+
 inline constexpr size_t kStMaxPath = 260;
 
 // Non-zero when `path` names an existing file that is not a directory.
@@ -41,3 +43,5 @@ public:
 private:
     std::FILE* file_ = nullptr;
 };
+
+}  // namespace ko::util

@@ -11,6 +11,8 @@
 #include <type_traits>
 #include <vector>
 
+namespace ko::util {
+
 class CstmLinearArray {
 public:
     // `flags` is accepted for the family interface; no flag changes behaviour.
@@ -57,3 +59,5 @@ public:
 private:
     CstmLinearArray array_;
 };
+
+}  // namespace ko::util

@@ -22,7 +22,9 @@ public:
     // trailing empty piece does not, and empty text gives no pieces.
     static StrPar split(std::string_view text, char sep);
 
-    int count() const { return start_ >= static_cast<int>(items_.size()) ? 0 : static_cast<int>(items_.size()) - start_; }
+    int count() const {
+        return start_ >= static_cast<int>(items_.size()) ? 0 : static_cast<int>(items_.size()) - start_;
+    }
     bool empty() const { return count() == 0; }
     bool has(int i) const { return i >= 0 && i < count(); }
 

@@ -27,6 +27,8 @@
 #include "koui/platform/system.h"
 #include "koui/platform/win32_constants.h"
 
+namespace koui::win32 {
+
 int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* pfd);
 int DescribePixelFormat(HDC dc, int format, UINT bytes, PIXELFORMATDESCRIPTOR* pfd);
 BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR* pfd);
@@ -38,3 +40,5 @@ BOOL wglDeleteContext(HGLRC context);
 BOOL wglMakeCurrent(HDC dc, HGLRC context);
 HGLRC wglGetCurrentContext();
 BOOL SwapBuffers(HDC dc);
+
+}  // namespace koui::win32

@@ -33,6 +33,8 @@
 #include "koui/platform/system.h"
 #include "koui/platform/win32_constants.h"
 
+namespace koui::win32 {
+
 // 0xFF80 (negative, bit 0x80 and 0x8000 set) while the key is down, plus
 // bit 1 toggled by each press. Unknown codes give 0.
 SHORT GetKeyState(int virtKey);
@@ -52,3 +54,5 @@ BOOL ClientToScreen(HWND hWnd, POINT* point);
 // Tab, Enter, Escape and Space), 0 when the key makes none.
 // MAPVK_VK_TO_VSC / MAPVK_VSC_TO_VK: set-1 scan codes. Other kinds: 0.
 UINT MapVirtualKeyA(UINT code, UINT mapType);
+
+}  // namespace koui::win32

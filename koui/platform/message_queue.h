@@ -17,6 +17,8 @@
 #include "koui/platform/system.h"
 #include "koui/platform/win32_constants.h"
 
+namespace koui::win32 {
+
 // Queues a message for `hWnd` (or a thread message when hWnd is null). A
 // destroyed or invalid window gives 0 with ERROR_INVALID_WINDOW_HANDLE.
 BOOL PostMessageA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -55,3 +57,5 @@ LRESULT SendMessageA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // Makes the queue hand out WM_QUIT (wParam = exitCode) once it holds no
 // other message.
 void PostQuitMessage(int exitCode);
+
+}  // namespace koui::win32

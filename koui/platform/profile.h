@@ -25,6 +25,8 @@
 #include "koui/platform/system.h"
 #include "koui/platform/win32_constants.h"
 
+namespace koui::win32 {
+
 // Copies the value of `key` in `section` into `buffer` (size bytes), or
 // `defaultValue` (trailing blanks removed; null means "") when the file,
 // section or key is missing. Truncated values return size - 1. A null
@@ -43,3 +45,5 @@ UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, int defaultValue, LPCSTR 
 // section or file name: ERROR_INVALID_PARAMETER; unwritable: the system's
 // error as ERROR_ACCESS_DENIED or ERROR_FILE_NOT_FOUND).
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);
+
+}  // namespace koui::win32

@@ -6,6 +6,8 @@
 
 #include "koui/platform/win32_constants.h"
 
+namespace koui::win32 {
+
 // Error code of the last failing call of this layer on the calling thread.
 DWORD GetLastError();
 void SetLastError(DWORD code);
@@ -30,3 +32,5 @@ HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
 // A token for the stock brushes (WHITE_BRUSH .. NULL_BRUSH); null otherwise.
 HGDIOBJ GetStockObject(int object);
+
+}  // namespace koui::win32

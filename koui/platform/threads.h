@@ -17,6 +17,8 @@
 
 #include "koui/platform/system.h"
 
+namespace koui::win32 {
+
 constexpr int THREAD_PRIORITY_IDLE = -15;
 
 // `attributes` is ignored and `stackSize` 0 means the default. With
@@ -37,3 +39,5 @@ BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode);
 BOOL CloseHandle(HANDLE handle);
 DWORD GetCurrentThreadId();
 void Sleep(DWORD milliseconds);
+
+}  // namespace koui::win32

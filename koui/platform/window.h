@@ -51,6 +51,8 @@
 #include "koui/platform/system.h"
 #include "koui/platform/win32_constants.h"
 
+namespace koui::win32 {
+
 // Class names compare case-insensitively. Registering a name twice fails
 // with ERROR_CLASS_ALREADY_EXISTS; a wrong cbSize or a missing procedure or
 // name fails with ERROR_INVALID_PARAMETER. Returns a non-zero atom.
@@ -115,3 +117,5 @@ BOOL SetForegroundWindow(HWND hWnd);
 HWND SetCapture(HWND hWnd);
 BOOL ReleaseCapture();
 HWND GetCapture();
+
+}  // namespace koui::win32

@@ -31,7 +31,7 @@ enum RMImgKind : int {
     kRmKindGlyph = 60,
 };
 
-class RMImg : public Cmc {
+class RMImg : public ko::util::Cmc {
     KOUI_MC_CLASS(RMImg, "koui::RMImg")
 public:
     RMImg() = default;

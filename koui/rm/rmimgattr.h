@@ -14,15 +14,15 @@ namespace koui {
 inline constexpr int kRmTexture2D = 3553;  // GL_TEXTURE_2D, the target of every source image
 
 struct e_rmimgattr {
-    char path[260];     // file path, empty for a resource image
-    int32_t resId;      // resource id, 0 for a file image
-    char resType[256];  // resource type name
-    HINSTANCE module;   // module that holds the resource
-    char format[32];    // image format name ("png")
-    int32_t target;     // texture target
-    int32_t param;      // second load parameter (1 from the definition file; unused here)
-    int32_t mask;       // non-zero: build the alpha mask when the texture loads
-    int32_t reserved;   // zero
+    char path[260];           // file path, empty for a resource image
+    int32_t resId;            // resource id, 0 for a file image
+    char resType[256];        // resource type name
+    win32::HINSTANCE module;  // module that holds the resource
+    char format[32];          // image format name ("png")
+    int32_t target;           // texture target
+    int32_t param;            // second load parameter (1 from the definition file; unused here)
+    int32_t mask;             // non-zero: build the alpha mask when the texture loads
+    int32_t reserved;         // zero
 };
 
 static_assert(sizeof(e_rmimgattr) == 576);

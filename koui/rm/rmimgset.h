@@ -27,7 +27,7 @@ namespace koui {
 class RM;
 class RMCImg;
 
-class RMImgSet : public Cmc {
+class RMImgSet : public ko::util::Cmc {
     KOUI_MC_CLASS(RMImgSet, "koui::RMImgSet")
 public:
     RMImgSet() = default;
@@ -94,7 +94,7 @@ public:
     // The kind of a kind word (without "!"); unknown words give 1.
     static int KindFromWord(const char* word);
 
-    CstmArray<RMImg*> images;
+    ko::util::CstmArray<RMImg*> images;
     int32_t setKind = 0;
     int32_t isMulti = 0;
     double glyphWidth = 0;
@@ -107,7 +107,7 @@ private:
     void addImage(int id, RMCImg* source, long long x, long long y, int w, int h, int kind);
 };
 
-class RMImgSetList : public Cmc {
+class RMImgSetList : public ko::util::Cmc {
     KOUI_MC_CLASS(RMImgSetList, "koui::RMImgSetList")
 public:
     RMImgSetList() = default;
@@ -126,7 +126,7 @@ public:
     RM* rm = nullptr;
 
 private:
-    CstmArray<RMImgSet*> items_;
+    ko::util::CstmArray<RMImgSet*> items_;
 };
 
 }  // namespace koui

@@ -42,14 +42,16 @@
 #include "koui/res/img.h"
 #include "koui/ui/events.h"
 
+namespace koui::win32 {
 struct POINT;
 struct SIZE;
 struct RECT;
-class CkoxGL_Font;
+}  // namespace koui::win32
 
 namespace ko::gl {
+class CkoxGL_Font;
 class Font;
-}
+}  // namespace ko::gl
 
 namespace koui {
 
@@ -212,8 +214,8 @@ public:
     int dGetCY() { return static_cast<int>(clientSize[1]); }
     float* dGetSize(float* out);
     glm::vec2 dGetSize() { return {clientSize[0], clientSize[1]}; }
-    int dGetSize(SIZE* out);
-    int dGetPos(POINT* out);
+    int dGetSize(win32::SIZE* out);
+    int dGetPos(win32::POINT* out);
     int dGetX() { return static_cast<int>(clientPos[0]); }
     int dGetY() { return static_cast<int>(clientPos[1]); }
     bool dGetClientRect(int* rect);
@@ -235,7 +237,7 @@ public:
     void setChildrenOffset(double x, double y);
     void setChildrenOffsetDelta(double dx, double dy);
     bool GetChildBoundingBox(float* box, int* count, int includeHidden);
-    bool GetChildBoundingBox(RECT* box, int* count, int includeHidden);
+    bool GetChildBoundingBox(win32::RECT* box, int* count, int includeHidden);
     bool PushScissors(int x, int y, int w, int h);
     void PopScissors();
 
@@ -313,7 +315,7 @@ public:
     int rmimgDraw(const char* n, int index, double r, double g, double b, double a, int sub);
     int rmimgDrawRect(const char* n, int index, double w, double h, double r, double g, double b, double a,
                       int sub);
-    CkoxGL_Font* rmglfont(const char* n);
+    ko::gl::CkoxGL_Font* rmglfont(const char* n);
     RMFmtFont* rmfmtfont(const char* n);
     RMColor* rmcolor(const char* n);
     float* rmcolorf(const char* n);

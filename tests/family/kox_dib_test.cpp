@@ -4,6 +4,8 @@
 
 #include "tests/support/appmsg_capture.h"
 
+using namespace ko::gl;
+
 namespace {
 
 using koui::test::AppMsgCapture;

@@ -4,6 +4,8 @@
 
 #include "tests/support/gl_fixture.h"
 
+using namespace ko::gl;
+
 namespace {
 
 using koui::test::GlTest;

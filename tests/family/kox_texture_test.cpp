@@ -9,6 +9,8 @@
 #include "tests/support/appmsg_capture.h"
 #include "tests/support/gl_fixture.h"
 
+using namespace ko::gl;
+
 namespace {
 
 using koui::test::AppMsgCapture;

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "koui/host/canvas.h"
+#include "koui/platform/win32_names.h"
 #include "koui/res/instance.h"
 #include "koui/rm/rm.h"
 #include "tests/ui/style_folder.h"

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "koui/platform/input.h"
+#include "koui/platform/win32_names.h"
 
 namespace {
 

@@ -9,6 +9,9 @@
 #include "koui/family/appmsg.h"
 #include "koui/platform/system.h"
 
+using namespace koui::win32;
+using namespace ko::log;
+
 namespace koui::platform::detail {
 
 State& state() {

@@ -26,6 +26,8 @@ struct GLFWwindow;
 
 namespace koui::platform::detail {
 
+using namespace koui::win32;
+
 struct WindowClass {
     std::string name;
     UINT style = 0;

@@ -4,7 +4,11 @@
 #include "koui/family/appmsg.h"
 #include "koui/family/strpar.h"
 
-static void sink(const char* line, void*) { std::printf("consumer: %s\n", line); }
+using namespace ko::log;
+
+static void sink(const char* line, void*) {
+    std::printf("consumer: %s\n", line);
+}
 
 int main() {
     appSetMsgSink(sink, nullptr);
