@@ -20,6 +20,7 @@
 #pragma once
 
 #include "koui/app/e_wndmsg.h"
+#include "koui/export.h"
 #include "koui/host/log_obj.h"
 #include "koui/ui/div.h"
 
@@ -27,7 +28,7 @@ namespace koui::app {
 
 class Window;
 
-class AppDiv : public koui::Div, public ko::log::Obj {
+class KOUI_API AppDiv : public koui::Div, public ko::log::Obj {
 public:
     AppDiv() = default;
 

@@ -7,12 +7,13 @@
 // under that namespace too.
 #pragma once
 
+#include "koui/export.h"
 #include "koui/platform/win32_types.h"
 #include "koui/ui/events.h"
 
 namespace koui::app {
 
-struct e_wndmsg {
+struct KOUI_API e_wndmsg {
     win32::HWND hWnd = nullptr;
     win32::UINT msg = 0;
     win32::WPARAM wParam = 0;

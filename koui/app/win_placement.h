@@ -19,11 +19,12 @@
 #include <filesystem>
 #include <string>
 
+#include "koui/export.h"
 #include "koui/platform/win32_types.h"
 
 namespace koui::app {
 
-class WinPlacement {
+class KOUI_API WinPlacement {
 public:
     static constexpr int kDefaultX = 0;
     static constexpr int kDefaultY = 0;

@@ -65,6 +65,7 @@
 #include <string>
 
 #include "koui/app/e_wndmsg.h"
+#include "koui/export.h"
 #include "koui/host/log_obj.h"
 #include "koui/platform/win32_types.h"
 
@@ -87,7 +88,7 @@ enum : uint32_t {
     GL_FINISHED = 100,
 };
 
-class Window : public ko::log::Obj {
+class KOUI_API Window : public ko::log::Obj {
 public:
     using WndMsgCallback = std::function<bool(e_wndmsg&)>;
     using UIEventCallback = std::function<void(const std::string&)>;

@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "koui/export.h"
 #include "koui/host/log_obj.h"
 #include "koui/platform/win32_types.h"
 
@@ -32,7 +33,7 @@ namespace koui::app {
 
 class Window;
 
-class WindowManager : public ko::log::Obj {
+class KOUI_API WindowManager : public ko::log::Obj {
 public:
     explicit WindowManager(win32::HICON icon = nullptr);
     ~WindowManager() override;

@@ -2,8 +2,10 @@
 // is the first call in the process.
 #pragma once
 
+#include "koui/export.h"
+
 namespace ko::util {
 
-double appGetTime();
+KOUI_API double appGetTime();
 
 }  // namespace ko::util

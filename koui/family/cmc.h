@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "koui/export.h"
+
 namespace ko::util {
 
 // Result of a class function (and of classic resource operations) for an
@@ -31,7 +33,7 @@ inline constexpr unsigned long kMcCmdCreate = 256;      // out: Cmc** slot
 class Cmc;
 using CmcClassFunc = int (*)(unsigned long cmd, unsigned long, unsigned long, void*, void* out);
 
-class Cmc {
+class KOUI_API Cmc {
 public:
     Cmc() = default;
     virtual ~Cmc();

@@ -2,6 +2,8 @@
 // leading '#'.
 #pragma once
 
+#include "koui/export.h"
+
 namespace ko::util {
 
 // Reads `components` floats (3 or 4) into `rgba`, each scaled to 0..max.
@@ -9,6 +11,6 @@ namespace ko::util {
 // are read up to the first byte that is not a hexadecimal digit. A colour
 // without alpha gets alpha = max. Returns false (and leaves `rgba` alone) for
 // any other count or a null argument.
-bool stReadHexColor(float* rgba, const char* text, int components, float max);
+KOUI_API bool stReadHexColor(float* rgba, const char* text, int components, float max);
 
 }  // namespace ko::util

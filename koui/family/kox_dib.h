@@ -9,11 +9,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "koui/export.h"
 #include "koui/family/kox_types.h"
 
 namespace ko::gl {
 
-class CstgDibSection8 {
+class KOUI_API CstgDibSection8 {
 public:
     // A zeroed width x height bitmap. KOX_OK, or KOX_ERROR for a size
     // below 1 x 1 or above 65536 on a side.
@@ -32,7 +33,7 @@ private:
     int pitch_ = 0;
 };
 
-class CstgDibSectionEx {
+class KOUI_API CstgDibSectionEx {
 public:
     // A zeroed bitmap of `bpp` 24 or 32. KOX_OK or KOX_ERROR.
     int Create(int width, int height, int bpp = 32);

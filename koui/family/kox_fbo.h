@@ -7,12 +7,13 @@
 // frame buffers nest: one may be drawn while another is being drawn into.
 #pragma once
 
+#include "koui/export.h"
 #include "koui/family/kox_texture.h"
 #include "koui/family/kox_types.h"
 
 namespace ko::gl {
 
-class CkoxGL_FBO {
+class KOUI_API CkoxGL_FBO {
 public:
     CkoxGL_FBO() = default;
     // Deletes the GL objects (their context current).

@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "koui/export.h"
 #include "koui/family/gl_font.h"
 #include "koui/family/glyph_vector.h"
 #include "koui/family/kox_types.h"
@@ -22,7 +23,7 @@
 
 namespace ko::gl {
 
-class CkoxGL_Font {
+class KOUI_API CkoxGL_Font {
 public:
     static constexpr int kDefaultPixelSize = 16;
     enum Align { kLeft = 0, kCenter = 1, kRight = 2 };

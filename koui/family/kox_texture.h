@@ -15,12 +15,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "koui/export.h"
 #include "koui/family/kox_types.h"
 #include "koui/family/module_resources.h"
 
 namespace ko::gl {
 
-class CkoxGL_Texture {
+class KOUI_API CkoxGL_Texture {
 public:
     CkoxGL_Texture() = default;
     // Deletes the GL texture (its context current).

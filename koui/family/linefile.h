@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "koui/export.h"
+
 namespace ko::util {
 
-class CstqLineFile {
+class KOUI_API CstqLineFile {
 public:
     // Replaces the lines by those of text[0..size). 0 on success, -1 for a
     // null text or a negative size.

@@ -11,9 +11,11 @@
 #include <type_traits>
 #include <vector>
 
+#include "koui/export.h"
+
 namespace ko::util {
 
-class CstmLinearArray {
+class KOUI_API CstmLinearArray {
 public:
     // `flags` is accepted for the family interface; no flag changes behaviour.
     explicit CstmLinearArray(int elementSize = 8, int flags = 0);

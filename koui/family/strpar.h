@@ -10,9 +10,11 @@
 #include <string_view>
 #include <vector>
 
+#include "koui/export.h"
+
 namespace ko::util {
 
-class StrPar {
+class KOUI_API StrPar {
 public:
     StrPar() = default;
     explicit StrPar(std::vector<std::string> items, int start = 0)

@@ -38,6 +38,7 @@
 #include <thread>
 #include <vector>
 
+#include "koui/export.h"
 #include "koui/host/log_obj.h"
 #include "koui/ui/events.h"
 
@@ -60,7 +61,7 @@ class Canvas;
 class Div;
 class RM;
 
-class Instance : public ko::log::Obj {
+class KOUI_API Instance : public ko::log::Obj {
 public:
     enum : uint32_t { RES_WATCHING = 0x1, RES_CHANGED = 0x2 };
     static constexpr int kWatchIntervalMs = 250;
@@ -112,6 +113,7 @@ private:
 // The factory of the GL worker: resolves `resDir` and `archivePath` to full
 // paths, appends "/" to the folder when it lacks one, and runs glCreate.
 // Null only when allocation fails.
-Instance* CreateInstance(std::string resDir, std::string archivePath, std::string rootFile, win32::HWND hWnd);
+KOUI_API Instance* CreateInstance(std::string resDir, std::string archivePath, std::string rootFile,
+                                  win32::HWND hWnd);
 
 }  // namespace koui

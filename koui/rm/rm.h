@@ -37,6 +37,7 @@
 
 #include <cstddef>
 
+#include "koui/export.h"
 #include "koui/family/cmc.h"
 #include "koui/family/module_resources.h"
 #include "koui/rm/rmcimg.h"
@@ -55,9 +56,9 @@ namespace koui {
 // Module-wide trace level: at 1 or above the manager writes its trace lines
 // (sections, source resolution, colour and font definitions). 0 by default;
 // nothing in the library changes it.
-inline int rmTraceLevel = 0;
+KOUI_API inline int rmTraceLevel = 0;
 
-class RM : public ko::util::Cmc {
+class KOUI_API RM : public ko::util::Cmc {
     KOUI_MC_CLASS(RM, "koui::RM")
 public:
     RM();

@@ -6,6 +6,7 @@
 // textures and masks, when it is destroyed.
 #pragma once
 
+#include "koui/export.h"
 #include "koui/family/cmc.h"
 #include "koui/family/stmarray.h"
 #include "koui/rm/rmimgattr.h"
@@ -19,7 +20,7 @@ namespace koui {
 
 class RM;
 
-class RMCImg : public ko::util::Cmc {
+class KOUI_API RMCImg : public ko::util::Cmc {
     KOUI_MC_CLASS(RMCImg, "koui::RMCImg")
 public:
     RMCImg();
@@ -38,7 +39,7 @@ public:
     int32_t gridY = 1;
 };
 
-class RMCImgList : public ko::util::Cmc {
+class KOUI_API RMCImgList : public ko::util::Cmc {
     KOUI_MC_CLASS(RMCImgList, "koui::RMCImgList")
 public:
     RMCImgList() = default;

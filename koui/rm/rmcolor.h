@@ -6,6 +6,7 @@
 // other value gives opaque black.
 #pragma once
 
+#include "koui/export.h"
 #include "koui/family/cmc.h"
 #include "koui/family/stmarray.h"
 
@@ -17,7 +18,7 @@ namespace koui {
 
 class RM;
 
-class RMColor : public ko::util::Cmc {
+class KOUI_API RMColor : public ko::util::Cmc {
     KOUI_MC_CLASS(RMColor, "koui::RMColor")
 public:
     RMColor() = default;
@@ -30,7 +31,7 @@ public:
     double rgbad[4] = {0, 0, 0, 1};
 };
 
-class RMColorList : public ko::util::Cmc {
+class KOUI_API RMColorList : public ko::util::Cmc {
     KOUI_MC_CLASS(RMColorList, "koui::RMColorList")
 public:
     RMColorList() = default;

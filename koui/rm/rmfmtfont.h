@@ -12,6 +12,7 @@
 // their text colours.
 #pragma once
 
+#include "koui/export.h"
 #include "koui/family/cmc.h"
 #include "koui/family/stmarray.h"
 
@@ -27,7 +28,7 @@ namespace koui {
 
 class RM;
 
-class RMFmtFont : public ko::util::Cmc {
+class KOUI_API RMFmtFont : public ko::util::Cmc {
     KOUI_MC_CLASS(RMFmtFont, "koui::RMFmtFont")
 public:
     RMFmtFont() = default;
@@ -65,7 +66,7 @@ private:
         __attribute__((format(printf, 6, 0)));
 };
 
-class RMFmtFontList : public ko::util::Cmc {
+class KOUI_API RMFmtFontList : public ko::util::Cmc {
     KOUI_MC_CLASS(RMFmtFontList, "koui::RMFmtFontList")
 public:
     RMFmtFontList() = default;

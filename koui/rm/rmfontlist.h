@@ -3,6 +3,7 @@
 // itself.
 #pragma once
 
+#include "koui/export.h"
 #include "koui/family/cmc.h"
 #include "koui/family/module_resources.h"
 #include "koui/family/stmarray.h"
@@ -15,7 +16,7 @@ namespace koui {
 
 class RM;
 
-class RMCFontList : public ko::util::Cmc {
+class KOUI_API RMCFontList : public ko::util::Cmc {
 public:
     RMCFontList() = default;
     ~RMCFontList() override;

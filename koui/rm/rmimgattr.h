@@ -7,13 +7,14 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "koui/export.h"
 #include "koui/family/module_resources.h"
 
 namespace koui {
 
 inline constexpr int kRmTexture2D = 3553;  // GL_TEXTURE_2D, the target of every source image
 
-struct e_rmimgattr {
+struct KOUI_API e_rmimgattr {
     char path[260];           // file path, empty for a resource image
     int32_t resId;            // resource id, 0 for a file image
     char resType[256];        // resource type name

@@ -18,6 +18,7 @@
 // loaded source image, else a file path).
 #pragma once
 
+#include "koui/export.h"
 #include "koui/family/cmc.h"
 #include "koui/family/stmarray.h"
 #include "koui/rm/rmimg.h"
@@ -27,7 +28,7 @@ namespace koui {
 class RM;
 class RMCImg;
 
-class RMImgSet : public ko::util::Cmc {
+class KOUI_API RMImgSet : public ko::util::Cmc {
     KOUI_MC_CLASS(RMImgSet, "koui::RMImgSet")
 public:
     RMImgSet() = default;
@@ -107,7 +108,7 @@ private:
     void addImage(int id, RMCImg* source, long long x, long long y, int w, int h, int kind);
 };
 
-class RMImgSetList : public ko::util::Cmc {
+class KOUI_API RMImgSetList : public ko::util::Cmc {
     KOUI_MC_CLASS(RMImgSetList, "koui::RMImgSetList")
 public:
     RMImgSetList() = default;

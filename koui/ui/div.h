@@ -38,6 +38,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "koui/export.h"
 #include "koui/family/strpar.h"
 #include "koui/res/img.h"
 #include "koui/ui/events.h"
@@ -84,7 +85,7 @@ enum : uint32_t {
 enum : int { UNIT_PIXEL = 0, UNIT_FRACTION = 1, UNIT_PERCENT = 2 };
 
 // Classic colours of an element: entry 0 fill, 1 outline, 2 for subclasses.
-struct ColorSet {
+struct KOUI_API ColorSet {
     struct Entry {
         uint8_t rgba[4];
         float rgbaf[4];
@@ -93,7 +94,7 @@ struct ColorSet {
 };
 
 // 64-bit FNV-1a, the hash of the named-callback keys.
-struct Fnv1a64 {
+struct KOUI_API Fnv1a64 {
     size_t operator()(const std::string& s) const noexcept {
         uint64_t h = 0xcbf29ce484222325ULL;
         for (unsigned char c : s) {
@@ -104,7 +105,7 @@ struct Fnv1a64 {
     }
 };
 
-class Div {
+class KOUI_API Div {
 public:
     Div();
     Div(const Div&) = delete;
