@@ -5,10 +5,10 @@
 #include <memory>
 #include <new>
 
+#include "koui/family/appmsg.h"
 #include "koui/codec/png_chunks.h"
 #include "koui/codec/png_filter.h"
 #include "koui/codec/png_pixels.h"
-#include "koui/family/appmsg.h"
 
 using namespace ko::log;
 

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "koui/codec/png_decoder.h"
 #include "koui/family/appmsg.h"
+#include "koui/codec/png_decoder.h"
 
 using namespace ko::log;
 

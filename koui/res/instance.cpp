@@ -6,12 +6,12 @@
 #include <fstream>
 #include <system_error>
 
-#include "koui/codec/png_decoder.h"
 #include "koui/family/appmsg.h"
 #include "koui/res/color.h"
 #include "koui/res/font.h"
 #include "koui/res/imgsection.h"
 #include "koui/res/imgsrc.h"
+#include "koui/codec/png_decoder.h"
 #include "koui/res/srcfile.h"
 #include "koui/res/value_text.h"
 

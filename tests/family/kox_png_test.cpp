@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "koui/codec/png_decoder.h"
 #include "koui/family/kox_dib.h"
 #include "koui/family/kox_image_file.h"
 #include "koui/family/kox_texture.h"
+#include "koui/codec/png_decoder.h"
 #include "tests/support/appmsg_capture.h"
 #include "tests/support/gl_fixture.h"
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "koui/codec/png_encoder.h"
 #include "koui/family/kox_dib.h"
 #include "koui/family/kox_font.h"
 #include "koui/family/kox_texture.h"
+#include "koui/codec/png_encoder.h"
 #include "koui/platform/win32_names.h"
 #include "koui/rm/rm.h"
 #include "tests/rm/rm_fixture.h"
