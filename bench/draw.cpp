@@ -24,6 +24,8 @@
 #include "koui/ui/div.h"
 #include "tests/support/test_font.h"
 
+using namespace ko::gl;
+
 namespace {
 
 uint64_t gDrawCalls = 0;

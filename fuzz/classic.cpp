@@ -8,6 +8,8 @@
 #include "koui/family/appmsg.h"
 #include "koui/rm/rm.h"
 
+using namespace ko::log;
+
 namespace {
 
 void quiet(const char*, void*) {}

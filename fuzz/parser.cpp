@@ -9,6 +9,8 @@
 #include "koui/res/node.h"
 #include "koui/res/srcfile.h"
 
+using namespace ko::log;
+
 namespace {
 void dropLine(const char*, void*) {}
 }  // namespace

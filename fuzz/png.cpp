@@ -7,6 +7,8 @@
 #include "koui/family/appmsg.h"
 #include "koui/res/instance.h"
 
+using namespace ko::log;
+
 namespace {
 void discard(const char*, void*) {}
 }  // namespace

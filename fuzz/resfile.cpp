@@ -14,6 +14,8 @@
 
 #include "koui/family/appmsg.h"
 
+using namespace ko::log;
+
 namespace {
 
 void discard(const char*, void*) {}

@@ -1,6 +1,7 @@
 #include "hello_app.h"
 
 #include "koui/platform/win32_constants.h"
+#include "koui/platform/win32_names.h"
 
 namespace hello {
 

@@ -27,6 +27,7 @@
 #include "koui/host/offscreen.h"
 #include "koui/platform/platform.h"
 #include "koui/family/png_encoder.h"
+#include "koui/platform/win32_names.h"
 #include "options.h"
 #include "run_folder.h"
 

@@ -9,6 +9,8 @@
 #include "koui/host/canvas.h"
 #include "koui/platform/message_queue.h"
 
+using namespace koui::win32;
+
 namespace koui::app {
 
 namespace {

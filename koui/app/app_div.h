@@ -20,6 +20,7 @@
 #pragma once
 
 #include "koui/app/e_wndmsg.h"
+#include "koui/export.h"
 #include "koui/host/log_obj.h"
 #include "koui/ui/div.h"
 
@@ -27,7 +28,7 @@ namespace koui::app {
 
 class Window;
 
-class AppDiv : public koui::Div, public ko::log::Obj {
+class KOUI_API AppDiv : public koui::Div, public ko::log::Obj {
 public:
     AppDiv() = default;
 
@@ -49,13 +50,13 @@ public:
     virtual bool OnWndMsg(e_wndmsg& m);
     // x, y: pointer relative to the window's top-left corner; w, h: the
     // window's outer size. -2 leaves the decision to the default handling.
-    virtual LRESULT OnNCHitTest(int x, int y, int w, int h);
-    virtual bool OnWndGetMinMaxInfo(MINMAXINFO* info);
+    virtual win32::LRESULT OnNCHitTest(int x, int y, int w, int h);
+    virtual bool OnWndGetMinMaxInfo(win32::MINMAXINFO* info);
 
     void setWindow(Window* w) { window = w; }
     Window* getWindow() { return window; }
     // Posts a message to the window (never waits); false without a window.
-    bool postWindowMsg(UINT msg, WPARAM wParam, LPARAM lParam);
+    bool postWindowMsg(win32::UINT msg, win32::WPARAM wParam, win32::LPARAM lParam);
 
 protected:
     // Loads the fixed-function model-view matrix with clientMat, so that

@@ -7,18 +7,19 @@
 // under that namespace too.
 #pragma once
 
+#include "koui/export.h"
 #include "koui/platform/win32_types.h"
 #include "koui/ui/events.h"
 
 namespace koui::app {
 
-struct e_wndmsg {
-    HWND hWnd = nullptr;
-    UINT msg = 0;
-    WPARAM wParam = 0;
-    LPARAM lParam = 0;
+struct KOUI_API e_wndmsg {
+    win32::HWND hWnd = nullptr;
+    win32::UINT msg = 0;
+    win32::WPARAM wParam = 0;
+    win32::LPARAM lParam = 0;
     // What the window procedure returns when a handler claims the message.
-    LRESULT result = 0;
+    win32::LRESULT result = 0;
 };
 
 using koui::MT_LDOWN;

@@ -19,6 +19,8 @@
 #include "koui/host/log_sink.h"
 #include "koui/platform/window.h"
 
+using namespace koui::win32;
+
 namespace koui::app {
 
 namespace {

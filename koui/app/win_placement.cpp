@@ -8,6 +8,8 @@
 #include "koui/platform/profile.h"
 #include "koui/platform/window.h"
 
+using namespace koui::win32;
+
 namespace koui::app {
 
 namespace {

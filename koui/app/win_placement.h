@@ -19,11 +19,12 @@
 #include <filesystem>
 #include <string>
 
+#include "koui/export.h"
 #include "koui/platform/win32_types.h"
 
 namespace koui::app {
 
-class WinPlacement {
+class KOUI_API WinPlacement {
 public:
     static constexpr int kDefaultX = 0;
     static constexpr int kDefaultY = 0;
@@ -36,8 +37,8 @@ public:
     void load();
     void save();
     // From a placement: the restored (normal) rectangle and the show command.
-    void fill(WINDOWPLACEMENT& wp);
-    void fill(HWND hWnd);
+    void fill(win32::WINDOWPLACEMENT& wp);
+    void fill(win32::HWND hWnd);
 
     int getX() const { return x; }
     int getY() const { return y; }

@@ -6,6 +6,8 @@
 #include "koui/platform/threads.h"
 #include "koui/platform/window.h"
 
+using namespace koui::win32;
+
 namespace koui::app {
 
 namespace {

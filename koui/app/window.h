@@ -79,6 +79,7 @@
 #include <string>
 
 #include "koui/app/e_wndmsg.h"
+#include "koui/export.h"
 #include "koui/host/log_obj.h"
 #include "koui/platform/win32_types.h"
 
@@ -101,14 +102,14 @@ enum : uint32_t {
     GL_FINISHED = 100,
 };
 
-class Window : public ko::log::Obj {
+class KOUI_API Window : public ko::log::Obj {
 public:
     using WndMsgCallback = std::function<bool(e_wndmsg&)>;
     using UIEventCallback = std::function<void(const std::string&)>;
 
     // Longest wait of Stop_GL for the worker, in milliseconds (the default
     // of `stopTimeoutMs`).
-    static constexpr DWORD kStopTimeoutMs = 30000;
+    static constexpr win32::DWORD kStopTimeoutMs = 30000;
     // Default shortest cycle (`frameLimitMs`): one 60 Hz refresh.
     static constexpr double kFramePeriodMs = 1000.0 / 60.0;
     // A rest shorter than this is not slept: behind a 60 Hz display the swap
@@ -116,8 +117,8 @@ public:
     static constexpr double kPaceSlackMs = 0.5;
 
     Window();
-    Window(Window* parent, const std::string& name, int x, int y, int w, int h, DWORD style, DWORD exStyle,
-           WndMsgCallback wndMsgCB, UIEventCallback uiEventCB);
+    Window(Window* parent, const std::string& name, int x, int y, int w, int h, win32::DWORD style,
+           win32::DWORD exStyle, WndMsgCallback wndMsgCB, UIEventCallback uiEventCB);
     ~Window() override;
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
@@ -127,12 +128,13 @@ public:
 
     const char* logObjName() override { return "koui::app::Window"; }
 
-    bool Create(Window* parent, const std::string& name, int x, int y, int w, int h, DWORD style,
-                DWORD exStyle, WndMsgCallback wndMsgCB, UIEventCallback uiEventCB, const char* className);
+    bool Create(Window* parent, const std::string& name, int x, int y, int w, int h, win32::DWORD style,
+                win32::DWORD exStyle, WndMsgCallback wndMsgCB, UIEventCallback uiEventCB,
+                const char* className);
     void Destroy();
 
-    HGLRC glCreateContext();
-    HGLRC glGetContext() { return hGLRC; }
+    win32::HGLRC glCreateContext();
+    win32::HGLRC glGetContext() { return hGLRC; }
     bool glMakeCurrent();
     void glSwap();
 
@@ -140,15 +142,15 @@ public:
     bool Start_GL();
     bool Stop_GL();
     unsigned int GL_Worker();
-    static DWORD GL_Worker_(void* window);
+    static win32::DWORD GL_Worker_(void* window);
     void UIEvent(const std::string& event);
 
     Instance* getInstance() { return instance.load(); }
     Canvas* getCanvas() { return canvas.load(); }
     AppDiv* getAppDiv() { return appDiv.load(); }
     void setAppDiv(AppDiv* d) { appDiv.store(d); }
-    HWND getHWnd() { return hWnd; }
-    HDC getDC() { return hDC; }
+    win32::HWND getHWnd() { return hWnd; }
+    win32::HDC getDC() { return hDC; }
     const std::string& getName() { return name; }
     bool isName(std::string n) { return name == n; }
     WindowManager* getWindowManager() { return windowManager; }
@@ -163,7 +165,7 @@ public:
     UIEventCallback uiEventCB;
     std::deque<e_wndmsg> glMsgQueue;
     std::mutex glMsgLock;
-    HANDLE glThread = nullptr;
+    win32::HANDLE glThread = nullptr;
     std::atomic<uint32_t> glState{GL_IDLE};
     // When set, the worker packs the resource folder into the archive at
     // `resArchivePath` and keeps it; otherwise it removes that file first,
@@ -174,10 +176,10 @@ public:
     // worker every cycle, so it may be changed while the window runs.
     std::atomic<double> frameLimitMs{kFramePeriodMs};
     // Longest wait of Stop_GL for the worker.
-    DWORD stopTimeoutMs = kStopTimeoutMs;
-    HWND hWnd = nullptr;
-    HDC hDC = nullptr;
-    HGLRC hGLRC = nullptr;
+    win32::DWORD stopTimeoutMs = kStopTimeoutMs;
+    win32::HWND hWnd = nullptr;
+    win32::HDC hDC = nullptr;
+    win32::HGLRC hGLRC = nullptr;
     std::string name;
     WindowManager* windowManager = nullptr;
     WndMsgCallback wndMsgCB;
@@ -185,8 +187,8 @@ public:
 
 protected:
     friend class WindowManager;
-    bool setHWnd(HWND h);
-    LRESULT WndProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam);
+    bool setHWnd(win32::HWND h);
+    win32::LRESULT WndProc(win32::HWND h, win32::UINT msg, win32::WPARAM wParam, win32::LPARAM lParam);
 
 private:
     // True while a worker thread exists that has not finished.
@@ -200,12 +202,12 @@ private:
 
     // Window procedure steps that may end the handling; each returns true
     // with `out` set when it does.
-    bool hookAppDiv(e_wndmsg& m, LRESULT& out);
-    bool hookCallback(e_wndmsg& m, LRESULT& out);
-    bool hookHitTest(const e_wndmsg& m, LRESULT& out);
-    bool hookMinMaxInfo(const e_wndmsg& m, LRESULT& out);
-    void trackCapture(UINT msg);
-    LRESULT finalHandling(const e_wndmsg& m);
+    bool hookAppDiv(e_wndmsg& m, win32::LRESULT& out);
+    bool hookCallback(e_wndmsg& m, win32::LRESULT& out);
+    bool hookHitTest(const e_wndmsg& m, win32::LRESULT& out);
+    bool hookMinMaxInfo(const e_wndmsg& m, win32::LRESULT& out);
+    void trackCapture(win32::UINT msg);
+    win32::LRESULT finalHandling(const e_wndmsg& m);
 
     // GL worker parts.
     bool createUI();

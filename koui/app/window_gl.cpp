@@ -21,6 +21,8 @@
 #include "koui/platform/window.h"
 #include "koui/res/instance.h"
 
+using namespace koui::win32;
+
 namespace koui::app {
 
 namespace {

@@ -11,12 +11,14 @@
 #include "koui/platform/system.h"
 #include "koui/platform/window.h"
 
+using namespace koui::win32;
+
 namespace koui::app {
 
 WindowManager::WindowManager(HICON icon) {
     wndMan = this;
     // Failures of the window system itself reach the toolkit's message sink.
-    koui::platform::setErrorSink([](const char* line) { appmsg("%s", line); });
+    koui::platform::setErrorSink([](const char* line) { ko::log::appmsg("%s", line); });
     hIcon = icon ? icon : LoadIconA(nullptr, IDI_APPLICATION);
     if (wndProcRegistered) return;
     WNDCLASSEXA wc{};

@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "koui/export.h"
 #include "koui/host/log_obj.h"
 #include "koui/platform/win32_types.h"
 
@@ -32,9 +33,9 @@ namespace koui::app {
 
 class Window;
 
-class WindowManager : public ko::log::Obj {
+class KOUI_API WindowManager : public ko::log::Obj {
 public:
-    explicit WindowManager(HICON icon = nullptr);
+    explicit WindowManager(win32::HICON icon = nullptr);
     ~WindowManager() override;
     WindowManager(const WindowManager&) = delete;
     WindowManager& operator=(const WindowManager&) = delete;
@@ -53,7 +54,7 @@ public:
     bool iterate();
     static bool util_StartOpenGLExt();
 
-    HICON hIcon = nullptr;
+    win32::HICON hIcon = nullptr;
     std::vector<Window*> windows;
 
     static inline WindowManager* wndMan = nullptr;
@@ -61,7 +62,8 @@ public:
 
 private:
     friend class Window;
-    static LRESULT RegisteredWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static win32::LRESULT RegisteredWndProc(win32::HWND hWnd, win32::UINT msg, win32::WPARAM wParam,
+                                            win32::LPARAM lParam);
     bool attachWindow(Window* w);
     bool detachWindow(Window* w);
     // Removes `w` from the list without a word; a deleted Window calls it so

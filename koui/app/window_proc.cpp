@@ -13,6 +13,8 @@
 #include "koui/platform/message_queue.h"
 #include "koui/platform/window.h"
 
+using namespace koui::win32;
+
 namespace koui::app {
 
 namespace {

@@ -4,6 +4,8 @@
 #include <mutex>
 #include <string>
 
+namespace ko::log {
+
 namespace {
 
 void stderrSink(const char* line, void* /*user*/) {
@@ -64,3 +66,5 @@ void appmsg(const char* format, ...) {
     appvmsg(format, args);
     va_end(args);
 }
+
+}  // namespace ko::log

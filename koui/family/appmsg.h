@@ -9,13 +9,19 @@
 
 #include <cstdarg>
 
+#include "koui/export.h"
+
+namespace ko::log {
+
 using AppMsgSink = void (*)(const char* line, void* user);
 
 // printf-style; formats into a stack buffer, so short lines allocate nothing.
-void appmsg(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void appvmsg(const char* format, va_list args);
+KOUI_API void appmsg(const char* format, ...) __attribute__((format(printf, 1, 2)));
+KOUI_API void appvmsg(const char* format, va_list args);
 
 // Installs `sink` (nullptr restores the stderr sink). Returns the previous
 // sink and its user pointer through the optional out-parameters.
-void appSetMsgSink(AppMsgSink sink, void* user, AppMsgSink* previous = nullptr,
-                   void** previousUser = nullptr);
+KOUI_API void appSetMsgSink(AppMsgSink sink, void* user, AppMsgSink* previous = nullptr,
+                            void** previousUser = nullptr);
+
+}  // namespace ko::log

@@ -2,4 +2,10 @@
 // is the first call in the process.
 #pragma once
 
-double appGetTime();
+#include "koui/export.h"
+
+namespace ko::util {
+
+KOUI_API double appGetTime();
+
+}  // namespace ko::util

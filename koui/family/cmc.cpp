@@ -6,6 +6,10 @@
 
 #include "koui/family/appmsg.h"
 
+using namespace ko::log;
+
+namespace ko::util {
+
 Cmc::~Cmc() {
     _mcSetParent(nullptr);
     // Detach every child before deleting any, so a child's own detaching
@@ -68,3 +72,5 @@ void Cmc::_mclog(const char* format, ...) {
     vlog("", format, args);
     va_end(args);
 }
+
+}  // namespace ko::util

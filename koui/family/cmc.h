@@ -18,6 +18,10 @@
 #include <string>
 #include <vector>
 
+#include "koui/export.h"
+
+namespace ko::util {
+
 // Result of a class function (and of classic resource operations) for an
 // unknown command, a missing argument or a missing resource.
 inline constexpr int kMcInvalid = 0x10000000;
@@ -29,7 +33,7 @@ inline constexpr unsigned long kMcCmdCreate = 256;      // out: Cmc** slot
 class Cmc;
 using CmcClassFunc = int (*)(unsigned long cmd, unsigned long, unsigned long, void*, void* out);
 
-class Cmc {
+class KOUI_API Cmc {
 public:
     Cmc() = default;
     virtual ~Cmc();
@@ -99,7 +103,7 @@ public:                                                                         
     const char* gettype() const override {                                                             \
         return ClassName;                                                                              \
     }                                                                                                  \
-    CmcClassFunc getclassfunc() const override {                                                       \
+    ::ko::util::CmcClassFunc getclassfunc() const override {                                           \
         return &Class::koxMC__CLASSFUNC;                                                               \
     }                                                                                                  \
     int classfunc(unsigned long cmd, unsigned long a, unsigned long b, void* in, void* out) override { \
@@ -108,7 +112,7 @@ public:                                                                         
     void _mcSetDefaultName() override {                                                                \
         mcSetCountedName(ClassName, mcNameCounter_);                                                   \
     }                                                                                                  \
-    static Class* _mcCreate(Cmc* parent, const char* name) {                                           \
+    static Class* _mcCreate(::ko::util::Cmc* parent, const char* name) {                               \
         auto* object = new Class();                                                                    \
         object->_mcSetParent(parent);                                                                  \
         object->setname(name);                                                                         \
@@ -119,3 +123,5 @@ private:                                                                        
     static inline std::atomic<int> mcNameCounter_{0};                                                  \
                                                                                                        \
 public:
+
+}  // namespace ko::util

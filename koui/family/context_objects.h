@@ -17,6 +17,8 @@
 // share group, which the driver frees with the last context of the group.
 #pragma once
 
+#include "koui/export.h"
+
 namespace ko::glsl {
 class Program;
 }
@@ -25,21 +27,21 @@ namespace ko::gl {
 
 // The source of one program. Its address is the program's identity, so
 // define one static instance per program.
-struct ProgramText {
+struct KOUI_API ProgramText {
     const char* vertex;
     const char* fragment;
 };
 
 // The current context's empty vertex array object. Needs a current context.
-unsigned contextVertexArray();
+KOUI_API unsigned contextVertexArray();
 
 // The current context's program built from `text`: built on the first call,
 // then kept. Null when it does not compile or link (the compiler's log goes
 // out through appmsg once; the context does not try again). Needs a current
 // context.
-glsl::Program* contextProgram(const ProgramText& text);
+KOUI_API glsl::Program* contextProgram(const ProgramText& text);
 
 // Deletes the objects above made for the current context on this thread.
-void releaseContextObjects();
+KOUI_API void releaseContextObjects();
 
 }  // namespace ko::gl

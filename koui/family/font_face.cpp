@@ -7,6 +7,8 @@
 
 #include "koui/family/appmsg.h"
 
+using namespace ko::log;
+
 namespace ko::gl {
 
 // Each face has its own FreeType library object: FreeType objects may not be

@@ -16,13 +16,15 @@
 #include <string>
 #include <vector>
 
+#include "koui/export.h"
+
 namespace ko::gl {
 
 // Metrics of one byte's glyph in whole pixels at the face's size. The ink box
 // is where FreeType's rasteriser puts the glyph's bitmap relative to the pen
 // position on the baseline; y grows downwards, so `inkTop` is negative for
 // ink above the baseline.
-struct GlyphMetrics {
+struct KOUI_API GlyphMetrics {
     float advance = 0;
     int16_t inkLeft = 0;
     int16_t inkTop = 0;
@@ -32,7 +34,7 @@ struct GlyphMetrics {
 };
 
 // A rasterised glyph: 8-bit coverage, `pitch` bytes per row, top row first.
-struct GlyphBitmap {
+struct KOUI_API GlyphBitmap {
     const uint8_t* pixels = nullptr;
     int width = 0;
     int height = 0;
@@ -45,7 +47,7 @@ struct GlyphBitmap {
 // pixel size).
 using FontBytes = std::shared_ptr<const std::vector<uint8_t>>;
 
-class FontFace {
+class KOUI_API FontFace {
 public:
     // Reads the face from the bytes of a font file (kept by the face, which
     // FreeType needs for as long as the face lives). Null, with the reason

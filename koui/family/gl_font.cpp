@@ -11,6 +11,8 @@
 #include "koui/family/glsl_program.h"
 #include "koui/family/glyph_vector.h"
 
+using namespace ko::log;
+
 namespace ko::gl {
 
 std::atomic<uint64_t> Font::drawCalls_{0};

@@ -28,6 +28,7 @@
 #include <string_view>
 #include <vector>
 
+#include "koui/export.h"
 #include "koui/family/font_face.h"
 #include "koui/family/glyph_atlas.h"
 
@@ -39,7 +40,7 @@ namespace ko::gl {
 
 class FontGlyphVector;
 
-class Font {
+class KOUI_API Font {
 public:
     // Horizontal alignment values of writeFormat: x is the left end, the
     // centre or the right end of the text. Vertical: y is the top of the

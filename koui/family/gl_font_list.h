@@ -11,11 +11,12 @@
 #include <utility>
 #include <vector>
 
+#include "koui/export.h"
 #include "koui/family/gl_font.h"
 
 namespace ko::gl {
 
-class FontList {
+class KOUI_API FontList {
 public:
     FontList() = default;
     // Deletes the fonts; see Font::~Font about the GL context.

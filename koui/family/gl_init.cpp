@@ -12,6 +12,8 @@
 
 #include "koui/family/appmsg.h"
 
+using namespace ko::log;
+
 namespace ko::gl {
 
 namespace {

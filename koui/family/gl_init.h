@@ -1,6 +1,8 @@
 // Start-up of the GL drawing layer on the calling thread's context.
 #pragma once
 
+#include "koui/export.h"
+
 namespace ko::gl {
 
 // Loads the OpenGL entry points for the context current on the calling
@@ -15,6 +17,6 @@ namespace ko::gl {
 // memory after every frame, and returning it to the system each time costs
 // several times the drawing itself. An application that sets the threshold
 // itself (GLIBC_TUNABLES with "glibc.malloc.trim_threshold") is left alone.
-bool initLib();
+KOUI_API bool initLib();
 
 }  // namespace ko::gl

@@ -6,6 +6,8 @@
 
 #include "koui/family/appmsg.h"
 
+using namespace ko::log;
+
 namespace ko::glsl {
 namespace {
 

@@ -6,9 +6,11 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "koui/export.h"
+
 namespace ko::glsl {
 
-class Program {
+class KOUI_API Program {
 public:
     // Compiles both stages and links them. Returns a new program (owned by the
     // caller) or null; on failure every line of the compiler's or linker's

@@ -11,16 +11,18 @@
 #include <cstdint>
 #include <vector>
 
+#include "koui/export.h"
+
 namespace ko::gl {
 
-struct AtlasRect {
+struct KOUI_API AtlasRect {
     int x = 0;
     int y = 0;
     int width = 0;
     int height = 0;
 };
 
-class GlyphAtlas {
+class KOUI_API GlyphAtlas {
 public:
     static constexpr int kInitialSize = 256;
     static constexpr int kMaxSize = 8192;

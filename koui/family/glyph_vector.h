@@ -38,11 +38,13 @@
 #include <string_view>
 #include <vector>
 
+#include "koui/export.h"
+
 namespace ko::gl {
 
 class Font;
 
-struct FontGlyph {
+struct KOUI_API FontGlyph {
     float x = 0;        // pen position: left end of the glyph's advance
     float y = 0;        // baseline of the glyph's line
     float advance = 0;  // scaled advance width, without kerning or separation
@@ -50,7 +52,7 @@ struct FontGlyph {
     uint8_t code = 0;   // the byte
 };
 
-class FontGlyphVector {
+class KOUI_API FontGlyphVector {
 public:
     static constexpr float kUnbounded = 1e9f;
 

@@ -1,5 +1,7 @@
 #include "koui/family/hexcolor.h"
 
+namespace ko::util {
+
 namespace {
 
 int hexDigit(char c) {
@@ -31,3 +33,5 @@ bool stReadHexColor(float* rgba, const char* text, int components, float max) {
     for (int i = 0; i < components; ++i) rgba[i] = channel[i];
     return true;
 }
+
+}  // namespace ko::util

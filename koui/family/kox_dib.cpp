@@ -5,6 +5,10 @@
 #include "koui/family/appmsg.h"
 #include "koui/family/kox_image_file.h"
 
+using namespace ko::log;
+
+namespace ko::gl {
+
 namespace {
 constexpr int kMaxSide = 65536;
 
@@ -64,3 +68,5 @@ int CstgDibSectionEx::CreateFromFile(const char* path, int bpp) {
     }
     return KOX_OK;
 }
+
+}  // namespace ko::gl

@@ -9,9 +9,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "koui/export.h"
 #include "koui/family/kox_types.h"
 
-class CstgDibSection8 {
+namespace ko::gl {
+
+class KOUI_API CstgDibSection8 {
 public:
     // A zeroed width x height bitmap. KOX_OK, or KOX_ERROR for a size
     // below 1 x 1 or above 65536 on a side.
@@ -30,7 +33,7 @@ private:
     int pitch_ = 0;
 };
 
-class CstgDibSectionEx {
+class KOUI_API CstgDibSectionEx {
 public:
     // A zeroed bitmap of `bpp` 24 or 32. KOX_OK or KOX_ERROR.
     int Create(int width, int height, int bpp = 32);
@@ -52,3 +55,5 @@ private:
     int pitch_ = 0;
     int bpp_ = 0;
 };
+
+}  // namespace ko::gl

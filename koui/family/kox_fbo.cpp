@@ -4,6 +4,10 @@
 
 #include "koui/family/appmsg.h"
 
+using namespace ko::log;
+
+namespace ko::gl {
+
 CkoxGL_FBO::~CkoxGL_FBO() {
     Delete();
 }
@@ -111,3 +115,5 @@ void CkoxGL_FBO::End(CkoxGL_FBO* next) {
         next->Set2D(-1, -1);
     }
 }
+
+}  // namespace ko::gl

@@ -7,10 +7,13 @@
 // frame buffers nest: one may be drawn while another is being drawn into.
 #pragma once
 
+#include "koui/export.h"
 #include "koui/family/kox_texture.h"
 #include "koui/family/kox_types.h"
 
-class CkoxGL_FBO {
+namespace ko::gl {
+
+class KOUI_API CkoxGL_FBO {
 public:
     CkoxGL_FBO() = default;
     // Deletes the GL objects (their context current).
@@ -65,3 +68,5 @@ private:
     double savedProjection_[16] = {};
     double savedModelView_[16] = {};
 };
+
+}  // namespace ko::gl

@@ -12,6 +12,12 @@
 #include "koui/family/appmsg.h"
 #include "koui/family/kox_image_file.h"
 
+using namespace koui::win32;
+using namespace ko::log;
+using namespace ko::util;
+
+namespace ko::gl {
+
 namespace {
 
 // Splits "file@12" into "file" and 12 when the whole name is no file.
@@ -110,3 +116,5 @@ void CkoxGL_Font::WriteEx(double x, double y, double scale, int align, int repea
         font_->drawDGlyphs(glyphs_, glm::value_ptr(mvp), colour, originX, originY, -kNoClip, -kNoClip,
                            2 * kNoClip, 2 * kNoClip);
 }
+
+}  // namespace ko::gl

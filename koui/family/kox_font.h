@@ -15,12 +15,15 @@
 #include <memory>
 #include <string>
 
+#include "koui/export.h"
 #include "koui/family/gl_font.h"
 #include "koui/family/glyph_vector.h"
 #include "koui/family/kox_types.h"
 #include "koui/family/module_resources.h"
 
-class CkoxGL_Font {
+namespace ko::gl {
+
+class KOUI_API CkoxGL_Font {
 public:
     static constexpr int kDefaultPixelSize = 16;
     enum Align { kLeft = 0, kCenter = 1, kRight = 2 };
@@ -35,7 +38,7 @@ public:
     int Open(const char* path);
     // The same from a font file registered as a module resource, at the
     // default size.
-    int OpenFromResource(int resId, const char* resType, HINSTANCE module);
+    int OpenFromResource(int resId, const char* resType, koui::win32::HINSTANCE module);
     int OpenFromMemory(const uint8_t* data, size_t size, int pixelSize, const char* name);
 
     // Width in pixels of the first `length` bytes of `text` (all of it when
@@ -73,3 +76,5 @@ private:
     std::string id_;
     std::string path_;
 };
+
+}  // namespace ko::gl

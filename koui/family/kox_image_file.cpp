@@ -8,6 +8,10 @@
 #include "koui/family/appmsg.h"
 #include "koui/family/png_decoder.h"
 
+using namespace ko::log;
+
+namespace ko::gl {
+
 bool koxReadFile(const char* path, std::vector<uint8_t>& bytes) {
     bytes.clear();
     if (!path || !*path) {
@@ -48,3 +52,5 @@ bool koxLoadImageFile(const char* path, const char* format, std::vector<uint8_t>
     if (!koxReadFile(path, bytes)) return false;
     return koxDecodeImage(bytes.data(), bytes.size(), format, path, rgba, width, height);
 }
+
+}  // namespace ko::gl

@@ -7,15 +7,21 @@
 #include <cstdint>
 #include <vector>
 
+#include "koui/export.h"
+
+namespace ko::gl {
+
 // Decodes encoded image bytes. `format` names the format ("png", any case);
 // null or empty means "png". False, with the reason through appmsg naming
 // `what`, for another format or bytes that do not decode.
-bool koxDecodeImage(const uint8_t* data, size_t size, const char* format, const char* what,
-                    std::vector<uint8_t>& rgba, unsigned& width, unsigned& height);
+KOUI_API bool koxDecodeImage(const uint8_t* data, size_t size, const char* format, const char* what,
+                             std::vector<uint8_t>& rgba, unsigned& width, unsigned& height);
 
 // Reads the whole file and decodes it as above.
-bool koxLoadImageFile(const char* path, const char* format, std::vector<uint8_t>& rgba, unsigned& width,
-                      unsigned& height);
+KOUI_API bool koxLoadImageFile(const char* path, const char* format, std::vector<uint8_t>& rgba,
+                               unsigned& width, unsigned& height);
 
 // The whole content of a file; false (with a message) when it cannot be read.
-bool koxReadFile(const char* path, std::vector<uint8_t>& bytes);
+KOUI_API bool koxReadFile(const char* path, std::vector<uint8_t>& bytes);
+
+}  // namespace ko::gl

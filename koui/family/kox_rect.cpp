@@ -2,6 +2,8 @@
 
 #include <GL/glew.h>
 
+namespace ko::gl {
+
 namespace {
 
 void quad(double x, double y, double w, double h) {
@@ -41,3 +43,5 @@ void koxGL_DrawRect(double x, double y, double w, double h) {
     }
     glEnd();
 }
+
+}  // namespace ko::gl

@@ -4,13 +4,19 @@
 // columns x .. x+w-1 and rows y .. y+h-1.
 #pragma once
 
+#include "koui/export.h"
+
+namespace ko::gl {
+
 // Filled rectangle in the colour `rgba` (four floats; null draws nothing).
 // Leaves that colour as the current GL colour. Nothing for w or h <= 0.
-void koxGL_FillRect(double x, double y, double w, double h, const float* rgba);
-void koxGL_FillRect(double x, double y, double w, double h, double r, double g, double b, double a);
+KOUI_API void koxGL_FillRect(double x, double y, double w, double h, const float* rgba);
+KOUI_API void koxGL_FillRect(double x, double y, double w, double h, double r, double g, double b, double a);
 
 // One-pixel outline along the inside of the rectangle, in the current GL
 // colour (set it with glColor first): the first and last rows and columns
 // of the filled rectangle, each pixel drawn once, so translucent colours stay
 // even at the corners.
-void koxGL_DrawRect(double x, double y, double w, double h);
+KOUI_API void koxGL_DrawRect(double x, double y, double w, double h);
+
+}  // namespace ko::gl

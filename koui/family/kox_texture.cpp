@@ -7,6 +7,12 @@
 #include "koui/family/appmsg.h"
 #include "koui/family/kox_image_file.h"
 
+using namespace koui::win32;
+using namespace ko::log;
+using namespace ko::util;
+
+namespace ko::gl {
+
 namespace {
 
 bool checkTarget(int target, const char* what) {
@@ -153,3 +159,5 @@ void CkoxGL_Texture::bqPortion(double sx1, double sy1, double sx2, double sy2, d
     if (!id_) return;
     emitQuad(sx1, sy1, sx2, sy2, dx1, dy1, dx2, dy2);
 }
+
+}  // namespace ko::gl

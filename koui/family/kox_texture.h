@@ -15,10 +15,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "koui/export.h"
 #include "koui/family/kox_types.h"
 #include "koui/family/module_resources.h"
 
-class CkoxGL_Texture {
+namespace ko::gl {
+
+class KOUI_API CkoxGL_Texture {
 public:
     CkoxGL_Texture() = default;
     // Deletes the GL texture (its context current).
@@ -32,8 +35,8 @@ public:
     int CreateFromFile(const char* path, const char* format = nullptr, int target = 0x0DE1);
     // From the bytes of an image file registered as a module resource
     // (stmmGeneralGetResourceVector).
-    int CreateFromResource(int resId, const char* resType, HINSTANCE module, const char* format = nullptr,
-                           int target = 0x0DE1);
+    int CreateFromResource(int resId, const char* resType, koui::win32::HINSTANCE module,
+                           const char* format = nullptr, int target = 0x0DE1);
     // From the bytes of an image file in memory; `what` labels messages.
     int CreateFromMemory(const uint8_t* data, size_t size, const char* format, int target, const char* what);
     // From raw pixels, rows top first: `format` GL_RGBA (4 bytes a pixel) or
@@ -86,3 +89,5 @@ private:
     int boundUnit_ = -1;
     bool bottomUp_ = false;
 };
+
+}  // namespace ko::gl

@@ -4,5 +4,9 @@
 // reason always goes out through appmsg.
 #pragma once
 
+namespace ko::gl {
+
 constexpr int KOX_OK = 0;
 constexpr int KOX_ERROR = 0x10000000;
+
+}  // namespace ko::gl

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace ko::util {
+
 int CstqLineFile::OpenFromBuffer(const char* text, long long size) {
     Close();
     if (!text || size < 0) return -1;
@@ -23,3 +25,5 @@ const char* CstqLineFile::Get(int index) const {
     if (index < 0 || index >= GetCount()) return nullptr;
     return lines_[static_cast<size_t>(index)].c_str();
 }
+
+}  // namespace ko::util

@@ -10,7 +10,11 @@
 #include <string>
 #include <vector>
 
-class CstqLineFile {
+#include "koui/export.h"
+
+namespace ko::util {
+
+class KOUI_API CstqLineFile {
 public:
     // Replaces the lines by those of text[0..size). 0 on success, -1 for a
     // null text or a negative size.
@@ -23,3 +27,5 @@ public:
 private:
     std::vector<std::string> lines_;
 };
+
+}  // namespace ko::util

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace ko::util {
+
 int stAtoiSat(const char* text) {
     if (!text) return 0;
     const long long value = std::strtoll(text, nullptr, 10);
@@ -76,3 +78,5 @@ int CmcLineParSet::GetSrcText(int index, char* buffer, int size) const {
     buffer[count] = '\0';
     return static_cast<int>(count);
 }
+
+}  // namespace ko::util

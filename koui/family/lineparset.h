@@ -14,11 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "koui/export.h"
+
+namespace ko::util {
+
 // Decimal integer as atoi reads it (leading blanks, sign, digits), but a value
 // outside the int range is limited to it instead of being undefined.
-int stAtoiSat(const char* text);
+KOUI_API int stAtoiSat(const char* text);
 
-class CmcLineParSet {
+class KOUI_API CmcLineParSet {
 public:
     static constexpr int kLpsKeepSpaces = 1;
 
@@ -60,3 +64,5 @@ private:
     std::vector<Param> params_;
     int pos_ = 0;
 };
+
+}  // namespace ko::util

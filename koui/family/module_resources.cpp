@@ -11,6 +11,11 @@
 
 #include "koui/family/appmsg.h"
 
+using namespace koui::win32;
+using namespace ko::log;
+
+namespace ko::util {
+
 namespace {
 
 struct ResourceKey {
@@ -80,3 +85,5 @@ const uint8_t* stmmGeneralGetResourceVector(HINSTANCE module, int resId, const c
     static const uint8_t kEmpty = 0;
     return it->second->empty() ? &kEmpty : it->second->data();
 }
+
+}  // namespace ko::util

@@ -18,19 +18,26 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "koui/export.h"
 #include "koui/platform/win32_types.h"
+
+namespace ko::util {
 
 // Copies `size` bytes of `data` into the registry under (module, id, type).
 // Returns false, logging why, when the key is taken already (a resource is
 // immutable once registered), when `type` is null or empty, or when `data`
 // is null while `size` is not 0.
-bool stmmRegisterResource(HINSTANCE module, int resId, const char* resType, const void* data, size_t size);
+KOUI_API bool stmmRegisterResource(koui::win32::HINSTANCE module, int resId, const char* resType,
+                                   const void* data, size_t size);
 
 // Removes one registered blob; pointers obtained for it become invalid.
 // Returns false when there was none.
-bool stmmUnregisterResource(HINSTANCE module, int resId, const char* resType);
+KOUI_API bool stmmUnregisterResource(koui::win32::HINSTANCE module, int resId, const char* resType);
 
 // The bytes registered under (module, id, type), with their count in *size
 // (when size is not null), or null (and *size = 0) when there are none. The
 // pointer stays valid until that blob is unregistered. Safe from any thread.
-const uint8_t* stmmGeneralGetResourceVector(HINSTANCE module, int resId, const char* resType, size_t* size);
+KOUI_API const uint8_t* stmmGeneralGetResourceVector(koui::win32::HINSTANCE module, int resId,
+                                                     const char* resType, size_t* size);
+
+}  // namespace ko::util

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace ko::util {
+
 float stClampSP(float value, float low, float high) {
     return std::max(low, std::min(value, high));
 }
@@ -17,3 +19,5 @@ double stEasyEasyDP(double current, double target, double factor, double epsilon
     if (std::fabs(target - next) < epsilon) return target;
     return next;
 }
+
+}  // namespace ko::util

@@ -1,8 +1,12 @@
 // Clamping and the easing step used by every animation of the toolkit.
 #pragma once
 
-float stClampSP(float value, float low, float high);
-double stClampDP(double value, double low, double high);
+#include "koui/export.h"
+
+namespace ko::util {
+
+KOUI_API float stClampSP(float value, float low, float high);
+KOUI_API double stClampDP(double value, double low, double high);
 
 // One step of an animated value towards `target`.
 //
@@ -12,4 +16,6 @@ double stClampDP(double value, double low, double high);
 // the step returns `target` exactly, so a value stored back each cycle
 // reaches the target in a finite number of cycles and then stays there.
 // A factor of 1 or less jumps to the target at once.
-double stEasyEasyDP(double current, double target, double factor, double epsilon);
+KOUI_API double stEasyEasyDP(double current, double target, double factor, double epsilon);
+
+}  // namespace ko::util

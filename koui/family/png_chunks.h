@@ -11,15 +11,16 @@
 #include <vector>
 
 #include "koui/family/png_format.h"
+#include "koui/export.h"
 
 namespace ko::png {
 
-struct Span {
+struct KOUI_API Span {
     const uint8_t* data;
     size_t size;
 };
 
-struct Chunks {
+struct KOUI_API Chunks {
     Header header;
     PixelFormat format;
     std::vector<Span> idat;  // the IDAT bodies in file order, one zlib stream together
@@ -27,6 +28,6 @@ struct Chunks {
 };
 
 // Walks `data` up to IEND. On failure writes one message and returns false.
-bool readChunks(const uint8_t* data, size_t size, Chunks& out);
+KOUI_API bool readChunks(const uint8_t* data, size_t size, Chunks& out);
 
 }  // namespace ko::png

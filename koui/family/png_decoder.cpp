@@ -10,6 +10,8 @@
 #include "koui/family/png_filter.h"
 #include "koui/family/png_pixels.h"
 
+using namespace ko::log;
+
 namespace ko::png {
 
 namespace {

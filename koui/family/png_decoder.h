@@ -13,12 +13,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "koui/export.h"
+
 namespace ko::png {
 
 // On success: `pixels` holds width × height RGBA pixels, rows top-down,
 // width × 4 bytes per row without padding; `bpp` is 32. On failure: false,
 // `pixels` empty, the other outputs unchanged.
-bool decodePng(std::vector<uint8_t>& pixels, unsigned& width, unsigned& height, unsigned& bpp,
-               const uint8_t* data, size_t size);
+KOUI_API bool decodePng(std::vector<uint8_t>& pixels, unsigned& width, unsigned& height, unsigned& bpp,
+                        const uint8_t* data, size_t size);
 
 }  // namespace ko::png

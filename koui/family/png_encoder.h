@@ -10,14 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "koui/export.h"
+
 namespace ko::png {
 
 // The PNG file of width x height pixels, rows top first, 4 bytes a pixel.
 // Empty for a size below 1 x 1, no pixels, or a failed compression.
-std::vector<uint8_t> encodePng(int width, int height, const uint8_t* rgba);
+KOUI_API std::vector<uint8_t> encodePng(int width, int height, const uint8_t* rgba);
 
 // encodePng written to `path`. False (with an appmsg line saying why) when
 // the image cannot be encoded or the file cannot be written in full.
-bool writePng(const std::string& path, int width, int height, const uint8_t* rgba);
+KOUI_API bool writePng(const std::string& path, int width, int height, const uint8_t* rgba);
 
 }  // namespace ko::png

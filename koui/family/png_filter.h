@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "koui/export.h"
+
 namespace ko::png {
 
 enum FilterType : uint8_t { kNone = 0, kSub = 1, kUp = 2, kAverage = 3, kPaeth = 4 };
@@ -19,7 +21,7 @@ enum FilterType : uint8_t { kNone = 0, kSub = 1, kUp = 2, kAverage = 3, kPaeth =
 // reversed (all zero for a pass's first row); `stride` the distance in bytes
 // to the same byte of the previous pixel (1, 2, 3, 4, 6 or 8). `length` is a
 // multiple of `stride`. False for an unknown filter type.
-bool unfilterRow(uint8_t filter, uint8_t* row, const uint8_t* prior, size_t length, unsigned stride);
+KOUI_API bool unfilterRow(uint8_t filter, uint8_t* row, const uint8_t* prior, size_t length, unsigned stride);
 
 // The Paeth predictor of the format: whichever of left, up and upper-left is
 // nearest to left + up - upper-left, preferring left, then up.

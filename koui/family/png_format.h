@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "koui/export.h"
+
 namespace ko::png {
 
 enum ColorType : uint8_t {
@@ -19,7 +21,7 @@ enum ColorType : uint8_t {
 // most 1 GiB, and the check comes before any allocation.
 constexpr uint64_t kMaxPixels = uint64_t{1} << 28;
 
-struct Header {
+struct KOUI_API Header {
     uint32_t width = 0;
     uint32_t height = 0;
     uint8_t bitDepth = 0;
@@ -53,7 +55,7 @@ inline uint64_t rowBytes(const Header& h, uint32_t pixels) {
 }
 
 // Everything the conversion to RGBA needs besides the samples.
-struct PixelFormat {
+struct KOUI_API PixelFormat {
     uint8_t colorType = 0;
     uint8_t bitDepth = 0;
     bool hasKey = false;           // tRNS colour key for grey and truecolour
@@ -63,7 +65,7 @@ struct PixelFormat {
 };
 
 // One Adam7 pass: first pixel and step on each axis.
-struct Pass {
+struct KOUI_API Pass {
     uint32_t x0, y0, dx, dy;
 };
 constexpr Pass kAdam7[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},

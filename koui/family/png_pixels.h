@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "koui/family/png_format.h"
+#include "koui/export.h"
 
 namespace ko::png {
 
@@ -17,6 +18,6 @@ using RowConverter = bool (*)(const uint8_t* src, uint8_t* dst, size_t count, si
                               const PixelFormat& format);
 
 // The converter for the format's colour type and bit depth.
-RowConverter rowConverter(const PixelFormat& format);
+KOUI_API RowConverter rowConverter(const PixelFormat& format);
 
 }  // namespace ko::png

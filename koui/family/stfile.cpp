@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+namespace ko::util {
+
 namespace {
 
 void copyOrEmpty(char* out, size_t outSize, const char* from, size_t length) {
@@ -64,3 +66,5 @@ void CstFile::Close() {
     if (file_) std::fclose(file_);
     file_ = nullptr;
 }
+
+}  // namespace ko::util

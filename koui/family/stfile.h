@@ -6,24 +6,28 @@
 
 #include <cstdio>
 
+#include "koui/export.h"
+
+namespace ko::util {
+
 inline constexpr size_t kStMaxPath = 260;
 
 // Non-zero when `path` names an existing file that is not a directory.
-int stosFileExists(const char* path);
+KOUI_API int stosFileExists(const char* path);
 
 // Writes the directory part of `path` (everything up to and including the
 // last "/") to `out`, or "" when there is none. At most outSize - 1 bytes are
 // written and `out` is always terminated; a longer directory part is
 // refused (empty result) rather than cut into a wrong directory.
-void stGetPathFromString(char* out, const char* path, size_t outSize = kStMaxPath);
+KOUI_API void stGetPathFromString(char* out, const char* path, size_t outSize = kStMaxPath);
 
 // Writes the extension of the last path component (after its last ".",
 // without the dot) to `out`, or "" when there is none; as above, a result
 // that does not fit is refused.
-void stGetFileExtension(char* out, const char* path, size_t outSize = kStMaxPath);
+KOUI_API void stGetFileExtension(char* out, const char* path, size_t outSize = kStMaxPath);
 
 // Reads a file whole: OpenReadOnly, GetSize, Read, Close.
-class CstFile {
+class KOUI_API CstFile {
 public:
     CstFile() = default;
     ~CstFile() { Close(); }
@@ -41,3 +45,5 @@ public:
 private:
     std::FILE* file_ = nullptr;
 };
+
+}  // namespace ko::util

@@ -1,5 +1,7 @@
 #include "koui/family/stmarray.h"
 
+namespace ko::util {
+
 CstmLinearArray::CstmLinearArray(int elementSize, int /*flags*/)
     : elementSize_(elementSize < 1 ? 1 : static_cast<size_t>(elementSize)) {}
 
@@ -25,3 +27,5 @@ void CstmLinearArray::laDeleteAll() {
     bytes_.shrink_to_fit();
     count_ = 0;
 }
+
+}  // namespace ko::util

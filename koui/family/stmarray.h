@@ -11,7 +11,11 @@
 #include <type_traits>
 #include <vector>
 
-class CstmLinearArray {
+#include "koui/export.h"
+
+namespace ko::util {
+
+class KOUI_API CstmLinearArray {
 public:
     // `flags` is accepted for the family interface; no flag changes behaviour.
     explicit CstmLinearArray(int elementSize = 8, int flags = 0);
@@ -57,3 +61,5 @@ public:
 private:
     CstmLinearArray array_;
 };
+
+}  // namespace ko::util

@@ -10,9 +10,11 @@
 #include <string_view>
 #include <vector>
 
+#include "koui/export.h"
+
 namespace ko::util {
 
-class StrPar {
+class KOUI_API StrPar {
 public:
     StrPar() = default;
     explicit StrPar(std::vector<std::string> items, int start = 0)
@@ -22,7 +24,9 @@ public:
     // trailing empty piece does not, and empty text gives no pieces.
     static StrPar split(std::string_view text, char sep);
 
-    int count() const { return start_ >= static_cast<int>(items_.size()) ? 0 : static_cast<int>(items_.size()) - start_; }
+    int count() const {
+        return start_ >= static_cast<int>(items_.size()) ? 0 : static_cast<int>(items_.size()) - start_;
+    }
     bool empty() const { return count() == 0; }
     bool has(int i) const { return i >= 0 && i < count(); }
 

@@ -13,6 +13,8 @@
 #include "koui/family/numeric.h"
 #include "koui/host/instance.h"
 
+using namespace ko::util;
+
 namespace koui {
 
 double Canvas::monotonicSeconds() {

@@ -33,13 +33,14 @@
 #include <string>
 #include <vector>
 
+#include "koui/export.h"
 #include "koui/ui/div.h"
 
 namespace koui {
 
 class Instance;
 
-class Canvas : public Div {
+class KOUI_API Canvas : public Div {
 public:
     using Clock = double (*)();
     // Seconds of the process's monotonic high-resolution counter.

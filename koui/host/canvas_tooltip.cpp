@@ -11,6 +11,9 @@
 #include "koui/host/canvas.h"
 #include "koui/res/instance.h"
 
+using namespace ko::gl;
+using namespace ko::util;
+
 namespace koui {
 
 namespace {

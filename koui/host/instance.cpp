@@ -12,6 +12,9 @@
 #include "koui/res/instance.h"
 #include "koui/rm/rm.h"
 
+using namespace koui::win32;
+using namespace ko::log;
+
 namespace koui {
 
 namespace {

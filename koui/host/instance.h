@@ -38,6 +38,7 @@
 #include <thread>
 #include <vector>
 
+#include "koui/export.h"
 #include "koui/host/log_obj.h"
 #include "koui/ui/events.h"
 
@@ -45,9 +46,11 @@
 // layer declares them (koui/platform/win32_types.h) so that this header
 // stays free of that layer and mixes with headers that define handle types
 // of their own.
+namespace koui::win32 {
 struct HWND__;
 using HWND = HWND__*;
 using DWORD = std::uint32_t;
+}  // namespace koui::win32
 
 namespace koui {
 
@@ -58,7 +61,7 @@ class Canvas;
 class Div;
 class RM;
 
-class Instance : public ko::log::Obj {
+class KOUI_API Instance : public ko::log::Obj {
 public:
     enum : uint32_t { RES_WATCHING = 0x1, RES_CHANGED = 0x2 };
     static constexpr int kWatchIntervalMs = 250;
@@ -70,15 +73,15 @@ public:
     const char* logObjName() override { return "koui::Instance"; }
     virtual glm::vec2 getCursorPos();
 
-    bool glCreate(std::string resDir, std::string archivePath, std::string rootFile, HWND wnd);
+    bool glCreate(std::string resDir, std::string archivePath, std::string rootFile, win32::HWND wnd);
     int Iterate(int x, int y, int w, int h);
     int Draw();
     Canvas* CreateCanvas();
     // Index 0: the first non-null canvas; every other index gives null.
     Canvas* GetCanvas(int index);
-    bool Queue(Div* from, Div* to, DWORD id, const std::string& str, void* ptr1, DWORD num1, void* ptr2,
-               DWORD num2);
-    HWND getWndHandler() { return hWnd; }
+    bool Queue(Div* from, Div* to, win32::DWORD id, const std::string& str, void* ptr1, win32::DWORD num1,
+               void* ptr2, win32::DWORD num2);
+    win32::HWND getWndHandler() { return hWnd; }
     void setViewport(int x, int y, int w, int h);
     // Number of messages waiting (for tests and diagnostics).
     size_t queuedCount();
@@ -90,7 +93,7 @@ public:
     double rmProgress = 0;
     std::vector<Canvas*> canvases;
     int32_t viewport[4] = {0, 0, 0, 0};
-    HWND hWnd = nullptr;
+    win32::HWND hWnd = nullptr;
     std::atomic<uint32_t> resFlags{0};
     res::Instance* resInstance = nullptr;
     std::deque<e_msg> msgQueue;  // a deque: delivery takes from the front
@@ -110,6 +113,7 @@ private:
 // The factory of the GL worker: resolves `resDir` and `archivePath` to full
 // paths, appends "/" to the folder when it lacks one, and runs glCreate.
 // Null only when allocation fails.
-Instance* CreateInstance(std::string resDir, std::string archivePath, std::string rootFile, HWND hWnd);
+KOUI_API Instance* CreateInstance(std::string resDir, std::string archivePath, std::string rootFile,
+                                  win32::HWND hWnd);
 
 }  // namespace koui

@@ -6,6 +6,8 @@
 #include "koui/platform/input.h"
 #include "koui/platform/system.h"
 
+using namespace koui::win32;
+
 namespace koui {
 
 namespace {

@@ -5,6 +5,8 @@
 #include "koui/family/apptime.h"
 #include "koui/host/log_sink.h"
 
+using namespace ko::util;
+
 // Lines longer than the buffer are cut on purpose; the compiler's truncation
 // warning would flag exactly that.
 #pragma GCC diagnostic ignored "-Wformat-truncation"

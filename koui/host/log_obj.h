@@ -17,9 +17,11 @@
 
 #include <cstdarg>
 
+#include "koui/export.h"
+
 namespace ko::log {
 
-class Obj {
+class KOUI_API Obj {
 public:
     virtual ~Obj() = default;
 

@@ -7,6 +7,8 @@
 
 #include "koui/family/apptime.h"
 
+using namespace ko::util;
+
 namespace ko::log {
 
 namespace {

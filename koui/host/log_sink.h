@@ -15,26 +15,28 @@
 #include <functional>
 #include <string>
 
+#include "koui/export.h"
+
 namespace ko::log {
 
 // The sink: stamps and delivers one line. A null line is ignored.
-void write(const char* line);
+KOUI_API void write(const char* line);
 
 // printf-style line without name or tag (formatted into 2048 bytes, cut at
 // 2047), passed to write() unchanged.
-void print(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+KOUI_API void print(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // Installs the callback that receives each stamped line (empty: none).
-void setCallback(std::function<void(const char*)> callback);
+KOUI_API void setCallback(std::function<void(const char*)> callback);
 
 // Opens (truncates) the log file; returns false when it cannot be opened.
 // An already open file is closed first.
-bool openFile(const std::string& path);
-void closeFile();
+KOUI_API bool openFile(const std::string& path);
+KOUI_API void closeFile();
 
 // Sets the time base in the monotonic seconds of appGetTime(): lines show the
 // seconds since then. setTimeBaseNow() is the usual call at start-up.
-void setTimeBase(double seconds);
-void setTimeBaseNow();
+KOUI_API void setTimeBase(double seconds);
+KOUI_API void setTimeBaseNow();
 
 }  // namespace ko::log

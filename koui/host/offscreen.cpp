@@ -8,6 +8,8 @@
 #include "koui/family/kox_fbo.h"
 #include "koui/host/canvas.h"
 
+using namespace ko::gl;
+
 namespace koui {
 
 namespace {

@@ -16,13 +16,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "koui/export.h"
+
 namespace koui {
 
 class Canvas;
 
 // The width x height pixels at the bottom left of the frame buffer bound for
 // reading, rows top first. Empty for a size below 1 x 1.
-std::vector<uint8_t> readPixels(int width, int height);
+KOUI_API std::vector<uint8_t> readPixels(int width, int height);
 
 // One cycle of `canvas` over the viewport (0, 0, width, height): Iterate,
 // then Draw, into a new frame buffer cleared to `clear` (four floats; null
@@ -31,6 +33,7 @@ std::vector<uint8_t> readPixels(int width, int height);
 // viewport, scissor, matrices, blending, depth test) and the canvas's
 // viewport are restored. Empty, with an appmsg line, when the frame buffer
 // cannot be made.
-std::vector<uint8_t> renderToPixels(Canvas& canvas, int width, int height, const float* clear = nullptr);
+KOUI_API std::vector<uint8_t> renderToPixels(Canvas& canvas, int width, int height,
+                                             const float* clear = nullptr);
 
 }  // namespace koui

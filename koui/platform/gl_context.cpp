@@ -8,6 +8,8 @@
 
 #include "koui/platform/detail/state.h"
 
+namespace koui::win32 {
+
 using namespace koui::platform::detail;
 
 namespace {
@@ -77,6 +79,8 @@ bool satisfies(const WindowRecord& w, int attribute, int value) {
 
 }  // namespace
 
+}  // namespace koui::win32
+
 namespace koui::platform::detail {
 
 void recordFramebuffer(WindowRecord& w) {
@@ -140,6 +144,8 @@ void reapZombies() {
 }
 
 }  // namespace koui::platform::detail
+
+namespace koui::win32 {
 
 int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* pfd) {
     auto w = windowOfDc(dc);
@@ -300,6 +306,8 @@ BOOL SwapBuffers(HDC dc) {
     glfwSwapBuffers(w->glfw);
     return 1;
 }
+
+}  // namespace koui::win32
 
 namespace koui::platform {
 

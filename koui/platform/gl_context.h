@@ -24,20 +24,25 @@
 // most one thread at a time (the GL worker of its window).
 #pragma once
 
+#include "koui/export.h"
 #include "koui/platform/system.h"
 #include "koui/platform/win32_constants.h"
 
-int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* pfd);
-int DescribePixelFormat(HDC dc, int format, UINT bytes, PIXELFORMATDESCRIPTOR* pfd);
-BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR* pfd);
-BOOL wglChoosePixelFormatARB(HDC dc, const int* intAttribs, const float* floatAttribs, UINT maxFormats,
-                             int* formats, UINT* numFormats);
-HGLRC wglCreateContext(HDC dc);
-HGLRC wglCreateContextAttribsARB(HDC dc, HGLRC share, const int* attribs);
-BOOL wglDeleteContext(HGLRC context);
-BOOL wglMakeCurrent(HDC dc, HGLRC context);
-HGLRC wglGetCurrentContext();
-BOOL SwapBuffers(HDC dc);
+namespace koui::win32 {
+
+KOUI_API int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* pfd);
+KOUI_API int DescribePixelFormat(HDC dc, int format, UINT bytes, PIXELFORMATDESCRIPTOR* pfd);
+KOUI_API BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR* pfd);
+KOUI_API BOOL wglChoosePixelFormatARB(HDC dc, const int* intAttribs, const float* floatAttribs,
+                                      UINT maxFormats, int* formats, UINT* numFormats);
+KOUI_API HGLRC wglCreateContext(HDC dc);
+KOUI_API HGLRC wglCreateContextAttribsARB(HDC dc, HGLRC share, const int* attribs);
+KOUI_API BOOL wglDeleteContext(HGLRC context);
+KOUI_API BOOL wglMakeCurrent(HDC dc, HGLRC context);
+KOUI_API HGLRC wglGetCurrentContext();
+KOUI_API BOOL SwapBuffers(HDC dc);
+
+}  // namespace koui::win32
 
 namespace koui::platform {
 
@@ -45,6 +50,6 @@ namespace koui::platform {
 // made current (through wglMakeCurrent or directly on the window system, as
 // the GL test harness does); null when none is. The drawing layers keep
 // their per-context objects under it.
-const void* currentGLContextKey();
+KOUI_API const void* currentGLContextKey();
 
 }  // namespace koui::platform

@@ -16,9 +16,11 @@
 #include <string_view>
 #include <vector>
 
+#include "koui/export.h"
+
 namespace koui::platform {
 
-class IniFile {
+class KOUI_API IniFile {
 public:
     explicit IniFile(std::string_view text = {});
 
@@ -57,12 +59,12 @@ private:
 
 // Reads a whole file; nullopt (with errno's meaning in `error`) when it
 // cannot be read.
-std::optional<std::string> readWholeFile(const std::filesystem::path& path, int& error);
+KOUI_API std::optional<std::string> readWholeFile(const std::filesystem::path& path, int& error);
 // Replaces the file's content atomically: writes a temporary file in the
 // same folder with the file's permissions, flushes it and renames it over
 // the file (the file a symbolic link names, for a link). Refuses a file the
 // caller may not write and a file without any write permission bit (for
 // root too, like a read-only file on Win32). Returns 0 or an errno value.
-int writeFileAtomically(const std::filesystem::path& path, std::string_view content);
+KOUI_API int writeFileAtomically(const std::filesystem::path& path, std::string_view content);
 
 }  // namespace koui::platform

@@ -10,6 +10,8 @@
 #include "koui/platform/detail/geometry.h"
 #include "koui/platform/window.h"
 
+namespace koui::win32 {
+
 using namespace koui::platform::detail;
 
 namespace {
@@ -351,6 +353,8 @@ void onCursor(GLFWwindow* gw, double x, double y) {
 
 }  // namespace
 
+}  // namespace koui::win32
+
 namespace koui::platform::detail {
 
 void installInputCallbacks(GLFWwindow* w) {
@@ -386,6 +390,8 @@ void inputWindowGone(HWND hWnd) {
 }
 
 }  // namespace koui::platform::detail
+
+namespace koui::win32 {
 
 SHORT GetKeyState(int virtKey) {
     if (virtKey <= 0 || virtKey > 0xff) return 0;
@@ -442,3 +448,5 @@ UINT MapVirtualKeyA(UINT code, UINT mapType) {
             return 0;
     }
 }
+
+}  // namespace koui::win32

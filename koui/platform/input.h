@@ -30,25 +30,30 @@
 // (Win32 keeps a per-thread state in step with the messages read).
 #pragma once
 
+#include "koui/export.h"
 #include "koui/platform/system.h"
 #include "koui/platform/win32_constants.h"
 
+namespace koui::win32 {
+
 // 0xFF80 (negative, bit 0x80 and 0x8000 set) while the key is down, plus
 // bit 1 toggled by each press. Unknown codes give 0.
-SHORT GetKeyState(int virtKey);
+KOUI_API SHORT GetKeyState(int virtKey);
 // The same state (there is one input state for all threads).
-SHORT GetAsyncKeyState(int virtKey);
+KOUI_API SHORT GetAsyncKeyState(int virtKey);
 
 // Last known cursor position in screen coordinates. Refreshed by pointer
 // callbacks and by every PeekMessageA, also while the pointer is outside
 // the windows. 0 when `point` is null.
-BOOL GetCursorPos(POINT* point);
+KOUI_API BOOL GetCursorPos(POINT* point);
 // Screen <-> client coordinates of a window, from its recorded geometry.
-BOOL ScreenToClient(HWND hWnd, POINT* point);
-BOOL ClientToScreen(HWND hWnd, POINT* point);
+KOUI_API BOOL ScreenToClient(HWND hWnd, POINT* point);
+KOUI_API BOOL ClientToScreen(HWND hWnd, POINT* point);
 
 // MAPVK_VK_TO_CHAR: the unshifted character of a key ('A'..'Z' upper case,
 // digits, punctuation of a US layout, 8, 9, 13, 27 and ' ' for Backspace,
 // Tab, Enter, Escape and Space), 0 when the key makes none.
 // MAPVK_VK_TO_VSC / MAPVK_VSC_TO_VK: set-1 scan codes. Other kinds: 0.
-UINT MapVirtualKeyA(UINT code, UINT mapType);
+KOUI_API UINT MapVirtualKeyA(UINT code, UINT mapType);
+
+}  // namespace koui::win32

@@ -10,6 +10,8 @@
 #include "koui/platform/input.h"
 #include "koui/platform/window.h"
 
+namespace koui::win32 {
+
 using namespace koui::platform::detail;
 
 namespace {
@@ -243,3 +245,5 @@ void PostQuitMessage(int exitCode) {
     }
     wakePump();
 }
+
+}  // namespace koui::win32

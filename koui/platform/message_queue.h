@@ -14,12 +14,15 @@
 //    another thread it is handed over and waits, as on Win32.
 #pragma once
 
+#include "koui/export.h"
 #include "koui/platform/system.h"
 #include "koui/platform/win32_constants.h"
 
+namespace koui::win32 {
+
 // Queues a message for `hWnd` (or a thread message when hWnd is null). A
 // destroyed or invalid window gives 0 with ERROR_INVALID_WINDOW_HANDLE.
-BOOL PostMessageA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+KOUI_API BOOL PostMessageA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Never blocks: polls GLFW (running its callbacks), runs calls handed over
 // from other threads, then hands out the oldest queued message that matches
@@ -29,13 +32,13 @@ BOOL PostMessageA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // procedure is asked WM_NCHITTEST, and CS_DBLCLKS classes get
 // WM_*BUTTONDBLCLK for a second press within 500 ms and 4 pixels.
 // Returns 1 with *msg filled, or 0 when nothing waits.
-BOOL PeekMessageA(MSG* msg, HWND hWnd, UINT filterMin, UINT filterMax, UINT removeMsg);
+KOUI_API BOOL PeekMessageA(MSG* msg, HWND hWnd, UINT filterMin, UINT filterMax, UINT removeMsg);
 
 // Blocks until a message waits in the queue (input, a posted message or a
 // pending WM_QUIT), serving calls handed over from other threads meanwhile.
 // Only the window thread may wait; elsewhere it fails with
 // ERROR_NOT_SUPPORTED.
-BOOL WaitMessage();
+KOUI_API BOOL WaitMessage();
 
 // Posts WM_CHAR (WM_SYSCHAR for WM_SYSKEYDOWN) for the text typed with a
 // key-down message, ahead of everything else in the queue: characters from
@@ -44,14 +47,16 @@ BOOL WaitMessage();
 // Ctrl+letter (1..26). The text is taken when the key goes down, so the
 // modifiers of that moment count. Without TranslateMessage no WM_CHAR
 // comes, as on Win32. Returns 1 when the message was a key-down.
-BOOL TranslateMessage(const MSG* msg);
+KOUI_API BOOL TranslateMessage(const MSG* msg);
 
 // Calls the window's procedure with the message; returns its result (0 for
 // thread messages and windows that are gone).
-LRESULT DispatchMessageA(const MSG* msg);
+KOUI_API LRESULT DispatchMessageA(const MSG* msg);
 
-LRESULT SendMessageA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+KOUI_API LRESULT SendMessageA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Makes the queue hand out WM_QUIT (wParam = exitCode) once it holds no
 // other message.
-void PostQuitMessage(int exitCode);
+KOUI_API void PostQuitMessage(int exitCode);
+
+}  // namespace koui::win32

@@ -11,6 +11,8 @@
 #include "koui/platform/ini_file.h"
 #include "koui/platform/system.h"
 
+namespace koui::win32 {
+
 using koui::platform::IniFile;
 
 namespace {
@@ -121,3 +123,5 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     }
     return 1;
 }
+
+}  // namespace koui::win32

@@ -22,8 +22,11 @@
 // keys.
 #pragma once
 
+#include "koui/export.h"
 #include "koui/platform/system.h"
 #include "koui/platform/win32_constants.h"
+
+namespace koui::win32 {
 
 // Copies the value of `key` in `section` into `buffer` (size bytes), or
 // `defaultValue` (trailing blanks removed; null means "") when the file,
@@ -32,14 +35,16 @@
 // each zero-terminated with an extra zero at the end (truncated lists
 // return size - 2). Returns the number of bytes copied, without the
 // terminator; 0 when size is 0 or buffer is null.
-DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
-                               LPCSTR fileName);
+KOUI_API DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
+                                        DWORD size, LPCSTR fileName);
 // The value as a non-negative decimal integer (leading digits; a leading
 // '-' makes it negative), or `defaultValue` when absent.
-UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, int defaultValue, LPCSTR fileName);
+KOUI_API UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, int defaultValue, LPCSTR fileName);
 // Sets `key` in `section` to `value`, adding the section at the end and the
 // key after the section's last key when missing. A null value removes the
 // key; a null key removes the whole section. Returns 0 on failure (null
 // section or file name: ERROR_INVALID_PARAMETER; unwritable: the system's
 // error as ERROR_ACCESS_DENIED or ERROR_FILE_NOT_FOUND).
-BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);
+KOUI_API BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);
+
+}  // namespace koui::win32

@@ -10,6 +10,8 @@
 
 #include "koui/platform/detail/state.h"
 
+namespace koui::win32 {
+
 namespace {
 thread_local DWORD lastError = 0;
 
@@ -76,6 +78,8 @@ HGDIOBJ GetStockObject(int object) {
     if (object < WHITE_BRUSH || object > NULL_BRUSH) return nullptr;
     return reinterpret_cast<HGDIOBJ>(&brushTokens[object]);
 }
+
+}  // namespace koui::win32
 
 namespace koui::platform {
 

@@ -4,14 +4,17 @@
 // Every function here may be called from any thread.
 #pragma once
 
+#include "koui/export.h"
 #include "koui/platform/win32_constants.h"
 
+namespace koui::win32 {
+
 // Error code of the last failing call of this layer on the calling thread.
-DWORD GetLastError();
-void SetLastError(DWORD code);
+KOUI_API DWORD GetLastError();
+KOUI_API void SetLastError(DWORD code);
 
 // Milliseconds since an arbitrary start (monotonic; wraps after 49.7 days).
-DWORD GetTickCount();
+KOUI_API DWORD GetTickCount();
 
 // Makes `fileName` absolute against the current directory and removes "."
 // and ".." components lexically, as Win32 does. Separators are '/'; a
@@ -20,16 +23,18 @@ DWORD GetTickCount();
 // needed including the terminator, writing nothing. 0 on failure (null or
 // empty name, no current directory). `filePart`, when given, receives the
 // last component within `buffer`, or null when the path ends in '/'.
-DWORD GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart);
+KOUI_API DWORD GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart);
 
 // There are no modules, icon or cursor resources: these return fixed
 // non-null tokens so that class registration code runs unchanged. A null
 // module name gives the program's own module token.
-HMODULE GetModuleHandleA(LPCSTR moduleName);
-HICON LoadIconA(HINSTANCE instance, LPCSTR name);
-HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
+KOUI_API HMODULE GetModuleHandleA(LPCSTR moduleName);
+KOUI_API HICON LoadIconA(HINSTANCE instance, LPCSTR name);
+KOUI_API HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
 // A token for the stock brushes (WHITE_BRUSH .. NULL_BRUSH); null otherwise.
-HGDIOBJ GetStockObject(int object);
+KOUI_API HGDIOBJ GetStockObject(int object);
+
+}  // namespace koui::win32
 
 namespace koui::platform {
 
@@ -38,7 +43,7 @@ namespace koui::platform {
 // sink the line goes to standard error; the window manager routes it to the
 // toolkit's message sink. May be set from any thread.
 using ErrorSink = void (*)(const char* line);
-void setErrorSink(ErrorSink sink);
-void reportError(const char* line);
+KOUI_API void setErrorSink(ErrorSink sink);
+KOUI_API void reportError(const char* line);
 
 }  // namespace koui::platform

@@ -15,6 +15,8 @@
 
 #include "koui/platform/detail/state.h"
 
+namespace koui::win32 {
+
 namespace {
 
 struct ThreadObject {
@@ -215,3 +217,5 @@ DWORD GetCurrentThreadId() {
 void Sleep(DWORD milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
+
+}  // namespace koui::win32

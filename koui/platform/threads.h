@@ -15,25 +15,30 @@
 
 #include <cstddef>
 
+#include "koui/export.h"
 #include "koui/platform/system.h"
+
+namespace koui::win32 {
 
 constexpr int THREAD_PRIORITY_IDLE = -15;
 
 // `attributes` is ignored and `stackSize` 0 means the default. With
 // CREATE_SUSPENDED the thread waits for ResumeThread before it calls
 // `start`. Null on failure, with the error code set.
-HANDLE CreateThread(SECURITY_ATTRIBUTES* attributes, std::size_t stackSize, LPTHREAD_START_ROUTINE start,
-                    LPVOID parameter, DWORD flags, DWORD* threadId);
-BOOL SetThreadPriority(HANDLE thread, int priority);
-int GetThreadPriority(HANDLE thread);
+KOUI_API HANDLE CreateThread(SECURITY_ATTRIBUTES* attributes, std::size_t stackSize,
+                             LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD flags, DWORD* threadId);
+KOUI_API BOOL SetThreadPriority(HANDLE thread, int priority);
+KOUI_API int GetThreadPriority(HANDLE thread);
 // Returns the previous suspend count, or 0xFFFFFFFF for an invalid handle.
-DWORD ResumeThread(HANDLE thread);
+KOUI_API DWORD ResumeThread(HANDLE thread);
 // WAIT_OBJECT_0 when the thread has ended, WAIT_TIMEOUT, or WAIT_FAILED for
 // an invalid handle. On the window thread, calls handed over by other
 // threads (window.h) keep running while it waits.
-DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+KOUI_API DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 // STILL_ACTIVE while the thread runs, else the start routine's result.
-BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode);
-BOOL CloseHandle(HANDLE handle);
-DWORD GetCurrentThreadId();
-void Sleep(DWORD milliseconds);
+KOUI_API BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode);
+KOUI_API BOOL CloseHandle(HANDLE handle);
+KOUI_API DWORD GetCurrentThreadId();
+KOUI_API void Sleep(DWORD milliseconds);
+
+}  // namespace koui::win32

@@ -7,6 +7,8 @@
 
 #include "koui/platform/win32_types.h"
 
+namespace koui::win32 {
+
 // ---- window messages
 constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_CREATE = 0x0001;
@@ -302,3 +304,5 @@ constexpr int WGL_CONTEXT_PROFILE_MASK_ARB = 0x9126;
 constexpr int WGL_CONTEXT_DEBUG_BIT_ARB = 0x0001;
 constexpr int WGL_CONTEXT_CORE_PROFILE_BIT_ARB = 0x00000001;
 constexpr int WGL_CONTEXT_COMPATIBILITY_PROFILE_BIT_ARB = 0x00000002;
+
+}  // namespace koui::win32

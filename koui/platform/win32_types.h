@@ -1,9 +1,11 @@
 // Types of the window-system layer, shaped after the Win32 API that the window
 // code of the toolkit is written against.
 //
-// Everything lives at global scope, as in Win32 programs, so that application
-// code that handles window messages (WM_NCHITTEST, MINMAXINFO, ...) reads the
-// same as it would there. Sizes follow the 64-bit Windows data model: LONG and
+// Everything lives in namespace koui::win32 under Win32's own names, so that
+// application code that handles window messages (WM_NCHITTEST, MINMAXINFO,
+// ...) reads the same as it would there once it includes
+// koui/platform/win32_names.h, which brings the names to global scope. Sizes
+// follow the 64-bit Windows data model: LONG and
 // DWORD are 32 bits, WPARAM/LPARAM/LRESULT are pointer-sized.
 //
 // Handles are opaque pointers to distinct incomplete structures, so that a
@@ -13,6 +15,8 @@
 #pragma once
 
 #include <cstdint>
+
+namespace koui::win32 {
 
 using BYTE = std::uint8_t;
 using WORD = std::uint16_t;
@@ -203,3 +207,5 @@ constexpr LPARAM MAKELPARAM(int lo, int hi) {
 constexpr WPARAM MAKEWPARAM(int lo, int hi) {
     return static_cast<WPARAM>(static_cast<DWORD>(MAKELPARAM(lo, hi)));
 }
+
+}  // namespace koui::win32

@@ -12,6 +12,8 @@
 #include "koui/platform/input.h"
 #include "koui/platform/message_queue.h"
 
+namespace koui::win32 {
+
 using namespace koui::platform::detail;
 
 namespace {
@@ -430,3 +432,5 @@ BOOL GetWindowPlacement(HWND hWnd, WINDOWPLACEMENT* wp) {
     wp->rcNormalPosition = w->normalRect;
     return 1;
 }
+
+}  // namespace koui::win32

@@ -48,26 +48,30 @@
 //    restore behave as on Win32.
 #pragma once
 
+#include "koui/export.h"
 #include "koui/platform/system.h"
 #include "koui/platform/win32_constants.h"
+
+namespace koui::win32 {
 
 // Class names compare case-insensitively. Registering a name twice fails
 // with ERROR_CLASS_ALREADY_EXISTS; a wrong cbSize or a missing procedure or
 // name fails with ERROR_INVALID_PARAMETER. Returns a non-zero atom.
-ATOM RegisterClassA(const WNDCLASSA* wc);
-ATOM RegisterClassExA(const WNDCLASSEXA* wc);
-BOOL UnregisterClassA(LPCSTR className, HINSTANCE instance);
+KOUI_API ATOM RegisterClassA(const WNDCLASSA* wc);
+KOUI_API ATOM RegisterClassExA(const WNDCLASSEXA* wc);
+KOUI_API BOOL UnregisterClassA(LPCSTR className, HINSTANCE instance);
 
 // Null on failure (unknown class: ERROR_CANNOT_FIND_WND_CLASS; no display or
 // no GL context: ERROR_NOT_SUPPORTED; WM_NCCREATE answered 0 or WM_CREATE
 // answered -1: the window is destroyed again). CW_USEDEFAULT is accepted
 // for the position (the system places the window) and the size (640x480).
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
-                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+KOUI_API HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                              int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                              LPVOID param);
 // Sends WM_DESTROY and WM_NCDESTROY, then frees the window. A second call or
 // an invalid handle gives 0 with ERROR_INVALID_WINDOW_HANDLE.
-BOOL DestroyWindow(HWND hWnd);
-BOOL IsWindow(HWND hWnd);
+KOUI_API BOOL DestroyWindow(HWND hWnd);
+KOUI_API BOOL IsWindow(HWND hWnd);
 
 // The default handling: WM_NCCREATE 1; WM_CLOSE destroys the window;
 // WM_NCHITTEST answers from the window rectangle and style (HTCLIENT inside
@@ -75,43 +79,45 @@ BOOL IsWindow(HWND hWnd);
 // HTNOWHERE outside); non-client presses start move/size drags (see above);
 // WM_SYSCOMMAND handles SC_CLOSE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE;
 // WM_GETMINMAXINFO leaves the structure alone; everything else 0.
-LRESULT DefWindowProcA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+KOUI_API LRESULT DefWindowProcA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // GWLP_USERDATA, GWL_STYLE, GWL_EXSTYLE, GWLP_WNDPROC (the procedure that
 // receives the messages; setting it subclasses the window). Other indexes
 // and invalid windows give 0 with an error code. Set returns the previous
 // value.
-LONG_PTR GetWindowLongPtrA(HWND hWnd, int index);
-LONG_PTR SetWindowLongPtrA(HWND hWnd, int index, LONG_PTR value);
+KOUI_API LONG_PTR GetWindowLongPtrA(HWND hWnd, int index);
+KOUI_API LONG_PTR SetWindowLongPtrA(HWND hWnd, int index, LONG_PTR value);
 
 // Device contexts are the window's own (CS_OWNDC semantics for every class):
 // the same handle for every call, valid until the window is destroyed.
-HDC GetDC(HWND hWnd);
-int ReleaseDC(HWND hWnd, HDC dc);
-HWND WindowFromDC(HDC dc);
+KOUI_API HDC GetDC(HWND hWnd);
+KOUI_API int ReleaseDC(HWND hWnd, HDC dc);
+KOUI_API HWND WindowFromDC(HDC dc);
 
 // Client rectangle: (0, 0, width, height). Window rectangle: the outer
 // rectangle in screen coordinates.
-BOOL GetClientRect(HWND hWnd, RECT* rect);
-BOOL GetWindowRect(HWND hWnd, RECT* rect);
+KOUI_API BOOL GetClientRect(HWND hWnd, RECT* rect);
+KOUI_API BOOL GetWindowRect(HWND hWnd, RECT* rect);
 // showCmd is SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED or SW_SHOWNORMAL (also for
 // a hidden window, as on Win32); rcNormalPosition is the restored outer
 // rectangle; length is set to sizeof(WINDOWPLACEMENT).
-BOOL GetWindowPlacement(HWND hWnd, WINDOWPLACEMENT* placement);
+KOUI_API BOOL GetWindowPlacement(HWND hWnd, WINDOWPLACEMENT* placement);
 
 // Returns whether the window was visible before.
-BOOL ShowWindow(HWND hWnd, int cmdShow);
-BOOL MoveWindow(HWND hWnd, int x, int y, int width, int height, BOOL repaint);
+KOUI_API BOOL ShowWindow(HWND hWnd, int cmdShow);
+KOUI_API BOOL MoveWindow(HWND hWnd, int x, int y, int width, int height, BOOL repaint);
 
 // Keyboard focus and foreground: both raise and focus the GLFW window.
 // SetFocus returns the previous focus window.
-HWND SetFocus(HWND hWnd);
-HWND GetFocus();
-BOOL SetForegroundWindow(HWND hWnd);
+KOUI_API HWND SetFocus(HWND hWnd);
+KOUI_API HWND GetFocus();
+KOUI_API BOOL SetForegroundWindow(HWND hWnd);
 
 // Capture: X11 already keeps pointer events with the window where a button
 // went down until it is released; these record the capture window and send
 // WM_CAPTURECHANGED to the window that loses it.
-HWND SetCapture(HWND hWnd);
-BOOL ReleaseCapture();
-HWND GetCapture();
+KOUI_API HWND SetCapture(HWND hWnd);
+KOUI_API BOOL ReleaseCapture();
+KOUI_API HWND GetCapture();
+
+}  // namespace koui::win32

@@ -7,6 +7,8 @@
 #include "koui/platform/detail/geometry.h"
 #include "koui/platform/window.h"
 
+namespace koui::win32 {
+
 using namespace koui::platform::detail;
 
 BOOL ShowWindow(HWND hWnd, int cmdShow) {
@@ -141,3 +143,5 @@ HWND GetCapture() {
     std::lock_guard guard(state().lock);
     return state().capture;
 }
+
+}  // namespace koui::win32

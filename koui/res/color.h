@@ -11,11 +11,12 @@
 
 #include <glm/vec4.hpp>
 
+#include "koui/export.h"
 #include "koui/res/node.h"
 
 namespace koui::res {
 
-class Color : public Node {
+class KOUI_API Color : public Node {
 public:
     explicit Color(std::string nodeName) : Node(std::move(nodeName)) {}
 

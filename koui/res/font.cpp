@@ -2,6 +2,8 @@
 
 #include "koui/family/appmsg.h"
 
+using namespace ko::log;
+
 namespace koui::res {
 
 bool Font::OnProcess() {

@@ -13,11 +13,12 @@
 
 #include <cstdint>
 
+#include "koui/export.h"
 #include "koui/res/node.h"
 
 namespace koui::res {
 
-class Font : public Node {
+class KOUI_API Font : public Node {
 public:
     static constexpr int32_t kBold = 1;
     static constexpr int32_t kItalic = 2;

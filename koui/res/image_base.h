@@ -6,12 +6,13 @@
 
 #include <map>
 
+#include "koui/export.h"
 #include "koui/res/img.h"
 #include "koui/res/node.h"
 
 namespace koui::res {
 
-class ImageBase : public Node {
+class KOUI_API ImageBase : public Node {
 public:
     explicit ImageBase(std::string nodeName) : Node(std::move(nodeName)) {}
 

@@ -10,11 +10,13 @@
 #include <cstdint>
 #include <glm/vec2.hpp>
 
+#include "koui/export.h"
+
 namespace koui::res {
 
 class ImageBase;
 
-class Img {
+class KOUI_API Img {
 public:
     enum Type : int32_t { kNotReady = 0, kImage = 1, kFrame = 2 };
     // Versions side by side: none, horizontally, vertically.

@@ -4,17 +4,19 @@
 // triangle strip with an empty vertex array bound.
 #pragma once
 
+#include "koui/export.h"
+
 namespace koui::res::programs {
 
 // Image program: fits, covers or scales a texture section into the target
 // rectangle, aligned per axis, optionally flipped; outside the image the
 // fragment takes `bg_color`.
-extern const char* const kImageVertex;
-extern const char* const kImageFragment;
+KOUI_API extern const char* const kImageVertex;
+KOUI_API extern const char* const kImageFragment;
 
 // Frame program: copies the leading and trailing bands of a section 1:1 and
 // repeats its middle band, in whole target pixels.
-extern const char* const kFrameVertex;
-extern const char* const kFrameFragment;
+KOUI_API extern const char* const kFrameVertex;
+KOUI_API extern const char* const kFrameFragment;
 
 }  // namespace koui::res::programs

@@ -22,12 +22,13 @@
 // positive", "img: Invalid size (%dx%d)".
 #pragma once
 
+#include "koui/export.h"
 #include "koui/res/image_base.h"
 #include "koui/res/imgsrc.h"
 
 namespace koui::res {
 
-class ImgSection : public ImageBase {
+class KOUI_API ImgSection : public ImageBase {
 public:
     explicit ImgSection(std::string nodeName) : ImageBase(std::move(nodeName)) {}
 

@@ -26,11 +26,12 @@
 #include <string>
 #include <vector>
 
+#include "koui/export.h"
 #include "koui/res/image_base.h"
 
 namespace koui::res {
 
-class ImgSrc : public ImageBase {
+class KOUI_API ImgSrc : public ImageBase {
 public:
     explicit ImgSrc(std::string nodeName) : ImageBase(std::move(nodeName)) {}
     ~ImgSrc() override;

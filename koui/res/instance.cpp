@@ -15,6 +15,8 @@
 #include "koui/res/srcfile.h"
 #include "koui/res/value_text.h"
 
+using namespace ko::log;
+
 namespace koui::res {
 
 namespace fs = std::filesystem;

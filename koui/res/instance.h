@@ -55,6 +55,7 @@
 #include <utility>
 #include <vector>
 
+#include "koui/export.h"
 #include "koui/family/gl_font_list.h"
 #include "koui/res/img.h"
 #include "koui/res/node.h"
@@ -65,7 +66,7 @@ namespace koui::res {
 class Color;
 class ImgSrc;
 
-class Instance {
+class KOUI_API Instance {
 public:
     // Load progress (`state`): a failed Load leaves the step that failed.
     enum State : int {

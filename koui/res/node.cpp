@@ -20,6 +20,8 @@
 #include "koui/res/instance.h"
 #include "koui/res/value_text.h"
 
+using namespace ko::log;
+
 namespace koui::res {
 
 namespace {

@@ -31,6 +31,7 @@
 #include <string_view>
 #include <vector>
 
+#include "koui/export.h"
 #include "koui/family/strpar.h"
 #include "koui/res/node_blocks.h"
 #include "koui/res/srcline.h"
@@ -45,13 +46,13 @@ class Instance;
 class Node;
 
 // One row of Node::generateReport.
-struct e_repitem {
+struct KOUI_API e_repitem {
     Node* node = nullptr;
     int depth = 0;
     std::string path;
 };
 
-class Node {
+class KOUI_API Node {
 public:
     explicit Node(std::string name);             // line -1
     Node(std::string name, const SrcLine* src);  // line of src, 0 without one

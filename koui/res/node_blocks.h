@@ -24,16 +24,18 @@
 
 #include <cstddef>
 
+#include "koui/export.h"
+
 namespace koui::res::node_blocks {
 
 // At least `size` bytes aligned to 16; never null (throws std::bad_alloc).
-void* allocate(std::size_t size);
+KOUI_API void* allocate(std::size_t size);
 // Releases what allocate() returned; null is ignored.
-void release(void* p) noexcept;
+KOUI_API void release(void* p) noexcept;
 
 // Whether nodes are carved at all (false under the address sanitizer), and
 // the blocks allocated and not yet returned to the heap; for tests.
-bool carving();
-std::size_t liveBlockCount();
+KOUI_API bool carving();
+KOUI_API std::size_t liveBlockCount();
 
 }  // namespace koui::res::node_blocks

@@ -23,9 +23,11 @@
 #include <string>
 #include <vector>
 
+#include "koui/export.h"
+
 namespace koui::res {
 
-class ResFile {
+class KOUI_API ResFile {
 public:
     static constexpr size_t kHeaderSize = 288;
     static constexpr size_t kEntrySize = 280;

@@ -45,13 +45,14 @@
 #include <string_view>
 #include <vector>
 
+#include "koui/export.h"
 #include "koui/res/srcline.h"
 
 namespace koui::res {
 
 class Node;
 
-class SrcFile {
+class KOUI_API SrcFile {
 public:
     struct LineRef {
         size_t offset = 0;  // first byte of the line in the buffer

@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <string>
 
+#include "koui/export.h"
+
 namespace koui::res {
 
-class SrcLine {
+class KOUI_API SrcLine {
 public:
     SrcLine() = default;
     SrcLine(int32_t lineIndex, std::string lineText) : line(lineIndex), text(std::move(lineText)) {}

@@ -6,9 +6,11 @@
 
 #include <string>
 
+#include "koui/export.h"
+
 namespace koui::res {
 
-bool valueToInt(const std::string& text, int& out);
-bool valueToFloat(const std::string& text, float& out);
+KOUI_API bool valueToInt(const std::string& text, int& out);
+KOUI_API bool valueToFloat(const std::string& text, float& out);
 
 }  // namespace koui::res

@@ -15,6 +15,11 @@
 #include "koui/family/lineparset.h"
 #include "koui/family/stfile.h"
 
+using namespace koui::win32;
+using namespace ko::log;
+using namespace ko::gl;
+using namespace ko::util;
+
 namespace koui {
 
 namespace {

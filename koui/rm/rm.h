@@ -37,6 +37,7 @@
 
 #include <cstddef>
 
+#include "koui/export.h"
 #include "koui/family/cmc.h"
 #include "koui/family/module_resources.h"
 #include "koui/rm/rmcimg.h"
@@ -46,16 +47,18 @@
 #include "koui/rm/rmimg.h"
 #include "koui/rm/rmimgset.h"
 
+namespace ko::gl {
 class CkoxGL_Font;
+}
 
 namespace koui {
 
 // Module-wide trace level: at 1 or above the manager writes its trace lines
 // (sections, source resolution, colour and font definitions). 0 by default;
 // nothing in the library changes it.
-inline int rmTraceLevel = 0;
+KOUI_API inline int rmTraceLevel = 0;
 
-class RM : public Cmc {
+class KOUI_API RM : public ko::util::Cmc {
     KOUI_MC_CLASS(RM, "koui::RM")
 public:
     RM();
@@ -67,7 +70,7 @@ public:
     // Reads a definition held as a module resource; relative "!file" paths
     // fall back to `dir`. kMcInvalid for a null type or a missing resource,
     // else CreateFromBuffer's result.
-    int Create(int resId, const char* resType, HINSTANCE module, const char* dir);
+    int Create(int resId, const char* resType, win32::HINSTANCE module, const char* dir);
     // Parses `size` bytes of definition text (need not be zero-terminated).
     // `dir` is where relative "!file" paths fall back to ("/" is appended
     // when it lacks one); null means the current directory. kMcInvalid for a null buffer or
@@ -87,12 +90,12 @@ public:
     int rmimgDraw(const char* id, int index, double r, double g, double b, double a, int flags);
     int rmimgDrawRect(const char* id, int index, double w, double h, double r, double g, double b, double a,
                       int flags);
-    CkoxGL_Font* rmglfont(const char* id) const;
+    ko::gl::CkoxGL_Font* rmglfont(const char* id) const;
     RMFmtFont* rmfmtfont(const char* id) const;
     RMColor* rmcolor(const char* id) const;
 
     // The GL font of that file, opened once.
-    CkoxGL_Font* GetGLFont(const char* path);
+    ko::gl::CkoxGL_Font* GetGLFont(const char* path);
     // The source image of that name as a whole image; null when there is none.
     RMImg* GetImageByID(const char* id);
     // The image file as a source image (added to the list), as a whole image.

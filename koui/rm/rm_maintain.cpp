@@ -8,6 +8,9 @@
 #include "koui/family/kox_texture.h"
 #include "koui/rm/rm.h"
 
+using namespace ko::log;
+using namespace ko::gl;
+
 namespace koui {
 
 namespace {

@@ -6,6 +6,9 @@
 #include "koui/family/kox_texture.h"
 #include "koui/family/stfile.h"
 
+using namespace koui::win32;
+using namespace ko::util;
+
 namespace koui {
 
 RMCImg::RMCImg() = default;

@@ -6,18 +6,21 @@
 // textures and masks, when it is destroyed.
 #pragma once
 
+#include "koui/export.h"
 #include "koui/family/cmc.h"
 #include "koui/family/stmarray.h"
 #include "koui/rm/rmimgattr.h"
 
+namespace ko::gl {
 class CkoxGL_Texture;
 class CstgDibSection8;
+}  // namespace ko::gl
 
 namespace koui {
 
 class RM;
 
-class RMCImg : public Cmc {
+class KOUI_API RMCImg : public ko::util::Cmc {
     KOUI_MC_CLASS(RMCImg, "koui::RMCImg")
 public:
     RMCImg();
@@ -29,14 +32,14 @@ public:
     int GetTextureWidth() const;
     int GetTextureHeight() const;
 
-    CkoxGL_Texture* texture = nullptr;  // owned; made by RM::glMaintain
-    CstgDibSection8* mask = nullptr;    // owned; 8-bit alpha mask, when asked for
+    ko::gl::CkoxGL_Texture* texture = nullptr;  // owned; made by RM::glMaintain
+    ko::gl::CstgDibSection8* mask = nullptr;    // owned; 8-bit alpha mask, when asked for
     e_rmimgattr attr{};
     int32_t gridX = 1;
     int32_t gridY = 1;
 };
 
-class RMCImgList : public Cmc {
+class KOUI_API RMCImgList : public ko::util::Cmc {
     KOUI_MC_CLASS(RMCImgList, "koui::RMCImgList")
 public:
     RMCImgList() = default;
@@ -49,8 +52,8 @@ public:
                           int mask);
     // The same for a module resource (format "png" when null). Null for a
     // null or too long type name.
-    RMCImg* AddByRes(const char* id, int resId, const char* resType, HINSTANCE module, const char* format,
-                     int target, int param, int mask);
+    RMCImg* AddByRes(const char* id, int resId, const char* resType, win32::HINSTANCE module,
+                     const char* format, int target, int param, int mask);
 
     RMCImg* FindByAttr(const e_rmimgattr& attr) const;
     RMCImg* FindByID(const char* id) const;
@@ -65,7 +68,7 @@ public:
 private:
     RMCImg* addUnique(const char* id, const e_rmimgattr& attr);
 
-    CstmArray<RMCImg*> items_;
+    ko::util::CstmArray<RMCImg*> items_;
 };
 
 }  // namespace koui

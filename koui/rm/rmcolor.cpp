@@ -9,6 +9,8 @@
 #include "koui/family/lineparset.h"
 #include "koui/rm/rm.h"
 
+using namespace ko::util;
+
 namespace koui {
 
 bool RMColor::Create(CmcLineParSet& line) {

@@ -12,24 +12,30 @@
 // their text colours.
 #pragma once
 
+#include "koui/export.h"
 #include "koui/family/cmc.h"
 #include "koui/family/stmarray.h"
 
+namespace ko::util {
 class CmcLineParSet;
+}
+
+namespace ko::gl {
 class CkoxGL_Font;
+}
 
 namespace koui {
 
 class RM;
 
-class RMFmtFont : public Cmc {
+class KOUI_API RMFmtFont : public ko::util::Cmc {
     KOUI_MC_CLASS(RMFmtFont, "koui::RMFmtFont")
 public:
     RMFmtFont() = default;
 
     // Defines the font from `line`, read from its current parameter on.
     // False for an empty name.
-    bool Create(CmcLineParSet& line);
+    bool Create(ko::util::CmcLineParSet& line);
 
     // printf-style text (at most 1023 bytes) at (x, y); nothing, and false,
     // without the font or the colour.
@@ -55,18 +61,18 @@ public:
     double xDelta = 0;
 
 private:
-    CkoxGL_Font* font() const;
+    ko::gl::CkoxGL_Font* font() const;
     bool write(double x, double y, int alignment, const double* rgba, const char* fmt, va_list args)
         __attribute__((format(printf, 6, 0)));
 };
 
-class RMFmtFontList : public Cmc {
+class KOUI_API RMFmtFontList : public ko::util::Cmc {
     KOUI_MC_CLASS(RMFmtFontList, "koui::RMFmtFontList")
 public:
     RMFmtFontList() = default;
 
     // A new formatted font from the line, appended with the list's manager.
-    RMFmtFont* Add(CmcLineParSet& line);
+    RMFmtFont* Add(ko::util::CmcLineParSet& line);
     RMFmtFont* Get(int index) const { return items_.Get(index); }
     RMFmtFont* operator()(int index) const { return items_.Get(index); }
     RMFmtFont* GetByID(const char* id) const;
@@ -75,7 +81,7 @@ public:
     RM* rm = nullptr;
 
 private:
-    CstmArray<RMFmtFont*> items_;
+    ko::util::CstmArray<RMFmtFont*> items_;
 };
 
 }  // namespace koui

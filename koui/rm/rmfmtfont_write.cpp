@@ -5,6 +5,8 @@
 #include "koui/family/kox_font.h"
 #include "koui/rm/rm.h"
 
+using namespace ko::gl;
+
 namespace koui {
 
 namespace {

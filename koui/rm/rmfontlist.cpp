@@ -6,6 +6,9 @@
 
 #include "koui/family/kox_font.h"
 
+using namespace koui::win32;
+using namespace ko::gl;
+
 namespace koui {
 
 RMCFontList::~RMCFontList() {

@@ -3,17 +3,20 @@
 // itself.
 #pragma once
 
+#include "koui/export.h"
 #include "koui/family/cmc.h"
 #include "koui/family/module_resources.h"
 #include "koui/family/stmarray.h"
 
+namespace ko::gl {
 class CkoxGL_Font;
+}
 
 namespace koui {
 
 class RM;
 
-class RMCFontList : public Cmc {
+class KOUI_API RMCFontList : public ko::util::Cmc {
 public:
     RMCFontList() = default;
     ~RMCFontList() override;
@@ -21,22 +24,22 @@ public:
     // The font of file `path`: an entry opened from the same path (without
     // regard to case) is returned as it is; otherwise a new font opens the
     // file, takes `id` and is appended. Null when the file cannot be opened.
-    CkoxGL_Font* Add(const char* id, const char* path);
+    ko::gl::CkoxGL_Font* Add(const char* id, const char* path);
     // A new font from a module resource (no duplicate check); null on failure.
-    CkoxGL_Font* AddByRes(const char* id, int resId, const char* resType, HINSTANCE module);
+    ko::gl::CkoxGL_Font* AddByRes(const char* id, int resId, const char* resType, win32::HINSTANCE module);
 
-    CkoxGL_Font* FindByFilePath(const char* path) const;
+    ko::gl::CkoxGL_Font* FindByFilePath(const char* path) const;
     // By the font's id, case-sensitive.
-    CkoxGL_Font* FindByID(const char* id) const;
-    CkoxGL_Font* operator()(int index) const { return items_.Get(index); }
+    ko::gl::CkoxGL_Font* FindByID(const char* id) const;
+    ko::gl::CkoxGL_Font* operator()(int index) const { return items_.Get(index); }
     int GetCount() const { return items_.GetCount(); }
 
     RM* rm = nullptr;
 
 private:
-    CkoxGL_Font* append(CkoxGL_Font* font, const char* id);
+    ko::gl::CkoxGL_Font* append(ko::gl::CkoxGL_Font* font, const char* id);
 
-    CstmArray<CkoxGL_Font*> items_;
+    ko::util::CstmArray<ko::gl::CkoxGL_Font*> items_;
 };
 
 }  // namespace koui

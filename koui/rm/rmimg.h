@@ -6,6 +6,7 @@
 // texture is not loaded draws nothing.
 #pragma once
 
+#include "koui/export.h"
 #include "koui/family/cmc.h"
 
 namespace koui {
@@ -31,7 +32,7 @@ enum RMImgKind : int {
     kRmKindGlyph = 60,
 };
 
-class RMImg : public Cmc {
+class KOUI_API RMImg : public ko::util::Cmc {
     KOUI_MC_CLASS(RMImg, "koui::RMImg")
 public:
     RMImg() = default;

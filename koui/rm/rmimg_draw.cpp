@@ -15,6 +15,8 @@
 #include "koui/rm/rmcimg.h"
 #include "koui/rm/rmimg.h"
 
+using namespace ko::gl;
+
 namespace koui {
 
 namespace {

@@ -18,6 +18,7 @@
 // loaded source image, else a file path).
 #pragma once
 
+#include "koui/export.h"
 #include "koui/family/cmc.h"
 #include "koui/family/stmarray.h"
 #include "koui/rm/rmimg.h"
@@ -27,7 +28,7 @@ namespace koui {
 class RM;
 class RMCImg;
 
-class RMImgSet : public Cmc {
+class KOUI_API RMImgSet : public ko::util::Cmc {
     KOUI_MC_CLASS(RMImgSet, "koui::RMImgSet")
 public:
     RMImgSet() = default;
@@ -95,7 +96,7 @@ public:
     // The kind of a kind word (without "!"); unknown words give 1.
     static int KindFromWord(const char* word);
 
-    CstmArray<RMImg*> images;
+    ko::util::CstmArray<RMImg*> images;
     int32_t setKind = 0;
     int32_t isMulti = 0;
     double glyphWidth = 0;
@@ -108,7 +109,7 @@ private:
     void addImage(int id, RMCImg* source, long long x, long long y, int w, int h, int kind);
 };
 
-class RMImgSetList : public Cmc {
+class KOUI_API RMImgSetList : public ko::util::Cmc {
     KOUI_MC_CLASS(RMImgSetList, "koui::RMImgSetList")
 public:
     RMImgSetList() = default;
@@ -127,7 +128,7 @@ public:
     RM* rm = nullptr;
 
 private:
-    CstmArray<RMImgSet*> items_;
+    ko::util::CstmArray<RMImgSet*> items_;
 };
 
 }  // namespace koui

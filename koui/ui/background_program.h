@@ -13,6 +13,8 @@
 // uniforms one window sets never reach another window's draws.
 #pragma once
 
+#include "koui/export.h"
+
 namespace ko::glsl {
 class Program;
 }
@@ -20,14 +22,14 @@ class Program;
 namespace koui::background {
 
 // GLSL 4.30 source texts of the two stages.
-extern const char* const kVertex;
-extern const char* const kFragment;
+KOUI_API extern const char* const kVertex;
+KOUI_API extern const char* const kFragment;
 
 // The current context's program, made now if this is its first call.
 // False, with `*program` null, when the program does not compile or link
 // (the log is written once; the context does not try again). `*vertexArray`
 // is the current context's (empty) vertex array object. Needs a current GL
 // context.
-bool acquire(ko::glsl::Program** program, unsigned* vertexArray);
+KOUI_API bool acquire(ko::glsl::Program** program, unsigned* vertexArray);
 
 }  // namespace koui::background

@@ -13,6 +13,8 @@
 #include "koui/host/canvas.h"
 #include "koui/host/instance.h"
 
+using namespace koui::win32;
+
 namespace koui {
 
 namespace {

@@ -38,18 +38,21 @@
 #include <unordered_map>
 #include <vector>
 
+#include "koui/export.h"
 #include "koui/family/strpar.h"
 #include "koui/res/img.h"
 #include "koui/ui/events.h"
 
+namespace koui::win32 {
 struct POINT;
 struct SIZE;
 struct RECT;
-class CkoxGL_Font;
+}  // namespace koui::win32
 
 namespace ko::gl {
+class CkoxGL_Font;
 class Font;
-}
+}  // namespace ko::gl
 
 namespace koui {
 
@@ -82,7 +85,7 @@ enum : uint32_t {
 enum : int { UNIT_PIXEL = 0, UNIT_FRACTION = 1, UNIT_PERCENT = 2 };
 
 // Classic colours of an element: entry 0 fill, 1 outline, 2 for subclasses.
-struct ColorSet {
+struct KOUI_API ColorSet {
     struct Entry {
         uint8_t rgba[4];
         float rgbaf[4];
@@ -91,7 +94,7 @@ struct ColorSet {
 };
 
 // 64-bit FNV-1a, the hash of the named-callback keys.
-struct Fnv1a64 {
+struct KOUI_API Fnv1a64 {
     size_t operator()(const std::string& s) const noexcept {
         uint64_t h = 0xcbf29ce484222325ULL;
         for (unsigned char c : s) {
@@ -102,7 +105,7 @@ struct Fnv1a64 {
     }
 };
 
-class Div {
+class KOUI_API Div {
 public:
     Div();
     Div(const Div&) = delete;
@@ -212,8 +215,8 @@ public:
     int dGetCY() { return static_cast<int>(clientSize[1]); }
     float* dGetSize(float* out);
     glm::vec2 dGetSize() { return {clientSize[0], clientSize[1]}; }
-    int dGetSize(SIZE* out);
-    int dGetPos(POINT* out);
+    int dGetSize(win32::SIZE* out);
+    int dGetPos(win32::POINT* out);
     int dGetX() { return static_cast<int>(clientPos[0]); }
     int dGetY() { return static_cast<int>(clientPos[1]); }
     bool dGetClientRect(int* rect);
@@ -235,7 +238,7 @@ public:
     void setChildrenOffset(double x, double y);
     void setChildrenOffsetDelta(double dx, double dy);
     bool GetChildBoundingBox(float* box, int* count, int includeHidden);
-    bool GetChildBoundingBox(RECT* box, int* count, int includeHidden);
+    bool GetChildBoundingBox(win32::RECT* box, int* count, int includeHidden);
     bool PushScissors(int x, int y, int w, int h);
     void PopScissors();
 
@@ -313,7 +316,7 @@ public:
     int rmimgDraw(const char* n, int index, double r, double g, double b, double a, int sub);
     int rmimgDrawRect(const char* n, int index, double w, double h, double r, double g, double b, double a,
                       int sub);
-    CkoxGL_Font* rmglfont(const char* n);
+    ko::gl::CkoxGL_Font* rmglfont(const char* n);
     RMFmtFont* rmfmtfont(const char* n);
     RMColor* rmcolor(const char* n);
     float* rmcolorf(const char* n);

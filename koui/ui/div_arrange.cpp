@@ -62,6 +62,8 @@
 #include "koui/res/instance.h"
 #include "koui/ui/div.h"
 
+using namespace ko::gl;
+
 namespace koui {
 
 namespace {

@@ -16,6 +16,8 @@
 #include "koui/ui/background_program.h"
 #include "koui/ui/div.h"
 
+using namespace ko::gl;
+
 namespace koui {
 
 namespace {

@@ -13,6 +13,9 @@
 #include "koui/ui/div.h"
 #include "koui/ui/unproject.h"
 
+using namespace koui::win32;
+using namespace ko::util;
+
 namespace koui {
 
 namespace {

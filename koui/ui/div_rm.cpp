@@ -4,6 +4,8 @@
 #include "koui/rm/rm.h"
 #include "koui/ui/div.h"
 
+using namespace ko::gl;
+
 namespace koui {
 
 namespace {

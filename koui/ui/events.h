@@ -7,6 +7,8 @@
 #include <glm/mat4x4.hpp>
 #include <string>
 
+#include "koui/export.h"
+
 namespace koui {
 
 class Div;
@@ -30,7 +32,7 @@ enum : uint32_t { MOD_CTRL = 0x1, MOD_SHIFT = 0x2, MOD_ALT = 0x4 };
 // Message ids shared by the element core and the widgets.
 enum : uint32_t { MSG_DELETE = 100, MSG_CLICK = 1000, MSG_PRESS = 1010, MSG_RELEASE = 1011 };
 
-struct e_iterate {
+struct KOUI_API e_iterate {
     double time;          // seconds since the canvas started
     int32_t level;        // depth of the element being iterated (0: the canvas's children)
     int32_t viewport[4];  // x, y, width, height of the canvas
@@ -39,7 +41,7 @@ struct e_iterate {
     glm::mat4 mvp;        // proj * view * the canvas's client transform
 };
 
-struct e_draw {
+struct KOUI_API e_draw {
     double time;
     int32_t viewport[4];  // height turns top-down rectangles into scissor rectangles
     glm::mat4 proj;
@@ -47,7 +49,7 @@ struct e_draw {
     glm::mat4 mvp;
 };
 
-struct e_mtevent {
+struct KOUI_API e_mtevent {
     uint32_t type;
     float pos[3];        // receiver's client coordinates; z: +1 / -1 for the wheel
     float canvasPos[3];  // canvas pixels; z: the raw wheel value
@@ -55,19 +57,19 @@ struct e_mtevent {
     float viewPos[2];  // receiver's clientViewMat coordinates (before localMat)
 };
 
-struct e_keyevent {
+struct KOUI_API e_keyevent {
     int32_t key;  // Windows virtual-key code
     int32_t ch;   // the character the key maps to
     int32_t mods;
 };
 
-struct e_charevent {
+struct KOUI_API e_charevent {
     int32_t ch;
     int32_t second;  // always 0
     int32_t mods;
 };
 
-struct e_msg {
+struct KOUI_API e_msg {
     uint32_t id = 0;
     Div* from = nullptr;
     Div* to = nullptr;  // set for queued messages, null for direct sends
@@ -79,7 +81,7 @@ struct e_msg {
 };
 
 // One hit of a hit test.
-struct e_getdivpos {
+struct KOUI_API e_getdivpos {
     Div* div;
     float pos[2];   // the point in that element's client coordinates
     int32_t level;  // depth below the element where the search started

@@ -26,6 +26,7 @@
 #include "koui/host/canvas.h"
 #include "koui/host/log_sink.h"
 #include "koui/platform/platform.h"
+#include "koui/platform/win32_names.h"
 #include "tests/res/test_files.h"
 #include "tests/support/x_display.h"
 

@@ -39,6 +39,9 @@
 #include "koui/host/canvas.h"
 #include "koui/host/log_sink.h"
 #include "koui/platform/platform.h"
+#include "koui/platform/win32_names.h"
+
+using namespace ko::log;
 
 namespace {
 

@@ -16,6 +16,8 @@
 #include "tests/res/test_files.h"
 #include "tests/support/appmsg_capture.h"
 
+using namespace ko::util;
+
 namespace {
 
 using koui::test::AppMsgCapture;

@@ -13,9 +13,13 @@
 #include "koui/family/glyph_vector.h"
 #include "koui/family/kox_font.h"
 #include "koui/family/module_resources.h"
+#include "koui/platform/win32_names.h"
 #include "tests/support/appmsg_capture.h"
 #include "tests/support/gl_fixture.h"
 #include "tests/support/test_font.h"
+
+using namespace ko::gl;
+using namespace ko::util;
 
 namespace {
 

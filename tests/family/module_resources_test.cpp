@@ -7,7 +7,10 @@
 #include <thread>
 #include <vector>
 
+#include "koui/platform/win32_names.h"
 #include "tests/support/appmsg_capture.h"
+
+using namespace ko::util;
 
 namespace {
 

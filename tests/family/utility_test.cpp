@@ -9,6 +9,9 @@
 #include "koui/family/strpar.h"
 #include "tests/support/appmsg_capture.h"
 
+using namespace ko::log;
+using namespace ko::util;
+
 namespace {
 
 using ko::util::StrPar;

@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "koui/host/canvas.h"
+#include "koui/platform/win32_names.h"
 #include "koui/res/instance.h"
 #include "koui/rm/rm.h"
 #include "tests/ui/style_folder.h"

@@ -15,6 +15,8 @@
 #include "koui/host/log_obj.h"
 #include "koui/host/log_sink.h"
 
+using namespace ko::util;
+
 // Counts heap allocations of this process while `g_countAllocations` is set,
 // to check that logging a line allocates nothing.
 static std::atomic<bool> g_countAllocations{false};

@@ -9,6 +9,10 @@ endfunction()
 
 file(REMOVE_RECURSE ${STAGE} ${WORK})
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${STAGE})
+file(GLOB_RECURSE DETAIL_HEADERS ${STAGE}/include/koui/platform/detail/*)
+if(DETAIL_HEADERS)
+  message(FATAL_ERROR "internal headers installed: ${DETAIL_HEADERS}")
+endif()
 
 set(SAN_FLAGS "")
 if(SANITIZE)
@@ -38,3 +42,9 @@ run(${WORK}/pc/consumer)
 if(NOT LAST_OUTPUT MATCHES "consumer: ok")
   message(FATAL_ERROR "unexpected consumer output: ${LAST_OUTPUT}")
 endif()
+
+# 3. add_subdirectory from another project: configured only (building would
+# compile the library once more); the project checks that ko-ui's own
+# tests, benchmarks, tools, examples and fuzz targets are off.
+run(${CMAKE_COMMAND} -S ${CONSUMER_SRC}/../subproject -B ${WORK}/subproject -G ${GENERATOR}
+    -DCMAKE_CXX_COMPILER=${CXX} -DKOUI_SOURCE_DIR=${SOURCE_DIR})

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "koui/platform/platform.h"
+#include "koui/platform/win32_names.h"
 #include "tests/support/x_display.h"
 
 namespace koui::test {

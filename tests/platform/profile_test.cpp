@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "koui/platform/ini_file.h"
+#include "koui/platform/win32_names.h"
 
 namespace fs = std::filesystem;
 

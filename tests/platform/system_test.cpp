@@ -7,6 +7,7 @@
 #include <string>
 
 #include "koui/platform/input.h"
+#include "koui/platform/win32_names.h"
 
 namespace {
 

@@ -7,6 +7,8 @@
 
 #include <atomic>
 
+#include "koui/platform/win32_names.h"
+
 namespace {
 
 std::atomic<int> ran{0};

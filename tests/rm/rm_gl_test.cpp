@@ -13,11 +13,15 @@
 #include "koui/family/kox_dib.h"
 #include "koui/family/kox_font.h"
 #include "koui/family/kox_texture.h"
+#include "koui/platform/win32_names.h"
 #include "koui/rm/rm.h"
 #include "tests/rm/rm_fixture.h"
 #include "tests/support/appmsg_capture.h"
 #include "tests/support/gl_fixture.h"
 #include "tests/support/test_font.h"
+
+using namespace ko::gl;
+using namespace ko::util;
 
 namespace {
 

@@ -11,9 +11,12 @@
 
 #include "koui/family/lineparset.h"
 #include "koui/family/module_resources.h"
+#include "koui/platform/win32_names.h"
 #include "koui/rm/rm.h"
 #include "tests/rm/rm_fixture.h"
 #include "tests/support/appmsg_capture.h"
+
+using namespace ko::util;
 
 namespace {
 

@@ -12,8 +12,8 @@ namespace koui::test {
 
 class AppMsgCapture {
 public:
-    AppMsgCapture() { appSetMsgSink(&AppMsgCapture::sink, this, &previous_, &previousUser_); }
-    ~AppMsgCapture() { appSetMsgSink(previous_, previousUser_); }
+    AppMsgCapture() { ko::log::appSetMsgSink(&AppMsgCapture::sink, this, &previous_, &previousUser_); }
+    ~AppMsgCapture() { ko::log::appSetMsgSink(previous_, previousUser_); }
     AppMsgCapture(const AppMsgCapture&) = delete;
     AppMsgCapture& operator=(const AppMsgCapture&) = delete;
 
@@ -42,7 +42,7 @@ private:
 
     mutable std::mutex lock_;
     std::vector<std::string> lines_;
-    AppMsgSink previous_ = nullptr;
+    ko::log::AppMsgSink previous_ = nullptr;
     void* previousUser_ = nullptr;
 };
 

@@ -13,6 +13,8 @@
 #include "koui/res/imgsrc.h"
 #include "koui/res/instance.h"
 
+using namespace ko::log;
+
 namespace koui::check {
 
 namespace {

@@ -20,6 +20,8 @@
 #include "koui/res/node.h"
 #include "koui/res/srcfile.h"
 
+using namespace ko::log;
+
 namespace {
 
 constexpr const char* kUsage =

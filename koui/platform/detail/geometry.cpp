@@ -11,6 +11,8 @@
 #include "koui/platform/input.h"
 #include "koui/platform/window.h"
 
+using namespace koui::win32;
+
 namespace koui::platform::detail {
 
 HWND hwndOf(GLFWwindow* w) {

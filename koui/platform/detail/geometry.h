@@ -5,6 +5,8 @@
 
 namespace koui::platform::detail {
 
+using namespace koui::win32;
+
 HWND hwndOf(GLFWwindow* w);
 // Whether a window of this style gets decorations from the window manager.
 bool decorated(DWORD style);

@@ -9,6 +9,8 @@
 
 #include "koui/platform/system.h"
 
+using namespace koui::win32;
+
 namespace koui::platform::detail {
 
 State& state() {

@@ -19,12 +19,15 @@
 #include <unordered_map>
 #include <vector>
 
+#include "koui/export.h"
 #include "koui/platform/system.h"
 #include "koui/platform/win32_constants.h"
 
 struct GLFWwindow;
 
 namespace koui::platform::detail {
+
+using namespace koui::win32;
 
 struct WindowClass {
     std::string name;
@@ -160,7 +163,7 @@ inline std::uintptr_t fromHandle(const void* h) {
 // The record of a live window, or null (caller holds State::lock).
 std::shared_ptr<WindowRecord> findLocked(HWND hWnd);
 // Same, taking the lock.
-std::shared_ptr<WindowRecord> find(HWND hWnd);
+KOUI_API std::shared_ptr<WindowRecord> find(HWND hWnd);
 
 // True on the thread that owns the windows. The first thread that needs GLFW
 // (creating a window or pumping messages) becomes that thread.
@@ -216,9 +219,9 @@ void inputWindowGone(HWND hWnd);
 void applyMinMaxInfo(HWND hWnd);
 // Moves or resizes a window being dragged by a non-client press (window
 // thread, from the cursor callback).
-void continueDrag(WindowRecord& w, POINT cursorScreen);
+KOUI_API void continueDrag(WindowRecord& w, POINT cursorScreen);
 // Starts such a drag (DefWindowProcA on a non-client press).
-void startDrag(HWND hWnd, LRESULT hit);
+KOUI_API void startDrag(HWND hWnd, LRESULT hit);
 
 // Reads back the framebuffer and context version of a new window
 // (gl_context.cpp; window thread).
