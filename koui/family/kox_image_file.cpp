@@ -38,8 +38,8 @@ bool koxDecodeImage(const uint8_t* data, size_t size, const char* format, const 
         return false;
     }
     unsigned bpp = 0;
-    if (!data || !size || !ko::png::decodePng(rgba, width, height, bpp, data, size) || bpp != 32 ||
-        !width || !height || rgba.size() != static_cast<size_t>(width) * height * 4) {
+    if (!data || !size || !ko::png::decodePng(rgba, width, height, bpp, data, size) || bpp != 32 || !width ||
+        !height || rgba.size() != static_cast<size_t>(width) * height * 4) {
         appmsg("[ERROR] kox: cannot decode %s as png", what);
         return false;
     }

@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "koui/family/png_format.h"
 #include "koui/export.h"
+#include "koui/family/png_format.h"
 
 namespace ko::png {
 

@@ -16,7 +16,6 @@ namespace ko::png {
 
 namespace {
 
-
 // DEFLATE cannot expand better than 258 bytes per 2 bits (one length and one
 // distance code of one bit each), so data that would need a higher ratio to
 // fill the image is too short, and is refused before allocating for it.

@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "koui/family/png_format.h"
 #include "koui/export.h"
+#include "koui/family/png_format.h"
 
 namespace ko::png {
 

@@ -7,11 +7,11 @@
 #include <system_error>
 
 #include "koui/family/appmsg.h"
+#include "koui/family/png_decoder.h"
 #include "koui/res/color.h"
 #include "koui/res/font.h"
 #include "koui/res/imgsection.h"
 #include "koui/res/imgsrc.h"
-#include "koui/family/png_decoder.h"
 #include "koui/res/srcfile.h"
 #include "koui/res/value_text.h"
 

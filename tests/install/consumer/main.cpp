@@ -7,7 +7,9 @@
 
 using namespace ko::log;
 
-static void sink(const char* line, void*) { std::printf("consumer: %s\n", line); }
+static void sink(const char* line, void*) {
+    std::printf("consumer: %s\n", line);
+}
 
 int main() {
     appSetMsgSink(sink, nullptr);
