@@ -196,7 +196,6 @@ TEST(InstanceGetters, ImagesByPathOrValue) {
     ASSERT_TRUE(section.isValid());
     EXPECT_EQ(section.getImgBase(), inst.findNode("skin.b"));
     EXPECT_EQ(section.getSize(), glm::vec2(8, 8));
-    EXPECT_EQ(section.getTexID(), 0u);
     // Not loaded, so no texture: drawing does nothing (and touches no GL).
     EXPECT_FALSE(section.draw(nullptr, 0, 0, 8, 8, nullptr, 0, 0, 1, 1, 1, 0, 0, true));
     EXPECT_EQ(inst.image("srcref").getImgBase(), inst.findNode("skin"));

@@ -35,24 +35,6 @@ void expectTypes(const koui::test::Parsed& p, std::span<const TypeCase> cases) {
 
 // ---------------------------------------------------------------- structure
 
-// (Line numbers from the source line are checked through the parser.)
-TEST(NodeStructure, AttachingPassesTheInstanceOn) {
-    int token = 0;  // stands for an instance; only the pointer is passed on
-    auto* instance = reinterpret_cast<koui::res::Instance*>(&token);
-    Node root("root");
-    root.setInstance(instance);
-    Node* child = root.add(new Node("child"));
-    EXPECT_EQ(child->getParent(), &root);
-    EXPECT_EQ(child->getInstance(), instance);
-    EXPECT_EQ(root.add(nullptr), nullptr);
-
-    Node loose("loose");
-    loose.setParent(child);
-    EXPECT_EQ(loose.getInstance(), instance);
-    loose.setParent(nullptr);
-    EXPECT_EQ(loose.getInstance(), nullptr);
-}
-
 TEST(NodeStructure, FindNodeSplitsLikeLines) {
     auto p = parse("a { x { b } }\na { { b: 2 } }");
     EXPECT_EQ(p->root->findNode(""), nullptr);
@@ -243,7 +225,6 @@ TEST(NodePreprocess, ExampleTheme) {
     EXPECT_THAT(p->names(), ElementsAre("theme", "skin", "normal"));
     for (Node* child : skin->children) EXPECT_EQ(child->getParent(), skin);
     EXPECT_EQ(p->at("skin.button.size")->getParent(), p->at("skin.button"));
-    EXPECT_EQ(p->root->font("normal"), nullptr);  // a font needs an instance
 }
 
 TEST(NodePreprocess, Choices) {

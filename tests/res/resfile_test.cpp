@@ -86,14 +86,6 @@ TEST_F(ResFileTest, TwoFeedsGiveTheDocumentedLayout) {
         for (const uint64_t value : {position, size, size}) le(value, 8);
     }
     EXPECT_EQ(twoEntries(), expected);
-
-    ResFile file;
-    ASSERT_TRUE(file.OpenFromFile(archive));
-    EXPECT_TRUE(file.isOK());
-    Bytes out;
-    EXPECT_EQ(file.ReadEntry(out, "b"), 20u);
-    EXPECT_EQ(out, Bytes(20, 'b'));
-    EXPECT_EQ(file.FindEntry("a")->position, 288u);
 }
 
 TEST_F(ResFileTest, ForeignOrShortFilesAreRefused) {

@@ -39,15 +39,6 @@ TEST(SrcFileLines, BreakPairsAndDoubledBreaks) {
     EXPECT_THAT(lineTexts(src), ElementsAre("", "", "x", ""));
 }
 
-TEST(SrcFileLines, EmptyDataLeavesRootAlone) {
-    SrcFile src;
-    Node root("root");
-    EXPECT_FALSE(src.Process(&root, std::string_view("")));
-    EXPECT_TRUE(root.children.empty());
-    EXPECT_TRUE(root.errors.empty());
-    EXPECT_FALSE(src.Process(nullptr, std::string_view("a\n")));
-}
-
 TEST(SrcLineTest, EmptyAndCommentUseBlankBytes) {
     EXPECT_TRUE(SrcLine(0, "").isEmpty());
     EXPECT_FALSE(SrcLine(0, " \t\x7f\x80\xff").isEmpty());  // 0x7f (DEL) is not blank
@@ -150,10 +141,7 @@ TEST(SrcFileFunctions, ParameterLists) {
         EXPECT_EQ(parameters(p->at("f")), c.pars) << c.text;
         EXPECT_EQ(c.line == kAnyLine ? kAnyLine : p->at("f")->line, c.line) << c.text;
     }
-    auto p = parse("f: rgb(1, 2,3)");
-    EXPECT_EQ(p->at("f")->func, "rgb");
-    EXPECT_EQ(p->at("f")->valueText, "");
-    p = parse("x: f(1), y: 2");
+    auto p = parse("x: f(1), y: 2");
     EXPECT_EQ(p->at("x")->func, "f");
     EXPECT_THAT(parameters(p->at("x")), ElementsAre("1"));
 }
