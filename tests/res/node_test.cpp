@@ -14,7 +14,6 @@
 #include "tests/support/appmsg_capture.h"
 
 using koui::res::Color;
-using koui::res::e_repitem;
 using koui::res::Font;
 using koui::res::ImgSection;
 using koui::res::ImgSrc;
@@ -152,26 +151,6 @@ TEST(NodeGetters, FunctionParameters) {
     f->pars.setStart(1);
     EXPECT_EQ(f->getParCount(), 2);
     EXPECT_EQ(f->getPar(0), "0.25");
-}
-
-TEST(NodeGetters, EqualityAndCopy) {
-    auto p = parse("a: f(1, 2)\nb: f(0, 1, 2)\nc: v");
-    Node* a = p->at("a");
-    Node* b = p->at("b");
-    EXPECT_FALSE(a->IsEqual(b));
-    b->pars.setStart(1);
-    EXPECT_FALSE(a->IsEqual(b));  // names differ
-    b->name = "a";
-    EXPECT_TRUE(a->IsEqual(b));
-    EXPECT_FALSE(a->IsEqual(nullptr));
-
-    Node copy("x");
-    copy.pars.setStart(2);
-    EXPECT_TRUE(copy.Copy(b));
-    EXPECT_EQ(std::tuple(copy.name, copy.func, copy.pars.start(), copy.pars.items()),
-              std::tuple("a", "f", 2, std::vector<std::string>{"0", "1", "2"}));
-    EXPECT_TRUE(copy.children.empty());
-    EXPECT_FALSE(copy.Copy(nullptr));
 }
 
 // ---------------------------------------------------------------- typed lookups
@@ -344,24 +323,6 @@ TEST(NodeDiagnostics, LogtreeLines) {
                             address(p->at("b.k")) + "         Par> (k)=(v) parent=(b)",
                             address(p->at("b.f")) + "         Func> f=g(1|2|) parent=(b)",
                             address(p->at("b.flag")) + "         Flag flag parent=(b)"));
-}
-
-TEST(NodeDiagnostics, ReportRowsInPreorder) {
-    auto p = parse("a { b { c } d }\ne\n{ f }");
-    std::vector<e_repitem> rows;
-    EXPECT_TRUE(p->root->generateReport(rows, 0));
-    std::vector<std::string> seen;
-    for (const auto& row : rows) {
-        seen.push_back(std::to_string(row.depth) + " " + row.path);
-        EXPECT_EQ(row.path, row.node->getPath());
-    }
-    EXPECT_THAT(seen, ElementsAre("0 ", "1 a", "2 a.b", "3 a.b.c", "2 a.d", "1 e", "1 ", "2 .f"));
-
-    rows.clear();
-    p->at("a.b")->generateReport(rows, 5);
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[1].depth, 6);
-    EXPECT_EQ(rows[1].path, "a.b.c");
 }
 
 }  // namespace
