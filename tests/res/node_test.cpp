@@ -32,8 +32,6 @@ void expectTypes(const koui::test::Parsed& p, std::span<const TypeCase> cases) {
     }
 }
 
-// ---------------------------------------------------------------- structure
-
 TEST(NodeStructure, FindNodeSplitsLikeLines) {
     auto p = parse("a { x { b } }\na { { b: 2 } }");
     EXPECT_EQ(p->root->findNode(""), nullptr);
@@ -65,8 +63,6 @@ TEST(NodeStructure, FlagsAndValuesAmongChildren) {
     EXPECT_TRUE(root->children[0]->isName("k"));
     EXPECT_FALSE(root->children[0]->isName("K"));
 }
-
-// ---------------------------------------------------------------- getters
 
 TEST(NodeGetters, ValueOfDirectChild) {
     auto p = parse("k\nv: text\nb { c: 1 }");
@@ -153,8 +149,6 @@ TEST(NodeGetters, FunctionParameters) {
     EXPECT_EQ(f->getPar(0), "0.25");
 }
 
-// ---------------------------------------------------------------- typed lookups
-
 TEST(NodeTyped, ColorIndirection) {
     auto p = parse(
         "theme {\n  back: #202020\n  text: rgb(240, 240, 240)\n  panel: theme.back\n}\n"
@@ -175,8 +169,6 @@ TEST(NodeTyped, ColorIndirection) {
     EXPECT_EQ(p->at("box")->color("bg"), static_cast<Color*>(p->at("box.bg"))->rgba);
     EXPECT_EQ(p->at("theme")->colorvec4("panel"), glm::vec4(0.125f, 0, 0, 1));
 }
-
-// ---------------------------------------------------------------- preprocessing
 
 TEST(NodePreprocess, ExampleTheme) {
     auto p = parse(
@@ -233,8 +225,6 @@ TEST(NodePreprocess, ColourWithImageFlagInOneBlock) {
     EXPECT_TRUE(typeid(*root.children[0]->children[0]) == typeid(Node));
 }
 
-// ---------------------------------------------------------------- process, load
-
 struct Hooked : Node {
     Hooked(std::string n, std::vector<std::string>& log, bool ok) : Node(std::move(n)), log_(log), ok_(ok) {}
     bool OnProcess() override {
@@ -283,8 +273,6 @@ TEST(NodeLoad, StopsAtFirstFailure) {
     EXPECT_THAT(log, ElementsAre("L x", "L y", "L z"));
 }
 
-// ---------------------------------------------------------------- errors
-
 TEST(NodeErrors, EntriesCarryClassNameAndLine) {
     Node root("root");
     Node* plain = root.add(new Node("plain"));
@@ -304,8 +292,6 @@ TEST(NodeErrors, EntriesCarryClassNameAndLine) {
     ASSERT_EQ(r.errors.size(), 1u);
     EXPECT_EQ(r.errors[0].text.size(), std::string("class koui::res::Node / (r) : ").size() + 1023);
 }
-
-// ---------------------------------------------------------------- diagnostics
 
 std::string address(const Node* node) {
     char buffer[32];

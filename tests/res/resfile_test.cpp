@@ -233,28 +233,4 @@ TEST_F(ResFileTest, FeedKeepsNamesWithinTheirField) {
     EXPECT_FALSE(out.BeginCreate(dir / "no" / "such" / "folder.koc"));
 }
 
-TEST_F(ResFileTest, MovesCarryTheTableAndTheOpenStream) {
-    ResFile writer;
-    ASSERT_TRUE(writer.BeginCreate(archive));
-    ASSERT_TRUE(writer.Feed({1, 2}, "x"));
-    ResFile moved(std::move(writer));
-    {
-        AppMsgCapture capture;
-        EXPECT_FALSE(writer.Finish());  // the stream went with the move
-    }
-    ASSERT_TRUE(moved.Feed({3}, "y"));
-    ResFile assigned;
-    assigned = std::move(moved);
-    ASSERT_TRUE(assigned.Finish());
-
-    ResFile reader;
-    ASSERT_TRUE(reader.OpenFromFile(archive));
-    ResFile other = std::move(reader);
-    EXPECT_FALSE(reader.isOK());
-    ASSERT_TRUE(other.isOK());
-    Bytes out;
-    EXPECT_EQ(other.ReadEntry(out, "y"), 1u);
-    EXPECT_EQ(out, Bytes{3});
-}
-
 }  // namespace

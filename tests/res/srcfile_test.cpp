@@ -24,8 +24,6 @@ Strings lineTexts(const SrcFile& src) {
     return out;
 }
 
-// ---------------------------------------------------------------- lines
-
 TEST(SrcFileLines, BreakPairsAndDoubledBreaks) {
     SrcFile src;
     Node root("root");
@@ -48,8 +46,6 @@ TEST(SrcLineTest, EmptyAndCommentUseBlankBytes) {
     EXPECT_FALSE(SrcLine(0, "x # note").isComment());
     EXPECT_FALSE(SrcLine(0, "").isComment());
 }
-
-// ---------------------------------------------------------------- statements
 
 // The top-level names a text gives, in order, and the values its statements
 // end with ("path=value"): comma, comment, quote, brace, raw-block and
@@ -116,8 +112,6 @@ TEST(SrcFileTokens, NamesAndValues) {
     EXPECT_TRUE(parse("k: {\n x\n}")->root->children[0]->isFlag());
 }
 
-// ---------------------------------------------------------------- functions
-
 TEST(SrcFileFunctions, ParameterLists) {
     const struct {
         std::string text;
@@ -153,8 +147,6 @@ TEST(SrcFileFunctions, NameComesFromLastPendingKey) {
     EXPECT_EQ(p->root->children[2]->func, "h");
     EXPECT_EQ(p->root->children[2]->valueText, "");
 }
-
-// ---------------------------------------------------------------- errors
 
 // Each fault stops parsing with exactly one message; the nodes made until
 // then remain.
