@@ -27,6 +27,7 @@ Strings lineTexts(const SrcFile& src) {
 TEST(SrcFileLines, BreakPairsAndDoubledBreaks) {
     SrcFile src;
     Node root("root");
+    EXPECT_FALSE(src.Process(&root, std::string_view("")));  // no data is no source
     src.Process(&root, std::string_view("a\r\nb\n\rc\r\rd"));
     EXPECT_THAT(lineTexts(src), ElementsAre("a", "b", "c", ""));
     for (size_t i = 0; i < src.lines().size(); ++i) EXPECT_EQ(src.lines()[i].line, static_cast<int>(i));
