@@ -73,13 +73,7 @@ TEST(Color, Functions) {
     EXPECT_THAT(colorOf("hsl(-60, 100, 50)"), rgbaIs({0, 0, 0, 1}));
     EXPECT_THAT(colorOf("hsla(0, 100, 50, 0.5)"), rgbaIs({1, 0, 0, 0.5f}));
     EXPECT_THAT(colorOf("hsl(210, 50, 40)"), rgbaIs({0.2f, 0.4f, 0.6f, 1}));
-    // Case matters: "RGB" is no colour function.
-    EXPECT_TRUE(colorOf("RGB(1, 2, 3)").empty());
-    // A colour made by hand with another function keeps (0, 0, 0, 1).
-    Color other("x");
-    other.setFunc("cmyk", ko::util::StrPar({"1"}));
-    EXPECT_TRUE(other.OnProcess());
-    EXPECT_THAT(rgbaOf(&other), rgbaIs({0, 0, 0, 1}));
+    EXPECT_TRUE(colorOf("RGB(1, 2, 3)").empty());  // case matters
 }
 
 TEST(Color, HslSectorsAndBounds) {
@@ -105,63 +99,29 @@ TEST(Color, HslSectorsAndBounds) {
     EXPECT_THAT(std::vector<float>(out, out + 4), rgbaIs({0.6f, 0.7f, 0.8f, 1}));
 }
 
-TEST(Color, SourceUpdateCopiesAnotherColour) {
-    auto p = processed("a: #ff0000\nb: #00ff00\nplain: 1\n");
-    auto* a = dynamic_cast<Color*>(p->at("a"));
-    ASSERT_NE(a, nullptr);
-    EXPECT_TRUE(a->OnSourceResUpdate(false, p->at("b")));
-    EXPECT_THAT(rgbaOf(a), rgbaIs({0, 1, 0, 1}));
-    EXPECT_FALSE(a->OnSourceResUpdate(false, p->at("plain")));
-    EXPECT_FALSE(a->OnSourceResUpdate(false, nullptr));
-    EXPECT_THAT(rgbaOf(a), rgbaIs({0, 1, 0, 1}));
-    EXPECT_EQ(a->getColorvec4(), glm::vec4(0, 1, 0, 1));
-}
-
 TEST(Font, Forms) {
     auto p = processed(
         "normal {\n  font\n  size: 14\n  src: \"Fonts/main.ttf\"\n}\n"
         "bold {\n  font: \"Fonts/bold.ttf\"\n  size: 16\n  bold\n  italic\n}\n"
         "both { font: \"Fonts/a.ttf\" src: \"Fonts/b.ttf\" size: 9px italic }\n");
     EXPECT_TRUE(p->root->errors.empty());
-    auto* normal = dynamic_cast<Font*>(p->at("normal"));
-    auto* bold = dynamic_cast<Font*>(p->at("bold"));
-    auto* both = dynamic_cast<Font*>(p->at("both"));
-    ASSERT_TRUE(normal && bold && both);
-    EXPECT_EQ(normal->size, 14);
-    EXPECT_EQ(normal->style, 0);
-    EXPECT_EQ(normal->path, "Fonts/main.ttf");
-    EXPECT_EQ(bold->size, 16);
-    EXPECT_EQ(bold->style, Font::kBold | Font::kItalic);
-    EXPECT_EQ(bold->path, "Fonts/bold.ttf");
-    EXPECT_EQ(both->path, "Fonts/a.ttf");  // `font` wins over `src`
-    EXPECT_EQ(both->size, 9);
-    EXPECT_EQ(both->style, Font::kItalic);
+    const auto font = [&](const char* path) {
+        const auto* f = dynamic_cast<Font*>(p->at(path));
+        return f ? std::tuple(f->size, f->style, f->path) : std::tuple(0, 0, std::string("no font"));
+    };
+    EXPECT_EQ(font("normal"), std::tuple(14, 0, "Fonts/main.ttf"));
+    EXPECT_EQ(font("bold"), std::tuple(16, Font::kBold | Font::kItalic, "Fonts/bold.ttf"));
+    EXPECT_EQ(font("both"), std::tuple(9, Font::kItalic, "Fonts/a.ttf"));  // `font` wins over `src`
 }
 
 TEST(Font, Messages) {
+    // (A size that is no number reads as missing: Node's number rules.)
     auto p = processed(
-        "zero {\n  font\n  size: 0\n  src: a.ttf\n}\n"
-        "missing {\n  font\n  src: a.ttf\n}\n"
-        "word {\n  font\n  size: big\n  src: a.ttf\n}\n"
+        "zero {\n  font\n  size: 0\n  src: a.ttf\n}\nmissing { font src: a.ttf }\n"
         "nopath {\n  font\n  size: 12\n}\n");
     EXPECT_THAT(p->errors(), ElementsAre("0: class koui::res::Font / (zero) : font: Invalid size (0)",
                                          "5: class koui::res::Font / (missing) : font: Invalid size (0)",
-                                         "9: class koui::res::Font / (word) : font: Invalid size (0)",
-                                         "14: class koui::res::Font / (nopath) : No font path"));
-    auto* nopath = dynamic_cast<Font*>(p->at("nopath"));
-    ASSERT_NE(nopath, nullptr);
-    EXPECT_EQ(nopath->size, 12);
-}
-
-TEST(Font, ResourceChangeOnlyReports) {
-    auto p = processed("f { font size: 10 src: \"Fonts/x.ttf\" }\n");
-    auto* f = dynamic_cast<Font*>(p->at("f"));
-    ASSERT_NE(f, nullptr);
-    koui::test::AppMsgCapture capture;
-    EXPECT_FALSE(f->OnResourceChange(true, "Fonts/x.ttf"));
-    EXPECT_TRUE(capture.lines().empty());
-    EXPECT_TRUE(f->OnResourceChange(false, "Fonts/x.ttf"));
-    EXPECT_THAT(capture.lines(), ElementsAre("Font> OnResourceChange(Fonts/x.ttf) - my font=[Fonts/x.ttf]"));
+                                         "6: class koui::res::Font / (nopath) : No font path"));
 }
 
 }  // namespace

@@ -14,7 +14,6 @@
 #include "tests/support/appmsg_capture.h"
 
 using koui::res::Color;
-using koui::res::e_repitem;
 using koui::res::Font;
 using koui::res::ImgSection;
 using koui::res::ImgSrc;
@@ -31,29 +30,6 @@ void expectTypes(const koui::test::Parsed& p, std::span<const TypeCase> cases) {
         ASSERT_NE(p.at(path), nullptr) << path;
         EXPECT_TRUE(typeid(*p.at(path)) == type) << path << " is " << typeid(*p.at(path)).name();
     }
-}
-
-// ---------------------------------------------------------------- structure
-
-TEST(NodeStructure, ConstructionAndAttaching) {
-    EXPECT_EQ(Node("b", nullptr).line, 0);
-    koui::res::SrcLine src(7, "x");
-    EXPECT_EQ(Node("c", &src).line, 7);
-
-    int token = 0;  // stands for an instance; only the pointer is passed on
-    auto* instance = reinterpret_cast<koui::res::Instance*>(&token);
-    Node root("root");
-    root.setInstance(instance);
-    Node* child = root.add(new Node("child"));
-    EXPECT_EQ(child->getParent(), &root);
-    EXPECT_EQ(child->getInstance(), instance);
-    EXPECT_EQ(root.add(nullptr), nullptr);
-
-    Node loose("loose");
-    loose.setParent(child);
-    EXPECT_EQ(loose.getInstance(), instance);
-    loose.setParent(nullptr);
-    EXPECT_EQ(loose.getInstance(), nullptr);
 }
 
 TEST(NodeStructure, FindNodeSplitsLikeLines) {
@@ -87,8 +63,6 @@ TEST(NodeStructure, FlagsAndValuesAmongChildren) {
     EXPECT_TRUE(root->children[0]->isName("k"));
     EXPECT_FALSE(root->children[0]->isName("K"));
 }
-
-// ---------------------------------------------------------------- getters
 
 TEST(NodeGetters, ValueOfDirectChild) {
     auto p = parse("k\nv: text\nb { c: 1 }");
@@ -175,30 +149,6 @@ TEST(NodeGetters, FunctionParameters) {
     EXPECT_EQ(f->getPar(0), "0.25");
 }
 
-TEST(NodeGetters, EqualityAndCopy) {
-    auto p = parse("a: f(1, 2)\nb: f(0, 1, 2)\nc: v");
-    Node* a = p->at("a");
-    Node* b = p->at("b");
-    EXPECT_FALSE(a->IsEqual(b));
-    b->pars.setStart(1);
-    EXPECT_FALSE(a->IsEqual(b));  // names differ
-    b->name = "a";
-    EXPECT_TRUE(a->IsEqual(b));
-    EXPECT_FALSE(a->IsEqual(nullptr));
-
-    Node copy("x");
-    copy.pars.setStart(2);
-    EXPECT_TRUE(copy.Copy(b));
-    EXPECT_EQ(copy.name, "a");
-    EXPECT_EQ(copy.func, "f");
-    EXPECT_EQ(copy.pars.start(), 2);
-    EXPECT_THAT(copy.pars.items(), ElementsAre("0", "1", "2"));
-    EXPECT_TRUE(copy.children.empty());
-    EXPECT_FALSE(copy.Copy(nullptr));
-}
-
-// ---------------------------------------------------------------- typed lookups
-
 TEST(NodeTyped, ColorIndirection) {
     auto p = parse(
         "theme {\n  back: #202020\n  text: rgb(240, 240, 240)\n  panel: theme.back\n}\n"
@@ -219,8 +169,6 @@ TEST(NodeTyped, ColorIndirection) {
     EXPECT_EQ(p->at("box")->color("bg"), static_cast<Color*>(p->at("box.bg"))->rgba);
     EXPECT_EQ(p->at("theme")->colorvec4("panel"), glm::vec4(0.125f, 0, 0, 1));
 }
-
-// ---------------------------------------------------------------- preprocessing
 
 TEST(NodePreprocess, ExampleTheme) {
     auto p = parse(
@@ -248,7 +196,6 @@ TEST(NodePreprocess, ExampleTheme) {
     EXPECT_THAT(p->names(), ElementsAre("theme", "skin", "normal"));
     for (Node* child : skin->children) EXPECT_EQ(child->getParent(), skin);
     EXPECT_EQ(p->at("skin.button.size")->getParent(), p->at("skin.button"));
-    EXPECT_EQ(p->root->font("normal"), nullptr);  // a font needs an instance
 }
 
 TEST(NodePreprocess, Choices) {
@@ -277,8 +224,6 @@ TEST(NodePreprocess, ColourWithImageFlagInOneBlock) {
     EXPECT_EQ(root.children[0]->valueText, "#123456");
     EXPECT_TRUE(typeid(*root.children[0]->children[0]) == typeid(Node));
 }
-
-// ---------------------------------------------------------------- process, load
 
 struct Hooked : Node {
     Hooked(std::string n, std::vector<std::string>& log, bool ok) : Node(std::move(n)), log_(log), ok_(ok) {}
@@ -328,8 +273,6 @@ TEST(NodeLoad, StopsAtFirstFailure) {
     EXPECT_THAT(log, ElementsAre("L x", "L y", "L z"));
 }
 
-// ---------------------------------------------------------------- errors
-
 TEST(NodeErrors, EntriesCarryClassNameAndLine) {
     Node root("root");
     Node* plain = root.add(new Node("plain"));
@@ -342,8 +285,6 @@ TEST(NodeErrors, EntriesCarryClassNameAndLine) {
     EXPECT_EQ(root.errors[0].text, "class koui::res::Node / (plain) : value 3 of x");
     EXPECT_EQ(root.errors[1].line, 9);
     EXPECT_EQ(root.errors[1].text, "class koui::res::Font / (normal) : font: Invalid size (0)");
-    EXPECT_EQ(Color("c").className(), "class koui::res::Color");
-    EXPECT_EQ(ImgSection("s").className(), "class koui::res::ImgSection");
 
     // Long messages are cut.
     Node r("r");
@@ -351,8 +292,6 @@ TEST(NodeErrors, EntriesCarryClassNameAndLine) {
     ASSERT_EQ(r.errors.size(), 1u);
     EXPECT_EQ(r.errors[0].text.size(), std::string("class koui::res::Node / (r) : ").size() + 1023);
 }
-
-// ---------------------------------------------------------------- diagnostics
 
 std::string address(const Node* node) {
     char buffer[32];
@@ -370,24 +309,6 @@ TEST(NodeDiagnostics, LogtreeLines) {
                             address(p->at("b.k")) + "         Par> (k)=(v) parent=(b)",
                             address(p->at("b.f")) + "         Func> f=g(1|2|) parent=(b)",
                             address(p->at("b.flag")) + "         Flag flag parent=(b)"));
-}
-
-TEST(NodeDiagnostics, ReportRowsInPreorder) {
-    auto p = parse("a { b { c } d }\ne\n{ f }");
-    std::vector<e_repitem> rows;
-    EXPECT_TRUE(p->root->generateReport(rows, 0));
-    std::vector<std::string> seen;
-    for (const auto& row : rows) {
-        seen.push_back(std::to_string(row.depth) + " " + row.path);
-        EXPECT_EQ(row.path, row.node->getPath());
-    }
-    EXPECT_THAT(seen, ElementsAre("0 ", "1 a", "2 a.b", "3 a.b.c", "2 a.d", "1 e", "1 ", "2 .f"));
-
-    rows.clear();
-    p->at("a.b")->generateReport(rows, 5);
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[1].depth, 6);
-    EXPECT_EQ(rows[1].path, "a.b.c");
 }
 
 }  // namespace
