@@ -276,9 +276,10 @@ int createBelow(int root, const std::string& name, std::string& why) {
         if (next < 0 && errno == ENOENT && (::mkdirat(dir.get(), part.c_str(), 0777) == 0 || errno == EEXIST))
             next = ::openat(dir.get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (next < 0) {
+            const int error = errno;  // before isLink's fstatat
             why = isLink(dir.get(), part)
                       ? "\"" + name.substr(0, slash) + "\" is a symbolic link"
-                      : "cannot make folder \"" + name.substr(0, slash) + "\": " + std::strerror(errno);
+                      : "cannot make folder \"" + name.substr(0, slash) + "\": " + std::strerror(error);
             return -1;
         }
         dir.reset(next);
