@@ -1,5 +1,7 @@
 #include "koui/res/resfile.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <system_error>
 #include <utility>
@@ -197,6 +199,47 @@ bool ResFile::checkEntries(uint64_t fileSize) {
             return false;
         }
     }
+    return checkOverlaps();
+}
+
+// Every byte of the file belongs to at most one of header, table and entries,
+// so that no archive can expand to more than its own size: an entry that
+// shares its bytes with another, the header or the table is refused. Empty
+// entries hold no bytes and overlap nothing.
+bool ResFile::checkOverlaps() {
+    struct Span {
+        uint64_t begin;
+        uint64_t end;
+        size_t entry;  // index into entries_, or one of the two below
+    };
+    constexpr size_t kHeaderSpan = SIZE_MAX;
+    constexpr size_t kTableSpan = SIZE_MAX - 1;
+    std::vector<Span> spans;
+    spans.reserve(entries_.size() + 2);
+    spans.push_back({0, kHeaderSize, kHeaderSpan});
+    spans.push_back(
+        {header_.tableOffset, header_.tableOffset + uint64_t{header_.count} * kEntrySize, kTableSpan});
+    for (size_t i = 0; i < entries_.size(); ++i)
+        if (entries_[i].compSize > 0)
+            spans.push_back({entries_[i].position, entries_[i].position + entries_[i].compSize, i});
+    std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) {
+        return a.begin != b.begin ? a.begin < b.begin : a.entry < b.entry;
+    });
+    for (size_t k = 1; k < spans.size(); ++k) {
+        const Span& before = spans[k - 1];
+        const Span& after = spans[k];
+        if (after.begin >= before.end) continue;
+        // At least one of the two is an entry; name it first.
+        const Span& entry = after.entry < kTableSpan ? after : before;
+        const Span& other = &entry == &after ? before : after;
+        const std::string what = other.entry == kHeaderSpan  ? "the header"
+                                 : other.entry == kTableSpan ? "the entry table"
+                                                             : "entry " + std::to_string(other.entry) + " (" +
+                                                                   entries_[other.entry].name + ")";
+        appmsg("[ERROR] OpenFromFile(%s) Entry %zu (%s) overlaps %s", cstr(path_), entry.entry,
+               entries_[entry.entry].name, what.c_str());
+        return false;
+    }
     return true;
 }
 
@@ -278,7 +321,7 @@ bool ResFile::BeginCreate(const fs::path& path) {
     return true;
 }
 
-bool ResFile::Feed(const std::vector<uint8_t>& data, const std::string& name) {
+bool ResFile::canFeed(const std::string& name) {
     if (!out_) {
         appmsg("[ERROR] Feed(%s) No archive is being created", name.c_str());
         return false;
@@ -292,14 +335,47 @@ bool ResFile::Feed(const std::vector<uint8_t>& data, const std::string& name) {
         appmsg("[ERROR] Feed(%s) More than %u entries", name.c_str(), kMaxEntries);
         return false;
     }
+    return true;
+}
+
+ResFile::e_entry ResFile::newEntry(const std::string& name) {
     e_entry entry{};
     std::memcpy(entry.name, name.data(), name.size());
     entry.position = static_cast<uint64_t>(out_->tellp());
+    return entry;
+}
+
+bool ResFile::Feed(const std::vector<uint8_t>& data, const std::string& name) {
+    if (!canFeed(name)) return false;
+    e_entry entry = newEntry(name);
     entry.compSize = entry.unCompSize = data.size();
     if (!out_->write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()))) {
         appmsg("[ERROR] Feed(%s) Cannot write %zu bytes", name.c_str(), data.size());
         return false;
     }
+    entries_.push_back(entry);
+    return true;
+}
+
+bool ResFile::Feed(std::istream& data, const std::string& name) {
+    if (!canFeed(name)) return false;
+    e_entry entry = newEntry(name);
+    std::vector<char> block(kFeedBlock);
+    while (data) {
+        data.read(block.data(), static_cast<std::streamsize>(block.size()));
+        const std::streamsize got = data.gcount();
+        if (got > 0 && !out_->write(block.data(), got)) {
+            appmsg("[ERROR] Feed(%s) Cannot write %zu bytes", name.c_str(), static_cast<size_t>(got));
+            return false;
+        }
+        entry.compSize += static_cast<uint64_t>(got);
+    }
+    if (data.bad()) {
+        appmsg("[ERROR] Feed(%s) Cannot read the data after %zu bytes", name.c_str(),
+               static_cast<size_t>(entry.compSize));
+        return false;
+    }
+    entry.unCompSize = entry.compSize;
     entries_.push_back(entry);
     return true;
 }

@@ -9,7 +9,8 @@
 // compression method is readable only as far as its table.
 //
 // Archives are untrusted input: OpenFromFile refuses a table or an entry that
-// lies outside the file and a name that is not terminated inside its 256
+// lies outside the file, an entry that shares bytes with the header, the
+// table or another entry, and a name that is not terminated inside its 256
 // bytes, and ReadEntry checks the entry against the file as it is at the time
 // of reading, so that a damaged or hostile file never causes an over-read or
 // an allocation larger than the file.
@@ -19,6 +20,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <istream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +36,7 @@ public:
     static constexpr size_t kNameSize = 256;
     static constexpr uint32_t kVersion = 256;
     static constexpr uint32_t kMaxEntries = 0x100000;
+    static constexpr size_t kFeedBlock = size_t{1} << 20;
 
     // One record of the entry table. In memory the fields are native integers;
     // the file always holds them little-endian.
@@ -64,7 +67,8 @@ public:
     ResFile& operator=(const ResFile&) = delete;
 
     // Reads header and table. False for a missing, unreadable, short or
-    // foreign file and for a table or entry outside the file; true with an
+    // foreign file, for a table or entry outside the file and for an entry
+    // that shares bytes with the header, the table or another entry; true with an
     // empty table when the count is 0 or above kMaxEntries. The file is
     // closed again afterwards; each ReadEntry opens it anew.
     bool OpenFromFile(const std::filesystem::path& path);
@@ -81,6 +85,9 @@ public:
     // bytes without NUL bytes; Feed refuses others.
     bool BeginCreate(const std::filesystem::path& path);
     bool Feed(const std::vector<uint8_t>& data, const std::string& name);
+    // The same for all bytes of `data` up to its end, copied in blocks of
+    // kFeedBlock bytes, so that a file of any size packs in little memory.
+    bool Feed(std::istream& data, const std::string& name);
     bool Finish();
 
     const std::filesystem::path& path() const { return path_; }
@@ -96,6 +103,9 @@ public:
 private:
     bool readTable(std::ifstream& in, uint64_t fileSize);
     bool checkEntries(uint64_t fileSize);
+    bool checkOverlaps();
+    bool canFeed(const std::string& name);
+    e_entry newEntry(const std::string& name);
     void resetHeader();
 
     std::filesystem::path path_;

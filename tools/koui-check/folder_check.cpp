@@ -1,5 +1,12 @@
 #include "folder_check.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string_view>
 #include <typeinfo>
@@ -124,13 +131,61 @@ int warnStylePaths(const Node* root, const std::vector<Node*>& nodes) {
 
 }  // namespace
 
-FolderReport checkFolder(const std::string& folder, const std::string& rootName, bool tree) {
+bool readRegularFile(const std::string& path, uint64_t maxSize, std::vector<uint8_t>& out, std::string& why) {
+    out.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        why = std::strerror(errno);
+        return false;
+    }
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0;
+    if (!ok) {
+        why = std::strerror(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        why = "not a regular file";
+        ok = false;
+    }
+    // The size is checked again while reading: the file may grow meanwhile.
+    uint64_t size = ok ? static_cast<uint64_t>(st.st_size) : 0;
+    char block[65536];
+    while (ok && size <= maxSize) {
+        const ssize_t n = ::read(fd, block, sizeof block);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            why = std::strerror(errno);
+            ok = false;
+        }
+        if (n <= 0) break;
+        out.insert(out.end(), block, block + n);
+        size = std::max<uint64_t>(size, out.size());
+    }
+    if (ok && size > maxSize) {
+        why = std::to_string(size) + " bytes, more than the limit of " + std::to_string(maxSize) +
+              " bytes (--max-size)";
+        ok = false;
+    }
+    ::close(fd);
+    if (!ok) out.clear();
+    return ok;
+}
+
+FolderReport checkFolder(const std::string& folder, const std::string& rootName, bool tree,
+                         uint64_t maxSize) {
     FolderReport report;
     res::Instance inst(folder, "");
     std::error_code ec;
     const std::filesystem::path rootFile = inst.getRootPath() + rootName;
     if (!std::filesystem::is_regular_file(rootFile, ec)) {
         appmsg("[ERROR] root file \"%s\" not found in %s", rootName.c_str(), folder.c_str());
+        report.errors = 1;
+        return report;
+    }
+    std::vector<uint8_t> bytes;
+    std::string why;
+    if (!readRegularFile(rootFile, maxSize, bytes, why)) {
+        appmsg("[ERROR] root file \"%s\" in %s cannot be read: %s", rootName.c_str(), folder.c_str(),
+               why.c_str());
         report.errors = 1;
         return report;
     }
@@ -147,7 +202,6 @@ FolderReport checkFolder(const std::string& folder, const std::string& rootName,
     }
     report.errors = static_cast<int>(root->errors.size());
     report.warnings = warnStylePaths(root, nodes);
-    std::vector<uint8_t> bytes;
     if (inst.loadResource(nullptr, bytes, res::Instance::kDefaultFontPath, false) == 0) {
         appmsg("[WARNING] default font \"%s\" not found: text without a font of its own is not drawn",
                res::Instance::kDefaultFontPath);

@@ -11,9 +11,20 @@
 // default font file.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace koui::check {
+
+// The default of --max-size: larger definition files are refused unread.
+constexpr uint64_t kDefaultMaxSize = uint64_t{256} << 20;
+
+// Reads the regular file `path` of at most `maxSize` bytes into `out`. Opens
+// without blocking and checks the kind of file before reading, so that a
+// FIFO or a device (/dev/zero) is refused instead of blocking or filling the
+// memory. False with the reason in `why`.
+bool readRegularFile(const std::string& path, uint64_t maxSize, std::vector<uint8_t>& out, std::string& why);
 
 struct FolderReport {
     int errors = 0;
@@ -21,9 +32,11 @@ struct FolderReport {
     bool rootFound = false;
 };
 
-// Checks `folder` with the main definition file `rootName`; prints one line
-// per finding through appmsg, then a summary line. `tree` also prints the
-// tree.
-FolderReport checkFolder(const std::string& folder, const std::string& rootName, bool tree);
+// Checks `folder` with the main definition file `rootName`, which must be a
+// readable regular file of at most `maxSize` bytes (rootFound is false
+// otherwise); prints one line per finding through appmsg, then a summary
+// line. `tree` also prints the tree.
+FolderReport checkFolder(const std::string& folder, const std::string& rootName, bool tree,
+                         uint64_t maxSize = kDefaultMaxSize);
 
 }  // namespace koui::check

@@ -7,10 +7,8 @@
 // (or bad arguments).
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,8 +23,8 @@ using namespace ko::log;
 namespace {
 
 constexpr const char* kUsage =
-    "usage: koui-check FILE [--tree]\n"
-    "       koui-check FOLDER [--root NAME] [--tree]\n"
+    "usage: koui-check FILE [--tree] [--max-size BYTES]\n"
+    "       koui-check FOLDER [--root NAME] [--tree] [--max-size BYTES]\n"
     "\n"
     "Parses the resource definition FILE as the resource loader does (a line\n"
     "break appended, parse, preprocess, process) and prints each recorded error as\n"
@@ -47,25 +45,28 @@ constexpr const char* kUsage =
     "\n"
     "  --tree       also print the parsed tree, one node per line\n"
     "  --root NAME  root definition file of a FOLDER (default res.kor)\n"
+    "  --max-size BYTES\n"
+    "               refuse a FILE or root file larger than BYTES (default\n"
+    "               268435456, 256 MiB); a FILE that is not a regular file (a\n"
+    "               FIFO, a device) is refused as well\n"
     "  --help   this text\n"
     "\n"
     "Exit status: 0 no errors, 1 errors found, 2 FILE, FOLDER or its root file\n"
-    "cannot be read.\n";
+    "cannot be read (or is refused), or bad arguments.\n";
 
 void stdoutSink(const char* line, void* /*user*/) {
     std::printf("%s\n", line);
 }
 
-bool readFile(const char* path, std::vector<uint8_t>& out) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        errno = EISDIR;
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+// A whole decimal number of bytes, nothing else.
+bool parseSize(const char* text, uint64_t& size) {
+    if (*text < '0' || *text > '9') return false;
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long value = std::strtoull(text, &end, 10);
+    if (errno != 0 || *end != '\0') return false;
+    size = value;
+    return true;
 }
 
 size_t countNodes(const koui::res::Node& root) {
@@ -86,6 +87,7 @@ int main(int argc, char** argv) {
     const char* path = nullptr;
     const char* rootName = "res.kor";
     bool tree = false;
+    uint64_t maxSize = koui::check::kDefaultMaxSize;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -96,6 +98,11 @@ int main(int argc, char** argv) {
             tree = true;
         } else if (arg == "--root" && i + 1 < argc) {
             rootName = argv[++i];
+        } else if (arg == "--max-size" && i + 1 < argc) {
+            if (!parseSize(argv[++i], maxSize)) {
+                std::fprintf(stderr, "koui-check: --max-size needs a number of bytes, not '%s'\n", argv[i]);
+                return 2;
+            }
         } else if (!path && !arg.starts_with("--")) {
             path = argv[i];
         } else {
@@ -111,15 +118,16 @@ int main(int argc, char** argv) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
         appSetMsgSink(stdoutSink, nullptr);
-        const koui::check::FolderReport report = koui::check::checkFolder(path, rootName, tree);
+        const koui::check::FolderReport report = koui::check::checkFolder(path, rootName, tree, maxSize);
         appSetMsgSink(nullptr, nullptr);
         if (!report.rootFound) return 2;
         return report.errors ? 1 : 0;
     }
 
     std::vector<uint8_t> data;
-    if (!readFile(path, data)) {
-        std::fprintf(stderr, "koui-check: cannot read '%s': %s\n", path, std::strerror(errno));
+    std::string why;
+    if (!koui::check::readRegularFile(path, maxSize, data, why)) {
+        std::fprintf(stderr, "koui-check: cannot read '%s': %s\n", path, why.c_str());
         return 2;
     }
     data.push_back(10);  // as the loader does, so that the last line counts

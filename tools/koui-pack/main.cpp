@@ -4,15 +4,17 @@
 // Entry names are what the resource instance asks for: the path relative to
 // the packed folder with "/" separators. Files are packed in path order so
 // that the same folder always gives the same archive.
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <system_error>
@@ -37,10 +39,16 @@ const char* const kHelp =
     "                          path relative to FOLDER with \"/\" separators, in\n"
     "                          sorted order; replaces ARCHIVE only on success\n"
     "  list ARCHIVE            print the size and name of every entry\n"
-    "  extract ARCHIVE FOLDER  write every entry to its path below FOLDER\n"
+    "  extract ARCHIVE FOLDER  write every entry to its path below FOLDER; refuses\n"
+    "                          names that leave FOLDER and symbolic links on the\n"
+    "                          way, and replaces no file through a link\n"
     "  verify ARCHIVE          check the header, the table and that every entry\n"
     "                          lies within the file and can be read\n"
     "  --help                  print this text\n"
+    "\n"
+    "list and extract check the archive as verify does before they start: an\n"
+    "entry count out of range, a compression method, and entries outside the data\n"
+    "area or sharing bytes with each other fail every command.\n"
     "\n"
     "Exit status: 0 on success, 1 on any failure, 2 on wrong usage.\n";
 
@@ -79,18 +87,53 @@ private:
     std::chrono::steady_clock::time_point last_{};
 };
 
-bool readFile(const fs::path& path, std::vector<uint8_t>& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+// Files are copied in blocks of this size, so that an entry of any size
+// needs little memory.
+constexpr size_t kBlock = size_t{1} << 20;
+
+// A file descriptor, closed with the object.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    void reset(int fd) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = fd;
+    }
+
+private:
+    int fd_;
+};
+
+bool writeAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
 }
 
-bool writeFile(const fs::path& path, const std::vector<uint8_t>& data) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-    out.close();
-    return !out.fail();
+// Reads the entry's bytes from the archive `in` block by block, writing them
+// to `out` unless it is -1. False when the archive ends early or a write fails.
+bool copyEntry(int in, const ResFile::e_entry& e, int out, std::vector<char>& block) {
+    uint64_t done = 0;
+    while (done < e.unCompSize) {
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(block.size(), e.unCompSize - done));
+        const ssize_t n = ::pread(in, block.data(), want, static_cast<off_t>(e.position + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        if (out >= 0 && !writeAll(out, block.data(), static_cast<size_t>(n))) return false;
+        done += static_cast<uint64_t>(n);
+    }
+    return true;
 }
 
 // Every regular file below `folder` as paths relative to it, in path order,
@@ -124,18 +167,18 @@ int create(const fs::path& archive, const fs::path& folder) {
     ResFile out;
     if (!out.BeginCreate(partial)) return fail("cannot create " + partial.string());
     Progress progress(files.size());
-    std::vector<uint8_t> data;
     uint64_t bytes = 0;
     std::error_code ec;
     for (size_t i = 0; i < files.size(); ++i) {
         const std::string name = files[i].generic_string();
-        if (!readFile(folder / files[i], data) || !out.Feed(data, name)) {
+        std::ifstream in(folder / files[i], std::ios::binary);
+        if (!in || !out.Feed(in, name)) {
             progress.finish();
             out = ResFile();  // closes the partial archive before it is removed
             fs::remove(partial, ec);
             return fail("cannot pack " + (folder / files[i]).string());
         }
-        bytes += data.size();
+        bytes += out.entries().back().unCompSize;
         progress.update(i + 1, bytes);
     }
     progress.finish();
@@ -153,7 +196,9 @@ int create(const fs::path& archive, const fs::path& folder) {
     return kOk;
 }
 
-bool openArchive(ResFile& file, const fs::path& archive) {
+// Opens the archive and checks its structure; every command runs this before
+// it touches an entry. `fd` is left open on the archive for reading entries.
+bool openArchive(ResFile& file, const fs::path& archive, Fd& fd) {
     if (!fs::exists(archive)) {
         fail(archive.string() + ": no such file");
         return false;
@@ -162,12 +207,42 @@ bool openArchive(ResFile& file, const fs::path& archive) {
         fail(archive.string() + " is not a readable resource archive");
         return false;
     }
+    const ResFile::e_header& h = file.header();
+    if (h.count > ResFile::kMaxEntries) {
+        fail("entry count " + std::to_string(h.count) + " out of range");
+        return false;
+    }
+    if (h.method[0] != '\0') {
+        fail("entries use the compression method \"" +
+             std::string(h.method, strnlen(h.method, sizeof h.method)) + "\"");
+        return false;
+    }
+    for (const ResFile::e_entry& e : file.entries()) {
+        const std::string name = e.name;
+        if (e.position < ResFile::kHeaderSize || e.position > h.tableOffset ||
+            e.compSize > h.tableOffset - e.position) {
+            fail("entry " + name + " lies outside the data area");
+            return false;
+        }
+        if (e.compSize != e.unCompSize) {
+            fail("entry " + name + " has two different sizes");
+            return false;
+        }
+    }
+    // O_NONBLOCK: a FIFO put in the archive's place cannot block the open.
+    fd.reset(::open(archive.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        fail("cannot read " + archive.string());
+        return false;
+    }
     return true;
 }
 
 int list(const fs::path& archive) {
     ResFile file;
-    if (!openArchive(file, archive)) return kFailed;
+    Fd fd;
+    if (!openArchive(file, archive, fd)) return kFailed;
     for (const ResFile::e_entry& e : file.entries())
         std::printf("%12llu  %s\n", static_cast<unsigned long long>(e.unCompSize), e.name);
     return kOk;
@@ -181,12 +256,59 @@ bool isSafeName(const std::string& name) {
     return name.find("//") == std::string::npos;
 }
 
+bool isLink(int dir, const std::string& name) {
+    struct stat st {};
+    return ::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+}
+
+// Creates the file of entry `name` (checked by isSafeName) below the folder
+// `root` without following a symbolic link: each folder on the way is opened
+// with O_NOFOLLOW from the one before (and made when missing), and the file
+// is made anew with O_EXCL, an existing file being removed first, so that
+// nothing is written through a link. Returns the descriptor, or -1 with
+// `why` set.
+int createBelow(int root, const std::string& name, std::string& why) {
+    Fd dir(::dup(root));
+    size_t begin = 0;
+    for (size_t slash; (slash = name.find('/', begin)) != std::string::npos; begin = slash + 1) {
+        const std::string part = name.substr(begin, slash - begin);
+        int next = ::openat(dir.get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0 && errno == ENOENT && (::mkdirat(dir.get(), part.c_str(), 0777) == 0 || errno == EEXIST))
+            next = ::openat(dir.get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0) {
+            const int error = errno;  // before isLink's fstatat
+            why = isLink(dir.get(), part)
+                      ? "\"" + name.substr(0, slash) + "\" is a symbolic link"
+                      : "cannot make folder \"" + name.substr(0, slash) + "\": " + std::strerror(error);
+            return -1;
+        }
+        dir.reset(next);
+    }
+    const std::string file = name.substr(begin);
+    if (isLink(dir.get(), file)) {
+        why = "\"" + name + "\" is a symbolic link";
+        return -1;
+    }
+    if (::unlinkat(dir.get(), file.c_str(), 0) != 0 && errno != ENOENT) {
+        why = std::string("cannot replace the existing file: ") + std::strerror(errno);
+        return -1;
+    }
+    const int fd =
+        ::openat(dir.get(), file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) why = std::string("cannot create the file: ") + std::strerror(errno);
+    return fd;
+}
+
 int extract(const fs::path& archive, const fs::path& folder) {
     ResFile file;
-    if (!openArchive(file, archive)) return kFailed;
-    std::set<std::string> done;
-    std::vector<uint8_t> data;
+    Fd in;
+    if (!openArchive(file, archive, in)) return kFailed;
     std::error_code ec;
+    fs::create_directories(folder, ec);
+    const Fd root(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (root.get() < 0) return fail("cannot open folder " + folder.string() + ": " + std::strerror(errno));
+    std::set<std::string> done;
+    std::vector<char> block(kBlock);
     for (const ResFile::e_entry& e : file.entries()) {
         const std::string name = e.name;
         if (!isSafeName(name))
@@ -195,37 +317,26 @@ int extract(const fs::path& archive, const fs::path& folder) {
             std::fprintf(stderr, "koui-pack: duplicate entry %s, the first one is kept\n", name.c_str());
             continue;
         }
-        data.clear();
-        // Empty files are packed but never read back by ReadEntry.
-        if (e.unCompSize > 0 && file.ReadEntry(data, name) == 0) return fail("cannot read entry " + name);
-        const fs::path target = folder / name;
-        fs::create_directories(target.parent_path(), ec);
-        if (ec || !writeFile(target, data)) return fail("cannot write " + target.string());
+        std::string why;
+        const Fd out(createBelow(root.get(), name, why));
+        if (out.get() < 0) return fail("refusing entry \"" + name + "\": " + why);
+        if (!copyEntry(in.get(), e, out.get(), block))
+            return fail("cannot copy entry " + name + " to " + (folder / name).string());
     }
     return kOk;
 }
 
 int verify(const fs::path& archive) {
     ResFile file;
-    if (!openArchive(file, archive)) return kFailed;
-    const ResFile::e_header& h = file.header();
-    if (h.count > ResFile::kMaxEntries)
-        return fail("entry count " + std::to_string(h.count) + " out of range");
-    if (h.method[0] != '\0')
-        return fail("entries use the compression method \"" +
-                    std::string(h.method, strnlen(h.method, sizeof h.method)) + "\"");
+    Fd in;
+    if (!openArchive(file, archive, in)) return kFailed;
     std::set<std::string> names;
-    std::vector<uint8_t> data;
+    std::vector<char> block(kBlock);
     uint64_t bytes = 0;
     for (const ResFile::e_entry& e : file.entries()) {
         const std::string name = e.name;
-        if (e.position < ResFile::kHeaderSize || e.position > h.tableOffset ||
-            e.compSize > h.tableOffset - e.position)
-            return fail("entry " + name + " lies outside the data area");
-        if (e.compSize != e.unCompSize) return fail("entry " + name + " has two different sizes");
         if (!names.insert(name).second) std::fprintf(stderr, "koui-pack: duplicate entry %s\n", name.c_str());
-        if (e.unCompSize > 0 && file.ReadEntry(data, name) != e.unCompSize)
-            return fail("cannot read entry " + name);
+        if (!copyEntry(in.get(), e, -1, block)) return fail("cannot read entry " + name);
         bytes += e.unCompSize;
     }
     std::printf("%s: %zu entries, %llu bytes, OK\n", archive.c_str(), file.entries().size(),
