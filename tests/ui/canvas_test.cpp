@@ -162,6 +162,19 @@ TEST_F(CanvasTest, TooltipTextIsAskedEachCycleUntilShown) {
     EXPECT_DOUBLE_EQ(canvas->hoverStart, fakeNow);
 }
 
+// The box lies 20 right of and 15 below the pointer less the padding, is at
+// least the minimum length wide, and is moved back inside the viewport.
+TEST_F(CanvasTest, TooltipBoxKeptInsideTheViewport) {
+    float box[4];
+    canvas->toolTipPos[0] = 100, canvas->toolTipPos[1] = 50;
+    EXPECT_TRUE(canvas->toolTipRect(10, 12, 5, 50, box));
+    EXPECT_THAT(box, test::floatsAre(115, 60, 60, 22));
+    canvas->toolTipPos[0] = 390, canvas->toolTipPos[1] = 290;
+    canvas->toolTipRect(120, 12, 5, 50, box);
+    EXPECT_THAT(box, test::floatsAre(270, 278, 130, 22));
+    EXPECT_FALSE(canvas->toolTipRect(1, 1, 0, 0, nullptr));
+}
+
 TEST_F(CanvasTest, KeysAndCharactersGoToFocus) {
     EXPECT_FALSE(canvas->ProcessKeyEvent('A', 'a', 0));
     Probe* edit = add(nullptr, 0, 0, 10, 10);
