@@ -38,18 +38,6 @@ TEST_F(appWindowManager, BindsNewWindowsInCreationOrder) {
     EXPECT_EQ(logs->count(me + "2 Windows"), 1);
 }
 
-TEST_F(appWindowManager, IterateReturnsFalseOncePerQuitWithoutDispatchingIt) {
-    EXPECT_TRUE(wm->iterate());
-    PostQuitMessage(3);
-    EXPECT_FALSE(wm->iterate());
-    EXPECT_TRUE(wm->iterate());
-    PostQuitMessage(0);
-    PostQuitMessage(0);  // Win32 keeps one pending quit
-    EXPECT_FALSE(wm->iterate());
-    EXPECT_TRUE(wm->iterate());
-    EXPECT_EQ(logs->count(kQuitLine), 2);
-}
-
 TEST_F(appWindowManager, DestroyStopsTheWorkerAndLeavesTheList) {
     Opened& a = open("alpha");
     Opened& b = open("beta", 260, 40);
