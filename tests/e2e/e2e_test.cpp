@@ -77,21 +77,13 @@ protected:
         return out;
     }
 
-    // Asks for a probe and returns the colour reported for each element.
+    // The colour last reported for each element.
     std::map<std::string, std::array<int, 3>> probe() {
-        const std::string prefix = "probe " + std::to_string(++probeSeq_) + " ";
-        app_->send(prefix);
         std::map<std::string, std::array<int, 3>> out;
-        size_t from = 0;
-        // Three elements: the application element and its two children.
-        for (int i = 0; i < 3; ++i) {
-            auto l = app_->waitPrefix(prefix, kWait, from, &from);
-            char name[32];
-            int r, g, b;
-            if (!l || std::sscanf(l->c_str() + prefix.size(), "%31s %d %d %d", name, &r, &g, &b) != 4) break;
-            ++from;
-            out[name] = {r, g, b};
-        }
+        char name[32];
+        int r, g, b;
+        for (const auto& l : app_->lines())
+            if (std::sscanf(l.c_str(), "probe %31s %d %d %d", name, &r, &g, &b) == 4) out[name] = {r, g, b};
         return out;
     }
 
@@ -113,7 +105,6 @@ protected:
     std::string theme_;
     std::unique_ptr<AppProcess> app_;
     std::string xid_;
-    int probeSeq_ = 0;
 };
 
 // Saving res.kor while the program runs changes what it draws (a faulty file

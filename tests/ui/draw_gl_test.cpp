@@ -293,18 +293,6 @@ struct TooltipGl : test::DrawTest {
         gNow += 0.001;
         canvas->ProcessMTEvent(MT_MOVE, x, y, 0, 0);
     }
-    // Height of the box for `text`: its laid-out height plus the padding.
-    float boxHeight(const std::string& text) {
-        ko::gl::FontGlyphVector v;
-        v.Process(canvas->font("fonts.tip"), 1e10f, 1e10f, 0, 0, 1, 1, 0, text);
-        float b[4];
-        v.calculateBoundindBox(b);
-        return b[3] - b[1] + 10;
-    }
-    void fadeIn() {
-        for (int i = 0; i < 40 && canvas->toolTipOpacity < 1.0; ++i) frame();
-        ASSERT_EQ(canvas->toolTipOpacity, 1.0);
-    }
 };
 
 TEST_F(TooltipGl, FadesInNearThePointerAtLeastTheMinimumWide) {
@@ -319,10 +307,16 @@ TEST_F(TooltipGl, FadesInNearThePointerAtLeastTheMinimumWide) {
     EXPECT_TRUE(regionIs(115, 110, 60, 1, Rgba{51, 0, 41}, 1));
     EXPECT_TRUE(regionIs(140, 112, 30, 5, Rgba{0, 0, 51}, 1));
 
-    fadeIn();
+    for (int i = 0; i < 40 && canvas->toolTipOpacity < 1.0; ++i) frame();
+    ASSERT_EQ(canvas->toolTipOpacity, 1.0);
     clear(0, 0, 0);
     frame();
-    const int h = static_cast<int>(boxHeight("i"));
+    // The box is as high as the laid-out text plus the padding.
+    ko::gl::FontGlyphVector layout;
+    layout.Process(canvas->font("fonts.tip"), 1e10f, 1e10f, 0, 0, 1, 1, 0, "i");
+    float bounds[4];
+    layout.calculateBoundindBox(bounds);
+    const int h = static_cast<int>(bounds[3] - bounds[1] + 10);
     EXPECT_TRUE(regionIs(115, 110, 60, 1, kRed));   // border
     EXPECT_TRUE(regionIs(140, 112, 30, 5, kBlue));  // background
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 60 * h);
@@ -339,14 +333,8 @@ TEST_F(TooltipGl, FadesInNearThePointerAtLeastTheMinimumWide) {
     EXPECT_DOUBLE_EQ(canvas->toolTipOpacity, 0.8);
 }
 
-TEST_F(TooltipGl, EmptyTextOrNoFontShowsNothing) {
-    rest(100, 100);  // no tooltip text
-    EXPECT_EQ(canvas->toolTipTarget, 0.0);
-    clear(0, 0, 0);
-    frame();
-    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 0);
-
-    // Without a resource instance there is no tooltip font.
+// Without a resource instance there is no tooltip font: nothing is drawn.
+TEST_F(TooltipGl, NoFontShowsNothing) {
     Instance bare;
     Canvas* other = bare.CreateCanvas();
     other->toolTipText = "x";
