@@ -9,7 +9,6 @@
 //                                application element, at 5,5), each time
 //                                it changes
 //   placement-saved x y w h      the placement written at WM_CLOSE
-//   gl.finish                    the GL worker finished its last cycle
 //   quit <n> <later>             the pump met WM_QUIT; n times false from
 //                                iterate, `later` false results in 20 more
 //                                calls after it
@@ -89,8 +88,6 @@ void onUiEvent(const std::string& ev) {
     } else if (ev == "gl.cycle.finish") {
         probe();
         if (++cycles == 3) out("drawn");
-    } else if (ev == "gl.finish") {
-        out("gl.finish");
     }
 }
 
@@ -125,6 +122,5 @@ int main(int argc, char** argv) {
     int later = 0;
     for (int i = 0; i < 20; ++i) later += manager.iterate() ? 0 : 1;
     out("quit 1 %d", later);
-    out("exit");
     return 0;
 }

@@ -87,16 +87,12 @@ protected:
         return out;
     }
 
-    // Escape closes the window: the worker finishes, iterate reports the
-    // quit once and the program ends by itself.
+    // A real Escape key closes the window: iterate reports the quit once and
+    // the program ends by itself (the worker's end is checked with the window).
     void closeWithEscapeAndExpectCleanEnd() {
         ASSERT_TRUE(xdo("windowfocus --sync " + xid_));
         ASSERT_TRUE(xdo("key Escape"));
-        EXPECT_TRUE(app_->waitPrefix("gl.finish", kWait)) << dump();
-        EXPECT_TRUE(
-            app_->waitFor([](const std::string& l) { return l.find("Stop_GL: Done") != l.npos; }, kWait));
         EXPECT_TRUE(app_->waitFor([](const std::string& l) { return l == "quit 1 0"; }, kWait)) << dump();
-        EXPECT_TRUE(app_->waitPrefix("exit", kWait));
         EXPECT_EQ(app_->wait(kWait), 0);
     }
 

@@ -293,7 +293,6 @@ TEST(ClassicImageSet, CreateAdoptsPartSize) {
     EXPECT_NE(frame->imageSet, nullptr);
     EXPECT_FLOAT_EQ(frame->size[0], 5);
     EXPECT_EQ(make("nothing")->imageSet, nullptr);
-    EXPECT_EQ(btn->rmimgset("btn"), btn->imageSet);
     EXPECT_NE(btn->rmimg("btn", 0, 0), nullptr);
     EXPECT_EQ(std::tuple(btn->rmimg("missing", 0, 0), btn->rmimg(nullptr, 0, 0)),
               std::tuple(nullptr, nullptr));
