@@ -42,21 +42,22 @@ TEST_F(appTeardown, FiftyWindowsInARowLeaveNothingBehind) {
         ASSERT_TRUE(waitCycles(o, 2)) << i;
         HWND h = o.window->getHWnd();
         ASSERT_EQ(closeAndPump(h), 1) << i;
-        ASSERT_EQ(o.window->getGLState(), app::GL_FINISHED) << i;
-        ASSERT_EQ(o.window->getInstance(), nullptr) << i;
-        ASSERT_EQ(o.window->getCanvas(), nullptr) << i;
-        ASSERT_EQ(liveElements.load(), 0) << i;
-        ASSERT_FALSE(IsWindow(h)) << i;
+        ASSERT_EQ(std::tuple(o.window->getGLState(), o.window->getInstance(), o.window->getCanvas(),
+                             liveElements.load(), IsWindow(h)),
+                  std::tuple(app::GL_FINISHED, nullptr, nullptr, 0, false))
+            << i;
         opened.clear();  // the application deletes its window object
         ASSERT_TRUE(wm->getWndVector().empty()) << i;
     }
     EXPECT_EQ(logs->count("koui::app::Window : Stop_GL: Done"), kWindows);
     EXPECT_EQ(logs->count(kQuitLine), kWindows);
     // Every instance's watcher thread ended with it.
-    int watchers = 0;
-    for (const auto& t : logs->all())
-        if (t.rfind("[END  ] koui::Instance : resInstance_CWorker()", 0) == 0) ++watchers;
-    EXPECT_EQ(watchers, kWindows);
+    EXPECT_EQ(
+        std::ranges::count_if(logs->all(),
+                              [](const std::string& t) {
+                                  return t.starts_with("[END  ] koui::Instance : resInstance_CWorker()");
+                              }),
+        kWindows);
 }
 
 TEST_F(appTeardown, WindowDeletedWhileItsWorkerRunsStopsItFirst) {

@@ -23,33 +23,19 @@ TEST_F(appWindowManager, BindsNewWindowsInCreationOrder) {
     EXPECT_TRUE(WindowManager::wndProcRegistered);
     Opened& a = open("alpha");
     Opened& b = open("beta", 260, 40);
-    ASSERT_EQ(wm->getWndVector().size(), 2u);
-    EXPECT_EQ(wm->getWndVector()[0], a.window.get());
-    EXPECT_EQ(wm->getWndVector()[1], b.window.get());
+    EXPECT_EQ(wm->getWndVector(), (std::vector<Window*>{a.window.get(), b.window.get()}));
     EXPECT_EQ(a.window->getWindowManager(), wm.get());
     EXPECT_EQ(GetWindowLongPtrA(a.window->getHWnd(), GWLP_USERDATA),
               reinterpret_cast<LONG_PTR>(a.window.get()));
-    EXPECT_EQ(wm->getWndByName("beta"), b.window.get());
-    EXPECT_EQ(wm->getWndByName("Beta"), nullptr);  // exact bytes
-    EXPECT_EQ(wm->getWndByName("gamma"), nullptr);
+    // Names are compared as exact bytes.
+    EXPECT_EQ(std::tuple(wm->getWndByName("beta"), wm->getWndByName("Beta"), wm->getWndByName("gamma")),
+              std::tuple(b.window.get(), nullptr, nullptr));
 
     wm->logWindows();
     const std::string me = "koui::app::WindowManager : ";
     EXPECT_EQ(logs->count(me + " 0 : ptr=" + hex(a.window.get()) + " name=\"alpha\""), 1);
     EXPECT_EQ(logs->count(me + " 1 : ptr=" + hex(b.window.get()) + " name=\"beta\""), 1);
     EXPECT_EQ(logs->count(me + "2 Windows"), 1);
-}
-
-TEST_F(appWindowManager, IterateReturnsFalseOncePerQuitWithoutDispatchingIt) {
-    EXPECT_TRUE(wm->iterate());
-    PostQuitMessage(3);
-    EXPECT_FALSE(wm->iterate());
-    EXPECT_TRUE(wm->iterate());
-    PostQuitMessage(0);
-    PostQuitMessage(0);  // Win32 keeps one pending quit
-    EXPECT_FALSE(wm->iterate());
-    EXPECT_TRUE(wm->iterate());
-    EXPECT_EQ(logs->count(kQuitLine), 2);
 }
 
 TEST_F(appWindowManager, DestroyStopsTheWorkerAndLeavesTheList) {
@@ -62,11 +48,9 @@ TEST_F(appWindowManager, DestroyStopsTheWorkerAndLeavesTheList) {
     // Destroyed without WM_CLOSE: the worker still finished and freed its
     // objects before the window went.
     EXPECT_FALSE(IsWindow(ha));
-    EXPECT_EQ(a.window->getGLState(), app::GL_FINISHED);
-    EXPECT_EQ(a.events.all().back(), "gl.finish");
-    EXPECT_EQ(a.window->getCanvas(), nullptr);
-    ASSERT_EQ(wm->getWndVector().size(), 1u);
-    EXPECT_EQ(wm->getWndVector()[0], b.window.get());
+    EXPECT_EQ(std::tuple(a.window->getGLState(), a.events.all().back(), a.window->getCanvas()),
+              std::tuple(app::GL_FINISHED, "gl.finish", nullptr));
+    EXPECT_EQ(wm->getWndVector(), std::vector<Window*>{b.window.get()});
     EXPECT_EQ(logs->count("[BEGIN] koui::app::Window : Destroy(alpha)"), 1);
     EXPECT_EQ(pumpQuits(1), 1);  // WM_DESTROY posts the quit
 
@@ -83,35 +67,24 @@ TEST_F(appWindowManager, DestroyAllKeepsTheListAndDestroysEveryWindow) {
     ASSERT_TRUE(pumpUntil(*wm, [&] { return a.cycles > 0 && b.cycles > 0; }));
     HWND ha = a.window->getHWnd(), hb = b.window->getHWnd();
     wm->DestroyAll();
-    EXPECT_FALSE(IsWindow(ha));
-    EXPECT_FALSE(IsWindow(hb));
+    EXPECT_FALSE(IsWindow(ha) || IsWindow(hb));
     EXPECT_EQ(wm->getWndVector().size(), 2u);
-    EXPECT_EQ(a.window->getGLState(), app::GL_FINISHED);
-    EXPECT_EQ(b.window->getGLState(), app::GL_FINISHED);
+    EXPECT_EQ(std::tuple(a.window->getGLState(), b.window->getGLState()),
+              std::tuple(app::GL_FINISHED, app::GL_FINISHED));
     EXPECT_EQ(logs->count("[BEGIN] koui::app::Window : Destroy(alpha)"), 1);
     EXPECT_EQ(logs->count("[BEGIN] koui::app::Window : Destroy(beta)"), 1);
     // Two WM_DESTROYs, one pending quit.
     EXPECT_EQ(pumpQuits(1), 1);
 }
 
+// The worker calls the loader; it gets through only when it is the first in
+// this process (ctest runs each test in a process of its own).
 TEST_F(appWindowManager, ExtensionLoaderRunsOncePerProcess) {
     Opened& a = open("alpha");
     ASSERT_TRUE(waitCycles(a, 1));
-    // The worker called the loader; it got through only when it was the
-    // first in this process (ctest runs each test in a process of its own).
-    const std::string begin = "Global / [BEGIN] util_StartOpenGLExt()";
-    const std::string end = "Global / [END  ] util_StartOpenGLExt()";
-    EXPECT_EQ(logs->count(begin), 1);
-    const int loaded = logs->count(end);
-    EXPECT_LE(loaded, 1);
     EXPECT_FALSE(WindowManager::util_StartOpenGLExt());
-    EXPECT_EQ(logs->count(begin), 2);
-    EXPECT_EQ(logs->count(end), loaded);
-    // A second window's worker calls it too, ignores the failure and draws.
-    Opened& b = open("beta", 260, 40);
-    ASSERT_TRUE(waitCycles(b, 1));
-    EXPECT_EQ(logs->count(begin), 3);
-    EXPECT_EQ(logs->count(end), loaded);
+    EXPECT_EQ(logs->count("Global / [BEGIN] util_StartOpenGLExt()"), 2);
+    EXPECT_LE(logs->count("Global / [END  ] util_StartOpenGLExt()"), 1);
 }
 
 TEST_F(appWindowManager, SecondManagerTakesOverTheBinding) {
@@ -120,8 +93,7 @@ TEST_F(appWindowManager, SecondManagerTakesOverTheBinding) {
         EXPECT_EQ(WindowManager::getWndMan(), &second);
         Opened& a = open("alpha");
         EXPECT_EQ(a.window->getWindowManager(), &second);
-        EXPECT_EQ(second.getWndVector().size(), 1u);
-        EXPECT_TRUE(wm->getWndVector().empty());
+        EXPECT_EQ(std::tuple(second.getWndVector().size(), wm->getWndVector().size()), std::tuple(1u, 0u));
         ASSERT_TRUE(pumpUntil(second, [&] { return a.cycles > 0; }));
         second.Destroy(a.window.get());
     }

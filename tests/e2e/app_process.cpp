@@ -12,28 +12,24 @@ namespace koui::test {
 
 AppProcess::~AppProcess() {
     if (pid_ > 0) wait(std::chrono::milliseconds(0));
-    if (stdin_ >= 0) close(stdin_);
     if (reader_.joinable()) reader_.join();
 }
 
 bool AppProcess::start(const std::vector<std::string>& argv, const std::string& cwd) {
-    int in[2], out[2];
-    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return false;
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0) return false;
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     pid_ = fork();
     if (pid_ == 0) {
         // Child: only async-signal-safe calls until exec.
-        dup2(in[0], 0);
         dup2(out[1], 1);
         if (chdir(cwd.c_str()) != 0) _exit(126);
         execv(args[0], args.data());
         _exit(127);
     }
-    close(in[0]);
     close(out[1]);
-    stdin_ = in[1];
     if (pid_ < 0) return false;
     reader_ = std::thread(&AppProcess::readLoop, this, out[0]);
     return true;
@@ -55,36 +51,23 @@ void AppProcess::readLoop(int fd) {
     grown_.notify_all();
 }
 
-bool AppProcess::send(const std::string& line) {
-    if (stdin_ < 0) return false;
-    const std::string text = line + "\n";
-    // A program that already ended must not kill the test with SIGPIPE.
-    signal(SIGPIPE, SIG_IGN);
-    return write(stdin_, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-}
-
 std::optional<std::string> AppProcess::waitFor(const std::function<bool(const std::string&)>& match,
-                                               std::chrono::milliseconds timeout, size_t from,
-                                               size_t* index) {
+                                               std::chrono::milliseconds timeout) {
     const auto until = std::chrono::steady_clock::now() + timeout;
     std::unique_lock guard(lock_);
     // After each wait the lines that came meanwhile are looked at, also when
     // the wait ended by the time-out or the program closed its output.
-    for (size_t i = from;;) {
+    for (size_t i = 0;;) {
         for (; i < lines_.size(); ++i)
-            if (match(lines_[i])) {
-                if (index) *index = i;
-                return lines_[i];
-            }
+            if (match(lines_[i])) return lines_[i];
         if (closed_ || std::chrono::steady_clock::now() >= until) return std::nullopt;
         grown_.wait_until(guard, until);
     }
 }
 
 std::optional<std::string> AppProcess::waitPrefix(const std::string& prefix,
-                                                  std::chrono::milliseconds timeout, size_t from,
-                                                  size_t* index) {
-    return waitFor([&](const std::string& l) { return l.rfind(prefix, 0) == 0; }, timeout, from, index);
+                                                  std::chrono::milliseconds timeout) {
+    return waitFor([&](const std::string& l) { return l.starts_with(prefix); }, timeout);
 }
 
 std::vector<std::string> AppProcess::lines() {

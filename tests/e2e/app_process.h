@@ -1,7 +1,6 @@
 // A program run by an end-to-end test: started in a folder of the test's
-// choosing, fed lines on its standard input, and its standard output
-// collected line by line by a reader thread, so that the test can wait for
-// a line with a time-out instead of sleeping.
+// choosing, its standard output collected line by line by a reader thread,
+// so that the test can wait for a line with a time-out instead of sleeping.
 #pragma once
 
 #include <chrono>
@@ -24,17 +23,12 @@ public:
 
     // Runs `argv[0]` with the arguments in folder `cwd`; false when it cannot.
     bool start(const std::vector<std::string>& argv, const std::string& cwd);
-    // Writes one line to the program's standard input.
-    bool send(const std::string& line);
 
-    // The first line at or after index `from` for which `match` holds,
-    // waiting at most `timeout`; its index goes to `index` when given.
+    // The first line for which `match` holds, waiting at most `timeout`.
     std::optional<std::string> waitFor(const std::function<bool(const std::string&)>& match,
-                                       std::chrono::milliseconds timeout, size_t from = 0,
-                                       size_t* index = nullptr);
+                                       std::chrono::milliseconds timeout);
     // The same for a line that begins with `prefix`.
-    std::optional<std::string> waitPrefix(const std::string& prefix, std::chrono::milliseconds timeout,
-                                          size_t from = 0, size_t* index = nullptr);
+    std::optional<std::string> waitPrefix(const std::string& prefix, std::chrono::milliseconds timeout);
     std::vector<std::string> lines();
 
     // Waits for the program to end; its exit status, or -1 on a time-out
@@ -45,7 +39,6 @@ private:
     void readLoop(int fd);
 
     int pid_ = -1;
-    int stdin_ = -1;
     std::thread reader_;
     std::mutex lock_;
     std::condition_variable grown_;

@@ -5,11 +5,10 @@
 // reports on standard output, one line each, what the tests look for:
 //
 //   drawn                        the window has swapped three frames
-//   probe <seq> <elem> r g b     answer to the input line "probe <seq>": the
-//                                pixel at the element's centre (for the
-//                                application element, at 5,5)
+//   probe <elem> r g b           the pixel at the element's centre (for the
+//                                application element, at 5,5), each time
+//                                it changes
 //   placement-saved x y w h      the placement written at WM_CLOSE
-//   gl.finish                    the GL worker finished its last cycle
 //   quit <n> <later>             the pump met WM_QUIT; n times false from
 //                                iterate, `later` false results in 20 more
 //                                calls after it
@@ -20,15 +19,14 @@
 // folder.
 #include <GL/glew.h>
 
-#include <atomic>
+#include <array>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "koui/app/app_div.h"
@@ -46,8 +44,6 @@ using namespace ko::log;
 namespace {
 
 std::mutex outLock;
-// The sequence number of the last "probe" line read from standard input.
-std::atomic<int> probeWanted{0};
 
 void out(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 void out(const char* fmt, ...) {
@@ -61,12 +57,12 @@ void out(const char* fmt, ...) {
 }
 
 koui::app::Window* window = nullptr;
-std::vector<koui::Div*> elements;  // the application element, then its children
-int cycles = 0;                    // GL thread only
-int probeDone = 0;                 // GL thread only
+std::vector<koui::Div*> elements;                   // the application element, then its children
+int cycles = 0;                                     // GL thread only
+std::map<koui::Div*, std::array<int, 3>> reported;  // GL thread only
 
 // Reads the drawn (not yet swapped) frame under each element.
-void probe(int seq) {
+void probe() {
     RECT r{};
     GetClientRect(window->getHWnd(), &r);
     for (koui::Div* d : elements) {
@@ -76,7 +72,10 @@ void probe(int seq) {
         glReadBuffer(GL_BACK);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(int(o[0]), r.bottom - 1 - int(o[1]), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
-        out("probe %d %s %d %d %d", seq, d->name.c_str(), px[0], px[1], px[2]);
+        const std::array<int, 3> colour{px[0], px[1], px[2]};
+        if (reported.contains(d) && reported[d] == colour) continue;
+        reported[d] = colour;
+        out("probe %s %d %d %d", d->name.c_str(), px[0], px[1], px[2]);
     }
 }
 
@@ -90,11 +89,8 @@ void onUiEvent(const std::string& ev) {
             elements.push_back(
                 (new koui::Div())->Create(n, app, 0, 0, 0, 0, nullptr, 0, std::string("e2e.") + n));
     } else if (ev == "gl.cycle.finish") {
+        probe();
         if (++cycles == 3) out("drawn");
-        const int wanted = probeWanted.load();
-        if (cycles >= 3 && wanted != probeDone) probe(probeDone = wanted);
-    } else if (ev == "gl.finish") {
-        out("gl.finish");
     }
 }
 
@@ -125,18 +121,9 @@ int main(int argc, char** argv) {
                         nullptr))
         return 1;
 
-    // Probe requests come on standard input; the reader is left blocked in
-    // its read when the program ends.
-    std::thread([] {
-        std::string line;
-        while (std::getline(std::cin, line))
-            if (line.rfind("probe ", 0) == 0) probeWanted.store(std::atoi(line.c_str() + 6));
-    }).detach();
-
     while (manager.iterate()) WaitMessage();
     int later = 0;
     for (int i = 0; i < 20; ++i) later += manager.iterate() ? 0 : 1;
     out("quit 1 %d", later);
-    out("exit");
     return 0;
 }

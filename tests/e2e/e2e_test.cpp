@@ -6,13 +6,11 @@
 // window messages to canvas events, canvas routing.)
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 
 #include "app_process.h"
 #include "koui/family/png_decoder.h"
@@ -28,13 +26,6 @@ using koui::test::xdoOutput;
 namespace fs = std::filesystem;
 
 constexpr auto kWait = 10s;
-
-std::vector<std::string> words(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> out;
-    for (std::string w; in >> w;) out.push_back(w);
-    return out;
-}
 
 void writeFile(const fs::path& p, const std::string& text) {
     std::ofstream(p, std::ios::binary | std::ios::trunc) << text;
@@ -86,33 +77,22 @@ protected:
         return out;
     }
 
-    // Asks for a probe and returns the colour reported for each element.
+    // The colour last reported for each element.
     std::map<std::string, std::array<int, 3>> probe() {
-        const std::string prefix = "probe " + std::to_string(++probeSeq_) + " ";
-        app_->send(prefix);
         std::map<std::string, std::array<int, 3>> out;
-        size_t from = 0;
-        // Three elements: the application element and its two children.
-        for (int i = 0; i < 3; ++i) {
-            auto l = app_->waitPrefix(prefix, kWait, from, &from);
-            if (!l) break;
-            ++from;
-            auto w = words(*l);
-            out[w[2]] = {std::stoi(w[3]), std::stoi(w[4]), std::stoi(w[5])};
-        }
+        char name[32];
+        int r, g, b;
+        for (const auto& l : app_->lines())
+            if (std::sscanf(l.c_str(), "probe %31s %d %d %d", name, &r, &g, &b) == 4) out[name] = {r, g, b};
         return out;
     }
 
-    // Escape closes the window: the worker finishes, iterate reports the
-    // quit once and the program ends by itself.
+    // A real Escape key closes the window: iterate reports the quit once and
+    // the program ends by itself (the worker's end is checked with the window).
     void closeWithEscapeAndExpectCleanEnd() {
         ASSERT_TRUE(xdo("windowfocus --sync " + xid_));
         ASSERT_TRUE(xdo("key Escape"));
-        EXPECT_TRUE(app_->waitPrefix("gl.finish", kWait)) << dump();
-        EXPECT_TRUE(
-            app_->waitFor([](const std::string& l) { return l.find("Stop_GL: Done") != l.npos; }, kWait));
         EXPECT_TRUE(app_->waitFor([](const std::string& l) { return l == "quit 1 0"; }, kWait)) << dump();
-        EXPECT_TRUE(app_->waitPrefix("exit", kWait));
         EXPECT_EQ(app_->wait(kWait), 0);
     }
 
@@ -121,14 +101,13 @@ protected:
     std::string theme_;
     std::unique_ptr<AppProcess> app_;
     std::string xid_;
-    int probeSeq_ = 0;
 };
 
-// Saving res.kor while the program runs changes what it draws; a faulty file
-// keeps the old look and its error is reported with its line. How long the
+// Saving res.kor while the program runs changes what it draws (a faulty file
+// keeping the loaded tree is checked on the resource instance). How long the
 // change took to show is printed; the bound only catches a reload that never
 // comes.
-TEST_F(e2e, EditedResourceFileChangesTheColoursAndAFaultyEditKeepsThem) {
+TEST_F(e2e, EditedResourceFileChangesTheColours) {
     start();
     const std::array<int, 3> red{255, 0, 0}, green{0, 255, 0}, blue{0x20, 0x60, 0xc0};
     EXPECT_EQ(probe()["swatch"], red);
@@ -139,27 +118,10 @@ TEST_F(e2e, EditedResourceFileChangesTheColoursAndAFaultyEditKeepsThem) {
     const auto saved = std::chrono::steady_clock::now();
     writeFile(dir_ / "resdata/res.kor", edited);
     ASSERT_TRUE(poll([&] { return probe()["swatch"] == green; }, 10s));
+    EXPECT_EQ(probe()["outer"], blue);
     const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - saved;
     std::printf("reload shown after %.0f ms\n", took.count());
 
-    // A font of size 0 where the colour was: the file parses, but the tree
-    // does not process.
-    const size_t at = edited.find("swatch: #00ff00");
-    edited.replace(at, 15, "swatch { font size: 0 }");
-    const int line = 1 + static_cast<int>(std::count(edited.begin(), edited.begin() + at, '\n'));
-    char expected[64];
-    std::snprintf(expected, sizeof expected, "log [ERROR]  0 : Line %4d = \"", line);
-    const size_t from = app_->lines().size();
-    writeFile(dir_ / "resdata/res.kor", edited);
-    EXPECT_TRUE(app_->waitFor(
-        [&](const std::string& l) {
-            return l.rfind(expected, 0) == 0 && l.find("font: Invalid size (0)") != l.npos;
-        },
-        kWait, from))
-        << "expected: " << expected << "...font: Invalid size (0)\n"
-        << dump();
-    EXPECT_EQ(probe()["swatch"], green);
-    EXPECT_EQ(probe()["outer"], blue);
     closeWithEscapeAndExpectCleanEnd();
 }
 

@@ -17,17 +17,16 @@ public:
     bool acceptMT = false;
     bool acceptFocus = true;
     bool releaseFocus = true;
-    int iterated = 0, drawn = 0;
+    int iterated = 0;
     std::vector<uint32_t> mtTypes;
-    std::vector<glm::vec2> mtPos;
+    std::vector<glm::vec3> mtPos;  // z: the wheel's sign
     std::vector<e_msg> msgs;
     std::vector<std::pair<std::string, Div*>> focusCalls;
     std::vector<int> keys, chars;
     void OnIterate(e_iterate*) override { ++iterated; }
-    void OnDraw(e_draw*) override { ++drawn; }
     bool OnMTEvent(e_mtevent* e) override {
         mtTypes.push_back(e->type);
-        mtPos.emplace_back(e->pos[0], e->pos[1]);
+        mtPos.emplace_back(e->pos[0], e->pos[1], e->pos[2]);
         return acceptMT;
     }
     bool OnMsg(e_msg* m) override {
@@ -73,3 +72,9 @@ inline Canvas* makeCanvas(int w, int h) {
 }
 
 }  // namespace koui::test
+
+namespace glm {
+inline void PrintTo(const vec3& v, std::ostream* os) {
+    *os << "(" << v.x << ", " << v.y << ", " << v.z << ")";
+}
+}  // namespace glm
