@@ -67,6 +67,9 @@ protected:
         pumpUntil(*wm, [&] { return made_.load() != nullptr; });
         app = made_.load();
         ASSERT_NE(app, nullptr);
+        // Input is hit-tested against the geometry of the last cycle: a press
+        // drained before the first one would find no element yet.
+        ASSERT_TRUE(waitCycles(*o, 1));
         h = o->window->getHWnd();
     }
     std::atomic<TestApp*> made_{nullptr};
