@@ -32,7 +32,8 @@ const Rgba kBlack{0, 0, 0};
 #define PNGSUITE(name) KOUI_TESTDATA_DIR "/pngsuite/png/" name
 
 // The opaque fill and outline of an element's box are checked with the
-// elements' drawing; here the other forms and the edge cases.
+// elements' drawing, portions of textures with the classic images that draw
+// them; here the other forms and the edge cases.
 TEST_F(KoxRect, FilledRectangleBlendsAndFollowsTheTransform) {
     const float red[4] = {1, 0, 0, 1};
     koxGL_FillRect(0, 0, 8, 8, 1.0, 1.0, 1.0, 0.6);  // the double form blends its alpha
@@ -104,31 +105,6 @@ TEST_F(KoxTexture, WholeTextureAtTheCurrentOrigin) {
     clear(0, 0, 0);
     t.Draw(1, 1, 1, 1);
     EXPECT_TRUE(regionIs(100, 50, 1, 1, kRed) && regionIs(101, 50, 1, 1, kBlue));
-}
-
-TEST_F(KoxTexture, PortionsAtTheirOwnSizeStretchedAndBatched) {
-    texture.DrawPortion2D_Simple(2, 1, 4, 3, 30, 40, 1, 1, 1, 1);
-    for (int j = 0; j < 2; ++j)
-        for (int i = 0; i < 2; ++i) EXPECT_EQ(pixel(30 + i, 40 + j), texel(2 + i, 1 + j));
-    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 4);
-    // Texels (1, 1) .. (2, 2) into a 20 x 20 square: each texel covers 10 x 10;
-    // cell centres show their texel, filtering mixes only near the seams.
-    clear(0, 0, 0);
-    texture.DrawPortion2D(1, 1, 3, 3, 10, 10, 30, 30, 1, 1, 1, 1);
-    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 400);
-    for (int j = 0; j < 2; ++j)
-        for (int i = 0; i < 2; ++i)
-            EXPECT_TRUE(regionIs(14 + 10 * i, 14 + 10 * j, 2, 2, texel(1 + i, 1 + j), 16));
-    clear(0, 0, 0);
-    glColor4d(1, 1, 1, 1);
-    texture.Bind(0);
-    texture.bqPortion(0, 0, 1, 1, 0, 0, 1, 1);
-    texture.bqPortion(3, 3, 4, 4, 10, 0, 11, 1);
-    texture.UnBind();
-    EXPECT_EQ(pixel(0, 0), texel(0, 0));
-    EXPECT_EQ(pixel(10, 0), texel(3, 3));
-    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 2);
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D)) << "UnBind turns texturing off again";
 }
 
 TEST_F(KoxTexture, FailuresAreReportedAndLeaveNoTexture) {
