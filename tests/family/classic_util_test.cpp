@@ -57,11 +57,9 @@ TEST(Cmc, ParentOwnsChildrenAndEarlyDeleteDetaches) {
         Probe* a = Probe::_mcCreate(&root, "a");
         Probe* b = Probe::_mcCreate(&root, "b");
         Probe::_mcCreate(a, "grandchild");
-        EXPECT_STREQ(b->getname(), "b");
-        EXPECT_EQ(b->_mcGetParent(), &root);
-        EXPECT_EQ(root._mcGetChildCount(), 2);
-        EXPECT_EQ(root._mcGetChild(1), b);
-        EXPECT_EQ(root._mcGetChild(2), nullptr);
+        EXPECT_EQ(
+            std::tuple(b->_mcGetParent(), root._mcGetChildCount(), root._mcGetChild(1), root._mcGetChild(2)),
+            std::tuple(static_cast<Cmc*>(&root), 2, static_cast<Cmc*>(b), nullptr));
         EXPECT_EQ(Probe::alive, 4);
 
         delete b;  // the root must not delete it again
@@ -149,13 +147,17 @@ TEST(Paths, DirectoryKeepsItsSlashAndExtensionIsTheLastComponents) {
     EXPECT_STREQ(small, "ab/");
 }
 
+std::vector<std::string> all(const CstqLineFile& lines) {
+    std::vector<std::string> out;
+    for (int i = 0; i < lines.GetCount(); ++i) out.emplace_back(lines.Get(i));
+    return out;
+}
+
 TEST(LineFile, SplitsAtEveryLineEnding) {
     CstqLineFile lines;
     const char text[] = "one\r\ntwo\nthree\rfour\n\nsix";
     ASSERT_EQ(lines.OpenFromBuffer(text, sizeof text - 1), 0);
-    ASSERT_EQ(lines.GetCount(), 6);
-    const char* expected[] = {"one", "two", "three", "four", "", "six"};
-    for (int i = 0; i < 6; ++i) EXPECT_STREQ(lines.Get(i), expected[i]);
+    EXPECT_EQ(all(lines), (std::vector<std::string>{"one", "two", "three", "four", "", "six"}));
     EXPECT_EQ(lines.Get(6), nullptr);
 
     for (auto [buffer, count] : {std::pair{"a\n", 1}, std::pair{"", 0}}) {
@@ -167,9 +169,7 @@ TEST(LineFile, SplitsAtEveryLineEnding) {
     // Only up to the size is read, and a zero byte ends its line.
     const char bytes[] = {'a', 'b', '\0', 'c', '\n', 'd', 'e', 'f'};
     ASSERT_EQ(lines.OpenFromBuffer(bytes, 6), 0);  // "ab\0c\nd": no terminator follows
-    ASSERT_EQ(lines.GetCount(), 2);
-    EXPECT_STREQ(lines.Get(0), "ab");
-    EXPECT_STREQ(lines.Get(1), "d");
+    EXPECT_EQ(all(lines), (std::vector<std::string>{"ab", "d"}));
 }
 
 TEST(LineParSet, TrimsParametersButKeepsTheRawTail) {

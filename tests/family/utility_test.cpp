@@ -18,10 +18,7 @@ TEST(AppMsg, FormatsOneLinePerCallIntoInstalledSink) {
     AppMsgCapture capture;
     appmsg("[ERROR] Line %d / %s", 4, "text");
     appmsg("%s", std::string(3000, 'x').c_str());  // longer than the stack buffer
-    const auto lines = capture.lines();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], "[ERROR] Line 4 / text");
-    EXPECT_EQ(lines[1], std::string(3000, 'x'));
+    EXPECT_EQ(capture.lines(), (std::vector<std::string>{"[ERROR] Line 4 / text", std::string(3000, 'x')}));
 }
 
 TEST(AppMsg, ConcurrentLinesAreNeverLostOrMixed) {

@@ -78,10 +78,7 @@ TEST(LogObj, TagsNameAndSeparatorExactly) {
         "[ERROR] koui::test::Named : no code", "[ERROR] koui::test::Named : bad",
         "[OK] koui::test::Named : fine",       "[BEGIN] koui::test::Named : start",
         "[END  ] koui::test::Named : stop"};
-    EXPECT_EQ(capture.lines(), expected);
-
     // A null format writes nothing but keeps the results.
-    const size_t before = capture.stamped.size();
     obj.logMsg(nullptr);
     EXPECT_FALSE(obj.logError(nullptr));
     EXPECT_FALSE(obj.logErrCode(3, nullptr));
@@ -89,7 +86,7 @@ TEST(LogObj, TagsNameAndSeparatorExactly) {
     obj.logBegin(nullptr);
     obj.logEnd(nullptr);
     ko::log::write(nullptr);
-    EXPECT_EQ(capture.stamped.size(), before);
+    EXPECT_EQ(capture.lines(), expected);
 }
 
 TEST(LogObj, StampIsSecondsSinceTimeBaseInTwelveColumns) {
