@@ -53,10 +53,9 @@ TEST(AppTime, IsMonotonicWithSubMillisecondSteps) {
 }
 
 TEST(Clamp, LimitsBothWays) {
-    EXPECT_EQ(stClampSP(-1.f, 0.f, 1.f), 0.f);
-    EXPECT_EQ(stClampSP(0.25f, 0.f, 1.f), 0.25f);
-    EXPECT_EQ(stClampDP(-5.0, -2.0, 3.0), -2.0);
-    EXPECT_EQ(stClampDP(7.0, -2.0, 3.0), 3.0);
+    EXPECT_EQ(std::tuple(stClampSP(-1.f, 0.f, 1.f), stClampSP(0.25f, 0.f, 1.f), stClampDP(-5.0, -2.0, 3.0),
+                         stClampDP(7.0, -2.0, 3.0)),
+              std::tuple(0.f, 0.25f, -2.0, 3.0));
 }
 
 TEST(Easing, StepsByOneOverFactorAndReachTheTargetExactly) {
