@@ -3,6 +3,7 @@
 // line splitting and parameter sets.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <filesystem>
@@ -87,7 +88,7 @@ TEST(CstmArray, GrowsKeepsOrderAndRefusesOutOfRange) {
     EXPECT_EQ(raw.laAdd(0), nullptr);
     auto* first = static_cast<unsigned char*>(raw.laAdd(2));
     ASSERT_NE(first, nullptr);
-    for (int i = 0; i < 24; ++i) EXPECT_EQ(first[i], 0);
+    EXPECT_TRUE(std::all_of(first, first + 24, [](unsigned char b) { return b == 0; }));
     first[12] = 7;
     EXPECT_EQ(static_cast<unsigned char*>(raw.laGetAddress(1))[0], 7);
     EXPECT_EQ(raw.laGetAddress(2), nullptr);

@@ -57,8 +57,6 @@ TEST_F(platformProfile, MissingFileGivesDefaultsWithoutTrailingBlanks) {
     EXPECT_EQ(n, 2u);
     EXPECT_EQ(get("window", "x", nullptr, 256, &n), "");
     EXPECT_EQ(n, 0u);
-    EXPECT_EQ(GetPrivateProfileIntA("window", "w", 1600, path_.c_str()), 1600u);
-    EXPECT_FALSE(fs::exists(path_)) << "reading must not create the file";
 }
 
 TEST_F(platformProfile, ValuesAreTrimmedAndUnquotedNamesCaseInsensitive) {
