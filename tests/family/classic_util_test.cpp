@@ -1,12 +1,12 @@
 // The utility pieces under the classic resource manager: the object base
-// with its class-function protocol, the arrays, whole-file reading, paths,
-// line splitting and parameter sets.
+// with its class-function protocol (its log lines are checked with the
+// manager's messages), the arrays, whole-file reading, paths, line
+// splitting and parameter sets.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "koui/family/cmc.h"
@@ -15,12 +15,8 @@
 #include "koui/family/stfile.h"
 #include "koui/family/stmarray.h"
 #include "tests/res/test_files.h"
-#include "tests/support/appmsg_capture.h"
 
 namespace {
-
-using koui::test::AppMsgCapture;
-namespace fs = std::filesystem;
 
 class Probe : public Cmc {
     KOUI_MC_CLASS(Probe, "test::Probe")
@@ -71,16 +67,6 @@ TEST(Cmc, ParentOwnsChildrenAndEarlyDeleteDetaches) {
         EXPECT_EQ(Probe::alive, 3);
     }
     EXPECT_EQ(Probe::alive, 0);
-}
-
-TEST(Cmc, LogLinesCarryClassNameAndLevel) {
-    AppMsgCapture capture;
-    Probe probe;
-    probe.setname("obj");
-    probe._mclog(3, "Cannot open %s", "x.png");
-    probe._mclog("plain %d", 7);
-    EXPECT_EQ(capture.lines(), (std::vector<std::string>{"test::Probe obj <3> : Cannot open x.png",
-                                                         "test::Probe obj : plain 7"}));
 }
 
 TEST(CstmArray, GrowsKeepsOrderAndRefusesOutOfRange) {
