@@ -120,20 +120,6 @@ TEST_F(GlText, WriteLeavesTheDefaultVertexArrayAsItFoundIt) {
     }
 }
 
-TEST_F(GlText, EachWriteAndEachLayoutIsOneDrawCall) {
-    const std::string line(64, 'x');
-    const uint64_t before = Font::drawCallCount();
-    font->write(m(), kWhite, 0, 0, line);
-    EXPECT_EQ(Font::drawCallCount(), before + 1);
-    FontGlyphVector layout;
-    ASSERT_TRUE(layout.Process(font.get(), 100, 1e10f, 0, 0, 1, 1, 0, line + " " + line));
-    ASSERT_GT(layout.lineCount(), 3);
-    font->drawDGlyphs(layout, m(), kWhite, 0, 100, 0, 0, kWidth, kHeight);
-    EXPECT_EQ(Font::drawCallCount(), before + 2);
-    font->write(m(), kWhite, 0, 0, "   ");  // nothing visible: no call at all
-    EXPECT_EQ(Font::drawCallCount(), before + 2);
-}
-
 TEST_F(GlText, ClipRectangleBoundsTheChangedPixels) {
     FontGlyphVector layout;
     ASSERT_TRUE(layout.Process(font.get(), 1e10f, 1e10f, 0, 0, 1, 1, 0, "MMMMMMMMMM"));

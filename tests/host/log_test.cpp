@@ -1,11 +1,10 @@
+// Log objects and the log sink: error tags, time stamps, long lines, scope
+// lines, the log file and whole lines from several threads.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
-#include <new>
 #include <regex>
 #include <string>
 #include <thread>
@@ -14,26 +13,6 @@
 #include "koui/family/apptime.h"
 #include "koui/host/log_obj.h"
 #include "koui/host/log_sink.h"
-
-// Counts heap allocations of this process while `g_countAllocations` is set,
-// to check that logging a line allocates nothing.
-static std::atomic<bool> g_countAllocations{false};
-static std::atomic<int> g_allocations{0};
-
-// The replacement pair is malloc/free on both sides, which the compiler
-// cannot see through.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-    if (g_countAllocations) ++g_allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -144,22 +123,6 @@ TEST(LogSink, FileGetsCrLfLines) {
                             R"( +\d+\.\d{3} Global / \[BEGIN\] util_StartOpenGLExt\(\)\r\n)")))
         << content;
     EXPECT_FALSE(ko::log::openFile("/nonexistent-dir/x.log"));
-}
-
-TEST(LogSink, LoggingALineAllocatesNothing) {
-    static char last[8192];
-    ko::log::setCallback([](const char* line) { std::snprintf(last, sizeof last, "%s", line); });
-    Named obj;
-    obj.logMsg("warm-up");
-    g_allocations = 0;
-    g_countAllocations = true;
-    obj.logMsg("value %d", 7);
-    obj.logErrCode(5, "err");
-    { ko::log::Obj::ScopeLog scope(&obj, "scope"); }
-    g_countAllocations = false;
-    ko::log::setCallback({});
-    EXPECT_EQ(g_allocations.load(), 0);
-    EXPECT_NE(std::string(last).find("[END  ] koui::test::Named : scope (dt="), std::string::npos);
 }
 
 TEST(LogSink, ConcurrentThreadsWriteWholeLines) {

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <thread>
 
 #include "koui/platform/ini_file.h"
 
@@ -189,19 +188,6 @@ TEST_F(platformProfile, GarbageNoSectionsAndLongLinesLoseNothing) {
     DWORD n = 0;
     EXPECT_EQ(get("big", "v", "", 65536, &n), longLine.substr(0, 65535));
     EXPECT_EQ(n, 65535u);
-}
-
-TEST_F(platformProfile, ConcurrentWritersKeepEachOthersKeys) {
-    const auto key = [](int t, int i) { return "k" + std::to_string(t) + "_" + std::to_string(i); };
-    std::vector<std::thread> writers;
-    for (int t = 0; t < 4; ++t)
-        writers.emplace_back([&, t] {
-            for (int i = 0; i < 20; ++i)
-                WritePrivateProfileStringA("s", key(t, i).c_str(), "1", path_.c_str());
-        });
-    for (auto& w : writers) w.join();
-    for (int t = 0; t < 4; ++t)
-        for (int i = 0; i < 20; ++i) EXPECT_EQ(get("s", key(t, i).c_str(), "missing"), "1") << key(t, i);
 }
 
 TEST(platformIniFile, FirstDuplicateKeyIsTheOneChanged) {
