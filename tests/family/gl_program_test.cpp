@@ -80,8 +80,7 @@ TEST_F(GlProgram, UniformsReachTheProgramWhetherOrNotItIsCurrent) {
     drawQuad(*p);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     EXPECT_TRUE(regionIs(10, 20, 30, 40, {255, 128, 0}, 1));
-    EXPECT_TRUE(regionIs(9, 20, 1, 40, {0, 0, 0}));
-    EXPECT_TRUE(regionIs(10, 60, 30, 1, {0, 0, 0}));
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, {0, 0, 0}), 30 * 40);
 
     // A matrix given transposed is applied transposed.
     const glm::mat4 transposed = glm::transpose(mvp);
@@ -92,19 +91,11 @@ TEST_F(GlProgram, UniformsReachTheProgramWhetherOrNotItIsCurrent) {
     EXPECT_TRUE(regionIs(100, 100, 5, 5, {255, 128, 0}, 1));
 }
 
-// A shader that does not compile or link, or no text at all, gives no
-// program and the log in exact-prefix error lines.
+// A shader that does not link, or no text at all, gives no program and the
+// log in exact-prefix error lines. (One that does not compile: below.)
 TEST_F(GlProgram, FaultyShadersGiveNullAndTheLog) {
-    AppMsgCapture capture;
-    std::unique_ptr<Program> p(
-        Program::CreateFromVertFragText(kQuadVertex, "#version 330 core\nvoid main() { out_color = ; }\n"));
-    EXPECT_FALSE(p);
-    ASSERT_FALSE(capture.lines().empty());
-    for (const auto& line : capture.lines())
-        EXPECT_EQ(line.rfind("[ERROR] glsl fragment shader: ", 0), 0u) << line;
-
-    capture.clear();  // both stages declare the uniform "pos", with different types
-    p.reset(Program::CreateFromVertFragText(
+    AppMsgCapture capture;  // both stages declare the uniform "pos", with different types
+    std::unique_ptr<Program> p(Program::CreateFromVertFragText(
         kQuadVertex, "#version 330 core\nuniform float pos;\nout vec4 c;\nvoid main() { c = vec4(pos); }\n"));
     EXPECT_FALSE(p);
     ASSERT_FALSE(capture.lines().empty());
@@ -125,8 +116,8 @@ TEST_F(ContextObjects, AContextKeepsItsObjectsUntilReleased) {
     ASSERT_NE(program, nullptr);
     const unsigned vertexArray = ko::gl::contextVertexArray();
     EXPECT_NE(vertexArray, 0u);
-    EXPECT_EQ(ko::gl::contextProgram(kText), program);
-    EXPECT_EQ(ko::gl::contextVertexArray(), vertexArray);
+    EXPECT_EQ(std::tuple(ko::gl::contextProgram(kText), ko::gl::contextVertexArray()),
+              std::tuple(program, vertexArray));
 
     const unsigned id = program->id();
     ko::gl::releaseContextObjects();
@@ -176,7 +167,8 @@ TEST_F(ContextObjects, AProgramThatDoesNotBuildIsReportedOncePerContext) {
     EXPECT_EQ(ko::gl::contextProgram(kBroken), nullptr);
     const size_t reported = capture.lines().size();
     EXPECT_GT(reported, 0u);
-    EXPECT_TRUE(capture.contains("fragment shader"));
+    for (const auto& line : capture.lines())
+        EXPECT_EQ(line.rfind("[ERROR] glsl fragment shader: ", 0), 0u) << line;
     EXPECT_EQ(ko::gl::contextProgram(kBroken), nullptr);
     EXPECT_EQ(capture.lines().size(), reported);
 }
