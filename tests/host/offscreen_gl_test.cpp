@@ -43,9 +43,7 @@ TEST_F(OffscreenGl, RendersTheCanvasTopRowFirstAndRestoresTheWindow) {
     GLint src = 0, view[4];
     glGetIntegerv(GL_BLEND_SRC_RGB, &src);
     glGetIntegerv(GL_VIEWPORT, view);
-    EXPECT_EQ(src, GL_ONE);
-    EXPECT_EQ(view[2], kWidth);
-    EXPECT_EQ(canvas->viewport[2], 0);
+    EXPECT_EQ(std::tuple(src, view[2], canvas->viewport[2]), std::tuple(GL_ONE, kWidth, 0));
 }
 
 TEST_F(OffscreenGl, NoFrameBufferNoPixels) {
