@@ -55,9 +55,8 @@ Font* TextLayout::font_ = nullptr;
 
 // Bytes are Latin-1 code points.
 TEST_F(TextLayout, FontMetricsAtTwentyPixelsAndLatin1Glyphs) {
-    EXPECT_EQ(font_->getAscender(), kAscender);
-    EXPECT_EQ(font_->getDescender(), kDescender);
-    EXPECT_EQ(font_->getLineHeight(), kLineHeight);
+    EXPECT_EQ(std::tuple(font_->getAscender(), font_->getDescender(), font_->getLineHeight()),
+              std::tuple(kAscender, kDescender, kLineHeight));
     const auto& e = font_->face().metrics('e');
     const auto& eAcute = font_->face().metrics(0xE9);  // e with acute accent
     EXPECT_NE(eAcute.glyphIndex, 0u);
@@ -65,10 +64,10 @@ TEST_F(TextLayout, FontMetricsAtTwentyPixelsAndLatin1Glyphs) {
     EXPECT_EQ(eAcute.advance, e.advance);
     EXPECT_LT(eAcute.inkTop, e.inkTop);  // the accent rises above the e
     // Control bytes take no room and draw nothing.
-    for (uint8_t c : {0x01, 0x09, 0x7F, 0x85}) {
-        EXPECT_EQ(font_->face().metrics(c).advance, 0) << int(c);
-        EXPECT_EQ(font_->face().metrics(c).inkWidth, 0) << int(c);
-    }
+    for (uint8_t c : {0x01, 0x09, 0x7F, 0x85})
+        EXPECT_EQ(std::tuple(font_->face().metrics(c).advance, font_->face().metrics(c).inkWidth),
+                  std::tuple(0, 0))
+            << int(c);
 }
 
 TEST_F(TextLayout, PresetInkBoxesMatchTheRenderedBitmaps) {
@@ -85,10 +84,9 @@ TEST_F(TextLayout, PresetInkBoxesMatchTheRenderedBitmaps) {
             continue;
         }
         ++rendered;
-        EXPECT_EQ(bitmap.left, m.inkLeft) << b;
-        EXPECT_EQ(bitmap.top, m.inkTop) << b;
-        EXPECT_EQ(bitmap.width, m.inkWidth) << b;
-        EXPECT_EQ(bitmap.height, m.inkHeight) << b;
+        EXPECT_EQ(std::tuple(bitmap.left, bitmap.top, bitmap.width, bitmap.height),
+                  std::tuple(m.inkLeft, m.inkTop, m.inkWidth, m.inkHeight))
+            << b;
     }
     EXPECT_EQ(rendered, 94 + 95);  // printable ASCII and Latin-1 glyphs; the two spaces have no ink
 }
@@ -98,8 +96,7 @@ TEST_F(TextLayout, OneRecordPerByteWithAdvancesSummingToTheWidth) {
     ASSERT_TRUE(v.Process(font_, kNone, kNone, 0, 0, 1, 1, 0, text));
     ASSERT_EQ(v.size(), text.size());
     for (size_t i = 0; i < text.size(); ++i) EXPECT_EQ(v[i].code, static_cast<uint8_t>(text[i]));
-    EXPECT_EQ(v[0].x, 0);
-    EXPECT_EQ(v[0].y, 0);
+    EXPECT_EQ(std::tuple(v[0].x, v[0].y), std::tuple(0, 0));
     EXPECT_FLOAT_EQ(rightEdge(v, text.size() - 1), sumOfAdvances(text));
     for (size_t i = 1; i < text.size(); ++i) EXPECT_LE(v[i - 1].x, v[i].x);
     ASSERT_LT(font_->face().kerning('W', 'o'), 0) << "the sum holds a kerned pair";
@@ -133,12 +130,8 @@ TEST_F(TextLayout, SeparationAndScale) {
 TEST_F(TextLayout, LineFeedsEndLinesAndGetZeroWidthRecords) {
     ASSERT_TRUE(v.Process(font_, kNone, kNone, 0, 0, 1, 1, 0, "ab\ncd"));
     ASSERT_EQ(v.size(), 5u);
-    EXPECT_EQ(v[2].code, '\n');
-    EXPECT_EQ(v[2].advance, 0);
-    EXPECT_EQ(v[2].x, rightEdge(v, 1));
-    EXPECT_EQ(v[3].x, 0);
-    EXPECT_EQ(v[3].y, kLineHeight);
-    EXPECT_EQ(v.lineCount(), 2);
+    EXPECT_EQ(std::tuple(v[2].code, v[2].advance, v[2].x, v[3].x, v[3].y, v.lineCount()),
+              std::tuple('\n', 0, rightEdge(v, 1), 0, kLineHeight, 2));
 }
 
 TEST_F(TextLayout, WrapsAfterTheLastSpaceThatFits) {
@@ -146,19 +139,13 @@ TEST_F(TextLayout, WrapsAfterTheLastSpaceThatFits) {
     ASSERT_TRUE(v.Process(font_, twoWords + 1, kNone, 0, 0, 1, 1, 0, "aaa bbb ccc"));
     ASSERT_EQ(v.size(), 11u);
     for (size_t i = 0; i < 8; ++i) EXPECT_EQ(v[i].line, 0u) << i;  // the space stays behind
-    for (size_t i = 8; i < 11; ++i) {
-        EXPECT_EQ(v[i].line, 1u);
-        EXPECT_EQ(v[i].y, kLineHeight);
-    }
+    for (size_t i = 8; i < 11; ++i) EXPECT_EQ(std::tuple(v[i].line, v[i].y), std::tuple(1u, kLineHeight));
     EXPECT_EQ(v[8].x, 0);
 }
 
 TEST_F(TextLayout, WordWiderThanTheBoxBreaksBetweenCharacters) {
     ASSERT_TRUE(v.Process(font_, sumOfAdvances("mmm") + 1, kNone, 0, 0, 1, 1, 0, "mmmmmmmm"));
-    EXPECT_EQ(v.lineCount(), 3);
-    EXPECT_EQ(v[3].line, 1u);
-    EXPECT_EQ(v[3].x, 0);
-    EXPECT_EQ(v[6].line, 2u);
+    EXPECT_EQ(std::tuple(v.lineCount(), v[3].line, v[3].x, v[6].line), std::tuple(3, 1u, 0, 2u));
 }
 
 TEST_F(TextLayout, MaximumHeightDropsLinesThatEndBelowIt) {
@@ -211,10 +198,9 @@ TEST_F(TextLayout, BoundingBoxCoversLineBoxesAndInk) {
     ASSERT_TRUE(v.Process(font_, kNone, kNone, 0, 0, 1, 1, 0, "Hello\nHi"));
     float box[4];
     EXPECT_EQ(v.calculateBoundindBox(box), 8u);
-    EXPECT_EQ(box[0], 0);
-    EXPECT_EQ(box[1], -kAscender);  // the first line's line box
-    EXPECT_FLOAT_EQ(box[2], sumOfAdvances("Hello"));
-    EXPECT_EQ(box[3], kLineHeight + kDescender);  // the second line's
+    // From the first line's line box to the second one's.
+    EXPECT_EQ((std::vector<float>(box, box + 4)),
+              (std::vector<float>{0, -kAscender, sumOfAdvances("Hello"), kLineHeight + kDescender}));
     // Ink that leaves its cell widens the box: j reaches left of its pen.
     ASSERT_TRUE(v.Process(font_, kNone, kNone, 0, 0, 1, 1, 0, "j"));
     ASSERT_LT(font_->face().metrics('j').inkLeft, 0);

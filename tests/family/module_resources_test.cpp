@@ -78,9 +78,8 @@ TEST(ModuleResources, ConcurrentRegistrationAndLookupKeepEveryBlob) {
         for (int value = t * 1000; value < t * 1000 + 200; ++value) {
             size_t size = 0;
             const auto* bytes = stmmGeneralGetResourceVector(moduleKey(5), value, "NUM", &size);
-            ASSERT_NE(bytes, nullptr);
-            ASSERT_EQ(size, sizeof(int));
-            EXPECT_EQ(std::memcmp(bytes, &value, sizeof value), 0) << value;
+            ASSERT_TRUE(bytes && size == sizeof value && std::memcmp(bytes, &value, sizeof value) == 0)
+                << value;
         }
 }
 

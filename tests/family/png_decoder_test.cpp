@@ -55,23 +55,16 @@ TEST(PngDecoder, OnlyThePngExtensionIsAccepted) {
     }
 }
 
-// Exact pixels for the conversions that are easy to get subtly wrong.
+// Exact pixels where the test suite has no file: a 16-bit key that matches
+// another sample's high byte, bytes after IEND, a bad CRC in an ancillary
+// chunk.
 TEST(PngDecoder, ConversionsGiveExactPixels) {
-    const Bytes split = koui::test::zlibCompress({0, 1, 2, 3, 4, 5, 6, 2, 7, 8, 9, 10, 11, 12});
-    PngBuilder splitFile;  // 2×2 RGB, filters None and Up, one byte per IDAT and an empty one
-    splitFile.ihdr(2, 2, 8, 2);
-    for (uint8_t byte : split) splitFile.chunk("IDAT", {byte});
-    splitFile.chunk("IDAT", {}).iend();
     Bytes trailing = PngBuilder().ihdr(1, 1, 8, 0).image({0, 9}).iend().bytes();
-    trailing.insert(trailing.end(), {1, 2, 3});  // bytes after IEND are ignored
+    trailing.insert(trailing.end(), {1, 2, 3});
     const struct {
         const char* what;
         Bytes file, pixels;
     } cases[] = {
-        {"grey widened to RGB",
-         PngBuilder().ihdr(1, 1, 8, 0).image({0, 200}).iend().bytes(),
-         {200, 200, 200, 255}},
-        // Two grey samples with the same high byte; only the exact key is clear.
         {"16-bit key compares all 16 bits",
          PngBuilder()
              .ihdr(2, 1, 16, 0)
@@ -80,22 +73,6 @@ TEST(PngDecoder, ConversionsGiveExactPixels) {
              .iend()
              .bytes(),
          {0x12, 0x12, 0x12, 0, 0x12, 0x12, 0x12, 255}},
-        // 2-bit grey, four pixels 0..3 in one byte, key 2.
-        {"low-bit grey scaled to the full range",
-         PngBuilder().ihdr(4, 1, 2, 0).chunk("tRNS", {0, 2}).image({0, 0b00011011}).iend().bytes(),
-         {0, 0, 0, 255, 85, 85, 85, 255, 170, 170, 170, 0, 255, 255, 255, 255}},
-        {"short palette alpha leaves the rest opaque",
-         PngBuilder()
-             .ihdr(3, 1, 8, 3)
-             .chunk("PLTE", {10, 20, 30, 40, 50, 60, 70, 80, 90})
-             .chunk("tRNS", {128})
-             .image({0, 0, 1, 2})
-             .iend()
-             .bytes(),
-         {10, 20, 30, 128, 40, 50, 60, 255, 70, 80, 90, 255}},
-        {"image data split across many chunks",
-         splitFile.bytes(),
-         {1, 2, 3, 255, 4, 5, 6, 255, 8, 10, 12, 255, 14, 16, 18, 255}},
         {"bytes after IEND", trailing, {9, 9, 9, 255}},
         {"ancillary chunk with a bad CRC",
          PngBuilder().ihdr(1, 1, 8, 0).chunk("tEXt", {'a', 0, 'b'}, true).image({0, 7}).iend().bytes(),
@@ -103,10 +80,9 @@ TEST(PngDecoder, ConversionsGiveExactPixels) {
     };
     for (const auto& c : cases) {
         const Result r = decode(c.file);
-        ASSERT_TRUE(r.ok) << c.what;
-        EXPECT_EQ(r.pixels, c.pixels) << c.what;
-        EXPECT_EQ(r.bpp, 32u) << c.what;
-        EXPECT_TRUE(r.lines.empty()) << c.what;
+        EXPECT_EQ(std::tuple(r.ok, r.pixels, r.bpp, r.lines),
+                  std::tuple(true, c.pixels, 32u, std::vector<std::string>{}))
+            << c.what;
     }
 }
 
@@ -134,9 +110,6 @@ TEST(PngDecoder, FaultsAreRefusedWithOneExactMessage) {
                   "[ERROR] decodePng: image of 16385x16384 pixels exceeds the limit of 268435456 pixels");
     expectRefused(PngBuilder().ihdr(0x80000000u, 1, 8, 0).image({0}).iend().bytes(),
                   "[ERROR] decodePng: invalid image size 2147483648x1");
-    Bytes badIhdr = PngBuilder().ihdr(1, 1, 8, 0).image({0, 7}).iend().bytes();
-    badIhdr[8 + 8 + 13] ^= 0xff;  // first byte of the IHDR CRC
-    expectRefused(badIhdr, "[ERROR] decodePng: CRC mismatch in chunk IHDR");
     expectRefused(PngBuilder().ihdr(1, 1, 8, 0).chunk("IDAT", z, true).iend().bytes(),
                   "[ERROR] decodePng: CRC mismatch in chunk IDAT");
     expectRefused({}, "[ERROR] decodePng: not a PNG file (bad signature)");
@@ -159,8 +132,6 @@ TEST(PngDecoder, FaultsAreRefusedWithOneExactMessage) {
                   "[ERROR] decodePng: palette image without PLTE chunk");
     expectRefused(PngBuilder().ihdr(1, 1, 8, 0).chunk("PLTE", {1, 2, 3}).chunk("IDAT", z).iend().bytes(),
                   "[ERROR] decodePng: PLTE chunk in a greyscale image");
-    expectRefused(PngBuilder().ihdr(1, 1, 8, 3).image({5, 0}).iend().bytes(),
-                  "[ERROR] decodePng: palette image without PLTE chunk");
     expectRefused(PngBuilder().ihdr(1, 1, 8, 0).image({5, 0}).iend().bytes(),
                   "[ERROR] decodePng: unknown filter type 5");
     expectRefused(PngBuilder().ihdr(1, 1, 16, 3).chunk("IDAT", z).iend().bytes(),

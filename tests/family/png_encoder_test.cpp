@@ -19,14 +19,10 @@ TEST(PngEncoder, RoundTripsThroughTheDecoder) {
     std::vector<uint8_t> rgba(w * h * 4);
     for (size_t i = 0; i < rgba.size(); ++i) rgba[i] = static_cast<uint8_t>(i * 37 + 11);
     std::vector<uint8_t> file = encodePng(w, h, rgba.data());
-    ASSERT_GT(file.size(), 8u);
-    EXPECT_EQ(std::vector<uint8_t>(file.begin(), file.begin() + 8),
-              (std::vector<uint8_t>{0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'}));
     std::vector<uint8_t> pixels;
     unsigned dw = 0, dh = 0, bpp = 0;
     ASSERT_TRUE(decodePng(pixels, dw, dh, bpp, file.data(), file.size()));
-    EXPECT_EQ(dw, 7u);
-    EXPECT_EQ(dh, 5u);
+    EXPECT_EQ(std::tuple(dw, dh), std::tuple(7u, 5u));
     EXPECT_EQ(pixels, rgba);
 
     test::TempDir dir("png_encoder");

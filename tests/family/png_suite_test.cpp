@@ -46,12 +46,10 @@ TEST_P(PngSuite, DecodesLikeLibpngOrRefusesBrokenFiles) {
     const bool ok = Instance::decodeImage(pixels, w, h, bpp, data, "png");
 
     if (name[0] == 'x') {
-        EXPECT_FALSE(ok);
-        EXPECT_TRUE(pixels.empty());
-        EXPECT_EQ(std::make_tuple(w, h, bpp), std::make_tuple(7u, 7u, 7u));  // outputs kept
         const auto lines = capture.lines();
-        ASSERT_EQ(lines.size(), 1u);
-        EXPECT_EQ(lines[0].rfind("[ERROR] decodePng: ", 0), 0u) << lines[0];
+        EXPECT_EQ(std::tuple(ok, pixels.size(), w, h, bpp, lines.size()),
+                  std::tuple(false, 0u, 7u, 7u, 7u, 1u));
+        EXPECT_EQ(lines.at(0).rfind("[ERROR] decodePng: ", 0), 0u) << lines[0];  // sizes kept
         return;
     }
     koui::test::ReferenceImage ref;
@@ -59,9 +57,7 @@ TEST_P(PngSuite, DecodesLikeLibpngOrRefusesBrokenFiles) {
     ASSERT_TRUE(koui::test::decodeWithLibpng(data, ref, error)) << error;
     ASSERT_TRUE(ok) << (capture.lines().empty() ? "" : capture.lines()[0]);
     EXPECT_TRUE(capture.lines().empty());
-    EXPECT_EQ(w, ref.width);
-    EXPECT_EQ(h, ref.height);
-    EXPECT_EQ(bpp, 32u);
+    EXPECT_EQ(std::tuple(w, h, bpp), std::tuple(ref.width, ref.height, 32u));
     ASSERT_EQ(pixels.size(), ref.rgba.size());
     const auto diff = std::mismatch(pixels.begin(), pixels.end(), ref.rgba.begin());
     if (diff.first != pixels.end()) {

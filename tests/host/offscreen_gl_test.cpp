@@ -12,8 +12,9 @@ namespace {
 
 using test::Rgba;
 
-Rgba at(const std::vector<uint8_t>& px, int width, int x, int y) {
-    const uint8_t* p = &px[(static_cast<size_t>(y) * width + x) * 4];
+// A pixel of a 40 pixels wide image.
+Rgba at(const std::vector<uint8_t>& px, int x, int y) {
+    const uint8_t* p = &px[(static_cast<size_t>(y) * 40 + x) * 4];
     return Rgba{p[0], p[1], p[2], p[3]};
 }
 
@@ -28,16 +29,13 @@ TEST_F(OffscreenGl, RendersTheCanvasTopRowFirstAndRestoresTheWindow) {
     const float grey[4] = {0.2f, 0.2f, 0.2f, 1};
     std::vector<uint8_t> px = renderToPixels(*canvas, 40, 30, grey);
     ASSERT_EQ(px.size(), 40u * 30 * 4);
-    EXPECT_EQ(at(px, 40, 2, 3), (Rgba{0, 0, 0, 255}));
-    EXPECT_EQ(at(px, 40, 4, 5), (Rgba{255, 0, 0, 255}));
-    EXPECT_EQ(at(px, 40, 11, 10), (Rgba{0, 0, 0, 255}));
-    EXPECT_EQ(at(px, 40, 12, 10), (Rgba{51, 51, 51, 255}));
-    EXPECT_EQ(at(px, 40, 0, 29), (Rgba{51, 51, 51, 255}));
-    // Half red over the grey, blended by source alpha; alpha stays opaque.
-    const Rgba blended = at(px, 40, 21, 21);
-    EXPECT_NEAR(blended.r, 153, 1);
-    EXPECT_NEAR(blended.g, 26, 1);
-    EXPECT_EQ(blended.a, 255);
+    // The frame's corners, its red inside, the grey around it and at the
+    // bottom row; half red over the grey, blended by source alpha, opaque.
+    const Rgba black{0, 0, 0, 255}, background{51, 51, 51, 255};
+    EXPECT_EQ(
+        (std::vector{at(px, 2, 3), at(px, 4, 5), at(px, 11, 10), at(px, 12, 10), at(px, 0, 29),
+                     at(px, 21, 21)}),
+        (std::vector{black, Rgba{255, 0, 0, 255}, black, background, background, Rgba{153, 25, 25, 255}}));
 
     // The window still shows its own clear colour; blending and the canvas
     // viewport are as before.
@@ -45,9 +43,7 @@ TEST_F(OffscreenGl, RendersTheCanvasTopRowFirstAndRestoresTheWindow) {
     GLint src = 0, view[4];
     glGetIntegerv(GL_BLEND_SRC_RGB, &src);
     glGetIntegerv(GL_VIEWPORT, view);
-    EXPECT_EQ(src, GL_ONE);
-    EXPECT_EQ(view[2], kWidth);
-    EXPECT_EQ(canvas->viewport[2], 0);
+    EXPECT_EQ(std::tuple(src, view[2], canvas->viewport[2]), std::tuple(GL_ONE, kWidth, 0));
 }
 
 TEST_F(OffscreenGl, NoFrameBufferNoPixels) {

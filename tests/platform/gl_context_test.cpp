@@ -1,11 +1,9 @@
-// GL contexts of windows: pixel formats, contexts shared between windows,
-// a context held by a worker while its window goes, and a helper window
-// with a legacy pixel format made by a worker. (The GL worker's own path,
-// a suspended high-priority thread that chooses its format by attributes
-// and draws, runs in every window test of the application layer.)
+// GL contexts of windows: pixel formats and contexts shared between windows.
+// (The GL worker's own path, a suspended high-priority thread that chooses
+// its format by attributes and draws, runs in every window test of the
+// application layer; a window destroyed while its worker still holds the
+// context, in the test of a stuck worker.)
 #include <GL/gl.h>
-
-#include <atomic>
 
 #include "platform_test_support.h"
 
@@ -83,72 +81,6 @@ TEST_F(platformGl, ContextsOfWindowsShareObjects) {
     wglMakeCurrent(nullptr, nullptr);
     EXPECT_EQ(wglGetCurrentContext(), nullptr);
     EXPECT_FALSE(wglMakeCurrent(dc_, second)) << "a context belongs to its own window";
-}
-
-// The window is destroyed while a worker still holds its context (a worker
-// that missed its stop time-out): nothing may be freed under the worker.
-TEST_F(platformGl, DestroyingAWindowWhoseContextAnotherThreadHolds) {
-    PIXELFORMATDESCRIPTOR pfd{};
-    SetPixelFormat(dc_, 1, &pfd);
-    HGLRC ctx = wglCreateContext(dc_);
-    ASSERT_NE(ctx, nullptr);
-    std::atomic<int> step{0};
-    std::atomic<bool> swapAfter{true};
-    std::thread worker([&] {
-        wglMakeCurrent(dc_, ctx);
-        glClear(GL_COLOR_BUFFER_BIT);
-        step = 1;
-        while (step != 2) std::this_thread::yield();
-        swapAfter = SwapBuffers(dc_);
-        EXPECT_FALSE(wglMakeCurrent(dc_, ctx));
-        EXPECT_TRUE(wglMakeCurrent(nullptr, nullptr));
-        step = 3;
-    });
-    while (step != 1) std::this_thread::yield();
-    ASSERT_TRUE(DestroyWindow(hwnd_));
-    step = 2;
-    ASSERT_TRUE(pumpUntil([&] { return step == 3; }));
-    worker.join();
-    EXPECT_FALSE(swapAfter) << "a destroyed window's buffers cannot be swapped";
-    drain();  // frees the window the worker let go of
-}
-
-// A worker makes a hidden window with a legacy pixel format and context,
-// uses it and tears it down while the window thread waits for the worker:
-// the window calls the worker makes are served during that wait too.
-DWORD helperWindow(LPVOID out) {
-    HWND h = CreateWindowExA(0, kClass, "aux", 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                             nullptr, nullptr, nullptr, nullptr);
-    if (!h) return 1;
-    HDC dc = GetDC(h);
-    PIXELFORMATDESCRIPTOR pfd{};
-    pfd.nSize = 40;
-    pfd.nVersion = 1;
-    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    pfd.iPixelType = PFD_TYPE_RGBA;
-    pfd.cColorBits = 24;
-    pfd.cDepthBits = 16;
-    const int format = ChoosePixelFormat(dc, &pfd);
-    if (!format || !SetPixelFormat(dc, format, &pfd)) return 2;
-    HGLRC rc = wglCreateContext(dc);
-    if (!rc || !wglMakeCurrent(dc, rc)) return 3;
-    *static_cast<bool*>(out) = glGetString(GL_VERSION) != nullptr;
-    return wglMakeCurrent(dc, nullptr) && wglDeleteContext(rc) && ReleaseDC(h, dc) && DestroyWindow(h) ? 0
-                                                                                                       : 4;
-}
-
-TEST_F(platformGl, HelperWindowOfAWorkerThread) {
-    bool version = false;
-    HANDLE t = CreateThread(nullptr, 0, &helperWindow, &version, 0, nullptr);
-    ASSERT_NE(t, nullptr);
-    ASSERT_EQ(WaitForSingleObject(t, 30000), WAIT_OBJECT_0);
-    DWORD code = 9;
-    GetExitCodeThread(t, &code);
-    CloseHandle(t);
-    EXPECT_EQ(code, 0u);
-    EXPECT_TRUE(version);
-    ASSERT_TRUE(log().has(WM_CREATE));
-    for (const auto& s : log().all()) EXPECT_EQ(s.thread, std::this_thread::get_id()) << s.msg;
 }
 
 }  // namespace

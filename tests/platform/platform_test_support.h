@@ -45,6 +45,12 @@ public:
         return out;
     }
     bool has(UINT msg) const { return !only(msg).empty(); }
+    // The message numbers, in order.
+    std::vector<UINT> msgs() const {
+        std::vector<UINT> out;
+        for (const auto& s : all()) out.push_back(s.msg);
+        return out;
+    }
     void clear() {
         std::lock_guard guard(lock_);
         seen_.clear();
