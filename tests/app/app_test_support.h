@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -20,7 +19,6 @@
 #include <vector>
 
 #include "koui/app/app_div.h"
-#include "koui/app/win_placement.h"
 #include "koui/app/window.h"
 #include "koui/app/window_manager.h"
 #include "koui/host/canvas.h"
@@ -125,11 +123,6 @@ constexpr DWORD kPopup = WS_POPUP | WS_VISIBLE;
 
 // The manager's log line for each WM_QUIT: its text is 100 bytes wide.
 inline const std::string kQuitLine = "koui::app::WindowManager : - QUIT " + std::string(93, '-');
-
-// x, y, width, height and show command of a placement.
-inline std::array<int, 5> placementOf(const app::WinPlacement& p) {
-    return {p.getX(), p.getY(), p.getWidth(), p.getHeight(), p.getShow()};
-}
 
 // One open window of a test with what reached it.
 struct Opened {

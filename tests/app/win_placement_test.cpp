@@ -3,27 +3,33 @@
 // it is written.
 #include "koui/app/win_placement.h"
 
-#include <fstream>
-#include <sstream>
+#include <gtest/gtest.h>
 
-#include "app_test_support.h"
+#include <array>
+#include <fstream>
+#include <iterator>
+
+#include "koui/platform/win32_names.h"
+#include "tests/res/test_files.h"
 
 namespace {
 
 using namespace koui;
-using namespace koui::test;
 using app::WinPlacement;
 
 std::string readAll(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// x, y, width, height and show command of a placement.
+std::array<int, 5> placementOf(const WinPlacement& p) {
+    return {p.getX(), p.getY(), p.getWidth(), p.getHeight(), p.getShow()};
 }
 
 class appWinPlacement : public ::testing::Test {
 protected:
-    WorkDir work;
+    test::TempDir work{"placement"};
     std::filesystem::path file = work.path() / "place.ini";
 };
 

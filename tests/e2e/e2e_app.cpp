@@ -8,7 +8,6 @@
 //   probe <elem> r g b           the pixel at the element's centre (for the
 //                                application element, at 5,5), each time
 //                                it changes
-//   placement-saved x y w h      the placement written at WM_CLOSE
 //   quit <n> <later>             the pump met WM_QUIT; n times false from
 //                                iterate, `later` false results in 20 more
 //                                calls after it
@@ -110,8 +109,6 @@ int main(int argc, char** argv) {
         if (m.msg == WM_CLOSE && place) {
             place->fill(m.hWnd);
             place->save();
-            out("placement-saved %d %d %d %d", place->getX(), place->getY(), place->getWidth(),
-                place->getHeight());
         }
         return false;
     };

@@ -71,10 +71,8 @@ void GlTest::SetUpTestSuite() {
     setenv("LP_NUM_THREADS", "0", 0);
     setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
     glfwSetErrorCallback(onGlfwError);
-    // GLFW stays initialised until the process ends, so that the GL driver is
-    // still loaded when the leak checker tells its allocations from ours. A
-    // busy X server now and then refuses a connection (ctest -j): try a few
-    // times. A display that is set but unreachable fails, never skips.
+    // GLFW stays initialised until the process ends (the leak checker needs
+    // the driver loaded). A busy X server may refuse a connection: retry.
     bool initialised = false;
     for (int attempt = 0; attempt < 5 && !initialised; ++attempt) {
         if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(200 * attempt));
@@ -84,8 +82,8 @@ void GlTest::SetUpTestSuite() {
         failReason_ = "cannot open X display " + std::string(display) + ": " + lastGlfwError();
         return;
     }
-    window_ = createWindow(4, 3);  // a driver that refuses 4.3 gives what it offers
-    if (!window_) window_ = createWindow(0, 0);
+    window_ = createWindow(4, 3);
+    if (!window_) window_ = createWindow(0, 0);  // what the driver offers
     if (!window_) {
         failReason_ = "no GL context on display " + std::string(display) + ": " + lastGlfwError();
         return;
@@ -127,13 +125,12 @@ void GlTest::SetUp() {
 void GlTest::TearDown() {
     if (!window_ || !HasFailure()) return;
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    const Frame frame = readFrame();
+    const Frame f = readFrame();
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::error_code ec;
-    std::filesystem::create_directories(KOUI_GL_FAILURE_DIR, ec);
+    std::filesystem::create_directories(KOUI_GL_FAILURE_DIR);
     const std::string path =
         std::string(KOUI_GL_FAILURE_DIR) + "/" + info->test_suite_name() + "." + info->name() + ".png";
-    if (writePng(path, frame.width, frame.height, frame.rgba.data()))
+    if (writePng(path, f.width, f.height, f.rgba.data()))
         std::cerr << "frame of the failed test written to " << path << "\n";
 }
 

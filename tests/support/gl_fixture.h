@@ -1,17 +1,11 @@
-// GlTest: base fixture of the tests that draw with real OpenGL.
-//
-// Each test suite gets one hidden GLFW window of kWidth x kHeight pixels with
-// a compatibility-profile context (4.3 asked for; whatever the driver gives
-// when it refuses that version), made current and initialised with
-// ko::gl::initLib(). Before each test the state is what a window's GL cycle
-// sets up: viewport and 2D projection over the window (origin top left, one
-// unit per pixel), identity model-view, blending with source alpha, no
-// program, cleared to opaque black.
-//
-// Without an X display the tests are skipped (reported as skipped, never as
-// passed); run them with `xvfb-run -a ctest -L gl`. A display that cannot give
-// a GL context fails the tests. When a test fails, the frame is written as a
-// PNG to gl-failures/<suite>.<test>.png under the build folder.
+// GlTest: base fixture of the tests that draw with real OpenGL. Each suite
+// gets one hidden kWidth x kHeight GLFW window with a compatibility-profile
+// context (4.3 if the driver gives it) and ko::gl::initLib() done. Each test
+// starts from a window's GL cycle state: 2D projection over the window
+// (origin top left, one unit per pixel), blending with source alpha, no
+// program, cleared to opaque black. Without a display the tests are skipped
+// (run them under `xvfb-run -a`); a failed test's frame is written to
+// gl-failures/<suite>.<test>.png under the build folder.
 #pragma once
 
 #include <GL/glew.h>
@@ -52,8 +46,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The 2D projection of the window as a matrix, for calls that take an mvp.
-    static glm::mat4 projection();
+    static glm::mat4 projection();  // for calls that take an mvp
     static void clear(float r, float g, float b, float a = 1.0f);
 
     // Pixels x0 .. x0 + w - 1, y0 .. y0 + h - 1, counted from the top left,

@@ -4,7 +4,7 @@
 
 namespace koui::test {
 
-void putBE32(std::vector<uint8_t>& out, uint32_t value) {
+static void putBE32(std::vector<uint8_t>& out, uint32_t value) {
     for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
 }
 

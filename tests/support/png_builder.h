@@ -29,6 +29,4 @@ private:
     std::vector<uint8_t> bytes_;
 };
 
-void putBE32(std::vector<uint8_t>& out, uint32_t value);
-
 }  // namespace koui::test

@@ -172,6 +172,11 @@ TEST_F(ArrangeGlTest, CursorAndChildPlacement) {
         // A last line without its line feed is not run; empty lines are skipped.
         {"\n\noff,50,60\n\ndiv,probe,0,0", "probe", {-1, -1}},
         {"\n\noff,50,60\n\ndiv,probe,0,0\n", "probe", {50, 60}},
+        // Control bytes other than the line feed and bytes of 0x80 and up are dropped.
+        {"o\tf\xc3\xa9"
+         "f,10,20\r\n\x80\r\r\ndiv,probe,0,0\r\n",
+         "probe",
+         {10, 20}},
         // Absurd steps saturate instead of wrapping round.
         {"off,2147483647\nx+=100\ndiv,probe,0,0\n", "probe", {2147483647.0f, 0}},
         // The width token of "hline" is consumed.
@@ -203,23 +208,6 @@ TEST_F(ArrangeGlTest, CursorAndChildPlacement) {
     EXPECT_EQ(probe->sizeUnits, 0);
     arrange("div,probe,300,0,*\n");
     EXPECT_EQ(probe->size[0], 0);
-}
-
-TEST_F(ArrangeGlTest, LineBreaksAndHighBytes) {
-    const std::string plain = "off,10,20\nh0,Title\ndiv,probe,0,0\n";
-    arrange(plain);
-    test::Frame expected = readFrame();
-    ASSERT_GT(countDifferent(0, 0, kWidth, kHeight, kBlack), 0);
-    int big = lineHeight("missing.font");
-    EXPECT_EQ(placed(probe), glm::vec2(10, 20 + big));
-
-    probe->dSetPos(0, 0);
-    arrange(
-        "of\xc3\xa9"
-        "f,10,20\r\nh0\t,Ti\x80tl\xff"
-        "e\r\r\ndiv,probe,0,0\r\n");
-    EXPECT_EQ(placed(probe), glm::vec2(10, 20 + big));
-    EXPECT_EQ(readFrame().rgba, expected.rgba);
 }
 
 TEST_F(ArrangeGlTest, Images) {

@@ -21,47 +21,18 @@
 
 namespace koui::test {
 
-inline const char* const kDrawTheme = R"(colors {
-  red: #ff0000
-  green: #00ff00
-  blue: #0000ff
-  black: #000000
-}
-fonts {
-  tip { font src: "Fonts/test.ttf" size: 16 }
-}
-pics {
-  imgsrc
-  src: "Images/green.png"
-}
-framed {
-  bkcolor: colors.red
-  border-color: colors.black
-  border-size: 2
-}
-round {
-  bkcolor: colors.red
-  border-color: colors.blue
-  border-radius: 10
-}
-pictured {
-  bkcolor: colors.red
-  image: pics
-  image-flags: "fill"
-}
-made {
-  font-type: fonts.tip
-  image-make: pics
-  image-flags: "scale"
-}
+inline const char* const kDrawTheme = R"(
+colors { red: #ff0000 green: #00ff00 blue: #0000ff black: #000000 }
+fonts { tip { font src: "Fonts/test.ttf" size: 16 } }
+pics { imgsrc src: "Images/green.png" }
+framed { bkcolor: colors.red border-color: colors.black border-size: 2 }
+round { bkcolor: colors.red border-color: colors.blue border-radius: 10 }
+pictured { bkcolor: colors.red image: pics image-flags: "fill" }
+made { font-type: fonts.tip image-make: pics image-flags: "scale" }
 plain-red { bkcolor: colors.red }
 !tooltip {
-  tip-font: fonts.tip
-  tip-color-back: colors.blue
-  tip-color-font: colors.green
-  tip-color-border: colors.red
-  padding: 5
-  min-lenght: 50
+  tip-font: fonts.tip tip-color-back: colors.blue tip-color-font: colors.green tip-color-border: colors.red
+  padding: 5 min-lenght: 50
 }
 )";
 
