@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <span>
 
 #include "koui/res/color.h"
@@ -11,7 +10,6 @@
 #include "koui/res/imgsection.h"
 #include "koui/res/imgsrc.h"
 #include "parse_helpers.h"
-#include "tests/support/appmsg_capture.h"
 
 using koui::res::Color;
 using koui::res::Font;
@@ -291,24 +289,6 @@ TEST(NodeErrors, EntriesCarryClassNameAndLine) {
     r.error("%s", std::string(5000, 'x').c_str());
     ASSERT_EQ(r.errors.size(), 1u);
     EXPECT_EQ(r.errors[0].text.size(), std::string("class koui::res::Node / (r) : ").size() + 1023);
-}
-
-std::string address(const Node* node) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%p", static_cast<const void*>(node));
-    return buffer;
-}
-
-TEST(NodeDiagnostics, LogtreeLines) {
-    auto p = parse("b {\n  k: v\n  f: g(1, 2)\n  flag\n}");
-    koui::test::AppMsgCapture capture;
-    p->root->logtree(0);
-    const Node* b = p->at("b");
-    EXPECT_THAT(capture.lines(),
-                ElementsAre(address(p->root.get()) + " root parent=()", address(b) + "     b parent=(root)",
-                            address(p->at("b.k")) + "         Par> (k)=(v) parent=(b)",
-                            address(p->at("b.f")) + "         Func> f=g(1|2|) parent=(b)",
-                            address(p->at("b.flag")) + "         Flag flag parent=(b)"));
 }
 
 }  // namespace

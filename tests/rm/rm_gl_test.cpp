@@ -351,16 +351,6 @@ TEST_F(ClassicText, FontListOpensEachPathOnce) {
     AppMsgCapture capture;
     EXPECT_EQ(rm.GetGLFont(path("none.ttf").c_str()), nullptr);
     EXPECT_EQ(rm.glFontList->GetCount(), 1);
-
-    const auto bytes = koui::test::readTestFont();
-    static int moduleTag;
-    const HINSTANCE module = reinterpret_cast<HINSTANCE>(&moduleTag);
-    ASSERT_TRUE(stmmRegisterResource(module, 3, "FONT", bytes.data(), bytes.size()));
-    CkoxGL_Font* byRes = rm.glFontList->AddByRes("res", 3, "FONT", module);
-    ASSERT_NE(byRes, nullptr);
-    EXPECT_EQ(rm.rmglfont("res"), byRes);
-    EXPECT_EQ(rm.glFontList->AddByRes("none", 4, "FONT", module), nullptr);
-    EXPECT_TRUE(stmmUnregisterResource(module, 3, "FONT"));
 }
 
 TEST_F(ClassicText, FormattedFontWritesInItsColourAndRestoresSpacing) {
