@@ -137,17 +137,18 @@ TEST_F(InstanceTheme, ValuesAndDefaults) {
 }
 
 TEST_F(InstanceTheme, VectorRulesDifferFromNode) {
-    std::vector<int> v{42};
-    EXPECT_FALSE(inst.valueiv(v, "missing", 3, 9));
-    EXPECT_THAT(v, ElementsAre(9, 9, 9));
-    EXPECT_TRUE(inst.valueiv(v, "list", 3, 9));
-    EXPECT_THAT(v, ElementsAre(1, 2, 3, 9, 9));
-    EXPECT_TRUE(inst.valueiv(v, "q", 4, -1));
-    EXPECT_THAT(v, ElementsAre(3, 4, -1, -1));
-    EXPECT_TRUE(inst.valueiv(v, "list", 0, 9));
-    EXPECT_THAT(v, ElementsAre(1, 2, 3, 4, 5));
-    EXPECT_TRUE(inst.valueiv(v, "e", 0, 9));
-    EXPECT_THAT(v, IsEmpty());
+    // The result and the vector, which starts as {42}.
+    const auto ints = [&](const char* key, int count, int def) {
+        std::vector<int> v{42};
+        const bool found = inst.valueiv(v, key, count, def);
+        return std::pair(found, v);
+    };
+    using Ints = std::pair<bool, std::vector<int>>;
+    EXPECT_EQ(ints("missing", 3, 9), Ints(false, {9, 9, 9}));
+    EXPECT_EQ(ints("list", 3, 9), Ints(true, {1, 2, 3, 9, 9}));
+    EXPECT_EQ(ints("q", 4, -1), Ints(true, {3, 4, -1, -1}));
+    EXPECT_EQ(ints("list", 0, 9), Ints(true, {1, 2, 3, 4, 5}));
+    EXPECT_EQ(ints("e", 0, 9), Ints(true, {}));
     std::vector<float> f;
     EXPECT_TRUE(inst.valuefv(f, "q", 3, 0.5f));
     EXPECT_THAT(f, ElementsAre(3.0f, 4.0f, 0.5f));

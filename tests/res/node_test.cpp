@@ -18,7 +18,6 @@ using koui::res::ImgSrc;
 using koui::res::Node;
 using koui::test::parse;
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 
 namespace {
 
@@ -95,18 +94,18 @@ TEST(NodeGetters, NumberConversion) {
 TEST(NodeGetters, VectorForms) {
     auto p = parse("pos: 3,4\nempty: \"\"\nbox { size: 1.5,x,,2 }");
     Node* root = p->root.get();
-    std::vector<int> v{99};
-    EXPECT_TRUE(root->valueiv(v, "pos", 4, -1));
-    EXPECT_THAT(v, ElementsAre(3, 4, -1, -1));
-    EXPECT_TRUE(root->valueiv(v, "pos", 0, -1));
-    EXPECT_THAT(v, ElementsAre(3, 4));
-    EXPECT_TRUE(root->valueiv(v, "pos", 1, -1));
-    EXPECT_THAT(v, ElementsAre(3));
-    EXPECT_TRUE(root->valueiv(v, "empty", 0, -1));
-    EXPECT_THAT(v, IsEmpty());
-    v = {1};
-    EXPECT_FALSE(root->valueiv(v, "missing", 2, -1));
-    EXPECT_THAT(v, IsEmpty());
+    // The result and the vector, which starts as {99}.
+    const auto ints = [&](const char* key, int count) {
+        std::vector<int> v{99};
+        const bool found = root->valueiv(v, key, count, -1);
+        return std::pair(found, v);
+    };
+    using Ints = std::pair<bool, std::vector<int>>;
+    EXPECT_EQ(ints("pos", 4), Ints(true, {3, 4, -1, -1}));
+    EXPECT_EQ(ints("pos", 0), Ints(true, {3, 4}));
+    EXPECT_EQ(ints("pos", 1), Ints(true, {3}));
+    EXPECT_EQ(ints("empty", 0), Ints(true, {}));
+    EXPECT_EQ(ints("missing", 2), Ints(false, {}));
 
     std::vector<float> f;
     EXPECT_TRUE(root->valuefv(f, "box.size", 0, 7.0f));  // dotted path; atof of "x" is 0
