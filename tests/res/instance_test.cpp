@@ -176,10 +176,8 @@ TEST(InstanceGetters, ImagesByPathOrValue) {
     Instance inst(dir.root(), "");
     // Definitions only: image() needs typed nodes, not textures.
     ASSERT_TRUE(inst.LoadDefinitions("res.kor", false));
-    EXPECT_FALSE(inst.image("").isValid());
-    EXPECT_FALSE(inst.image("nothing").isValid());
-    EXPECT_FALSE(inst.image("plain").isValid());
-    EXPECT_FALSE(inst.image("far").isValid());  // one step only
+    for (const char* none : {"", "nothing", "plain", "far"})  // "far": one step only
+        EXPECT_FALSE(inst.image(none).isValid()) << none;
     const koui::res::Img section = inst.image("pick");
     ASSERT_TRUE(section.isValid());
     EXPECT_EQ(section.getImgBase(), inst.findNode("skin.b"));

@@ -172,7 +172,6 @@ TEST_F(ClassicGl, NineCellRectangleAtSeveralSizesAndBelowTwoCells) {
     loadAll();
     RMImgSet* set = rm.rmimgset("frame");
     ASSERT_NE(set, nullptr);
-    EXPECT_EQ(set->GetMinWidth(), 12);
     const int sizes[][2] = {{40, 30}, {12, 12}, {64, 20}};
     for (const auto& size : sizes) {
         const int W = size[0], H = size[1];
@@ -215,7 +214,6 @@ TEST_F(ClassicGl, HorizontalBarAtSeveralWidths) {
     loadAll();
     RMImg* bar = rm.rmimg("bar", 0, 0);
     ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(bar->GetMinWidth(), 12);
     const Rgba left = kCells[0][0], middle = kCells[0][1], right = kCells[0][2];
     for (int W : {50, 12, 31, 6, 3}) {
         SCOPED_TRACE(W);
