@@ -53,13 +53,6 @@ TEST(Color, HexadecimalForms) {
     EXPECT_TRUE(colorOf("#ff808080").empty());
     EXPECT_TRUE(colorOf("#").empty());
     EXPECT_TRUE(colorOf("fff").empty());
-
-    float out[4] = {9, 9, 9, 9};
-    EXPECT_TRUE(Color::hexColor2rgba(nullptr, "#123"));
-    EXPECT_FALSE(Color::hexColor2rgba(out, nullptr));
-    EXPECT_FALSE(Color::hexColor2rgba(out, "#12"));
-    EXPECT_EQ(out[0], 9.0f);             // untouched on failure
-    EXPECT_EQ(Color::hex2dec('g'), 0u);  // the digits are checked through the forms above
 }
 
 TEST(Color, Functions) {

@@ -39,16 +39,6 @@ const Node* leafOf(const Node* node) {
     return node;
 }
 
-TEST(DeepTree, OpenBracketsOnly) {
-    runOnSmallStack([&] {
-        auto p = koui::test::parse(std::string(kDepth, '{'));
-        EXPECT_FALSE(p->ok);
-        EXPECT_EQ(p->root->errors.size(), 1u);
-        // The chain is complete: dots between kDepth empty names.
-        EXPECT_EQ(leafOf(p->root.get())->getPath().size(), static_cast<size_t>(kDepth - 1));
-    });  // the tree is destroyed on the small stack too
-}
-
 TEST(DeepTree, EveryWalkIsIterative) {
     std::string text;
     for (int i = 0; i < kDepth; ++i) text += "a{";
@@ -69,7 +59,7 @@ TEST(DeepTree, EveryWalkIsIterative) {
 
         root->logtree(0);
         EXPECT_EQ(capture.lines().size(), static_cast<size_t>(kDepth + 2));
-    });
+    });  // the tree is destroyed on the small stack too
 }
 
 TEST(DeepTree, ReportOnDeepChain) {

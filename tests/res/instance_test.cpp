@@ -55,12 +55,6 @@ constexpr const char* kTheme =
     "f: 2.5e1\n"
     "flag\n";
 
-TEST(InstancePaths, RootFolderGetsASeparator) {
-    EXPECT_EQ(Instance("res", "").getRootPath(), "res/");
-    EXPECT_EQ(Instance("res/", "").getRootPath(), "res/");
-    EXPECT_EQ(Instance("", "").getRootPath(), "");
-}
-
 // Each stage that fails leaves its state and exact errors; the tree built
 // so far stays for the caller to inspect.
 TEST(InstanceLoad, StatesAndMessages) {
@@ -128,38 +122,33 @@ protected:
 TEST_F(InstanceTheme, ValuesAndDefaults) {
     std::string out = "keep";
     EXPECT_FALSE(inst.getvalue(out, "nothing"));
-    EXPECT_EQ(out, "keep");
-    EXPECT_TRUE(inst.getvalue(out, "theme.back"));
-    EXPECT_EQ(out, "#ff0000");
-    EXPECT_TRUE(inst.getvalue(out, "list", 4));
-    EXPECT_EQ(out, "5");
-    out = "keep";
     EXPECT_FALSE(inst.getvalue(out, "list", 5));
     EXPECT_FALSE(inst.getvalue(out, "list", -1));
     EXPECT_EQ(out, "keep");
+    EXPECT_TRUE(inst.getvalue(out, "list", 4));
+    EXPECT_EQ(out, "5");
     EXPECT_EQ(inst.getvalue("bg"), "theme.back");
     EXPECT_EQ(&inst.getvalue("x"), &inst.getvalue("y"));  // one shared empty string
-    EXPECT_EQ(inst.value("flag"), "");
-    EXPECT_EQ(inst.value("flag", "d"), "");  // a flag has an empty value, not the default
-    EXPECT_EQ(inst.value("nothing", "d"), "d");
-    EXPECT_EQ(inst.value1i("n", 7), 12);
-    EXPECT_EQ(inst.value1i("flag", 7), 7);
-    EXPECT_EQ(inst.value1i("nothing", 7), 7);
+    // A flag has an empty value, not the default.
+    EXPECT_EQ(std::tuple(inst.value("flag", "d"), inst.value("nothing", "d")), std::tuple("", "d"));
+    EXPECT_EQ(std::tuple(inst.value1i("n", 7), inst.value1i("flag", 7), inst.value1i("nothing", 7)),
+              std::tuple(12, 7, 7));
     EXPECT_FLOAT_EQ(inst.value1f("f", 1), 25.0f);
 }
 
 TEST_F(InstanceTheme, VectorRulesDifferFromNode) {
-    std::vector<int> v{42};
-    EXPECT_FALSE(inst.valueiv(v, "missing", 3, 9));
-    EXPECT_THAT(v, ElementsAre(9, 9, 9));
-    EXPECT_TRUE(inst.valueiv(v, "list", 3, 9));
-    EXPECT_THAT(v, ElementsAre(1, 2, 3, 9, 9));
-    EXPECT_TRUE(inst.valueiv(v, "q", 4, -1));
-    EXPECT_THAT(v, ElementsAre(3, 4, -1, -1));
-    EXPECT_TRUE(inst.valueiv(v, "list", 0, 9));
-    EXPECT_THAT(v, ElementsAre(1, 2, 3, 4, 5));
-    EXPECT_TRUE(inst.valueiv(v, "e", 0, 9));
-    EXPECT_THAT(v, IsEmpty());
+    // The result and the vector, which starts as {42}.
+    const auto ints = [&](const char* key, int count, int def) {
+        std::vector<int> v{42};
+        const bool found = inst.valueiv(v, key, count, def);
+        return std::pair(found, v);
+    };
+    using Ints = std::pair<bool, std::vector<int>>;
+    EXPECT_EQ(ints("missing", 3, 9), Ints(false, {9, 9, 9}));
+    EXPECT_EQ(ints("list", 3, 9), Ints(true, {1, 2, 3, 9, 9}));
+    EXPECT_EQ(ints("q", 4, -1), Ints(true, {3, 4, -1, -1}));
+    EXPECT_EQ(ints("list", 0, 9), Ints(true, {1, 2, 3, 4, 5}));
+    EXPECT_EQ(ints("e", 0, 9), Ints(true, {}));
     std::vector<float> f;
     EXPECT_TRUE(inst.valuefv(f, "q", 3, 0.5f));
     EXPECT_THAT(f, ElementsAre(3.0f, 4.0f, 0.5f));
@@ -187,10 +176,8 @@ TEST(InstanceGetters, ImagesByPathOrValue) {
     Instance inst(dir.root(), "");
     // Definitions only: image() needs typed nodes, not textures.
     ASSERT_TRUE(inst.LoadDefinitions("res.kor", false));
-    EXPECT_FALSE(inst.image("").isValid());
-    EXPECT_FALSE(inst.image("nothing").isValid());
-    EXPECT_FALSE(inst.image("plain").isValid());
-    EXPECT_FALSE(inst.image("far").isValid());  // one step only
+    for (const char* none : {"", "nothing", "plain", "far"})  // "far": one step only
+        EXPECT_FALSE(inst.image(none).isValid()) << none;
     const koui::res::Img section = inst.image("pick");
     ASSERT_TRUE(section.isValid());
     EXPECT_EQ(section.getImgBase(), inst.findNode("skin.b"));

@@ -141,14 +141,6 @@ TEST(SrcFileFunctions, ParameterLists) {
     EXPECT_THAT(parameters(p->at("x")), ElementsAre("1"));
 }
 
-TEST(SrcFileFunctions, NameComesFromLastPendingKey) {
-    auto p = parse("g(1)\nk: 1\nh(2)");
-    ASSERT_THAT(p->names(), ElementsAre("", "k", "k"));
-    EXPECT_EQ(p->root->children[0]->func, "g");
-    EXPECT_EQ(p->root->children[2]->func, "h");
-    EXPECT_EQ(p->root->children[2]->valueText, "");
-}
-
 // Each fault stops parsing with exactly one message; the nodes made until
 // then remain.
 TEST(SrcFileErrors, OneMessageAndTheNodesSoFar) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -28,22 +29,18 @@ using koui::RMImgSet;
 using koui::test::AppMsgCapture;
 using ::testing::ElementsAre;
 
-struct Rect {
-    int kind, id, x, y, w, h;
-};
-
-// Every image of the set, in creation order, against `expected`.
-void expectImages(const RMImgSet* set, const RMCImg* source, const std::vector<Rect>& expected) {
-    ASSERT_NE(set, nullptr);
-    ASSERT_EQ(set->GetCount(), static_cast<int>(expected.size())) << set->getname();
+// The set's kind ("+" when multi-state), then each image in creation order
+// as "kind:id x,y wxh", marked "!" when it comes from another source.
+std::string describe(const RMImgSet* set, const RMCImg* source) {
+    if (!set) return "no set";
+    std::ostringstream out;
+    out << set->setKind << (set->isMulti ? "+" : "");
     for (int i = 0; i < set->GetCount(); ++i) {
-        const RMImg* image = set->GetByIndex(i);
-        const Rect& e = expected[static_cast<size_t>(i)];
-        SCOPED_TRACE(std::string(set->getname()) + " image " + std::to_string(i));
-        EXPECT_EQ(std::make_tuple(image->kind, image->imageId, image->x, image->y, image->w, image->h),
-                  std::make_tuple(e.kind, e.id, e.x, e.y, e.w, e.h));  // kind, id, x, y, w, h
-        EXPECT_EQ(image->source, source);
+        const RMImg* m = set->GetByIndex(i);
+        out << " | " << m->kind << ":" << m->imageId << " " << m->x << "," << m->y << " " << m->w << "x"
+            << m->h << (m->source == source ? "" : "!");
     }
+    return out.str();
 }
 
 class ClassicSample : public koui::test::RmFolder {
@@ -80,47 +77,33 @@ TEST_F(ClassicSample, TwoSourcesNextToTheDefinitionFileAndTheSetNames) {
 // images, multi-state groups step along their axis, glyph sets place
 // characters in rows. Only whole images, rects and glyphs are single-state.
 TEST_F(ClassicSample, EverySetWithItsImages) {
-    std::vector<Rect> digits;
-    for (int i = 0; i < 10; ++i) digits.push_back({60, '0' + i, i * 10, 0, 10, 16});
-    const struct {
-        const char* name;
-        int setKind, isMulti;
-        std::vector<Rect> images;
-    } sets[] = {
-        {"img.whole", 0, 0, {{0, 0, 0, 0, 64, 64}}},
-        {"part.btn", 1, 1, {{1, 0, 4, 8, 12, 10}, {1, 1, 4, 8, 12, 10}}},
-        {"part.default", 1, 1, {{1, 0, 12, 12, 4, 4}}},
-        {"bar.h", 11, 1, {{11, 0, 0, 4, 4, 4}, {11, 1, 0, 4, 4, 4}, {11, 2, 0, 4, 4, 4}}},
-        {"bar.v", 12, 1, {{12, 7, 8, 0, 4, 4}}},
-        {"strange", 1, 1, {{1, 9, 4, 4, 2, 2}}},
-        {"frame", 10, 0, {{0, 5, -1, -1, 0, 0}}},
-        {"frame.default", 10, 0, {{0, 0, -1, -1, 0, 0}}},
-        {"states.rect.h",
-         20,
-         1,
-         {{10, 0, 0, 8, 4, 4}, {10, 1, 12, 8, 4, 4}, {10, 2, 24, 8, 4, 4}, {10, 3, 24, 8, 4, 4}}},
-        {"states.rect.v", 21, 1, {{10, 0, 4, 0, 4, 4}, {10, 1, 4, 12, 4, 4}}},
-        {"states.part.h", 30, 1, {{1, 0, 0, 0, 8, 8}, {1, 1, 8, 0, 8, 8}, {1, 2, 8, 0, 8, 8}}},
-        {"states.part.v", 31, 1, {{1, 0, 0, 0, 8, 8}, {1, 1, 0, 8, 8, 8}}},
-        {"states.hbar.h", 40, 1, {{11, 0, 0, 4, 4, 4}, {11, 1, 12, 4, 4, 4}}},
-        {"states.hbar.v", 41, 1, {{11, 0, 0, 4, 4, 4}, {11, 1, 0, 8, 4, 4}}},
-        {"states.vbar.h", 50, 1, {{12, 0, 8, 0, 4, 4}, {12, 1, 12, 0, 4, 4}}},
-        {"states.vbar.v", 51, 1, {{12, 0, 8, 0, 4, 4}, {12, 1, 8, 12, 4, 4}}},
-        {"digits", 60, 0, digits},
+    std::string digits = "60";
+    for (int i = 0; i < 10; ++i)
+        digits += " | 60:" + std::to_string('0' + i) + " " + std::to_string(i * 10) + ",0 10x16";
+    const std::pair<const char*, std::string> sets[] = {
+        {"img.whole", "0 | 0:0 0,0 64x64"},
+        {"part.btn", "1+ | 1:0 4,8 12x10 | 1:1 4,8 12x10"},
+        {"part.default", "1+ | 1:0 12,12 4x4"},
+        {"bar.h", "11+ | 11:0 0,4 4x4 | 11:1 0,4 4x4 | 11:2 0,4 4x4"},
+        {"bar.v", "12+ | 12:7 8,0 4x4"},
+        {"strange", "1+ | 1:9 4,4 2x2"},
+        {"frame", "10 | 0:5 -1,-1 0x0"},
+        {"frame.default", "10 | 0:0 -1,-1 0x0"},
+        {"states.rect.h", "20+ | 10:0 0,8 4x4 | 10:1 12,8 4x4 | 10:2 24,8 4x4 | 10:3 24,8 4x4"},
+        {"states.rect.v", "21+ | 10:0 4,0 4x4 | 10:1 4,12 4x4"},
+        {"states.part.h", "30+ | 1:0 0,0 8x8 | 1:1 8,0 8x8 | 1:2 8,0 8x8"},
+        {"states.part.v", "31+ | 1:0 0,0 8x8 | 1:1 0,8 8x8"},
+        {"states.hbar.h", "40+ | 11:0 0,4 4x4 | 11:1 12,4 4x4"},
+        {"states.hbar.v", "41+ | 11:0 0,4 4x4 | 11:1 0,8 4x4"},
+        {"states.vbar.h", "50+ | 12:0 8,0 4x4 | 12:1 12,0 4x4"},
+        {"states.vbar.v", "51+ | 12:0 8,0 4x4 | 12:1 8,12 4x4"},
+        {"digits", digits},
         {"letters",
-         60,
-         0,
-         {{60, 'A', 0, 16, 10, 16},
-          {60, 'B', 10, 16, 10, 16},
-          {60, ' ', 20, 16, 10, 16},
-          {60, 'C', 0, 32, 10, 16},
-          {60, 'D', 10, 32, 10, 16}}},
+         "60 | 60:65 0,16 10x16 | 60:66 10,16 10x16 | 60:32 20,16 10x16 | "
+         "60:67 0,32 10x16 | 60:68 10,32 10x16"},
     };
-    for (const auto& set : sets) {
-        expectImages(rm.rmimgset(set.name), set.setKind == 60 ? font : skin, set.images);
-        EXPECT_EQ(rm.rmimgset(set.name)->setKind, set.setKind) << set.name;
-        EXPECT_EQ(rm.rmimgset(set.name)->isMulti, set.isMulti) << set.name;
-    }
+    for (const auto& [name, images] : sets)
+        EXPECT_EQ(describe(rm.rmimgset(name), images.starts_with("60") ? font : skin), images) << name;
     EXPECT_EQ(rm.rmimgset("digits")->glyphWidth, 10.0);
 }
 
@@ -207,8 +190,8 @@ TEST_F(Classic, DuplicateSourcesGiveOneImageThatKeepsItsFirstName) {
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(rm.rmcimg("second"), nullptr);
     EXPECT_EQ(image->gridX, 2);  // the later header still sets the grid
-    expectImages(rm.rmimgset("two"), image, {{1, 0, 2, 3, 1, 1}});
-    expectImages(rm.rmimgset("one"), image, {{1, 0, 0, 0, 1, 1}});
+    EXPECT_EQ(describe(rm.rmimgset("two"), image), "1+ | 1:0 2,3 1x1");
+    EXPECT_EQ(describe(rm.rmimgset("one"), image), "1+ | 1:0 0,0 1x1");
 }
 
 TEST_F(Classic, SourceByIndexTakesTheNewNameAndByNameReusesIt) {
@@ -223,8 +206,8 @@ TEST_F(Classic, SourceByIndexTakesTheNewNameAndByNameReusesIt) {
     EXPECT_EQ(rm.rmcimg("b"), nullptr);
     RMCImg* bee = rm.rmcimg("bee");
     ASSERT_EQ(bee, (*rm.imgList)(1));
-    expectImages(rm.rmimgset("x"), bee, {{1, 0, 3, 1, 1, 1}});
-    expectImages(rm.rmimgset("y"), rm.rmcimg("a"), {{1, 0, 5, 5, 1, 1}});
+    EXPECT_EQ(describe(rm.rmimgset("x"), bee), "1+ | 1:0 3,1 1x1");
+    EXPECT_EQ(describe(rm.rmimgset("y"), rm.rmcimg("a")), "1+ | 1:0 5,5 1x1");
 }
 
 TEST_F(Classic, MissingSourcesAreLoggedAndTheirEntriesSkipped) {
@@ -286,7 +269,7 @@ TEST_F(Classic, BadSetLinesAreLoggedAndOnlySetsWithoutDefinitionAreLost) {
     EXPECT_EQ(rm.imgSetList->GetCount(), 6);  // all but "nothing", empty sets included
     ASSERT_NE(rm.rmimgset("short"), nullptr);
     EXPECT_EQ(rm.rmimgset("short")->GetCount(), 0);
-    expectImages(rm.rmimgset("half"), rm.rmcimg(""), {{11, 0, 0, 0, 4, 4}});
+    EXPECT_EQ(describe(rm.rmimgset("half"), rm.rmcimg("")), "11+ | 11:0 0,0 4x4");
     EXPECT_NE(rm.rmimgset("good"), nullptr);
     EXPECT_THAT(
         capture.lines(),

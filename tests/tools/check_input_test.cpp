@@ -9,7 +9,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using koui::test::quoted;
+using koui::test::replaced;
 using koui::test::runTool;
 using koui::test::TempDir;
 using koui::test::writeBytes;
@@ -19,11 +19,6 @@ struct Case {
     int status;
     std::string out;
 };
-
-std::string replaced(std::string text, const std::string& to) {
-    for (size_t at; (at = text.find('@')) != std::string::npos;) text.replace(at, 1, to);
-    return text;
-}
 
 TEST(CheckInput, RefusesWhatIsNoRegularFileOrTooLarge) {
     TempDir dir{"check_input"};
@@ -53,9 +48,9 @@ TEST(CheckInput, RefusesWhatIsNoRegularFileOrTooLarge) {
         SCOPED_TRACE(c.args);
         // timeout: a tool that blocks on the FIFO fails instead of hanging the suite.
         const auto run = runTool("timeout 30 " + std::string(KOUI_CHECK_EXE) + " " +
-                                 replaced(c.args, dir.path().string()));
+                                 replaced(c.args, "@", dir.path().string()));
         EXPECT_EQ(run.status, c.status);
-        EXPECT_EQ(run.out, replaced(c.out, dir.path().string()));
+        EXPECT_EQ(run.out, replaced(c.out, "@", dir.path().string()));
     }
 }
 

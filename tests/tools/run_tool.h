@@ -36,4 +36,10 @@ inline std::string quoted(const std::string& text) {
     return "'" + text + "'";
 }
 
+// `text` with every `from` replaced by `to`.
+inline std::string replaced(std::string text, const std::string& from, const std::string& to) {
+    for (size_t at; (at = text.find(from)) != std::string::npos;) text.replace(at, from.size(), to);
+    return text;
+}
+
 }  // namespace koui::test
