@@ -79,14 +79,15 @@ protected:
 };
 
 // Without a window nothing is posted; the hooks leave everything to the
-// window's default handling.
+// window's default handling; characters need a canvas (and the focus).
 TEST(appAppDivAlone, Defaults) {
     AppDiv a;
     app::e_wndmsg m{};
     MINMAXINFO info{};
+    e_charevent c{'a', 0, 0};
     EXPECT_EQ(std::tuple(a.postWindowMsg(WM_CLOSE, 0, 0), a.OnWndMsg(m), a.OnNCHitTest(1, 2, 3, 4),
-                         a.OnWndGetMinMaxInfo(&info)),
-              std::tuple(false, false, LRESULT(-2), false));
+                         a.OnWndGetMinMaxInfo(&info), a.OnCharEvent(&c)),
+              std::tuple(false, false, LRESULT(-2), false, false));
 }
 
 TEST_F(appAppDiv, KeyHandlerClosesTheWindowThroughPostWindowMsg) {

@@ -184,11 +184,14 @@ TEST_F(CanvasTest, KeysAndCharactersGoToFocus) {
     EXPECT_EQ(std::tuple(edit->keys, edit->chars), std::tuple(std::vector{0x41}, std::vector{int('x')}));
 }
 
-// Message 100 (deletion) is run by the handler test below.
-TEST_F(CanvasTest, OtherMessagesAreForwarded) {
+TEST_F(CanvasTest, MessageHundredDeletesAndForwards) {
+    e_msg m;
+    m.id = MSG_DELETE;
+    m.ptr1 = add(nullptr, 0, 0, 10, 10);
+    EXPECT_TRUE(canvas->OnMsg(&m));
+    EXPECT_EQ(canvas->dGetChildrenCount(), 0);
     Probe target;
     canvas->msgTarget = &target;
-    e_msg m;
     m.id = 5;
     EXPECT_TRUE(canvas->OnMsg(&m));
     ASSERT_EQ(target.msgs.size(), 1u);
