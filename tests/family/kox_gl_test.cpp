@@ -224,22 +224,6 @@ TEST_F(KoxFbo, FrameBuffersNest) {
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 32 * 32);
 }
 
-TEST_F(KoxFbo, Set2DReappliesTheProjectionAfterOtherDrawing) {
-    CkoxGL_FBO fbo;
-    ASSERT_EQ(fbo.Create(20, 10, 0, 0, GL_RGB, GL_TEXTURE_2D, 0), KOX_OK);
-    ASSERT_TRUE(fbo.Begin2D(0, 0, 0, 1));
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();  // someone else's projection
-    glMatrixMode(GL_MODELVIEW);
-    glTranslated(7, 7, 0);
-    fbo.Set2D(-1, -1);
-    koxGL_FillRect(19, 9, 1, 1, 0.0, 0.0, 1.0, 1.0);  // the bottom right pixel
-    fbo.End(nullptr);
-    fbo.GetTexture().Draw(1, 1, 1, 1);
-    EXPECT_TRUE(regionIs(19, 9, 1, 1, kBlue));
-    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 1);
-}
-
 // A size without pixels is refused as the offscreen rendering is.
 TEST_F(KoxFbo, InvalidRequestsAreRefused) {
     AppMsgCapture capture;
