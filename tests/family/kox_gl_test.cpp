@@ -175,6 +175,7 @@ TEST_F(KoxFbo, DrawnContentComesBackTheRightWayUp) {
     CkoxGL_Texture& texture = fbo.GetTexture();
     EXPECT_EQ(std::tuple(texture.GetWidth(), texture.GetHeight(), texture.GetFormat()),
               std::tuple(64, 32, GL_RGB));
+    glTranslated(100, 50, 0);  // set aside while drawing into the frame buffer
     ASSERT_TRUE(fbo.Begin2D(0, 0, 1, 1));
     koxGL_FillRect(0, 0, 10, 5, 1.0, 0.0, 0.0, 1.0);  // top left in the frame buffer
     fbo.End(nullptr);
@@ -183,7 +184,6 @@ TEST_F(KoxFbo, DrawnContentComesBackTheRightWayUp) {
     glGetIntegerv(GL_VIEWPORT, viewport.data());
     EXPECT_EQ(viewport, (std::array<GLint, 4>{0, 0, kWidth, kHeight}));
     // The window's projection and model-view are back: this lands at (100, 50).
-    glTranslated(100, 50, 0);
     texture.Draw(1, 1, 1, 1);
     EXPECT_TRUE(regionIs(100, 50, 10, 5, kRed));
     EXPECT_TRUE(regionIs(110, 50, 54, 32, kBlue));
