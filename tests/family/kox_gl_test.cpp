@@ -175,6 +175,7 @@ TEST_F(KoxFbo, DrawnContentComesBackTheRightWayUp) {
     CkoxGL_Texture& texture = fbo.GetTexture();
     EXPECT_EQ(std::tuple(texture.GetWidth(), texture.GetHeight(), texture.GetFormat()),
               std::tuple(64, 32, GL_RGB));
+    glTranslated(100, 50, 0);  // set aside while drawing into the frame buffer
     ASSERT_TRUE(fbo.Begin2D(0, 0, 1, 1));
     koxGL_FillRect(0, 0, 10, 5, 1.0, 0.0, 0.0, 1.0);  // top left in the frame buffer
     fbo.End(nullptr);
@@ -183,7 +184,6 @@ TEST_F(KoxFbo, DrawnContentComesBackTheRightWayUp) {
     glGetIntegerv(GL_VIEWPORT, viewport.data());
     EXPECT_EQ(viewport, (std::array<GLint, 4>{0, 0, kWidth, kHeight}));
     // The window's projection and model-view are back: this lands at (100, 50).
-    glTranslated(100, 50, 0);
     texture.Draw(1, 1, 1, 1);
     EXPECT_TRUE(regionIs(100, 50, 10, 5, kRed));
     EXPECT_TRUE(regionIs(110, 50, 54, 32, kBlue));
@@ -222,22 +222,6 @@ TEST_F(KoxFbo, FrameBuffersNest) {
     EXPECT_TRUE(regionIs(12, 4, 20, 8, kBlue));
     EXPECT_TRUE(regionIs(0, 0, 32, 4, kBlue));
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 32 * 32);
-}
-
-TEST_F(KoxFbo, Set2DReappliesTheProjectionAfterOtherDrawing) {
-    CkoxGL_FBO fbo;
-    ASSERT_EQ(fbo.Create(20, 10, 0, 0, GL_RGB, GL_TEXTURE_2D, 0), KOX_OK);
-    ASSERT_TRUE(fbo.Begin2D(0, 0, 0, 1));
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();  // someone else's projection
-    glMatrixMode(GL_MODELVIEW);
-    glTranslated(7, 7, 0);
-    fbo.Set2D(-1, -1);
-    koxGL_FillRect(19, 9, 1, 1, 0.0, 0.0, 1.0, 1.0);  // the bottom right pixel
-    fbo.End(nullptr);
-    fbo.GetTexture().Draw(1, 1, 1, 1);
-    EXPECT_TRUE(regionIs(19, 9, 1, 1, kBlue));
-    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 1);
 }
 
 // A size without pixels is refused as the offscreen rendering is.

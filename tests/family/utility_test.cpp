@@ -3,7 +3,6 @@
 
 #include <thread>
 
-#include "koui/family/apptime.h"
 #include "koui/family/hexcolor.h"
 #include "koui/family/numeric.h"
 #include "koui/family/strpar.h"
@@ -45,14 +44,6 @@ TEST(AppMsg, NestedCapturesRestoreThePreviousSink) {
     }
     appmsg("outer");
     EXPECT_EQ(outer.lines(), std::vector<std::string>{"outer"});
-}
-
-TEST(AppTime, IsMonotonicWithSubMillisecondSteps) {
-    const double a = appGetTime();
-    double b = appGetTime();
-    while (b == a) b = appGetTime();
-    EXPECT_GT(b, a);
-    EXPECT_LT(b - a, 0.001);
 }
 
 TEST(Clamp, LimitsBothWays) {

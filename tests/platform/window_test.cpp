@@ -137,22 +137,6 @@ TEST_F(platformWindow, PeekNeverBlocksAndPostingWakesAWaitingWindowThread) {
     std::thread([] { EXPECT_FALSE(WaitMessage()) << "only the window thread waits"; }).join();
 }
 
-TEST_F(platformWindow, PeekFiltersAndNoRemoveLeaveMessagesQueued) {
-    HWND a = make(), b = make();
-    ASSERT_TRUE(a && b);
-    drain();
-    PostMessageA(a, WM_USER + 10, 1, 0);
-    PostMessageA(b, WM_USER + 11, 2, 0);
-    MSG m;
-    ASSERT_TRUE(PeekMessageA(&m, b, 0, 0, PM_NOREMOVE));
-    EXPECT_EQ(m.message, WM_USER + 11u);
-    ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_USER + 11, WM_USER + 11, PM_REMOVE));
-    EXPECT_EQ(m.hwnd, b);
-    ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_USER + 10, WM_USER + 10, PM_REMOVE));
-    EXPECT_EQ(m.wParam, 1u);
-    EXPECT_FALSE(PeekMessageA(&m, nullptr, WM_USER + 10, WM_USER + 11, PM_REMOVE));
-}
-
 // The pump of the window manager dispatches until WM_QUIT, which is handed
 // out once, after the messages queued before it, and never dispatched.
 TEST_F(platformWindow, QuitComesAfterQueuedMessagesAndEndsThePump) {
