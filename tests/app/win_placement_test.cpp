@@ -82,12 +82,4 @@ TEST_F(appWinPlacement, OtherSectionsAndKeysAreLeftAlone) {
     EXPECT_EQ(p.geti("app", "size", 0), -12);
 }
 
-TEST_F(appWinPlacement, WriteFailureIsSilent) {
-    WinPlacement p(work.path() / "no-such-folder" / "place.ini");
-    p.save();
-    p.put("a", "b", "c");
-    EXPECT_EQ(p.getWidth(), 1600);
-    EXPECT_FALSE(std::filesystem::exists(work.path() / "no-such-folder"));
-}
-
 }  // namespace
