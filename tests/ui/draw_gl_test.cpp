@@ -326,9 +326,8 @@ TEST_F(TooltipGl, FadesInNearThePointerAtLeastTheMinimumWide) {
         for (int x = 120; x < 130; ++x) green += pixel(x, y).g > 128;
     EXPECT_GT(green, 5);
 
-    // Moving fades it out again.
+    // Moving fades it out again (the target's reset is checked without GL).
     canvas->ProcessMTEvent(MT_MOVE, 101, 100, 0, 0);
-    EXPECT_EQ(canvas->toolTipTarget, 0.0);
     frame();
     EXPECT_DOUBLE_EQ(canvas->toolTipOpacity, 0.8);
 }
