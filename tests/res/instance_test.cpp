@@ -121,10 +121,9 @@ protected:
 
 TEST_F(InstanceTheme, ValuesAndDefaults) {
     std::string out = "keep";
-    EXPECT_FALSE(inst.getvalue(out, "nothing"));
-    EXPECT_FALSE(inst.getvalue(out, "list", 5));
-    EXPECT_FALSE(inst.getvalue(out, "list", -1));
-    EXPECT_EQ(out, "keep");
+    EXPECT_EQ(std::tuple(inst.getvalue(out, "nothing"), inst.getvalue(out, "list", 5),
+                         inst.getvalue(out, "list", -1), out),
+              std::tuple(false, false, false, "keep"));
     EXPECT_TRUE(inst.getvalue(out, "list", 4));
     EXPECT_EQ(out, "5");
     EXPECT_EQ(inst.getvalue("bg"), "theme.back");

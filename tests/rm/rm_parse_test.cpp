@@ -108,19 +108,17 @@ TEST_F(ClassicSample, EverySetWithItsImages) {
 }
 
 TEST_F(ClassicSample, LookupsAreExactAndFallBack) {
-    EXPECT_EQ(rm.rmimgset("BAR.H"), nullptr);  // names are case-sensitive
     RMImgSet* bar = rm.rmimgset("bar.h");
     EXPECT_EQ(bar->GetByImageID(2, 0), bar->GetByIndex(2));
     EXPECT_EQ(bar->GetByImageID(5, 0), bar->GetByIndex(0));  // fallback id
-    EXPECT_EQ(bar->GetByImageID(5, 65535), nullptr);
     EXPECT_EQ(rm.imgSetList->GetByImageID("bar.h"), bar);
     EXPECT_EQ(rm.rmimg("bar.h", 1, 0), bar->GetByIndex(1));
     EXPECT_EQ(rm.rmimg("bar.h", 9, 2), bar->GetByIndex(2));
-    EXPECT_EQ(rm.rmimg("bar.h", 9, 9), nullptr);
-    EXPECT_EQ(rm.rmimg("none", 0, 0), nullptr);
-    EXPECT_EQ(bar->GetByIndex(3), nullptr);
-    EXPECT_EQ(bar->GetByIndex(-1), nullptr);
-    EXPECT_EQ((*rm.imgSetList)(99), nullptr);
+    // Names are case-sensitive; ids and indexes out of range find nothing.
+    EXPECT_THAT((std::vector<const void*>{rm.rmimgset("BAR.H"), bar->GetByImageID(5, 65535),
+                                          rm.rmimg("bar.h", 9, 9), rm.rmimg("none", 0, 0), bar->GetByIndex(3),
+                                          bar->GetByIndex(-1), (*rm.imgSetList)(99)}),
+                ::testing::Each(::testing::IsNull()));
     EXPECT_EQ(rm.rmimgDraw("none", 0, 1, 1, 1, 1, 0), kMcInvalid);
     EXPECT_EQ(rm.rmimgDrawRect("none", 0, 10, 10, 1, 1, 1, 1, 0), kMcInvalid);
 }
