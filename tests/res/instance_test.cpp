@@ -218,9 +218,8 @@ TEST(InstanceResources, LoadResourceRecordsExactUsersAndPropagatesChanges) {
     // A changed file reaches the image sources of exactly its path.
     const size_t before = inst.getRoot()->errors.size();
     AppMsgCapture capture;
-    inst.PropagateFileChange(false, "Images\\a.png");
-    inst.PropagateFileChange(false, "images/a.png");
-    inst.PropagateFileChange(false, "Images/a.png ");
+    for (const char* other : {"Images\\a.png", "images/a.png", "Images/a.png "})
+        inst.PropagateFileChange(false, other);
     EXPECT_EQ(inst.getRoot()->errors.size(), before);
     // The image sources reload: here the file does not decode, which each says.
     inst.PropagateFileChange(false, "Images/a.png");
@@ -257,8 +256,7 @@ TEST(InstanceArchive, ArchiveModeNeverTouchesTheFolder) {
     }
     // The folder named here does not exist: everything comes from the archive.
     Instance inst(dir.root() + "/absent", archive);
-    EXPECT_TRUE(inst.usingComp());
-    EXPECT_EQ(inst.folderFileCount(), 0u);
+    EXPECT_EQ(std::pair(inst.usingComp(), inst.folderFileCount()), std::pair(true, size_t{0}));
     ASSERT_TRUE(inst.Load("res.kor", false));
     Instance fromFolder(dir.root(), "");
     ASSERT_TRUE(fromFolder.Load("res.kor", false));
