@@ -121,9 +121,9 @@ protected:
 
 TEST_F(InstanceTheme, ValuesAndDefaults) {
     std::string out = "keep";
-    EXPECT_FALSE(inst.getvalue(out, "nothing"));
-    EXPECT_FALSE(inst.getvalue(out, "list", 5));
-    EXPECT_FALSE(inst.getvalue(out, "list", -1));
+    EXPECT_EQ(std::tuple(inst.getvalue(out, "nothing"), inst.getvalue(out, "list", 5),
+                         inst.getvalue(out, "list", -1)),
+              std::tuple(false, false, false));
     EXPECT_EQ(out, "keep");
     EXPECT_TRUE(inst.getvalue(out, "list", 4));
     EXPECT_EQ(out, "5");
@@ -218,9 +218,8 @@ TEST(InstanceResources, LoadResourceRecordsExactUsersAndPropagatesChanges) {
     // A changed file reaches the image sources of exactly its path.
     const size_t before = inst.getRoot()->errors.size();
     AppMsgCapture capture;
-    inst.PropagateFileChange(false, "Images\\a.png");
-    inst.PropagateFileChange(false, "images/a.png");
-    inst.PropagateFileChange(false, "Images/a.png ");
+    for (const char* other : {"Images\\a.png", "images/a.png", "Images/a.png "})
+        inst.PropagateFileChange(false, other);
     EXPECT_EQ(inst.getRoot()->errors.size(), before);
     // The image sources reload: here the file does not decode, which each says.
     inst.PropagateFileChange(false, "Images/a.png");
@@ -257,8 +256,7 @@ TEST(InstanceArchive, ArchiveModeNeverTouchesTheFolder) {
     }
     // The folder named here does not exist: everything comes from the archive.
     Instance inst(dir.root() + "/absent", archive);
-    EXPECT_TRUE(inst.usingComp());
-    EXPECT_EQ(inst.folderFileCount(), 0u);
+    EXPECT_EQ(std::pair(inst.usingComp(), inst.folderFileCount()), std::pair(true, size_t{0}));
     ASSERT_TRUE(inst.Load("res.kor", false));
     Instance fromFolder(dir.root(), "");
     ASSERT_TRUE(fromFolder.Load("res.kor", false));
@@ -284,11 +282,12 @@ TEST(InstanceChanges, DetectsByFileTime) {
     dir.write("res.kor", "a: 1\n");
     dir.write("Images/a.png", "x");
     Instance inst(dir.root(), "");
-    EXPECT_FALSE(inst.checkForResSourceChange());  // not loaded yet
-    EXPECT_FALSE(inst.checkForChangesInFolderFiles());
+    const auto changes = [&] {
+        return std::pair(inst.checkForResSourceChange(), inst.checkForChangesInFolderFiles());
+    };
+    EXPECT_EQ(changes(), std::pair(false, false));  // not loaded yet
     ASSERT_TRUE(inst.Load("res.kor", false));
-    EXPECT_FALSE(inst.checkForResSourceChange());
-    EXPECT_FALSE(inst.checkForChangesInFolderFiles());
+    EXPECT_EQ(changes(), std::pair(false, false));
 
     // A new file is recorded, not reported. (Inside a recorded folder it
     // would change that folder's write time, which is reported.)

@@ -89,9 +89,8 @@ TEST_F(ClassicGl, ProgressCountsSourcesReadyBeforeEachCall) {
         EXPECT_EQ(i + 1 < 3 ? (*rm.imgList)(i + 1)->texture : nullptr, nullptr);
     }
     EXPECT_EQ(rm.glMaintain(&progress, name), 0);
-    EXPECT_EQ(progress, 100.0);
-    EXPECT_STREQ(name, "");
-    EXPECT_EQ((*rm.imgList)(2)->GetTextureWidth(), 4);
+    EXPECT_EQ(std::tuple(progress, std::string(name), (*rm.imgList)(2)->GetTextureWidth()),
+              std::tuple(100.0, "", 4));
     EXPECT_TRUE(rm.imgSetList->IsReady());
 }
 
@@ -109,9 +108,9 @@ TEST_F(ClassicGl, ASourceThatWillNotDecodeIsRetriedAndHoldsProgressBelowAHundred
         rm.glMaintain(&progress, nullptr);
         EXPECT_EQ(progress, 50.0);
     }
-    EXPECT_FALSE((*rm.imgList)(1)->IsReady());
-    EXPECT_TRUE(rm.rmimgset("ok")->IsReady());
-    EXPECT_FALSE(rm.rmimgset("bad")->IsReady());
+    EXPECT_EQ(
+        std::tuple((*rm.imgList)(1)->IsReady(), rm.rmimgset("ok")->IsReady(), rm.rmimgset("bad")->IsReady()),
+        std::tuple(false, true, false));
     EXPECT_FALSE(capture.lines().empty());       // the texture says why
     rm.rmimgset("bad")->Draw(0, 1, 1, 1, 1, 0);  // not ready: draws nothing
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 0);
@@ -131,12 +130,10 @@ TEST_F(ClassicGl, MaskHoldsTheAlphaChannel) {
     EXPECT_EQ(capture.lines(), std::vector<std::string>{"                  MASK"});
     auto* mask = whole->source->mask;
     ASSERT_NE(mask, nullptr);
-    ASSERT_EQ(mask->GetWidth(), 5);
-    ASSERT_EQ(mask->GetHeight(), 3);
+    ASSERT_EQ(std::pair(mask->GetWidth(), mask->GetHeight()), std::pair(5, 3));
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 5; ++x) EXPECT_EQ(mask->GetRow(y)[x], x * 50 + y) << x << "," << y;
-    EXPECT_EQ(whole->GetWidth(), 5);
-    EXPECT_EQ(whole->GetMinHeight(), 3);
+    EXPECT_EQ(std::pair(whole->GetWidth(), whole->GetMinHeight()), std::pair(5, 3));
 }
 
 TEST_F(ClassicGl, ResourceSourcesLoadUnderTheirIndexName) {
@@ -153,9 +150,7 @@ TEST_F(ClassicGl, ResourceSourcesLoadUnderTheirIndexName) {
     char name[260];
     double progress = -1;
     rm.glMaintain(&progress, name);
-    EXPECT_STREQ(name, "imgidx=0");
-    EXPECT_EQ(progress, 0.0);
-    EXPECT_TRUE(source->IsReady());
+    EXPECT_EQ(std::tuple(std::string(name), progress, source->IsReady()), std::tuple("imgidx=0", 0.0, true));
     rm.GetImageByID("res")->Draw(1, 1, 1, 1);
     EXPECT_TRUE(regionIs(0, 0, 2, 2, Rgba{0, 255, 0}));
     EXPECT_TRUE(stmmUnregisterResource(module, 7, "PNG"));

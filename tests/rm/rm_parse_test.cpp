@@ -62,13 +62,12 @@ TEST_F(ClassicSample, TwoSourcesNextToTheDefinitionFileAndTheSetNames) {
     ASSERT_NE(font, nullptr);
     EXPECT_EQ((*rm.imgList)(0), skin);
     // The test runs elsewhere, so the paths came from the folder fallback.
-    EXPECT_EQ(std::string(skin->attr.path), path("skin.png"));
-    EXPECT_STREQ(skin->attr.format, "png");  // from the extension
-    EXPECT_EQ(skin->attr.mask, 0);
+    // The format comes from the extension.
+    EXPECT_EQ(std::tuple(std::string(skin->attr.path), std::string(skin->attr.format), skin->attr.mask),
+              std::tuple(path("skin.png"), "png", 0));
     // An id prefix renames the set; lines before the first header are ignored.
     EXPECT_NE(rm.rmimgset("renamed"), nullptr);
-    EXPECT_EQ(rm.rmimgset("alias"), nullptr);
-    EXPECT_EQ(rm.rmimgset("ignored"), nullptr);
+    EXPECT_EQ(std::tuple(rm.rmimgset("alias"), rm.rmimgset("ignored")), std::tuple(nullptr, nullptr));
     EXPECT_EQ(rm.imgSetList->GetCount(), 19);
 }
 
@@ -108,19 +107,17 @@ TEST_F(ClassicSample, EverySetWithItsImages) {
 }
 
 TEST_F(ClassicSample, LookupsAreExactAndFallBack) {
-    EXPECT_EQ(rm.rmimgset("BAR.H"), nullptr);  // names are case-sensitive
     RMImgSet* bar = rm.rmimgset("bar.h");
     EXPECT_EQ(bar->GetByImageID(2, 0), bar->GetByIndex(2));
     EXPECT_EQ(bar->GetByImageID(5, 0), bar->GetByIndex(0));  // fallback id
-    EXPECT_EQ(bar->GetByImageID(5, 65535), nullptr);
     EXPECT_EQ(rm.imgSetList->GetByImageID("bar.h"), bar);
     EXPECT_EQ(rm.rmimg("bar.h", 1, 0), bar->GetByIndex(1));
     EXPECT_EQ(rm.rmimg("bar.h", 9, 2), bar->GetByIndex(2));
-    EXPECT_EQ(rm.rmimg("bar.h", 9, 9), nullptr);
-    EXPECT_EQ(rm.rmimg("none", 0, 0), nullptr);
-    EXPECT_EQ(bar->GetByIndex(3), nullptr);
-    EXPECT_EQ(bar->GetByIndex(-1), nullptr);
-    EXPECT_EQ((*rm.imgSetList)(99), nullptr);
+    // Names are case-sensitive; ids and indexes out of range find nothing.
+    EXPECT_THAT((std::vector<const void*>{rm.rmimgset("BAR.H"), bar->GetByImageID(5, 65535),
+                                          rm.rmimg("bar.h", 9, 9), rm.rmimg("none", 0, 0), bar->GetByIndex(3),
+                                          bar->GetByIndex(-1), (*rm.imgSetList)(99)}),
+                ::testing::Each(::testing::IsNull()));
     EXPECT_EQ(rm.rmimgDraw("none", 0, 1, 1, 1, 1, 0), kMcInvalid);
     EXPECT_EQ(rm.rmimgDrawRect("none", 0, 10, 10, 1, 1, 1, 1, 0), kMcInvalid);
 }
@@ -132,10 +129,10 @@ TEST_F(ClassicSample, MetricsBeforeTexturesLoad) {
     EXPECT_EQ(minSize("bar.h"), std::pair(12, 4));
     EXPECT_EQ(minSize("bar.v"), std::pair(4, 12));
     EXPECT_EQ(minSize("states.rect.h"), std::pair(12, 12));
-    EXPECT_EQ(rm.rmimgset("bar.h")->GetWidth(), 4);
-    EXPECT_EQ(rm.rmimgset("frame")->GetWidth(), 0);  // whole texture, not loaded
-    EXPECT_FALSE(rm.rmimgset("frame")->IsReady());
-    EXPECT_FALSE(rm.imgSetList->IsReady());
+    // "frame" is a whole texture, not loaded.
+    EXPECT_EQ(std::tuple(rm.rmimgset("bar.h")->GetWidth(), rm.rmimgset("frame")->GetWidth(),
+                         rm.rmimgset("frame")->IsReady(), rm.imgSetList->IsReady()),
+              std::tuple(4, 0, false, false));
 }
 
 TEST_F(ClassicSample, ColoursFromHexIntFloatAndWords) {
