@@ -1,6 +1,7 @@
 // Text on real GL: ko::gl::Font, and CkoxGL_Font, the classic resource
 // manager's font, drawn through it.
 #include <GL/glew.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -77,15 +78,13 @@ TEST_F(GlText, GlyphPixelsStayInsideTheLaidOutBoundingBox) {
     layout.calculateBoundindBox(box);
     const float x = 20, y = 40;
     EXPECT_GT(font->drawDGlyphs(layout, m(), kWhite, x, y, 0, 0, kWidth, kHeight), 0);
+    // The ink stays inside the box and fills it: it reaches within two pixels
+    // of the left side and of the bottom (the descender of y and g).
     const auto lit = litBox();
-    ASSERT_GE(lit[0], 0) << "nothing drawn";
-    EXPECT_GE(lit[0], x + box[0]);
-    EXPECT_GE(lit[1], y + box[1]);
-    EXPECT_LE(lit[2], x + box[2]);
-    EXPECT_LE(lit[3], y + box[3]);
-    // ... and fill it: ink reaches within two pixels of every ink-bound side.
-    EXPECT_LE(lit[0], x + box[0] + 2);
-    EXPECT_GE(lit[3], y + box[3] - 2);  // the descender of y and g
+    const float left = lit[0] - x - box[0], bottom = y + box[3] - lit[3];
+    EXPECT_TRUE(left >= 0 && left <= 2 && lit[1] >= y + box[1] && lit[2] <= x + box[2] && bottom >= 0 &&
+                bottom <= 2)
+        << "ink " << lit[0] << "," << lit[1] << " " << lit[2] << "," << lit[3];
 }
 
 // Where write puts the text is checked with the aligned forms, which it is.
@@ -171,7 +170,6 @@ TEST_F(GlText, GlyphsStayRightWhenTheAtlasGrows) {
     clear(0, 0, 0);
     big->write(m(), kWhite, 10, 10, "Ag");
     EXPECT_EQ(readFrame(0, 0, 120, 90).rgba, before.rgba);
-    big.reset();
 }
 
 const double kWhiteD[4] = {1, 1, 1, 1};
@@ -195,16 +193,15 @@ TEST_F(KoxFont, OpensAFileAtAGivenSize) {
 
 TEST_F(KoxFont, ExtentCountsAdvancesKerningSpacingAndTrailingSpaces) {
     const float hello = font.GetTextExtent("Hello", -1);
-    EXPECT_GT(hello, 30);
-    EXPECT_LT(hello, 45);
-    EXPECT_FLOAT_EQ(font.GetTextExtent("Hello there", 5), hello);
-    EXPECT_FLOAT_EQ(font.GetTextExtent("Hello", 99), hello);
+    EXPECT_THAT(hello, testing::AllOf(testing::Gt(30), testing::Lt(45)));
+    EXPECT_EQ(std::tuple(font.GetTextExtent("Hello there", 5), font.GetTextExtent("Hello", 99)),
+              std::tuple(hello, hello));
     EXPECT_GT(font.GetTextExtent("Hello ", -1), hello);
     EXPECT_LT(font.GetTextExtent("AV", -1), font.GetTextExtent("A", -1) + font.GetTextExtent("V", -1));
     font.SetCharSpacing(2);
-    EXPECT_FLOAT_EQ(font.GetTextExtent("Hello", -1), hello + 4 * 2);
-    EXPECT_EQ(font.GetTextExtent("", -1), 0);
-    EXPECT_EQ(font.GetTextExtent(nullptr, 3), 0);
+    EXPECT_EQ(std::tuple(font.GetTextExtent("Hello", -1), font.GetTextExtent("", -1),
+                         font.GetTextExtent(nullptr, 3)),
+              std::tuple(hello + 4 * 2, 0.f, 0.f));
 }
 
 // The text goes where the fixed-function matrices put it; a repeat count
@@ -244,13 +241,12 @@ TEST_F(KoxFont, FailuresAreReported) {
     EXPECT_EQ(bad.GetTextExtent("abc"), 0);
     bad.WriteEx(0, 0, 1, 0, 1, kWhiteD, "abc");  // draws nothing
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 0);
-    const auto lines = capture.lines();
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[0], "[ERROR] kox: cannot open file " KOUI_SOURCE_DIR "/no/such/font.ttf");
-    EXPECT_EQ(lines[1].rfind("[ERROR] Font (" KOUI_SOURCE_DIR "/README.md): not a font file", 0), 0u)
-        << lines[1];
-    EXPECT_EQ(lines[2], "[ERROR] CkoxGL_Font: no resource 999 of type TTF");
-    EXPECT_EQ(lines[3], "[ERROR] CkoxGL_Font: no font file name");
+    EXPECT_THAT(
+        capture.lines(),
+        testing::ElementsAre(
+            "[ERROR] kox: cannot open file " KOUI_SOURCE_DIR "/no/such/font.ttf",
+            testing::StartsWith("[ERROR] Font (" KOUI_SOURCE_DIR "/README.md): not a font file"),
+            "[ERROR] CkoxGL_Font: no resource 999 of type TTF", "[ERROR] CkoxGL_Font: no font file name"));
 }
 
 }  // namespace
