@@ -50,6 +50,13 @@ protected:
             }
         return box;
     }
+    // The lit box of what `draw` draws on a cleared window.
+    template <class Draw>
+    static std::array<int, 4> inkOf(Draw draw) {
+        clear(0, 0, 0);
+        draw();
+        return litBox();
+    }
 };
 
 class GlText : public TextTest {
@@ -141,14 +148,9 @@ TEST_F(GlText, FormattedTextEqualsWrittenText) {
 // descender ends; (2, 0, 0): x is the right end, y the top; (1, 1, 0): x and
 // y are the middle.
 TEST_F(GlText, AlignedFormatsPlaceTheTextByItsEndOrBottom) {
-    font->writeFormat(m(), kWhite, 50, 100, 0, 2, 0, "%.2f", 12.5);
-    const auto bottom = litBox();
-    clear(0, 0, 0);
-    font->writeFormat(m(), kWhite, 200, 100, 2, 0, 0, "%.2f", 12.5);
-    const auto top = litBox();
-    clear(0, 0, 0);
-    font->writeFormat(m(), kWhite, 128, 128, 1, 1, 0, "%s", "mid");
-    const auto mid = litBox();
+    const auto bottom = inkOf([&] { font->writeFormat(m(), kWhite, 50, 100, 0, 2, 0, "%.2f", 12.5); });
+    const auto top = inkOf([&] { font->writeFormat(m(), kWhite, 200, 100, 2, 0, 0, "%.2f", 12.5); });
+    const auto mid = inkOf([&] { font->writeFormat(m(), kWhite, 128, 128, 1, 1, 0, "%s", "mid"); });
     // The ink of "1" starts 2 pixels right of the pen, the digits' tops are 4
     // below the line box's top.
     EXPECT_EQ((std::array{bottom[0], bottom[3], top[2], top[1], (mid[0] + mid[2]) / 2}),
@@ -208,14 +210,9 @@ TEST_F(KoxFont, ExtentCountsAdvancesKerningSpacingAndTrailingSpaces) {
 // draws it that many times.
 TEST_F(KoxFont, WritesWithTheFixedFunctionMatricesAlignmentAndRepeats) {
     glTranslated(40, 60, 0);
-    font.WriteEx(0, 0, 1.0, CkoxGL_Font::kLeft, 0, kWhiteD, "Hello");
-    const auto left = litBox();
-    clear(0, 0, 0);
-    font.WriteEx(100, 0, 1.0, CkoxGL_Font::kRight, 0, kWhiteD, "Hello");
-    const auto right = litBox();
-    clear(0, 0, 0);
-    font.WriteEx(100, 0, 2.0, CkoxGL_Font::kCenter, 0, kWhiteD, "Hello");
-    const auto centred = litBox();
+    const auto left = inkOf([&] { font.WriteEx(0, 0, 1.0, CkoxGL_Font::kLeft, 0, kWhiteD, "Hello"); });
+    const auto right = inkOf([&] { font.WriteEx(100, 0, 1.0, CkoxGL_Font::kRight, 0, kWhiteD, "Hello"); });
+    const auto centred = inkOf([&] { font.WriteEx(100, 0, 2.0, CkoxGL_Font::kCenter, 0, kWhiteD, "Hello"); });
     const float extent = font.GetTextExtent("Hello");
     EXPECT_EQ((std::array{left[0], left[1], left[2], right[2], (centred[0] + centred[2]) / 2,
                           centred[2] - centred[0], centred[3] - centred[1]}),
