@@ -180,9 +180,7 @@ TEST_F(TextLayout, JustifyStretchesWrappedLinesOnly) {
     ASSERT_EQ(v[9].line, 1u);               // "dd ee" wrapped
     EXPECT_FLOAT_EQ(rightEdge(v, 7), box);  // first line reaches the right edge
     EXPECT_FLOAT_EQ(v[0].x, 0);
-    const float gap1 = v[3].x - rightEdge(v, 1);  // the spaces grew alike
-    const float gap2 = v[6].x - rightEdge(v, 4);
-    EXPECT_NEAR(gap1, gap2, 0.01f);
+    EXPECT_NEAR(v[3].x - rightEdge(v, 1), v[6].x - rightEdge(v, 4), 0.01f) << "the spaces grew alike";
     EXPECT_LT(rightEdge(v, 13), box - 10);  // the last line stays left aligned
     EXPECT_EQ(v[9].x, 0);
 
