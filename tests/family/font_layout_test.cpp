@@ -59,10 +59,10 @@ TEST_F(TextLayout, FontMetricsAtTwentyPixelsAndLatin1Glyphs) {
               std::tuple(kAscender, kDescender, kLineHeight));
     const auto& e = font_->face().metrics('e');
     const auto& eAcute = font_->face().metrics(0xE9);  // e with acute accent
-    EXPECT_NE(eAcute.glyphIndex, 0u);
-    EXPECT_NE(eAcute.glyphIndex, e.glyphIndex);
-    EXPECT_EQ(eAcute.advance, e.advance);
-    EXPECT_LT(eAcute.inkTop, e.inkTop);  // the accent rises above the e
+    // A glyph of its own, as wide as e; the accent rises above the e.
+    EXPECT_EQ(std::tuple(eAcute.glyphIndex != 0 && eAcute.glyphIndex != e.glyphIndex, eAcute.advance,
+                         eAcute.inkTop < e.inkTop),
+              std::tuple(true, e.advance, true));
     // Control bytes take no room and draw nothing.
     for (uint8_t c : {0x01, 0x09, 0x7F, 0x85})
         EXPECT_EQ(std::tuple(font_->face().metrics(c).advance, font_->face().metrics(c).inkWidth),
@@ -103,9 +103,8 @@ TEST_F(TextLayout, OneRecordPerByteWithAdvancesSummingToTheWidth) {
 }
 
 TEST_F(TextLayout, NothingToLayOut) {
-    EXPECT_FALSE(v.Process(font_, kNone, kNone, 0, 0, 1, 1, 0, ""));
-    EXPECT_FALSE(v.Process(nullptr, kNone, kNone, 0, 0, 1, 1, 0, "text"));
-    EXPECT_TRUE(v.empty());
+    EXPECT_FALSE(v.Process(font_, kNone, kNone, 0, 0, 1, 1, 0, "") ||
+                 v.Process(nullptr, kNone, kNone, 0, 0, 1, 1, 0, "text") || !v.empty());
     float box[4] = {9, 9, 9, 9};
     EXPECT_EQ(v.calculateBoundindBox(box), 0u);
     EXPECT_EQ((std::vector<float>(box, box + 4)), (std::vector<float>{0, 0, 0, 0}));
@@ -151,8 +150,7 @@ TEST_F(TextLayout, WordWiderThanTheBoxBreaksBetweenCharacters) {
 TEST_F(TextLayout, MaximumHeightDropsLinesThatEndBelowIt) {
     // Line boxes end at the baseline plus the descender: 5, 29, 53.
     ASSERT_TRUE(v.Process(font_, kNone, kLineHeight + kDescender, 0, 0, 1, 1, 0, "one\ntwo\nthree"));
-    EXPECT_EQ(v.lineCount(), 2);
-    EXPECT_EQ(v.size(), 8u);  // "one\ntwo\n"
+    EXPECT_EQ(std::tuple(v.lineCount(), v.size()), std::tuple(2, 8u));  // "one\ntwo\n"
     ASSERT_TRUE(v.Process(font_, kNone, 1, 0, 0, 1, 1, 0, "one\ntwo"));
     EXPECT_EQ(v.lineCount(), 1) << "the first line is always laid out";
 }
@@ -182,9 +180,7 @@ TEST_F(TextLayout, JustifyStretchesWrappedLinesOnly) {
     ASSERT_EQ(v[9].line, 1u);               // "dd ee" wrapped
     EXPECT_FLOAT_EQ(rightEdge(v, 7), box);  // first line reaches the right edge
     EXPECT_FLOAT_EQ(v[0].x, 0);
-    const float gap1 = v[3].x - rightEdge(v, 1);  // the spaces grew alike
-    const float gap2 = v[6].x - rightEdge(v, 4);
-    EXPECT_NEAR(gap1, gap2, 0.01f);
+    EXPECT_NEAR(v[3].x - rightEdge(v, 1), v[6].x - rightEdge(v, 4), 0.01f) << "the spaces grew alike";
     EXPECT_LT(rightEdge(v, 13), box - 10);  // the last line stays left aligned
     EXPECT_EQ(v[9].x, 0);
 
@@ -213,12 +209,11 @@ TEST(FontList, FindsWhatItAddedAndRefusesBytesThatAreNoFont) {
     EXPECT_EQ(list.find("Fonts/a.ttf", 20), nullptr);
     Font* a = list.add(koui::test::readTestFont(), "Fonts/a.ttf", 20);
     ASSERT_NE(a, nullptr);
-    EXPECT_EQ(list.find("Fonts/a.ttf", 20), a);
-    EXPECT_EQ(list.find("Fonts/a.ttf", 21), nullptr);
-    EXPECT_EQ(list.find("Fonts/A.ttf", 20), nullptr);
+    EXPECT_EQ(
+        std::tuple(list.find("Fonts/a.ttf", 20), list.find("Fonts/a.ttf", 21), list.find("Fonts/A.ttf", 20)),
+        std::tuple(a, nullptr, nullptr));
     Font* b = list.add(koui::test::readTestFont(), "Fonts/a.ttf", 12);
-    ASSERT_NE(b, nullptr);
-    EXPECT_NE(a, b);
+    ASSERT_TRUE(b && b != a);
     EXPECT_EQ(b->getPixHeight(), 12);
     EXPECT_EQ(list.add({}, "Fonts/a.ttf", 20), a) << "an existing key keeps its font";
     EXPECT_EQ(list.size(), 2u);
@@ -226,8 +221,7 @@ TEST(FontList, FindsWhatItAddedAndRefusesBytesThatAreNoFont) {
     AppMsgCapture capture;
     EXPECT_EQ(list.add({1, 2, 3, 4}, "Fonts/bad.ttf", 20), nullptr);
     EXPECT_EQ(list.add(koui::test::readTestFont(), "Fonts/zero.ttf", 0), nullptr);
-    EXPECT_EQ(list.find("Fonts/bad.ttf", 20), nullptr);
-    EXPECT_EQ(list.size(), 2u);
+    EXPECT_EQ(std::tuple(list.find("Fonts/bad.ttf", 20), list.size()), std::tuple(nullptr, 2u));
     EXPECT_EQ(
         capture.lines(),
         (std::vector<std::string>{"[ERROR] Font (Fonts/bad.ttf): not a font file FreeType can read (4 bytes)",

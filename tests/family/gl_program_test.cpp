@@ -102,11 +102,9 @@ TEST_F(ContextObjects, AContextKeepsItsObjectsUntilReleased) {
 
     const unsigned id = program->id();
     ko::gl::releaseContextObjects();
-    EXPECT_FALSE(glIsProgram(id));
-    EXPECT_FALSE(glIsVertexArray(vertexArray));
+    EXPECT_FALSE(glIsProgram(id) || glIsVertexArray(vertexArray));
     ko::glsl::Program* again = ko::gl::contextProgram(kText);
-    ASSERT_NE(again, nullptr);
-    EXPECT_TRUE(glIsProgram(again->id()));
+    EXPECT_TRUE(again && glIsProgram(again->id()));
 }
 
 // A second window sharing objects with the first, as the windows of an
@@ -132,9 +130,7 @@ TEST_F(ContextObjects, AnotherContextOnAnotherThreadGetsItsOwn) {
     }).join();
     glfwDestroyWindow(other);
     glfwMakeContextCurrent(mine);
-    EXPECT_NE(otherId, 0u);
-    EXPECT_NE(otherId, program->id());
-    EXPECT_NE(otherVertexArray, 0u);
+    EXPECT_TRUE(otherId != 0 && otherId != program->id() && otherVertexArray != 0) << otherId;
     // The first context's program kept its own value, and this thread still
     // has its own objects for its context.
     float offset[2] = {0, 0};
@@ -150,8 +146,8 @@ TEST_F(ContextObjects, AProgramThatDoesNotBuildIsReportedOncePerContext) {
     EXPECT_GT(reported, 0u);
     for (const auto& line : capture.lines())
         EXPECT_EQ(line.rfind("[ERROR] glsl fragment shader: ", 0), 0u) << line;
-    EXPECT_EQ(ko::gl::contextProgram(kBroken), nullptr);
-    EXPECT_EQ(capture.lines().size(), reported);
+    EXPECT_EQ(std::tuple(ko::gl::contextProgram(kBroken), capture.lines().size()),
+              std::tuple(nullptr, reported));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Text on real GL: ko::gl::Font, and CkoxGL_Font, the classic resource
 // manager's font, drawn through it.
 #include <GL/glew.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -49,6 +50,13 @@ protected:
             }
         return box;
     }
+    // The lit box of what `draw` draws on a cleared window.
+    template <class Draw>
+    static std::array<int, 4> inkOf(Draw draw) {
+        clear(0, 0, 0);
+        draw();
+        return litBox();
+    }
 };
 
 class GlText : public TextTest {
@@ -77,15 +85,13 @@ TEST_F(GlText, GlyphPixelsStayInsideTheLaidOutBoundingBox) {
     layout.calculateBoundindBox(box);
     const float x = 20, y = 40;
     EXPECT_GT(font->drawDGlyphs(layout, m(), kWhite, x, y, 0, 0, kWidth, kHeight), 0);
+    // The ink stays inside the box and fills it: it reaches within two pixels
+    // of the left side and of the bottom (the descender of y and g).
     const auto lit = litBox();
-    ASSERT_GE(lit[0], 0) << "nothing drawn";
-    EXPECT_GE(lit[0], x + box[0]);
-    EXPECT_GE(lit[1], y + box[1]);
-    EXPECT_LE(lit[2], x + box[2]);
-    EXPECT_LE(lit[3], y + box[3]);
-    // ... and fill it: ink reaches within two pixels of every ink-bound side.
-    EXPECT_LE(lit[0], x + box[0] + 2);
-    EXPECT_GE(lit[3], y + box[3] - 2);  // the descender of y and g
+    const float left = lit[0] - x - box[0], bottom = y + box[3] - lit[3];
+    EXPECT_TRUE(left >= 0 && left <= 2 && lit[1] >= y + box[1] && lit[2] <= x + box[2] && bottom >= 0 &&
+                bottom <= 2)
+        << "ink " << lit[0] << "," << lit[1] << " " << lit[2] << "," << lit[3];
 }
 
 // Where write puts the text is checked with the aligned forms, which it is.
@@ -142,14 +148,9 @@ TEST_F(GlText, FormattedTextEqualsWrittenText) {
 // descender ends; (2, 0, 0): x is the right end, y the top; (1, 1, 0): x and
 // y are the middle.
 TEST_F(GlText, AlignedFormatsPlaceTheTextByItsEndOrBottom) {
-    font->writeFormat(m(), kWhite, 50, 100, 0, 2, 0, "%.2f", 12.5);
-    const auto bottom = litBox();
-    clear(0, 0, 0);
-    font->writeFormat(m(), kWhite, 200, 100, 2, 0, 0, "%.2f", 12.5);
-    const auto top = litBox();
-    clear(0, 0, 0);
-    font->writeFormat(m(), kWhite, 128, 128, 1, 1, 0, "%s", "mid");
-    const auto mid = litBox();
+    const auto bottom = inkOf([&] { font->writeFormat(m(), kWhite, 50, 100, 0, 2, 0, "%.2f", 12.5); });
+    const auto top = inkOf([&] { font->writeFormat(m(), kWhite, 200, 100, 2, 0, 0, "%.2f", 12.5); });
+    const auto mid = inkOf([&] { font->writeFormat(m(), kWhite, 128, 128, 1, 1, 0, "%s", "mid"); });
     // The ink of "1" starts 2 pixels right of the pen, the digits' tops are 4
     // below the line box's top.
     EXPECT_EQ((std::array{bottom[0], bottom[3], top[2], top[1], (mid[0] + mid[2]) / 2}),
@@ -171,7 +172,6 @@ TEST_F(GlText, GlyphsStayRightWhenTheAtlasGrows) {
     clear(0, 0, 0);
     big->write(m(), kWhite, 10, 10, "Ag");
     EXPECT_EQ(readFrame(0, 0, 120, 90).rgba, before.rgba);
-    big.reset();
 }
 
 const double kWhiteD[4] = {1, 1, 1, 1};
@@ -195,30 +195,24 @@ TEST_F(KoxFont, OpensAFileAtAGivenSize) {
 
 TEST_F(KoxFont, ExtentCountsAdvancesKerningSpacingAndTrailingSpaces) {
     const float hello = font.GetTextExtent("Hello", -1);
-    EXPECT_GT(hello, 30);
-    EXPECT_LT(hello, 45);
-    EXPECT_FLOAT_EQ(font.GetTextExtent("Hello there", 5), hello);
-    EXPECT_FLOAT_EQ(font.GetTextExtent("Hello", 99), hello);
+    EXPECT_THAT(hello, testing::AllOf(testing::Gt(30), testing::Lt(45)));
+    EXPECT_EQ(std::tuple(font.GetTextExtent("Hello there", 5), font.GetTextExtent("Hello", 99)),
+              std::tuple(hello, hello));
     EXPECT_GT(font.GetTextExtent("Hello ", -1), hello);
     EXPECT_LT(font.GetTextExtent("AV", -1), font.GetTextExtent("A", -1) + font.GetTextExtent("V", -1));
     font.SetCharSpacing(2);
-    EXPECT_FLOAT_EQ(font.GetTextExtent("Hello", -1), hello + 4 * 2);
-    EXPECT_EQ(font.GetTextExtent("", -1), 0);
-    EXPECT_EQ(font.GetTextExtent(nullptr, 3), 0);
+    EXPECT_EQ(std::tuple(font.GetTextExtent("Hello", -1), font.GetTextExtent("", -1),
+                         font.GetTextExtent(nullptr, 3)),
+              std::tuple(hello + 4 * 2, 0.f, 0.f));
 }
 
 // The text goes where the fixed-function matrices put it; a repeat count
 // draws it that many times.
 TEST_F(KoxFont, WritesWithTheFixedFunctionMatricesAlignmentAndRepeats) {
     glTranslated(40, 60, 0);
-    font.WriteEx(0, 0, 1.0, CkoxGL_Font::kLeft, 0, kWhiteD, "Hello");
-    const auto left = litBox();
-    clear(0, 0, 0);
-    font.WriteEx(100, 0, 1.0, CkoxGL_Font::kRight, 0, kWhiteD, "Hello");
-    const auto right = litBox();
-    clear(0, 0, 0);
-    font.WriteEx(100, 0, 2.0, CkoxGL_Font::kCenter, 0, kWhiteD, "Hello");
-    const auto centred = litBox();
+    const auto left = inkOf([&] { font.WriteEx(0, 0, 1.0, CkoxGL_Font::kLeft, 0, kWhiteD, "Hello"); });
+    const auto right = inkOf([&] { font.WriteEx(100, 0, 1.0, CkoxGL_Font::kRight, 0, kWhiteD, "Hello"); });
+    const auto centred = inkOf([&] { font.WriteEx(100, 0, 2.0, CkoxGL_Font::kCenter, 0, kWhiteD, "Hello"); });
     const float extent = font.GetTextExtent("Hello");
     EXPECT_EQ((std::array{left[0], left[1], left[2], right[2], (centred[0] + centred[2]) / 2,
                           centred[2] - centred[0], centred[3] - centred[1]}),
@@ -244,13 +238,12 @@ TEST_F(KoxFont, FailuresAreReported) {
     EXPECT_EQ(bad.GetTextExtent("abc"), 0);
     bad.WriteEx(0, 0, 1, 0, 1, kWhiteD, "abc");  // draws nothing
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 0);
-    const auto lines = capture.lines();
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[0], "[ERROR] kox: cannot open file " KOUI_SOURCE_DIR "/no/such/font.ttf");
-    EXPECT_EQ(lines[1].rfind("[ERROR] Font (" KOUI_SOURCE_DIR "/README.md): not a font file", 0), 0u)
-        << lines[1];
-    EXPECT_EQ(lines[2], "[ERROR] CkoxGL_Font: no resource 999 of type TTF");
-    EXPECT_EQ(lines[3], "[ERROR] CkoxGL_Font: no font file name");
+    EXPECT_THAT(
+        capture.lines(),
+        testing::ElementsAre(
+            "[ERROR] kox: cannot open file " KOUI_SOURCE_DIR "/no/such/font.ttf",
+            testing::StartsWith("[ERROR] Font (" KOUI_SOURCE_DIR "/README.md): not a font file"),
+            "[ERROR] CkoxGL_Font: no resource 999 of type TTF", "[ERROR] CkoxGL_Font: no font file name"));
 }
 
 }  // namespace

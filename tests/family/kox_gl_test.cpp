@@ -53,8 +53,7 @@ TEST_F(KoxRect, FilledRectangleBlendsAndFollowsTheTransform) {
     glTranslated(50, 60, 0);
     koxGL_FillRect(5, 0, 1, 40, red);
     koxGL_FillRect(0, 10, 40, 1, red);
-    EXPECT_TRUE(regionIs(55, 60, 1, 40, kRed));
-    EXPECT_TRUE(regionIs(50, 70, 40, 1, kRed));
+    EXPECT_TRUE(regionIs(55, 60, 1, 40, kRed) && regionIs(50, 70, 40, 1, kRed));
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 40 + 40 - 1);
 }
 
@@ -63,8 +62,7 @@ TEST_F(KoxRect, ThinAndTranslucentOutlinesDrawEachBorderPixelOnce) {
     glColor4f(1, 0, 0, 1);
     koxGL_DrawRect(5, 5, 1, 1);
     koxGL_DrawRect(20, 5, 4, 2);
-    EXPECT_TRUE(regionIs(5, 5, 1, 1, kRed));
-    EXPECT_TRUE(regionIs(20, 5, 4, 2, kRed));
+    EXPECT_TRUE(regionIs(5, 5, 1, 1, kRed) && regionIs(20, 5, 4, 2, kRed));
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 1 + 8);
     // Translucent: corners blended twice would be brighter than the edges.
     clear(0, 0, 0);
@@ -185,9 +183,8 @@ TEST_F(KoxFbo, DrawnContentComesBackTheRightWayUp) {
     EXPECT_EQ(viewport, (std::array<GLint, 4>{0, 0, kWidth, kHeight}));
     // The window's projection and model-view are back: this lands at (100, 50).
     texture.Draw(1, 1, 1, 1);
-    EXPECT_TRUE(regionIs(100, 50, 10, 5, kRed));
-    EXPECT_TRUE(regionIs(110, 50, 54, 32, kBlue));
-    EXPECT_TRUE(regionIs(100, 55, 10, 27, kBlue));
+    EXPECT_TRUE(regionIs(100, 50, 10, 5, kRed) && regionIs(110, 50, 54, 32, kBlue) &&
+                regionIs(100, 55, 10, 27, kBlue));
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 64 * 32);
 }
 
@@ -218,9 +215,7 @@ TEST_F(KoxFbo, FrameBuffersNest) {
     inner.GetTexture().Draw(1, 1, 1, 1);
     outer.End(nullptr);
     outer.GetTexture().Draw(1, 1, 1, 1);
-    EXPECT_TRUE(regionIs(4, 4, 8, 8, kRed));
-    EXPECT_TRUE(regionIs(12, 4, 20, 8, kBlue));
-    EXPECT_TRUE(regionIs(0, 0, 32, 4, kBlue));
+    EXPECT_TRUE(regionIs(4, 4, 8, 8, kRed) && regionIs(12, 4, 20, 8, kBlue) && regionIs(0, 0, 32, 4, kBlue));
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 32 * 32);
 }
 

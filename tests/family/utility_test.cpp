@@ -100,14 +100,10 @@ TEST(StrPar, SplitKeepsInnerEmptyPiecesButNotTheTrailingOneAndStartShifts) {
     StrPar p({"hline", "3", "x"});
     EXPECT_EQ(p.count(), 3);
     p.advance();
-    EXPECT_EQ(p.count(), 2);
-    EXPECT_EQ(p.get(0), "3");
-    EXPECT_EQ(p.get(2, "def"), "def");
-    EXPECT_EQ(p.get(-1, "def"), "def");
-    EXPECT_EQ(p.at(5), nullptr);
+    EXPECT_EQ(std::tuple(p.count(), p.get(0), p.get(2, "def"), p.get(-1, "def"), p.at(5)),
+              std::tuple(2, "3", "def", "def", nullptr));
     p.setStart(10);
-    EXPECT_EQ(p.count(), 0);
-    EXPECT_EQ(p.get(0, "d"), "d");
+    EXPECT_EQ(std::tuple(p.count(), p.get(0, "d")), std::tuple(0, "d"));
 }
 
 }  // namespace

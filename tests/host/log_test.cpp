@@ -80,11 +80,9 @@ TEST(LogObj, LongLinesAreCutAt2047Bytes) {
     const std::string longText(5000, 'a');
     Named().logMsg("%s", longText.c_str());
     ko::log::print("%s", longText.c_str());
-    const auto lines = capture.lines();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].size(), 2047u);
-    EXPECT_EQ(lines[0].rfind("koui::test::Named : aaa", 0), 0u);
-    EXPECT_EQ(lines[1], std::string(2047, 'a'));
+    const std::string named = "koui::test::Named : ";
+    EXPECT_EQ(capture.lines(),
+              (std::vector{named + std::string(2047 - named.size(), 'a'), std::string(2047, 'a')}));
 }
 
 // With an object, as the window's log lines show; here without one.

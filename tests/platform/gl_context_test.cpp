@@ -43,9 +43,8 @@ TEST_F(platformGl, FormatRequestsBeyondTheFramebufferFindNothing) {
     }
     PIXELFORMATDESCRIPTOR pfd{};
     ASSERT_EQ(DescribePixelFormat(dc_, 1, sizeof pfd, &pfd), 1);
-    EXPECT_EQ(pfd.cDepthBits, 24);
-    EXPECT_EQ(pfd.cStencilBits, 8);
-    EXPECT_TRUE(pfd.dwFlags & PFD_DOUBLEBUFFER);
+    EXPECT_EQ(std::tuple(pfd.cDepthBits, pfd.cStencilBits, pfd.dwFlags & PFD_DOUBLEBUFFER),
+              std::tuple(24, 8, DWORD(PFD_DOUBLEBUFFER)));
 
     EXPECT_EQ(wglCreateContext(dc_), nullptr) << "no context before a pixel format is set";
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PIXEL_FORMAT);

@@ -110,10 +110,10 @@ TEST_F(platformInput, ButtonsCarryClientPositionAndButtonBits) {
 TEST_F(platformInput, WheelCarriesNotchesAndScreenPosition) {
     pointAt(100, 60);
     inject("click 4", WM_MOUSEWHEEL);
-    auto up = log().only(WM_MOUSEWHEEL);
-    ASSERT_EQ(up.size(), 1u);
-    EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(up[0].wParam), 120);
-    EXPECT_EQ(up[0].lParam, MAKELPARAM(kX + 100, kY + 60)) << "wheel positions are screen positions";
+    const auto up = log().only(WM_MOUSEWHEEL);
+    EXPECT_EQ(std::tuple(up.size(), GET_WHEEL_DELTA_WPARAM(up.at(0).wParam), up[0].lParam),
+              std::tuple(1u, 120, MAKELPARAM(kX + 100, kY + 60)))
+        << "wheel positions are screen positions";
     inject("click --repeat 2 --delay 20 5", WM_MOUSEWHEEL, 2);
     for (const auto& s : log().only(WM_MOUSEWHEEL)) EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(s.wParam), -120);
 }
@@ -216,10 +216,9 @@ TEST_F(platformInput, BorderlessWindowIsDraggedByItsCaptionRegion) {
     };
     pointAt(50, 10);
     inject("mousedown 1", WM_NCLBUTTONDOWN);
-    auto nc = log().only(WM_NCLBUTTONDOWN);
-    ASSERT_EQ(nc.size(), 1u);
-    EXPECT_EQ(static_cast<LRESULT>(nc[0].wParam), HTCAPTION);
-    EXPECT_EQ(nc[0].lParam, MAKELPARAM(kX + 50, kY + 10)) << "non-client messages carry screen positions";
+    EXPECT_EQ(params(WM_NCLBUTTONDOWN), std::vector<WPARAM>{HTCAPTION});
+    EXPECT_EQ(log().only(WM_NCLBUTTONDOWN).at(0).lParam, MAKELPARAM(kX + 50, kY + 10))
+        << "non-client messages carry screen positions";
 
     EXPECT_TRUE(xdo("mousemove --sync " + std::to_string(kX + 150) + " " + std::to_string(kY + 110)));
     RECT r{};
@@ -236,8 +235,7 @@ TEST_F(platformInput, BorderlessWindowIsDraggedByItsCaptionRegion) {
         return geometry.find(wanted) != std::string::npos;
     })) << geometry;
     drain();
-    EXPECT_FALSE(log().has(WM_LBUTTONDOWN));
-    EXPECT_FALSE(log().has(WM_LBUTTONUP)) << "the drag swallows the release";
+    EXPECT_EQ(kinds({WM_LBUTTONDOWN, WM_LBUTTONUP}), std::vector<UINT>{}) << "the drag swallows the release";
     GetWindowRect(hwnd_, &r);
     EXPECT_EQ(r.right - r.left, kW);
 }

@@ -60,12 +60,15 @@ TEST_F(platformProfile, MissingFileGivesDefaultsWithoutTrailingBlanks) {
 
 TEST_F(platformProfile, ValuesAreTrimmedAndUnquotedNamesCaseInsensitive) {
     writeRaw("; comment\n[Window]\n  X = 42  \nName=\"  spaced  \"\nQ='x'\nempty=\n[other]\nx=7\n");
-    EXPECT_EQ(get("window", "x", "d"), "42");
-    EXPECT_EQ(get("WINDOW", "name", "d"), "  spaced  ");
-    EXPECT_EQ(get("wInDoW", "q", "d"), "x");
-    EXPECT_EQ(get("window", "empty", "d"), "") << "a present empty value is not the default";
-    EXPECT_EQ(get("Other", "X", "d"), "7");
-    EXPECT_EQ(get("window", "missing", "d"), "d");
+    std::vector<std::string> got;  // a present empty value is not the default
+    for (auto [section, key] : {std::pair{"window", "x"},
+                                {"WINDOW", "name"},
+                                {"wInDoW", "q"},
+                                {"window", "empty"},
+                                {"Other", "X"},
+                                {"window", "missing"}})
+        got.push_back(get(section, key, "d"));
+    EXPECT_EQ(got, (std::vector<std::string>{"42", "  spaced  ", "x", "", "7", "d"}));
     EXPECT_EQ(GetPrivateProfileIntA("window", "x", 0, path_.c_str()), 42u);
 }
 
@@ -75,20 +78,18 @@ TEST_F(platformProfile, TruncationAndListsFollowWin32Counts) {
     EXPECT_EQ(get("a", "k1", "", 4, &n), "abc");
     EXPECT_EQ(n, 3u) << "a truncated value returns size - 1";
 
-    std::string buf(64, '\x7f');
-    n = GetPrivateProfileStringA(nullptr, nullptr, "", buf.data(), 64, path_.c_str());
-    EXPECT_EQ(n, 4u);
-    EXPECT_EQ(std::string(buf.data(), 5), std::string("a\0b\0\0", 5)) << "duplicate sections listed once";
-
-    n = GetPrivateProfileStringA("A", nullptr, "", buf.data(), 64, path_.c_str());
-    EXPECT_EQ(std::string(buf.data(), 7), std::string("k1\0k2\0\0", 7)) << "first section of a name only";
-    EXPECT_EQ(n, 6u);
-
-    n = GetPrivateProfileStringA("a", nullptr, "", buf.data(), 5, path_.c_str());
-    EXPECT_EQ(n, 3u) << "a truncated list returns size - 2";
-    EXPECT_EQ(std::string(buf.data(), 5), std::string("k1\0\0\0", 5));
-
-    EXPECT_EQ(GetPrivateProfileStringA("a", "k1", "", buf.data(), 0, path_.c_str()), 0u);
+    // The count and the first `shown` bytes of a list of sections or keys.
+    const auto list = [&](const char* section, DWORD size, size_t shown) {
+        std::string buf(64, '\x7f');
+        const DWORD count = GetPrivateProfileStringA(section, nullptr, "", buf.data(), size, path_.c_str());
+        return std::tuple(count, buf.substr(0, shown));
+    };
+    using namespace std::string_literals;
+    EXPECT_EQ(list(nullptr, 64, 5), std::tuple(4u, "a\0b\0\0"s)) << "duplicate sections listed once";
+    EXPECT_EQ(list("A", 64, 7), std::tuple(6u, "k1\0k2\0\0"s)) << "first section of a name only";
+    EXPECT_EQ(list("a", 5, 5), std::tuple(3u, "k1\0\0\0"s)) << "a truncated list returns size - 2";
+    char none[1];
+    EXPECT_EQ(GetPrivateProfileStringA("a", "k1", "", none, 0, path_.c_str()), 0u);
 }
 
 TEST_F(platformProfile, WritingOneKeyKeepsEveryOtherByte) {
@@ -154,10 +155,10 @@ TEST_F(platformProfile, ReplacementIsAtomicAndKeepsPermissions) {
     ASSERT_TRUE(WritePrivateProfileStringA("a", "x", "2", path_.c_str()));
     struct stat after {};
     ::stat(path_.c_str(), &after);
-    EXPECT_NE(before.st_ino, after.st_ino) << "the file is replaced by rename, not rewritten in place";
-    EXPECT_EQ(after.st_mode & 0777, 0640u);
-    std::size_t entries = std::distance(fs::directory_iterator(dir_), fs::directory_iterator());
-    EXPECT_EQ(entries, 1u) << "no temporary file is left behind";
+    // Replaced by rename, not rewritten in place; no temporary file is left.
+    EXPECT_EQ(std::tuple(before.st_ino != after.st_ino, after.st_mode & 0777,
+                         std::distance(fs::directory_iterator(dir_), fs::directory_iterator())),
+              std::tuple(true, 0640u, 1));
 }
 
 TEST_F(platformProfile, SymbolicLinkStaysAndItsTargetChanges) {
@@ -165,8 +166,7 @@ TEST_F(platformProfile, SymbolicLinkStaysAndItsTargetChanges) {
     auto link = dir_ / "link.ini";
     fs::create_symlink(path_, link);
     ASSERT_TRUE(WritePrivateProfileStringA("a", "x", "9", link.c_str()));
-    EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(readRaw(), "[a]\nx=9\n");
+    EXPECT_EQ(std::tuple(fs::is_symlink(link), readRaw()), std::tuple(true, "[a]\nx=9\n"));
 }
 
 // Lines before any section and lines that are no key are kept, never read.

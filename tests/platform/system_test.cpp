@@ -46,13 +46,13 @@ TEST(platformSystem, MapVirtualKeyGivesUnshiftedCharacters) {
 }
 
 TEST(platformSystem, KeyStateOfUnknownOrIdleKeysAndParameterPacking) {
-    EXPECT_EQ(GetKeyState(0), 0);
-    EXPECT_EQ(GetKeyState(0x1234), 0);
-    EXPECT_EQ(GetKeyState(VK_SHIFT) & 0x80, 0) << "nothing is held without input";
-    EXPECT_FALSE(GetCursorPos(nullptr));
-    EXPECT_EQ(MAKELPARAM(-3, 70000), static_cast<LPARAM>(0x1170FFFD));
-    EXPECT_EQ(GET_Y_LPARAM(MAKELPARAM(-3, -5)), -5);
-    EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(MAKEWPARAM(MK_SHIFT, -240)), -240);
+    // Nothing is held without input.
+    EXPECT_EQ(
+        std::tuple(GetKeyState(0), GetKeyState(0x1234), GetKeyState(VK_SHIFT) & 0x80, GetCursorPos(nullptr)),
+        std::tuple(0, 0, 0, BOOL{0}));
+    EXPECT_EQ(std::tuple(MAKELPARAM(-3, 70000), GET_Y_LPARAM(MAKELPARAM(-3, -5)),
+                         GET_WHEEL_DELTA_WPARAM(MAKEWPARAM(MK_SHIFT, -240))),
+              std::tuple(static_cast<LPARAM>(0x1170FFFD), -5, -240));
 }
 
 }  // namespace

@@ -36,9 +36,8 @@ TEST(platformThreads, SuspendedThreadRunsOnlyAfterResume) {
     EXPECT_EQ(std::tuple(ran.load(), code), std::tuple(1, 42u));
     EXPECT_EQ(ResumeThread(h), 0u) << "resuming a running or ended thread reports count 0";
     EXPECT_TRUE(CloseHandle(h));
-    EXPECT_FALSE(CloseHandle(h));
-    EXPECT_EQ(WaitForSingleObject(h, 0), WAIT_FAILED);
-    EXPECT_EQ(ResumeThread(h), 0xFFFFFFFFu);
+    EXPECT_EQ(std::tuple(CloseHandle(h), WaitForSingleObject(h, 0), ResumeThread(h)),
+              std::tuple(BOOL{0}, WAIT_FAILED, 0xFFFFFFFFu));
     EXPECT_EQ(CreateThread(nullptr, 0, nullptr, nullptr, 0, nullptr), nullptr);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
