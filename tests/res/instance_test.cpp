@@ -218,8 +218,8 @@ TEST(InstanceResources, LoadResourceRecordsExactUsersAndPropagatesChanges) {
     // A changed file reaches the image sources of exactly its path.
     const size_t before = inst.getRoot()->errors.size();
     AppMsgCapture capture;
-    for (const char* other : {"Images\\a.png", "images/a.png", "Images/a.png "})
-        inst.PropagateFileChange(false, other);
+    for (const char* nearMiss : {"Images\\a.png", "images/a.png", "Images/a.png "})
+        inst.PropagateFileChange(false, nearMiss);
     EXPECT_EQ(inst.getRoot()->errors.size(), before);
     // The image sources reload: here the file does not decode, which each says.
     inst.PropagateFileChange(false, "Images/a.png");
