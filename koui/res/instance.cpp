@@ -124,18 +124,20 @@ bool Instance::loadImpl(const std::string& name, bool forceFile, bool load) {
     return true;
 }
 
-bool Instance::buildTree(Node& target, bool forceFile, bool reload, bool load) {
-    auto fail = [&](const char* message) {
+bool Instance::buildTree(Node& target, bool forceFile, bool reload, bool load, std::string* reloadFailure) {
+    auto fail = [&](const char* message, const char* reloadReason) {
         if (!reload) target.error("%s", message);
+        if (reload && reloadFailure) *reloadFailure = reloadReason;
         return false;
     };
     std::vector<uint8_t> data;
     const uint64_t size = loadResource(nullptr, data, fileName, forceFile || reload);
     data.push_back(10);
     if (!reload) setState(kRead);
+    if (size == 0) return fail("instance: Cannot process source file", "the file is empty or cannot be read");
     SrcFile src;
-    if (size == 0 || !src.Process(&target, std::move(data)))
-        return fail("instance: Cannot process source file");
+    if (!src.Process(&target, std::move(data)))
+        return fail("instance: Cannot process source file", "the file cannot be parsed");
     if (!reload) setState(kParsed);
     target.Preprocess(0);
     if (!reload) setState(kProcessing);
@@ -143,10 +145,11 @@ bool Instance::buildTree(Node& target, bool forceFile, bool reload, bool load) {
     // then the children's subtrees in order, in one walk each. A failing
     // root OnLoad records "OnLoad()" on the root before the loader's message.
     target.Process();
-    if (!target.errors.empty()) return fail("instance: Cannot process");
+    if (!target.errors.empty())
+        return fail("instance: Cannot process", "the definitions cannot be processed");
     if (!load) return true;
     if (!reload) setState(kLoading);
-    if (!target.Load()) return fail("instance: Cannot load");
+    if (!target.Load()) return fail("instance: Cannot load", "the resources cannot be loaded");
     return true;
 }
 
@@ -411,13 +414,17 @@ void Instance::CallResSourceChange() {
         if (ec || time == fileTime) return;
     }
     std::unique_ptr<Node> fresh = newRoot();
-    if (buildTree(*fresh, true, true, true) && fresh->errors.empty()) {
+    std::string failure;
+    if (buildTree(*fresh, true, true, true, &failure) && fresh->errors.empty()) {
         root = std::move(fresh);  // old tree deleted here
     } else {
         // The faulty tree is dropped, but whoever edits the file while the
         // application runs needs to know why the change does not show, and
-        // where: its errors are printed as the first load prints them.
+        // where: its errors are printed as the first load prints them, and a
+        // failure that recorded none (an empty file) is named.
         appmsg("[ERROR] Reload of %s failed; the loaded resources stay", fileName.c_str());
+        if (fresh->errors.empty() && !failure.empty())
+            appmsg("[ERROR] Reload of %s: %s", fileName.c_str(), failure.c_str());
         for (size_t i = 0; i < fresh->errors.size(); ++i)
             appmsg("[ERROR] %2d : Line %4d = \"%s\"", static_cast<int>(i),
                    fresh->errors[i].line < 0 ? 0 : fresh->errors[i].line + 1, fresh->errors[i].text.c_str());

@@ -215,10 +215,12 @@ private:
     // when the folder cannot be walked.
     bool walkFolder(std::vector<std::pair<std::string, FileTime>>& out) const;
     // Steps 2 to 5 of Load into `target`. With `reload`, `state` is left
-    // alone and the "instance:" messages are not recorded. `load` false stops
-    // after processing.
+    // alone and the "instance:" messages are not recorded: the failing
+    // step's reason goes to `reloadFailure` instead. `load` false stops after
+    // processing.
     bool loadImpl(const std::string& name, bool forceFile, bool load);
-    bool buildTree(Node& target, bool forceFile, bool reload, bool load);
+    bool buildTree(Node& target, bool forceFile, bool reload, bool load,
+                   std::string* reloadFailure = nullptr);
     void setState(int s) { state.store(s); }
     std::unique_ptr<Node> newRoot();
     template <class T>

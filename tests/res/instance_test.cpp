@@ -338,7 +338,13 @@ TEST(InstanceChanges, ReloadKeepsTheOldTreeOnAFaultyFile) {
     inst.CallResSourceChange();
     EXPECT_EQ(inst.value("a"), "1");
 
-    for (const char* faulty : {"", "f { font size: 0 src: x }\n", "s { imgsrc src: \"none.png\" }\n"}) {
+    capture.clear();
+    dir.write("res.kor", "");  // an empty file records no error: its reason is named
+    inst.CallResSourceChange();
+    EXPECT_THAT(capture.lines(),
+                ElementsAre("[ERROR] Reload of res.kor failed; the loaded resources stay",
+                            "[ERROR] Reload of res.kor: the file is empty or cannot be read"));
+    for (const char* faulty : {"f { font size: 0 src: x }\n", "s { imgsrc src: \"none.png\" }\n"}) {
         dir.write("res.kor", faulty);
         inst.CallResSourceChange();
         EXPECT_EQ(inst.getRoot(), first) << faulty;
