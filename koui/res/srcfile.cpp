@@ -140,6 +140,10 @@ bool SrcFile::splitBuffer() {
     if (buffer_.empty()) return false;
     char* const begin = reinterpret_cast<char*>(buffer_.data());
     char* const end = begin + buffer_.size();
+    // A zero byte in the text is a blank like the other control bytes; it
+    // must not end its line early, or whatever follows it on the line would
+    // be lost and an error would surface lines later.
+    std::replace(begin, end, '\0', ' ');
     // One allocation for the list: every line ends with a LF or a CR.
     lines_.reserve(countByte(begin, end, '\n') + countByte(begin, end, '\r'));
 

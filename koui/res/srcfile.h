@@ -25,8 +25,9 @@
 //   blanks, the end of the line ends that line's work. So `key:` followed by
 //   trailing blanks still takes its value from the next line, as it does
 //   without them.
-// - Lines are read as C strings: a zero byte inside a line ends that line for
-//   the parser (it is a blank byte that also terminates).
+// - A zero byte in the text is a blank, as the other control bytes are (the
+//   lines are kept as C strings, so it would otherwise end its line early
+//   and hide the rest of the line).
 //
 // The parser is iterative: nesting depth costs heap (the tree), never stack.
 //

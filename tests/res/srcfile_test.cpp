@@ -64,7 +64,7 @@ TEST(SrcFileTokens, NamesAndValues) {
         {"a, b, c", {"a,", "b,", "c"}, {}},
         {"x: f(1), y: 2", {"x", "y"}, {"y=2"}},
         {"a { } ,b", {"a", ",b"}, {}},  // after '}' a comma begins the next token
-        {std::string("a: b\0c: d\ne: f", 14), {"a", "e"}, {"a=b"}},  // a zero byte ends the line
+        {std::string("a: b\0c: d\ne: f", 14), {"a", "c", "e"}, {"a=b", "c=d"}},  // a zero byte is blank
         {"k: \"two words\"", {"k"}, {"k=two words"}},
         {"k: \"abc\"def n", {"k", "n"}, {"k=abc"}},
         {"k: \"a{b}:c\" n", {"k", "n"}, {"k=a{b}:c"}},
