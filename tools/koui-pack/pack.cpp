@@ -4,6 +4,8 @@
 // Entry names are what the resource instance asks for: the path relative to
 // the packed folder with "/" separators. Files are packed in path order so
 // that the same folder always gives the same archive.
+#include "pack.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -351,8 +353,7 @@ int usage() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+int packTool(const std::vector<std::string>& args) {
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         std::fputs(kHelp, stdout);
         return kOk;
