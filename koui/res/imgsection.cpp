@@ -1,6 +1,9 @@
 #include "koui/res/imgsection.h"
 
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 namespace koui::res {
 
@@ -40,8 +43,15 @@ bool ImgSection::OnProcess() {
     readPair(splitNodeValue("size", ','), pixSize);
     if (pixSize[0] < 1 || pixSize[1] < 1) return error("img: Invalid size (%dx%d)", pixSize[0], pixSize[1]);
     readPair(splitNodeValue("sep", ','), sectionSep);
-    pixPos[0] = source->grid[0] * gridPos[0];
-    pixPos[1] = source->grid[1] * gridPos[1];
+    // Pixel positions are ints, and so is each version's (getVerPos): a
+    // definition whose numbers leave that range is refused here, with a
+    // message, instead of overflowing at every draw.
+    const int64_t x = int64_t{source->grid[0]} * gridPos[0], y = int64_t{source->grid[1]} * gridPos[1];
+    if (x > INT_MAX || y > INT_MAX)
+        return error("img: Position (%d,%d) out of range for grid %dx%d", gridPos[0], gridPos[1],
+                     source->grid[0], source->grid[1]);
+    pixPos[0] = static_cast<int>(x);
+    pixPos[1] = static_cast<int>(y);
 
     type = hasFlag("frame") ? Img::kFrame : Img::kImage;
     if (hasFlag("vdist")) {
@@ -57,6 +67,18 @@ bool ImgSection::OnProcess() {
         for (int i = 0; i < slots.count(); ++i) versions[i] = std::atoi(slots.at(i)->c_str());
     }
     defaultVer = value1i("default", 0);
+    if (dist != Img::kNoDist) {
+        // getVerPos adds slot × distance to the position (which is not
+        // negative): both must stay ints for every slot a version can get.
+        const int64_t start = pixPos[dist == Img::kHorizontal ? 0 : 1];
+        std::vector<int> slots{defaultVer};
+        for (const auto& entry : versions) slots.push_back(entry.second);
+        for (const int slot : slots) {
+            const int64_t shift = int64_t{slot} * distPixOffset;
+            if (shift < INT_MIN || start + shift > INT_MAX)
+                return error("img: Version slot %d at distance %d out of range", slot, distPixOffset);
+        }
+    }
     return true;
 }
 

@@ -19,7 +19,9 @@
 // found", "img: imsrc parent defined in src: is not of imgsrc type",
 // "img: img class must be child of imgsrc type or be defined by src:",
 // "Invalid position (%d,%d), position values should be
-// positive", "img: Invalid size (%dx%d)".
+// positive", "img: Invalid size (%dx%d)", and, for pixel positions beyond
+// int, "img: Position (%d,%d) out of range for grid %dx%d" and "img: Version
+// slot %d at distance %d out of range".
 #pragma once
 
 #include "koui/export.h"

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <span>
 
 #include "koui/res/color.h"
@@ -238,6 +239,33 @@ TEST(NodeProcess, FailingNodeSkipsOnlyItsSubtree) {
     ASSERT_EQ(root.errors.size(), 1u);
     EXPECT_EQ(root.errors[0].text, "class (anonymous namespace)::Hooked / (a) : bad a");
     EXPECT_FALSE(a->Process());
+}
+
+TEST(NodeProcess, ImageSectionPixelsStayInsideInt) {
+    // Grid x position and slot x distance just past int's ends are refused,
+    // at its ends taken.
+    auto p = parse(
+        "s {\n  imgsrc\n  src: a.png\n  grid: 65536,1\n"
+        "  far { img pos: 32768,0 size: 1 }\n"
+        "  edge { img pos: 32767,2147483647 size: 1 hdist: 65535 ver: 1 }\n"
+        "  right { img pos: 0,0 size: 1 hdist: 1073741824 ver: 0,2 }\n"
+        "  up { img pos: 0,0 size: 1 vdist: -1073741824 default: 3 }\n"
+        "  low { img pos: 0,0 size: 1 vdist: -1073741824 default: 2 }\n}\n");
+    p->root->Preprocess(0);
+    p->root->Process();
+    EXPECT_THAT(
+        p->errors(),
+        ElementsAre(
+            "4: class koui::res::ImgSection / (far) : img: Position (32768,0) out of range for grid 65536x1",
+            "6: class koui::res::ImgSection / (right) : img: Version slot 2 at distance 1073741824 out of "
+            "range",
+            "7: class koui::res::ImgSection / (up) : img: Version slot 3 at distance -1073741824 out of "
+            "range"));
+    int pos[2];
+    EXPECT_THAT(std::span(static_cast<ImgSection*>(p->at("s.edge"))->getVerPos(pos, 0), 2),
+                ElementsAre(INT_MAX, INT_MAX));
+    EXPECT_THAT(std::span(static_cast<ImgSection*>(p->at("s.low"))->getVerPos(pos, 0), 2),
+                ElementsAre(0, INT_MIN));
 }
 
 TEST(NodeLoad, StopsAtFirstFailure) {
