@@ -9,6 +9,7 @@ namespace koui::bench {
 
 bool gCounting = false;
 int64_t gLiveBytes = 0;
+int64_t gPeakBytes = 0;
 
 }  // namespace koui::bench
 
@@ -16,11 +17,15 @@ namespace {
 
 using koui::bench::gCounting;
 using koui::bench::gLiveBytes;
+using koui::bench::gPeakBytes;
 
 void* allocate(size_t size) {
     void* p = std::malloc(size ? size : 1);
     if (!p) throw std::bad_alloc();
-    if (gCounting) gLiveBytes += static_cast<int64_t>(malloc_usable_size(p));
+    if (gCounting) {
+        gLiveBytes += static_cast<int64_t>(malloc_usable_size(p));
+        if (gLiveBytes > gPeakBytes) gPeakBytes = gLiveBytes;
+    }
     return p;
 }
 

@@ -4,8 +4,10 @@
 //   skin     512×512 RGBA, flat panels, gradients and soft edges as in UI skins
 //   palette  1024×768 8-bit palette, flat areas and dithered ramps
 //   interlaced  1024×768 RGB photo-like, Adam7
-// Throughput is MB/s of RGBA output. After the usual table the program prints
-// both decoders' throughput over the whole corpus and their ratio.
+//   deep     1024×1024 16-bit RGBA, the photo with a smooth alpha
+// Throughput is MB/s of RGBA output. Each of the toolkit's runs also reports
+// `peak`: the most heap it held while decoding, over the RGBA output's size. After the usual table the
+// program prints both decoders' throughput over the whole corpus and their ratio.
 #include <benchmark/benchmark.h>
 #include <png.h>
 
@@ -16,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/heap_counter.h"
 #include "koui/family/png_decoder.h"
 #include "tests/family/libpng_reference.h"
 
@@ -30,6 +33,7 @@ struct Source {
     unsigned width, height;
     int colorType;  // PNG_COLOR_TYPE_*
     bool interlaced;
+    int bitDepth;
     Bytes samples;  // packed rows
     Bytes palette;  // RGB triples for palette images
 };
@@ -51,7 +55,7 @@ Bytes encode(const Source& s) {
     }
     png_set_write_fn(png, &out, appendToVector, nullptr);
     png_set_compression_level(png, kCompressionLevel);
-    png_set_IHDR(png, info, s.width, s.height, 8, s.colorType,
+    png_set_IHDR(png, info, s.width, s.height, s.bitDepth, s.colorType,
                  s.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     std::vector<png_color> colors(s.palette.size() / 3);
@@ -73,7 +77,7 @@ uint8_t clampByte(double v) {
 }
 
 Source photo(const std::string& name, unsigned w, unsigned h, bool interlaced) {
-    Source s{name, w, h, PNG_COLOR_TYPE_RGB, interlaced, Bytes(size_t{w} * h * 3), {}};
+    Source s{name, w, h, PNG_COLOR_TYPE_RGB, interlaced, 8, Bytes(size_t{w} * h * 3), {}};
     std::mt19937 random(42);
     std::normal_distribution<double> noise(0.0, 3.0);
     for (unsigned y = 0; y < h; ++y)
@@ -91,7 +95,7 @@ Source photo(const std::string& name, unsigned w, unsigned h, bool interlaced) {
 
 Source skin() {
     const unsigned w = 512, h = 512;
-    Source s{"skin", w, h, PNG_COLOR_TYPE_RGB_ALPHA, false, Bytes(size_t{w} * h * 4), {}};
+    Source s{"skin", w, h, PNG_COLOR_TYPE_RGB_ALPHA, false, 8, Bytes(size_t{w} * h * 4), {}};
     for (unsigned y = 0; y < h; ++y)
         for (unsigned x = 0; x < w; ++x) {
             uint8_t* p = &s.samples[(size_t{y} * w + x) * 4];
@@ -114,7 +118,7 @@ Source skin() {
 
 Source palette() {
     const unsigned w = 1024, h = 768;
-    Source s{"palette", w, h, PNG_COLOR_TYPE_PALETTE, false, Bytes(size_t{w} * h), Bytes(256 * 3)};
+    Source s{"palette", w, h, PNG_COLOR_TYPE_PALETTE, false, 8, Bytes(size_t{w} * h), Bytes(256 * 3)};
     for (int i = 0; i < 256; ++i) {
         s.palette[3 * i] = static_cast<uint8_t>(i);
         s.palette[3 * i + 1] = static_cast<uint8_t>((i * 7) & 0xff);
@@ -131,6 +135,22 @@ Source palette() {
     return s;
 }
 
+// The photo's samples widened to 16 bits (big-endian, as PNG stores them)
+// with an alpha ramp.
+Source deep() {
+    const Source rgb = photo("deep", 1024, 1024, false);
+    Source s{
+        "deep", rgb.width, rgb.height, PNG_COLOR_TYPE_RGB_ALPHA, false, 16, Bytes(rgb.samples.size() / 3 * 8),
+        {}};
+    for (size_t i = 0; i < rgb.samples.size() / 3; ++i) {
+        for (size_t c = 0; c < 3; ++c)
+            s.samples[i * 8 + c * 2] = s.samples[i * 8 + c * 2 + 1] = rgb.samples[i * 3 + c];
+        s.samples[i * 8 + 6] = static_cast<uint8_t>(i * 255 / (rgb.samples.size() / 3));
+        s.samples[i * 8 + 7] = 0x80;
+    }
+    return s;
+}
+
 struct Image {
     std::string name;
     Bytes file;
@@ -140,8 +160,8 @@ struct Image {
 const std::vector<Image>& corpus() {
     static const std::vector<Image> images = [] {
         std::vector<Image> list;
-        for (const Source& s :
-             {photo("photo", 1024, 1024, false), skin(), palette(), photo("interlaced", 1024, 768, true)})
+        for (const Source& s : {photo("photo", 1024, 1024, false), skin(), palette(),
+                                photo("interlaced", 1024, 768, true), deep()})
             list.push_back({s.name, encode(s), size_t{s.width} * s.height * 4});
         return list;
     }();
@@ -152,6 +172,12 @@ void decodeKoui(benchmark::State& state, size_t index) {
     const Image& image = corpus()[index];
     std::vector<uint8_t> pixels;
     unsigned w = 0, h = 0, bpp = 0;
+    koui::bench::gLiveBytes = koui::bench::gPeakBytes = 0;
+    koui::bench::gCounting = true;
+    ko::png::decodePng(pixels, w, h, bpp, image.file.data(), image.file.size());
+    koui::bench::gCounting = false;
+    state.counters["peak"] =
+        static_cast<double>(koui::bench::gPeakBytes) / static_cast<double>(image.rgbaBytes);
     for (auto _ : state) {
         if (!ko::png::decodePng(pixels, w, h, bpp, image.file.data(), image.file.size()))
             state.SkipWithError("decode failed");

@@ -29,6 +29,14 @@ std::string sectionList(const std::filesystem::path& file, size_t capacity) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // With a display a loaded placement is fitted to a monitor: the round
+    // trip is checked against the window limits alone.
+    static const bool headless = [] {
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        return true;
+    }();
+    (void)headless;
     static const std::filesystem::path file =
         std::filesystem::temp_directory_path() / ("koui_fuzz_profile_" + std::to_string(::getpid()) + ".ini");
     {
@@ -38,14 +46,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Room for every name and its terminator, whatever the file holds.
     const std::string before = sectionList(file, 2 * size + 16);
     app::WinPlacement placement(file);
-    // A placement that differs from the one loaded, so that saving changes
-    // the file; halving keeps the sums inside int.
+    // A usable placement that differs from the one loaded, so that saving
+    // changes the file: a known show command, sizes of 1 to 4096 and
+    // positions that keep the window inside the window limits.
     win32::WINDOWPLACEMENT wp{};
-    wp.showCmd = static_cast<win32::UINT>(placement.getShow() ^ 1);
+    wp.showCmd = static_cast<win32::UINT>((placement.getShow() ^ 1) % 11);
     wp.rcNormalPosition.left = placement.getY() / 2;
     wp.rcNormalPosition.top = placement.getX() / 2;
-    wp.rcNormalPosition.right = wp.rcNormalPosition.left + placement.getHeight() % 4096;
-    wp.rcNormalPosition.bottom = wp.rcNormalPosition.top + placement.getWidth() % 4096;
+    wp.rcNormalPosition.right = wp.rcNormalPosition.left + 1 + placement.getHeight() % 4096;
+    wp.rcNormalPosition.bottom = wp.rcNormalPosition.top + 1 + placement.getWidth() % 4096;
     placement.fill(wp);
     placement.save();
     const app::WinPlacement again(file);

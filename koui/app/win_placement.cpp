@@ -1,10 +1,13 @@
 // WinPlacement: the five fields and their profile file.
 #include "koui/app/win_placement.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
 
+#include "koui/family/appmsg.h"
+#include "koui/platform/monitor.h"
 #include "koui/platform/profile.h"
 #include "koui/platform/window.h"
 
@@ -27,6 +30,38 @@ void WinPlacement::load() {
     width = geti(kSection, "w", kDefaultWidth);
     height = geti(kSection, "h", kDefaultHeight);
     show = geti(kSection, "show", kDefaultShow);
+    makeUsable();
+}
+
+void WinPlacement::makeUsable() {
+    if (width <= 0 || height <= 0 || show < SW_HIDE || show > SW_SHOWDEFAULT) {
+        ko::log::appmsg(
+            "[WARNING] %s: the window placement x=%d y=%d w=%d h=%d show=%d makes no sense; the defaults "
+            "are used",
+            path.string().c_str(), x, y, width, height, show);
+        x = kDefaultX, y = kDefaultY, width = kDefaultWidth, height = kDefaultHeight, show = kDefaultShow;
+    }
+    const RECT stored{x, y, static_cast<LONG>(std::min<std::int64_t>(std::int64_t{x} + width, INT32_MAX)),
+                      static_cast<LONG>(std::min<std::int64_t>(std::int64_t{y} + height, INT32_MAX))};
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    HMONITOR monitor = MonitorFromRect(&stored, MONITOR_DEFAULTTONEAREST);
+    if (monitor && GetMonitorInfoA(monitor, &info)) {
+        fitInto(info.rcWork);
+    } else {
+        using koui::platform::kMaxWindowCoordinate, koui::platform::kMaxWindowSide;
+        width = std::min(width, kMaxWindowSide), height = std::min(height, kMaxWindowSide);
+        fitInto(
+            RECT{-kMaxWindowCoordinate, -kMaxWindowCoordinate, kMaxWindowCoordinate, kMaxWindowCoordinate});
+    }
+}
+
+// No bigger than `area`, and moved the least that puts it inside.
+void WinPlacement::fitInto(const RECT& area) {
+    width = std::min(width, area.right - area.left);
+    height = std::min(height, area.bottom - area.top);
+    x = std::clamp(x, area.left, area.right - width);
+    y = std::clamp(y, area.top, area.bottom - height);
 }
 
 void WinPlacement::save() {

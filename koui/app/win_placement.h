@@ -13,6 +13,14 @@
 // Values are read as atoi reads them: a key present with an empty value
 // gives the default, one whose text does not start with a number gives 0.
 // Write failures are silent.
+//
+// A stored placement is never used as it stands, because a damaged file
+// would otherwise break every start of the application: one whose size is
+// not positive or whose show command is unknown is ignored (the defaults
+// are used and a warning naming the file is logged); the rest is fitted
+// into the work area of the monitor it is (most) on, or the nearest one, no
+// bigger than that area. Without a display only the window limits of
+// koui/platform/window.h apply.
 #pragma once
 
 #include <cstdint>
@@ -52,6 +60,9 @@ public:
     void puti(const std::string& section, const std::string& key, int value);
 
 private:
+    void makeUsable();
+    void fitInto(const win32::RECT& area);
+
     int32_t x = kDefaultX;
     int32_t y = kDefaultY;
     int32_t width = kDefaultWidth;

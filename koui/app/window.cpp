@@ -135,6 +135,7 @@ bool Window::workerActive() {
 }
 
 DWORD Window::GL_Worker_(void* window) {
+    koui::platform::setCurrentThreadName("koui-gl");
     return static_cast<Window*>(window)->GL_Worker();
 }
 

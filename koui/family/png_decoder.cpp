@@ -2,6 +2,7 @@
 
 #include <libdeflate.h>
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -136,6 +137,48 @@ bool decodeImageData(const Chunks& chunks, uint8_t* filtered, std::vector<uint8_
     return true;
 }
 
+// A non-interlaced image is inflated into the pixel buffer itself, behind
+// the room its RGBA rows need, and converted front to back through two row
+// buffers. Each RGBA row ends before the next filtered row begins (the
+// filtered data sits at the buffer's end, and the buffer is the larger of
+// the two images), so the decoder holds one image and two rows instead of
+// both images: a 16-bit RGBA image of 16 384 x 16 384 pixels takes 2 GiB
+// (its inflated data) instead of 3. The vector keeps that capacity.
+bool decodeInPlace(const Chunks& chunks, uint64_t filteredBytes, std::vector<uint8_t>& pixels) {
+    const Header& h = chunks.header;
+    const size_t rgbaRow = size_t{h.width} * 4, length = static_cast<size_t>(rowBytes(h, h.width));
+    const size_t rgbaBytes = rgbaRow * h.height;
+    const size_t total = std::max(rgbaBytes, static_cast<size_t>(filteredBytes));
+    std::vector<uint8_t> prior, current;
+    try {
+        pixels.resize(total);
+        prior.assign(length, 0);
+        current.resize(length);
+    } catch (const std::bad_alloc&) {
+        appmsg("[ERROR] decodePng: out of memory for %ux%u pixels", h.width, h.height);
+        return false;
+    }
+    uint8_t* filtered = pixels.data() + (total - static_cast<size_t>(filteredBytes));
+    if (!inflateData(chunks, filtered, static_cast<size_t>(filteredBytes))) return false;
+    const unsigned stride = filterStride(h);
+    const RowConverter convert = rowConverter(chunks.format);
+    for (uint32_t y = 0; y < h.height; ++y, filtered += length + 1) {
+        std::copy_n(filtered + 1, length, current.data());
+        if (!unfilterRow(filtered[0], current.data(), prior.data(), length, stride)) {
+            appmsg("[ERROR] decodePng: unknown filter type %u", filtered[0]);
+            return false;
+        }
+        if (!convert(current.data(), pixels.data() + y * rgbaRow, h.width, 4, chunks.format)) {
+            appmsg("[ERROR] decodePng: palette index beyond the %u palette entries",
+                   chunks.format.paletteCount);
+            return false;
+        }
+        prior.swap(current);
+    }
+    pixels.resize(rgbaBytes);
+    return true;
+}
+
 }  // namespace
 
 bool decodePng(std::vector<uint8_t>& pixels, unsigned& width, unsigned& height, unsigned& bpp,
@@ -150,15 +193,23 @@ bool decodePng(std::vector<uint8_t>& pixels, unsigned& width, unsigned& height, 
                static_cast<size_t>(chunks.idatBytes));
         return false;
     }
-    // Default-initialised: every byte is written by the inflater.
-    const std::unique_ptr<uint8_t[]> filtered(new (std::nothrow) uint8_t[static_cast<size_t>(expected)]);
-    if (!filtered) {
-        appmsg("[ERROR] decodePng: out of memory for %ux%u pixels", h.width, h.height);
-        return false;
+    bool decoded = false;
+    if (h.interlace == 0) {
+        decoded = decodeInPlace(chunks, expected, pixels);
+    } else {
+        // Adam7 passes scatter their rows over the whole image: the inflated
+        // data gets a buffer of its own. Default-initialised: every byte is
+        // written by the inflater.
+        const std::unique_ptr<uint8_t[]> filtered(new (std::nothrow) uint8_t[static_cast<size_t>(expected)]);
+        if (!filtered) {
+            appmsg("[ERROR] decodePng: out of memory for %ux%u pixels", h.width, h.height);
+            return false;
+        }
+        decoded = inflateData(chunks, filtered.get(), static_cast<size_t>(expected)) &&
+                  decodeImageData(chunks, filtered.get(), pixels);
     }
-    if (!inflateData(chunks, filtered.get(), static_cast<size_t>(expected)) ||
-        !decodeImageData(chunks, filtered.get(), pixels)) {
-        pixels.clear();
+    if (!decoded) {
+        std::vector<uint8_t>().swap(pixels);  // gives the memory back, not only the size
         return false;
     }
     width = h.width;

@@ -7,6 +7,11 @@
 // that inflates to more or fewer bytes than the header implies, a zlib stream
 // with a bad check value. Images above 2^28 pixels, and images whose data is
 // too short to fill them, are refused before anything large is allocated.
+//
+// Memory: a non-interlaced image is inflated into the pixel buffer and
+// converted there, so decoding takes the larger of the RGBA image and the
+// inflated data (twice the RGBA image for 16-bit RGBA); an interlaced image
+// takes both.
 #pragma once
 
 #include <cstddef>

@@ -9,6 +9,7 @@
 
 #include "koui/family/appmsg.h"
 #include "koui/host/canvas.h"
+#include "koui/platform/threads.h"
 #include "koui/res/instance.h"
 #include "koui/rm/rm.h"
 
@@ -73,6 +74,7 @@ void Instance::resInstance_CWorker() {
     struct Name : ko::log::Obj {
         const char* logObjName() override { return "koui::Instance"; }
     } name;
+    koui::platform::setCurrentThreadName("koui-watch");
     ScopeLog scope(&name, "resInstance_CWorker()");
     std::unique_lock<std::mutex> lock(watchLock);
     while (resFlags.load() & RES_WATCHING) {
@@ -80,7 +82,7 @@ void Instance::resInstance_CWorker() {
         if (resInstance->checkForResSourceChange() || resInstance->checkForChangesInFolderFiles())
             resFlags.fetch_or(RES_CHANGED);
         lock.lock();
-        watchWake.wait_for(lock, std::chrono::milliseconds(kWatchIntervalMs),
+        watchWake.wait_for(lock, std::chrono::milliseconds(watchIntervalMs.load()),
                            [this] { return !(resFlags.load() & RES_WATCHING); });
     }
 }

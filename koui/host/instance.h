@@ -95,6 +95,9 @@ public:
     int32_t viewport[4] = {0, 0, 0, 0};
     win32::HWND hWnd = nullptr;
     std::atomic<uint32_t> resFlags{0};
+    // How often the watcher thread looks at the resource files; lower it for
+    // a quicker pickup of edits (a live preview, a soak run).
+    std::atomic<int> watchIntervalMs{kWatchIntervalMs};
     res::Instance* resInstance = nullptr;
     std::deque<e_msg> msgQueue;  // a deque: delivery takes from the front
     std::mutex msgLock;

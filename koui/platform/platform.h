@@ -8,6 +8,7 @@
 #include "koui/platform/gl_context.h"
 #include "koui/platform/input.h"
 #include "koui/platform/message_queue.h"
+#include "koui/platform/monitor.h"
 #include "koui/platform/profile.h"
 #include "koui/platform/system.h"
 #include "koui/platform/threads.h"

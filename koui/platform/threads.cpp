@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -219,3 +220,13 @@ void Sleep(DWORD milliseconds) {
 }
 
 }  // namespace koui::win32
+
+namespace koui::platform {
+
+void setCurrentThreadName(const char* name) {
+    char shortName[16] = {};
+    std::strncpy(shortName, name ? name : "", sizeof shortName - 1);
+    pthread_setname_np(pthread_self(), shortName);
+}
+
+}  // namespace koui::platform

@@ -42,3 +42,12 @@ KOUI_API DWORD GetCurrentThreadId();
 KOUI_API void Sleep(DWORD milliseconds);
 
 }  // namespace koui::win32
+
+namespace koui::platform {
+
+// Names the calling thread for debuggers, profilers and /proc (at most 15
+// bytes are kept), so that the toolkit's threads can be told apart from
+// the GL driver's.
+KOUI_API void setCurrentThreadName(const char* name);
+
+}  // namespace koui::platform

@@ -168,6 +168,12 @@ constexpr UINT MAPVK_VK_TO_VSC = 0;
 constexpr UINT MAPVK_VSC_TO_VK = 1;
 constexpr UINT MAPVK_VK_TO_CHAR = 2;
 
+// ---- MonitorFromRect fallbacks and MONITORINFO flags
+constexpr DWORD MONITOR_DEFAULTTONULL = 0;
+constexpr DWORD MONITOR_DEFAULTTOPRIMARY = 1;
+constexpr DWORD MONITOR_DEFAULTTONEAREST = 2;
+constexpr DWORD MONITORINFOF_PRIMARY = 1;
+
 // ---- ShowWindow commands (also WINDOWPLACEMENT::showCmd)
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;

@@ -48,6 +48,7 @@ struct HCURSOR__;
 struct HBRUSH__;
 struct HMENU__;
 struct HGDIOBJ__;
+struct HMONITOR__;
 using HWND = HWND__*;
 using HDC = HDC__*;
 using HGLRC = HGLRC__*;
@@ -56,6 +57,7 @@ using HMODULE = HINSTANCE;
 using HICON = HICON__*;
 using HCURSOR = HCURSOR__*;
 using HBRUSH = HBRUSH__*;
+using HMONITOR = HMONITOR__*;
 using HMENU = HMENU__*;
 using HGDIOBJ = HGDIOBJ__*;
 
@@ -95,6 +97,13 @@ struct MINMAXINFO {
     POINT ptMaxPosition;
     POINT ptMinTrackSize;
     POINT ptMaxTrackSize;
+};
+
+struct MONITORINFO {
+    DWORD cbSize;
+    RECT rcMonitor;  // the monitor's whole area, in virtual-screen coordinates
+    RECT rcWork;     // the part not taken by panels and docks
+    DWORD dwFlags;   // MONITORINFOF_PRIMARY
 };
 
 struct WINDOWPLACEMENT {

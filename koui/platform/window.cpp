@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -96,15 +97,15 @@ GLFWwindow* makeGlfwWindow(const CreateArgs& a, int width, int height) {
     glfwWindowHint(GLFW_DOUBLEBUFFER, GLFW_TRUE);
     glfwWindowHint(GLFW_CLIENT_API, GLFW_OPENGL_API);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_ANY_PROFILE);
-    return glfwCreateWindow(std::max(1, width), std::max(1, height), a.windowName ? a.windowName : "",
-                            nullptr, anyContextWindow());
+    return glfwCreateWindow(width, height, a.windowName ? a.windowName : "", nullptr, anyContextWindow());
 }
 
 // Makes the GLFW window and its record; the window is not yet bound to any
 // message (Win32 sends WM_GETMINMAXINFO before WM_NCCREATE).
 std::shared_ptr<WindowRecord> makeRecord(const CreateArgs& a, const WindowClass& cls) {
-    int width = a.width == CW_USEDEFAULT ? kDefaultWidth : a.width;
-    int height = a.height == CW_USEDEFAULT ? kDefaultHeight : a.height;
+    const RECT asked = boundedRect(0, 0, a.width == CW_USEDEFAULT ? kDefaultWidth : a.width,
+                                   a.height == CW_USEDEFAULT ? kDefaultHeight : a.height);
+    const int width = asked.right, height = asked.bottom;
     GLFWwindow* gw = makeGlfwWindow(a, width, height);
     if (!gw) return nullptr;
 
@@ -118,20 +119,16 @@ std::shared_ptr<WindowRecord> makeRecord(const CreateArgs& a, const WindowClass&
     updateFrame(*w);
     recordFramebuffer(*w);
 
-    RECT outer;
+    std::int64_t left = a.x, top = a.y;
     if (a.x == CW_USEDEFAULT) {
         int cx = 0, cy = 0;
         glfwGetWindowPos(gw, &cx, &cy);
-        outer.left = cx - w->frameL, outer.top = cy - w->frameT;
-    } else {
-        outer.left = a.x, outer.top = a.y;
-        if (auto p = (a.style & WS_CHILD) ? find(a.parent) : nullptr) {
-            std::lock_guard guard(state().lock);
-            outer.left += p->clientX, outer.top += p->clientY;
-        }
+        left = cx - w->frameL, top = cy - w->frameT;
+    } else if (auto p = (a.style & WS_CHILD) ? find(a.parent) : nullptr) {
+        std::lock_guard guard(state().lock);
+        left += p->clientX, top += p->clientY;
     }
-    outer.right = outer.left + width, outer.bottom = outer.top + height;
-    setOuter(*w, outer);
+    setOuter(*w, boundedRect(left, top, width, height));
 
     std::lock_guard guard(state().lock);
     w->id = state().nextId++;

@@ -38,6 +38,9 @@
 //  - WM_GETMINMAXINFO is sent at creation, after WM_CREATE and after every
 //    size change (not before each size step); the track sizes of the answer
 //    become GLFW's size limits of the client area.
+//  - A window is at most kMaxWindowSide pixels on a side and its position
+//    within +-kMaxWindowCoordinate: larger requests to CreateWindowExA and
+//    MoveWindow are cut down to these.
 //  - WS_CHILD windows become undecorated top-level windows placed at the
 //    parent's client origin plus (x, y); they do not move with the parent.
 //  - Window rectangles include the decoration sizes that the window manager
@@ -51,6 +54,17 @@
 #include "koui/export.h"
 #include "koui/platform/system.h"
 #include "koui/platform/win32_constants.h"
+
+namespace koui::platform {
+
+// X11 keeps window positions and sizes in 16 bits, and a window far bigger
+// than any screen only costs memory (a 16 384-pixel square takes gigabytes
+// of buffers). Like Win32's maximum tracking size, these bound every window,
+// whatever a caller or a stored placement asks for.
+constexpr int kMaxWindowSide = 8192;
+constexpr int kMaxWindowCoordinate = 16384;
+
+}  // namespace koui::platform
 
 namespace koui::win32 {
 

@@ -65,7 +65,7 @@ BOOL MoveWindow(HWND hWnd, int x, int y, int width, int height, BOOL) {
                 SetLastError(ERROR_INVALID_WINDOW_HANDLE);
                 return 0;
             }
-            setOuter(*w, RECT{x, y, x + width, y + height});
+            setOuter(*w, boundedRect(x, y, width, height));
             return 1;
         },
         BOOL{0});

@@ -26,13 +26,21 @@ namespace {
 const std::string kEmpty;
 
 // The whole file at `path` into `out`; its size, 0 when it is missing, not a
-// regular file, unreadable or empty.
-uint64_t readWholeFile(const fs::path& path, std::vector<uint8_t>& out) {
+// regular file, unreadable, empty or larger than `limit` (which is logged
+// and also told through `tooLarge`).
+uint64_t readWholeFile(const fs::path& path, std::vector<uint8_t>& out, uint64_t limit,
+                       bool* tooLarge = nullptr) {
     out.clear();
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) return 0;
     const uintmax_t size = fs::file_size(path, ec);
     if (ec || size == 0) return 0;
+    if (size > limit) {
+        if (tooLarge) *tooLarge = true;
+        appmsg("[ERROR] %s: %ju bytes, more than the limit of %ju bytes; not read", path.c_str(), size,
+               static_cast<uintmax_t>(limit));
+        return 0;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) return 0;
     out.reserve(size + 1);  // the loader appends a line break to definition files
@@ -131,10 +139,15 @@ bool Instance::buildTree(Node& target, bool forceFile, bool reload, bool load, s
         return false;
     };
     std::vector<uint8_t> data;
-    const uint64_t size = loadResource(nullptr, data, fileName, forceFile || reload);
-    data.push_back(10);
+    bool tooLarge = false;
+    const uint64_t size = (usingComp() && !forceFile && !reload)
+                              ? archive.ReadEntry(data, fileName)
+                              : readWholeFile(rootPath + fileName, data, kMaxDefinitionBytes, &tooLarge);
     if (!reload) setState(kRead);
+    if (tooLarge || size > kMaxDefinitionBytes)
+        return fail("instance: Cannot process source file", "the file is larger than the limit of 4 MiB");
     if (size == 0) return fail("instance: Cannot process source file", "the file is empty or cannot be read");
+    data.push_back(10);
     SrcFile src;
     if (!src.Process(&target, std::move(data)))
         return fail("instance: Cannot process source file", "the file cannot be parsed");
@@ -309,7 +322,7 @@ uint64_t Instance::loadResource(ImgSrc* node, std::vector<uint8_t>& out, const s
         for (const auto& existing : resourceUsers) known = known || existing == user;
         if (!known) resourceUsers.push_back(std::move(user));
     }
-    return readWholeFile(rootPath + path, out);
+    return readWholeFile(rootPath + path, out, kMaxResourceBytes);
 }
 
 uint64_t Instance::loadResourceFromCompilation(std::vector<uint8_t>& out, const std::string& path) {
@@ -318,7 +331,7 @@ uint64_t Instance::loadResourceFromCompilation(std::vector<uint8_t>& out, const 
 }
 
 uint64_t Instance::loadResourceFromExternal(std::vector<uint8_t>& out, const std::string& path) {
-    return readWholeFile(path, out);
+    return readWholeFile(path, out, kMaxResourceBytes);
 }
 
 bool Instance::decodeImage(std::vector<uint8_t>& pixels, unsigned& width, unsigned& height, unsigned& bpp,
@@ -490,7 +503,7 @@ bool Instance::Compile(const fs::path& archivePath) {
             std::error_code ec;
             if (fs::equivalent(path, archivePath, ec)) continue;  // never pack the archive into itself
             std::vector<uint8_t> data;
-            readWholeFile(path, data);
+            readWholeFile(path, data, kMaxResourceBytes);
             if (!out.Feed(data, path.substr(std::min(rootPath.size(), path.size())))) return false;
         }
     } catch (const fs::filesystem_error& e) {

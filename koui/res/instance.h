@@ -23,6 +23,14 @@
 // treats an empty file: an editor truncating the file while saving must not
 // replace a good tree by an empty one.
 //
+// Size limits. A definition file over kMaxDefinitionBytes (4 MiB) is
+// refused: its tree takes far more memory than its text (a file of short
+// tokens gives a node per two bytes, each some hundred bytes), and real
+// definitions are a few hundred KiB at most. Any other resource (an image,
+// a font, an archive entry) over kMaxResourceBytes (256 MiB) is refused as
+// well. Both refusals log an error naming the file and the limit, and a
+// reload refused this way keeps the loaded tree.
+//
 // Threads. Two threads use an instance. The watcher thread (owned by the UI
 // instance) calls checkForResSourceChange() and checkForChangesInFolderFiles()
 // a few times a second; they only read file times and add entries to
@@ -158,6 +166,9 @@ public:
     // path names no image.
     bool drawImg(const std::string& path, const float* mvp, float x, float y, float w, float h,
                  const float* color, int flags, int version, int alignX, int alignY, float scale);
+
+    static constexpr uint64_t kMaxDefinitionBytes = uint64_t{4} << 20;
+    static constexpr uint64_t kMaxResourceBytes = ResFile::kMaxReadBytes;
 
     // Resource reading. From the archive when it is in use and `forceFile`
     // is false; otherwise from rootPath + path, recording (node path, path)

@@ -273,6 +273,11 @@ uint64_t ResFile::ReadEntry(std::vector<uint8_t>& out, const std::string& name) 
                static_cast<size_t>(e->compSize), static_cast<size_t>(e->unCompSize), header_.method);
         return 0;
     }
+    if (e->unCompSize > kMaxReadBytes) {
+        appmsg("[ERROR] ReadEntry(%s) Entry is larger than the limit (%zu > %zu bytes)", name.c_str(),
+               static_cast<size_t>(e->unCompSize), static_cast<size_t>(kMaxReadBytes));
+        return 0;
+    }
     // The file may have changed since it was opened: check against its size now
     // so that a shortened file can neither be over-read nor inflate `out`.
     const uint64_t fileSize = streamSize(in);

@@ -36,6 +36,8 @@ public:
     static constexpr size_t kNameSize = 256;
     static constexpr uint32_t kVersion = 256;
     static constexpr uint32_t kMaxEntries = 0x100000;
+    // ReadEntry holds a whole entry in memory: larger ones are refused.
+    static constexpr uint64_t kMaxReadBytes = uint64_t{256} << 20;
     static constexpr size_t kFeedBlock = size_t{1} << 20;
 
     // One record of the entry table. In memory the fields are native integers;
@@ -78,7 +80,8 @@ public:
     // The first entry whose name equals `name` exactly (case-sensitive).
     e_entry* FindEntry(const std::string& name);
     // Reads the entry's bytes into `out` and returns their count; 0 (with a
-    // message) for a missing, empty, compressed or damaged entry.
+    // message) for a missing, empty, compressed or damaged entry, and for one
+    // larger than kMaxReadBytes.
     uint64_t ReadEntry(std::vector<uint8_t>& out, const std::string& name);
 
     // Writing: BeginCreate, one Feed per file, Finish. Names are at most 255

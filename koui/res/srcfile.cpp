@@ -247,6 +247,7 @@ bool SrcFile::Process(Node* root) {
     OpenBlocks blocks(root);
     bool afterColon = false;
     bool inFunction = false;
+    int32_t functionLine = -1;  // where the open parameter list began
     std::string pendingKey;
     std::string functionName;
     std::string token;
@@ -289,6 +290,7 @@ bool SrcFile::Process(Node* root) {
                     parameters.clear();
                     functionName = token;
                     inFunction = true;
+                    functionLine = statementLine;
                     ++p;
                     // "f(,x)": the first parameter is empty.
                     if (*p == ',') parameters.add(std::string());
@@ -331,6 +333,10 @@ bool SrcFile::Process(Node* root) {
                     break;
             }
         }
+    }
+    if (inFunction) {
+        stopLine_ = functionLine;
+        return blocks.current()->error("Closing bracket missing");
     }
     if (!blocks.atRoot()) {
         stopLine_ = lines_.empty() ? -1 : lines_.back().line;

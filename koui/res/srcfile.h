@@ -15,7 +15,8 @@
 //   "STOP.   Error reading string"              raw block without "]]>" (key/value)
 //   "STOP.   Error reading parameters for %s"   the same inside a parameter list
 //   "Too many closing brackets"                 '}' at the top level
-//   "Closing bracket missing"                   a block still open at the end
+//   "Closing bracket missing"                   a block or a parameter list
+//                                               still open at the end
 //
 // Choices where the plain rules would misbehave:
 // - A stray ')' outside a parameter list is stepped over like a separating
@@ -28,6 +29,12 @@
 // - A zero byte in the text is a blank, as the other control bytes are (the
 //   lines are kept as C strings, so it would otherwise end its line early
 //   and hide the rest of the line).
+//
+// - A parameter list still open at the end of the file is an error too
+//   ("Closing bracket missing", parsing stopped at the line of its '('):
+//   an unclosed '(' takes everything after it as parameters, blocks and
+//   all, and a file that lost all its definitions that way must not pass
+//   as a good one.
 //
 // The parser is iterative: nesting depth costs heap (the tree), never stack.
 //

@@ -6,13 +6,26 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "koui/platform/win32_names.h"
 #include "tests/res/test_files.h"
+#include "tests/support/appmsg_capture.h"
 
 namespace {
+
+// Fitting to a monitor is checked with the windows; these tests run without
+// a display wherever they are started, so that their figures hold.
+const bool withoutDisplay = [] {
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    return true;
+}();
 
 using namespace koui;
 using app::WinPlacement;
@@ -53,16 +66,47 @@ TEST_F(appWinPlacement, SaveWritesTheFiveKeysInOrderAndLoadReadsThemBack) {
 }
 
 TEST_F(appWinPlacement, ValuesAreReadAsAtoiReadsThem) {
-    std::ofstream(file) << "[window]\nx=\ny=abc\nw= 42px\nh=-17\nshow=+5\n";
+    std::ofstream(file) << "[window]\nx=\ny=abc\nw= 42px\nh=17\nshow=+5\n";
     WinPlacement p(file);
     // x empty: the default (0); y no number: 0, not the default; w: blanks
     // skipped, digits up to the first other byte.
-    EXPECT_EQ(placementOf(p), (std::array<int, 5>{0, 0, 42, -17, 5}));
-    std::ofstream(file) << "[window]\nw=\nh=99999999999999\n";
-    p.load();
-    EXPECT_EQ(p.getWidth(), 1600);         // empty: the default
-    EXPECT_EQ(p.getHeight(), 2147483647);  // beyond int: clamped
+    EXPECT_EQ(placementOf(p), (std::array<int, 5>{0, 0, 42, 17, 5}));
     EXPECT_EQ(p.geti("window", "missing", -4), -4);
+    EXPECT_EQ(p.geti("window", "big", 0), 0);
+    p.put("window", "big", "-99999999999999");
+    EXPECT_EQ(p.geti("window", "big", 0), INT32_MIN);  // beyond int: clamped
+}
+
+// Without a display (see the top of the file) only the window limits hold:
+// sizes up to 8192 and positions within +-16384. A placement that makes no
+// sense is ignored with a warning naming the file.
+TEST_F(appWinPlacement, DamagedPlacementsAreBoundedOrIgnored) {
+    struct Case {
+        const char* keys;
+        std::array<int, 5> expected;
+        bool warned;
+    };
+    const Case cases[] = {
+        {"x=-2147483648\nw=2147483647\nh=2147483647", {-16384, 0, 8192, 8192, 1}, false},
+        {"x=16000\ny=99999999999\nw=900\nh=30\nshow=0", {15484, 16354, 900, 30, 0}, false},
+        {"w=0", {0, 0, 1600, 900, 1}, true},
+        {"x=7\nh=-17", {0, 0, 1600, 900, 1}, true},
+        {"show=11", {0, 0, 1600, 900, 1}, true},
+    };
+    for (const Case& c : cases) {
+        std::ofstream(file) << "[window]\n" << c.keys << "\n";
+        test::AppMsgCapture log;
+        WinPlacement p(file);
+        EXPECT_EQ(placementOf(p), c.expected) << c.keys;
+        EXPECT_EQ(log.contains(file.string() + ": the window placement"), c.warned) << c.keys;
+    }
+    test::AppMsgCapture log;
+    std::ofstream(file) << "[window]\nw=0\n";
+    WinPlacement p(file);
+    EXPECT_EQ(log.lines(),
+              std::vector<std::string>{"[WARNING] " + file.string() +
+                                       ": the window placement x=0 y=0 w=0 h=900 show=1 makes no sense; "
+                                       "the defaults are used"});
 }
 
 TEST_F(appWinPlacement, OtherSectionsAndKeysAreLeftAlone) {

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "app_test_support.h"
+#include "koui/app/win_placement.h"
 #include "koui/host/instance.h"
 #include "koui/res/instance.h"
 
@@ -286,6 +287,21 @@ TEST_F(appWindow, CreateWithAnUnknownClassFails) {
     EXPECT_EQ(std::tuple(w.getHWnd(), w.getGLState()), std::tuple(nullptr, app::GL_IDLE));
     EXPECT_FALSE(logs->hasPrefix("[END  ] koui::app::Window : Create()"));
     EXPECT_FALSE(w.Stop_GL()) << "no worker to stop";
+}
+
+// A placement file that once crashed every start: it now opens a window
+// that fits the work area of the monitor it is nearest to.
+TEST_F(appWindow, DamagedPlacementFitsTheWorkArea) {
+    std::ofstream(work->path() / "place.ini") << "[window]\nx=-2147483648\nw=2147483647\nh=2147483647\n";
+    app::WinPlacement p(work->path() / "place.ini");
+    const RECT r{p.getX(), p.getY(), p.getX() + p.getWidth(), p.getY() + p.getHeight()};
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetMonitorInfoA(MonitorFromRect(&r, MONITOR_DEFAULTTONULL), &info));
+    const RECT& a = info.rcWork;
+    EXPECT_EQ(std::tuple(r.left, r.top, r.right, r.bottom), std::tuple(a.left, a.top, a.right, a.bottom))
+        << "as big as the work area, and on it";
+    EXPECT_TRUE(waitCycles(open("placed", r.left, r.top, p.getWidth(), p.getHeight()), 1));
 }
 
 }  // namespace

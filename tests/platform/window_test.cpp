@@ -2,6 +2,7 @@
 // window data, destruction, cross-thread posting, the non-blocking pump and
 // its end on WM_QUIT, geometry and placement.
 #include <atomic>
+#include <cstdint>
 
 #include "koui/platform/detail/state.h"
 #include "platform_test_support.h"
@@ -195,6 +196,33 @@ TEST_F(platformWindow, GeometryAndPlacement) {
     ASSERT_TRUE(GetWindowRect(h, &r));
     EXPECT_EQ(edges(r), normal);
     EXPECT_EQ(std::get<1>(placement()), UINT(SW_SHOWNORMAL));
+}
+
+// Sizes and positions beyond what X holds are cut down instead of reaching
+// the server (where they crash) or costing gigabytes of buffers.
+TEST_F(platformWindow, HugeRequestsAreBoundedAndMonitorsAreFound) {
+    HWND h = make(WS_POPUP, INT32_MIN + 1, 0, INT32_MAX, INT32_MAX);  // INT32_MIN: CW_USEDEFAULT
+    ASSERT_NE(h, nullptr);
+    RECT r;
+    ASSERT_TRUE(GetWindowRect(h, &r));
+    EXPECT_EQ(edges(r), (std::array<LONG, 4>{-16384, 0, -8192, 8192}));
+    ASSERT_TRUE(MoveWindow(h, INT32_MAX, 5, -3, INT32_MAX, 0));
+    ASSERT_TRUE(GetWindowRect(h, &r));
+    EXPECT_EQ(edges(r), (std::array<LONG, 4>{16384, 5, 16385, 8197}));
+
+    const RECT far{100000, 100000, 100001, 100001};
+    EXPECT_EQ(MonitorFromRect(&far, MONITOR_DEFAULTTONULL), nullptr);
+    HMONITOR nearest = MonitorFromRect(&far, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetMonitorInfoA(nearest, &info));
+    const RECT& m = info.rcMonitor;
+    const RECT& w = info.rcWork;
+    EXPECT_TRUE(w.left >= m.left && w.top >= m.top && w.right <= m.right && w.bottom <= m.bottom &&
+                w.right > w.left);
+    const RECT inside{m.left + 1, m.top + 1, m.left + 2, m.top + 2};
+    EXPECT_EQ(MonitorFromRect(&inside, MONITOR_DEFAULTTONULL), nearest);
+    EXPECT_FALSE(GetMonitorInfoA(reinterpret_cast<HMONITOR>(std::uintptr_t{999}), &info));
 }
 
 // Taking and releasing the capture and the focus are checked with the

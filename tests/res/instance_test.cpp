@@ -344,6 +344,16 @@ TEST(InstanceChanges, ReloadKeepsTheOldTreeOnAFaultyFile) {
     EXPECT_THAT(capture.lines(),
                 ElementsAre("[ERROR] Reload of res.kor failed; the loaded resources stay",
                             "[ERROR] Reload of res.kor: the file is empty or cannot be read"));
+    capture.clear();
+    std::filesystem::resize_file(dir.root() + "/res.kor", Instance::kMaxDefinitionBytes + 1);  // sparse
+    dir.stamp("res.kor");
+    inst.CallResSourceChange();
+    EXPECT_THAT(capture.lines(),
+                ElementsAre("[ERROR] " + dir.root() +
+                                "/res.kor: 4194305 bytes, more than the limit of 4194304 "
+                                "bytes; not read",
+                            "[ERROR] Reload of res.kor failed; the loaded resources stay",
+                            "[ERROR] Reload of res.kor: the file is larger than the limit of 4 MiB"));
     for (const char* faulty : {"f { font size: 0 src: x }\n", "s { imgsrc src: \"none.png\" }\n"}) {
         dir.write("res.kor", faulty);
         inst.CallResSourceChange();

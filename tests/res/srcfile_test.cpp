@@ -165,6 +165,11 @@ TEST(SrcFileErrors, OneMessageAndTheNodesSoFar) {
          "-1: class koui::res::Node / (root) : STOP.   Error reading parameters for grad",
          {"x"}},
         {"}\n}\na {", tooMany, {}},  // only the first error is recorded
+        // An unclosed '(' would take the rest of the file, blocks and all.
+        {"x: 1\ny: f(2\nz {\n w: 3\n}\n",
+         "-1: class koui::res::Node / (root) : Closing bracket missing",
+         {"x"},
+         1},
     };
     for (const auto& c : cases) {
         auto p = parse(c.text);

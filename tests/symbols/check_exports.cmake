@@ -15,8 +15,10 @@ foreach(line IN LISTS lines)
     continue()
   endif()
   set(name "${CMAKE_MATCH_1}")
-  # Section bounds that the linker defines in every shared library.
-  if(name MATCHES "^(_edata|_end|__bss_start|_init|_fini)$")
+  # Section bounds that the linker defines in every shared library, and the
+  # marker that the address sanitizer adds for each of our exported variables.
+  if(name MATCHES "^(_edata|_end|__bss_start|_init|_fini)$" OR
+     name MATCHES "^__odr_asan\\._ZN(2ko|4koui)[0-9]")
     continue()
   endif()
   math(EXPR count "${count} + 1")

@@ -25,7 +25,7 @@ TEST(CheckInput, RefusesWhatIsNoRegularFileOrTooLarge) {
     ASSERT_EQ(::mkfifo((dir / "fifo.kor").c_str(), 0600), 0);
     writeBytes(dir / "ten.kor", {'a', ' ', '{', ' ', 'b', ':', ' ', '1', '}', '\n'});
     writeBytes(dir / "huge.kor", {});
-    fs::resize_file(dir / "huge.kor", (uint64_t{256} << 20) + 1);  // sparse: no disk, and never read
+    fs::resize_file(dir / "huge.kor", (uint64_t{4} << 20) + 1);  // sparse: no disk, and never read
     // A regular file whose reading fails for every user, root included.
     fs::create_directories(dir / "theme");
     fs::create_symlink("/proc/self/mem", dir / "theme" / "res.kor");
@@ -34,7 +34,7 @@ TEST(CheckInput, RefusesWhatIsNoRegularFileOrTooLarge) {
         {"@/fifo.kor", 2, "koui-check: cannot read '@/fifo.kor': not a regular file\n"},
         {"/dev/zero", 2, "koui-check: cannot read '/dev/zero': not a regular file\n"},
         {"@/huge.kor", 2,
-         "koui-check: cannot read '@/huge.kor': 268435457 " + limit + "268435456 bytes (--max-size)\n"},
+         "koui-check: cannot read '@/huge.kor': 4194305 " + limit + "4194304 bytes (--max-size)\n"},
         {"@/ten.kor --max-size 9", 2,
          "koui-check: cannot read '@/ten.kor': 10 " + limit + "9 bytes (--max-size)\n"},
         {"@/ten.kor --max-size 10", 0, "koui-check: @/ten.kor: 2 nodes, 0 errors\n"},

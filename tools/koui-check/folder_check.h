@@ -15,10 +15,13 @@
 #include <string>
 #include <vector>
 
+#include "koui/res/instance.h"
+
 namespace koui::check {
 
-// The default of --max-size: larger definition files are refused unread.
-constexpr uint64_t kDefaultMaxSize = uint64_t{256} << 20;
+// The default of --max-size: the resource loader's own limit, so that a file
+// the check passes is one the loader reads. Larger files are refused unread.
+constexpr uint64_t kDefaultMaxSize = res::Instance::kMaxDefinitionBytes;
 
 // Reads the regular file `path` of at most `maxSize` bytes into `out`. Opens
 // without blocking and checks the kind of file before reading, so that a

@@ -7,6 +7,7 @@
 #include <GLFW/glfw3.h>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "koui/platform/input.h"
 #include "koui/platform/window.h"
@@ -36,6 +37,17 @@ bool inNormalState(const WindowRecord& w) {
     return !w.maximized && !w.iconified;
 }
 
+RECT boundedRect(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height) {
+    auto coord = [](std::int64_t v) {
+        return static_cast<LONG>(std::clamp<std::int64_t>(v, -kMaxWindowCoordinate, kMaxWindowCoordinate));
+    };
+    auto side = [](std::int64_t v) {
+        return static_cast<LONG>(std::clamp<std::int64_t>(v, 1, kMaxWindowSide));
+    };
+    LONG left = coord(x), top = coord(y);
+    return RECT{left, top, left + side(width), top + side(height)};
+}
+
 RECT workArea() {
     int x = 0, y = 0, w = 0, h = 0;
     if (GLFWmonitor* m = glfwGetPrimaryMonitor()) glfwGetMonitorWorkarea(m, &x, &y, &w, &h);
@@ -44,7 +56,9 @@ RECT workArea() {
 }
 
 // Places the client area so that the outer rectangle becomes `outer`.
-void setOuter(WindowRecord& w, const RECT& outer) {
+void setOuter(WindowRecord& w, const RECT& asked) {
+    const RECT outer = boundedRect(asked.left, asked.top, std::int64_t{asked.right} - asked.left,
+                                   std::int64_t{asked.bottom} - asked.top);
     int cx = outer.left + w.frameL, cy = outer.top + w.frameT;
     int cw = std::max(1, static_cast<int>(outer.right - outer.left) - w.frameL - w.frameR);
     int ch = std::max(1, static_cast<int>(outer.bottom - outer.top) - w.frameT - w.frameB);
@@ -62,7 +76,7 @@ MINMAXINFO defaultMinMax(const WindowRecord& w) {
     mmi.ptMaxSize = {area.right - area.left + fw, area.bottom - area.top + fh};
     mmi.ptMaxPosition = {area.left - w.frameL, area.top - w.frameT};
     mmi.ptMinTrackSize = {fw + 1, fh + 1};
-    mmi.ptMaxTrackSize = {1 << 15, 1 << 15};
+    mmi.ptMaxTrackSize = {kMaxWindowSide, kMaxWindowSide};
     return mmi;
 }
 

@@ -1,7 +1,10 @@
 // Window geometry shared by the window functions (internal).
 #pragma once
 
+#include <cstdint>
+
 #include "koui/platform/detail/state.h"
+#include "koui/platform/window.h"
 
 namespace koui::platform::detail {
 
@@ -13,6 +16,11 @@ bool decorated(DWORD style);
 // Reads the decoration sizes of a window (window thread).
 void updateFrame(WindowRecord& w);
 bool inNormalState(const WindowRecord& w);
+using koui::platform::kMaxWindowCoordinate;
+using koui::platform::kMaxWindowSide;
+// The rectangle at (x, y) of width x height, brought within the window
+// limits (sizes at least 1). 64-bit arguments: x + width cannot overflow.
+RECT boundedRect(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height);
 // Work area of the primary monitor.
 RECT workArea();
 // Places the client area so that the outer rectangle becomes `outer` and
