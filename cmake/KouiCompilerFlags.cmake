@@ -2,7 +2,9 @@
 
 function(koui_target_warnings target)
   target_compile_options(${target} PRIVATE
-    -Wall -Wextra -Wpedantic -Wshadow=local -Wnon-virtual-dtor -Wformat=2)
+    -Wall -Wextra -Wpedantic -Wnon-virtual-dtor -Wformat=2
+    # clang has no -Wshadow=local, and its -Wshadow also flags members.
+    $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>)
 endfunction()
 
 if(KOUI_SANITIZE)

@@ -17,7 +17,7 @@ using AppMsgSink = void (*)(const char* line, void* user);
 
 // printf-style; formats into a stack buffer, so short lines allocate nothing.
 KOUI_API void appmsg(const char* format, ...) __attribute__((format(printf, 1, 2)));
-KOUI_API void appvmsg(const char* format, va_list args);
+KOUI_API void appvmsg(const char* format, va_list args) __attribute__((format(printf, 1, 0)));
 
 // Installs `sink` (nullptr restores the stderr sink). Returns the previous
 // sink and its user pointer through the optional out-parameters.

@@ -53,7 +53,7 @@ void main() {
 constexpr int kFloatsPerGlyph = 8;
 constexpr float kNoClip = 1e9f;
 
-std::string vformat(const char* format, va_list args) {
+__attribute__((format(printf, 1, 0))) std::string vformat(const char* format, va_list args) {
     if (!format) return {};
     va_list copy;
     va_copy(copy, args);

@@ -9,7 +9,9 @@ using namespace ko::util;
 
 // Lines longer than the buffer are cut on purpose; the compiler's truncation
 // warning would flag exactly that.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wformat-truncation"
+#endif
 
 namespace ko::log {
 
@@ -19,7 +21,8 @@ constexpr size_t kLineBytes = 2048;
 
 // Writes tag, name, " : " and the formatted text into `out`, cutting at
 // kLineBytes - 1 bytes.
-void compose(char (&out)[kLineBytes], const char* tag, const char* name, const char* fmt, va_list args) {
+__attribute__((format(printf, 4, 0))) void compose(char (&out)[kLineBytes], const char* tag, const char* name,
+                                                   const char* fmt, va_list args) {
     int used = std::snprintf(out, kLineBytes, "%s%s : ", tag, name ? name : "");
     if (used < 0) return;
     if (static_cast<size_t>(used) >= kLineBytes) return;  // already cut

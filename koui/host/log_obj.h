@@ -51,7 +51,7 @@ public:
 
 protected:
     // Formats tag + name + " : " + text and hands it to the sink.
-    void writeLine(const char* tag, const char* fmt, va_list args);
+    void writeLine(const char* tag, const char* fmt, va_list args) __attribute__((format(printf, 3, 0)));
 };
 
 }  // namespace ko::log

@@ -257,9 +257,10 @@ int Div::dSetOp(double op) {
 
 std::string& Div::setFormatText(const char* fmt, ...) {
     char buf[4096];
+    buf[0] = 0;
     va_list args;
     va_start(args, fmt);
-    std::vsnprintf(buf, sizeof buf, fmt ? fmt : "", args);
+    if (fmt) std::vsnprintf(buf, sizeof buf, fmt, args);
     va_end(args);
     return setText(buf);
 }
@@ -337,9 +338,10 @@ bool Div::SendMsg(unsigned long id, Div* to, unsigned long num1, void* ptr1, uns
 
 bool Div::SendStrMsg(unsigned long id, Div* to, const char* fmt, ...) {
     char buf[4096];
+    buf[0] = 0;
     va_list args;
     va_start(args, fmt);
-    std::vsnprintf(buf, sizeof buf, fmt ? fmt : "", args);
+    if (fmt) std::vsnprintf(buf, sizeof buf, fmt, args);
     va_end(args);
     return SendStrMsg(id, to, std::string(buf));
 }
