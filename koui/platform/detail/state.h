@@ -108,8 +108,9 @@ struct QueuedMessage {
     // Release of a button; turned into a non-client release or swallowed when
     // its press was a non-client one.
     int releaseButton = 0;
-    // Text typed with this key-down; TranslateMessage turns it into WM_CHAR.
-    std::string chars;
+    // Text typed with this key-down, as code points; TranslateMessage turns
+    // it into WM_CHAR.
+    std::u32string chars;
 };
 
 // A call that must run on the window thread, made from another thread.
@@ -137,7 +138,7 @@ struct State {
     std::uint64_t nextSeq = 1;
     // Text of key-down messages handed out, by MSG::lPrivate, until
     // TranslateMessage takes it (only the latest few are kept).
-    std::map<DWORD, std::string> typedText;
+    std::map<DWORD, std::u32string> typedText;
     DWORD nextKeySerial = 1;
     bool quitPending = false;
     int quitCode = 0;
