@@ -195,6 +195,11 @@ R callOnWindowThread(F f, R failValue) {
     SetLastError(error);
     return result;
 }
+// Hands `work` to the window thread and returns at once; the window thread
+// runs it with the calls handed over before it, in order. False, leaving
+// the work undone, when there is no window thread or the caller is that
+// thread: the caller then does it itself.
+bool postToWindowThread(std::function<void()> work);
 // Runs queued cross-thread tasks (window thread only).
 void runPendingTasks();
 
@@ -237,5 +242,12 @@ void releaseGlfwWindow(const std::shared_ptr<WindowRecord>& w);
 RECT outerRect(const WindowRecord& w);
 
 void setLastError(DWORD code);
+
+// While one lives on the window thread, GLFW's "format unavailable" is not
+// reported: asking for the clipboard's text when it holds none gives it.
+struct QuietFormatErrors {
+    QuietFormatErrors();
+    ~QuietFormatErrors();
+};
 
 }  // namespace koui::platform::detail
