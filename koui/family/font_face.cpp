@@ -81,11 +81,11 @@ bool FontFace::load(const std::string& name) {
     lineHeight_ = static_cast<int>(std::lround(sm.height / 64.0));
     if (lineHeight_ < ascender_ + descender_) lineHeight_ = ascender_ + descender_;
 
-    replacementIndex_ = FT_Get_Char_Index(face, 0xFFFD);
+    replacement_ = loadMetrics(FT_Get_Char_Index(face, 0xFFFD));
     for (unsigned b = 0; b < 256; ++b) {
         if (isControl(b)) continue;
         FT_UInt index = FT_Get_Char_Index(face, b);
-        metrics_[b] = loadMetrics(index ? index : replacementIndex_);
+        metrics_[b] = index ? loadMetrics(index) : replacement_;
         advances_[b] = metrics_[b].advance;
     }
 
@@ -128,20 +128,18 @@ GlyphMetrics FontFace::loadMetrics(uint32_t glyphIndex) const {
 
 const GlyphMetrics& FontFace::metricsBeyondLatin1(uint32_t code) const {
     std::lock_guard guard(ftLock_);
-    FT_UInt index = FT_Get_Char_Index(ft_->face, code);
-    if (!index) index = replacementIndex_;
-    auto found = beyondLatin1_.find(index);
-    if (found == beyondLatin1_.end()) found = beyondLatin1_.emplace(index, loadMetrics(index)).first;
-    return found->second;
+    auto found = beyondLatin1_.find(code);
+    if (found != beyondLatin1_.end()) return found->second;
+    const FT_UInt index = FT_Get_Char_Index(ft_->face, code);
+    if (!index) return replacement_;
+    return beyondLatin1_.emplace(code, loadMetrics(index)).first->second;
 }
 
-float FontFace::kerningBeyondLatin1(uint32_t left, uint32_t right) const {
-    const uint32_t l = metrics(left).glyphIndex;
-    const uint32_t r = metrics(right).glyphIndex;
-    if (!l || !r) return 0;
+float FontFace::kerningOfGlyphs(uint32_t leftIndex, uint32_t rightIndex) const {
+    if (!hasKerning_ || !leftIndex || !rightIndex) return 0;
     std::lock_guard guard(ftLock_);
     FT_Vector k{};
-    if (FT_Get_Kerning(ft_->face, l, r, FT_KERNING_DEFAULT, &k)) return 0;
+    if (FT_Get_Kerning(ft_->face, leftIndex, rightIndex, FT_KERNING_DEFAULT, &k)) return 0;
     return static_cast<float>(k.x) / 64.0f;
 }
 

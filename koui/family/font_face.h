@@ -6,7 +6,8 @@
 // of this system) are looked up in flat tables built when the face is made.
 // The tables were once the whole design, when text was one byte per glyph;
 // text is UTF-8 now (koui/family/utf8.h): the glyphs of the code points
-// beyond are looked up the first time they are met and kept, and a kerning
+// beyond are looked up the first time they are met and kept (as many as the
+// font has; those it lacks share the replacement glyph's), and a kerning
 // pair that involves one of them is asked of FreeType each time. FreeType is
 // otherwise asked only to rasterise a glyph the first time it is drawn.
 // Making a face needs no GL context.
@@ -84,8 +85,11 @@ public:
     float kerning(uint32_t left, uint32_t right) const {
         if (left < 256 && right < 256)
             return kerning_.empty() ? 0.0f : kerning_[left * 256 + right] * (1.0f / 64.0f);
-        return hasKerning_ ? kerningBeyondLatin1(left, right) : 0.0f;
+        return hasKerning_ ? kerningOfGlyphs(metrics(left).glyphIndex, metrics(right).glyphIndex) : 0.0f;
     }
+    // Kerning between two glyphs (GlyphMetrics::glyphIndex) in pixels, for
+    // callers that hold their metrics already.
+    float kerningOfGlyphs(uint32_t leftIndex, uint32_t rightIndex) const;
     const int16_t* kerningTable() const { return kerning_.empty() ? nullptr : kerning_.data(); }
 
     int pixelSize() const { return pixelSize_; }
@@ -107,7 +111,6 @@ private:
     // FreeType's answers for one glyph (ftLock_ held).
     GlyphMetrics loadMetrics(uint32_t glyphIndex) const;
     const GlyphMetrics& metricsBeyondLatin1(uint32_t code) const;
-    float kerningBeyondLatin1(uint32_t left, uint32_t right) const;
 
     struct FreeType;
     std::unique_ptr<FreeType> ft_;
@@ -120,9 +123,9 @@ private:
     float advances_[256] = {};
     std::vector<int16_t> kerning_;
     bool hasKerning_ = false;
-    uint32_t replacementIndex_ = 0;  // U+FFFD's glyph, or 0 (.notdef)
+    GlyphMetrics replacement_;  // U+FFFD's glyph, or .notdef
     // Guards FreeType (one face may be laid out on several threads) and the
-    // glyphs met beyond Latin-1, by glyph index: as many as the font has at most.
+    // glyphs met beyond Latin-1, by code point: only code points the font has.
     mutable std::mutex ftLock_;
     mutable std::unordered_map<uint32_t, GlyphMetrics> beyondLatin1_;
     std::vector<uint8_t> rendered_;  // the last bitmap render() gave

@@ -44,6 +44,7 @@ bool FontGlyphVector::Process(const Font* font, float maxWidth, float maxHeight,
     size_t lineBegin = 0;
     size_t lastSpace = kNone;
     uint32_t previous = kNoCharacter;  // previous character on this line, for kerning
+    uint32_t previousGlyph = 0;        // its glyph, when it is beyond the tables
 
     // Starts the next line; false when it would end below maxHeight.
     auto nextLine = [&]() {
@@ -58,11 +59,13 @@ bool FontGlyphVector::Process(const Font* font, float maxWidth, float maxHeight,
     };
     // The pen position of `code` after `previous`, kerning included; pairs
     // below 256 come from the face's table, others from the face itself.
-    auto kerned = [&](float x, uint32_t code) {
+    auto kerned = [&](float x, uint32_t code, uint32_t glyph) {
         if (previous == kNoCharacter) return x;
         if (previous < 256 && code < 256)
             return kerning ? x + kerning[previous * 256 + code] * kerningScale : x;
-        return x + face.kerning(previous, code) * scaleX;
+        const uint32_t left = previous < 256 ? face.metrics(previous).glyphIndex : previousGlyph;
+        const uint32_t right = code < 256 ? face.metrics(code).glyphIndex : glyph;
+        return x + face.kerningOfGlyphs(left, right) * scaleX;
     };
 
     for (size_t i = 0; i < text.size();) {
@@ -77,13 +80,22 @@ bool FontGlyphVector::Process(const Font* font, float maxWidth, float maxHeight,
             if (!nextLine()) break;
             continue;
         }
-        const float advance = (code < 256 ? advances[code] : face.metrics(code).advance) * scaleX;
-        float x = kerned(pen, code);
+        // Below 256 the flat tables answer; beyond, the face's lookup.
+        float advance = 0;
+        uint32_t glyph = 0;
+        if (code < 256) {
+            advance = advances[code] * scaleX;
+        } else {
+            const GlyphMetrics& m = face.metrics(code);
+            advance = m.advance * scaleX;
+            glyph = m.glyphIndex;
+        }
+        float x = kerned(pen, code, glyph);
         if (bounded && x + advance > maxWidth && glyphs_.size() > lineBegin && code != ' ') {
             // Wrap after the last space of the line, carrying the word begun
             // since then; without a space, break right here.
             const size_t carry = lastSpace == kNone ? glyphs_.size() : lastSpace + 1;
-            const uint32_t carriedPrevious = previous;
+            const uint32_t carriedPrevious = previous;  // previousGlyph stays too
             closeLine(lineBegin, carry, true);
             lineBegin = carry;
             if (!nextLine()) {
@@ -100,11 +112,12 @@ bool FontGlyphVector::Process(const Font* font, float maxWidth, float maxHeight,
                 pen = glyphs_.back().x + glyphs_.back().advance + sepX;
                 previous = carriedPrevious;
             }
-            x = kerned(pen, code);
+            x = kerned(pen, code, glyph);
         }
         glyphs_.push_back({x, baseline, advance, line, code, offset});
         pen = x + advance + sepX;
         previous = code;
+        previousGlyph = glyph;
         if (code == ' ') lastSpace = glyphs_.size() - 1;
     }
     if (lineBegin < glyphs_.size()) closeLine(lineBegin, glyphs_.size(), false);

@@ -30,7 +30,7 @@ Lead leadOf(uint8_t b) {
 
 }  // namespace
 
-Utf8Char decodeUtf8(std::string_view text, size_t pos) {
+Utf8Char decodeUtf8Sequence(std::string_view text, size_t pos) {
     const auto b = static_cast<uint8_t>(text[pos]);
     if (b < 0x80) return {b, 1};
     const Lead lead = leadOf(b);

@@ -30,8 +30,13 @@ struct Utf8Char {
     uint32_t length;  // bytes it takes, 1 to 4
 };
 
-// The character that begins at `pos` (< text.size()).
-KOUI_API Utf8Char decodeUtf8(std::string_view text, size_t pos);
+// The character that begins at `pos` (< text.size()); of one byte below
+// 0x80 without a call, for the ASCII text that layout meets most.
+KOUI_API Utf8Char decodeUtf8Sequence(std::string_view text, size_t pos);
+inline Utf8Char decodeUtf8(std::string_view text, size_t pos) {
+    const auto b = static_cast<uint8_t>(text[pos]);
+    return b < 0x80 ? Utf8Char{b, 1} : decodeUtf8Sequence(text, pos);
+}
 
 // Where the character after the one at `pos` begins (text.size() at most).
 inline size_t nextUtf8(std::string_view text, size_t pos) {
