@@ -12,10 +12,14 @@
 //                                iterate, `later` false results in 20 more
 //                                calls after it
 //   log <line>                   a line of the library's diagnostics
+//   field <name> <caret> <anchor> <end> <focused> <text>
+//                                an edit field's state (with --edit), each
+//                                time it changes
 //
 // Elements: the application element "app" and its children "outer" and
 // "swatch" show flat colours, styled from resdata/res.kor of the current
-// folder.
+// folder. With --edit, "app" also holds two edit fields styled "edit.field":
+// "first", which has the focus at the start and whose Tab leads to "second".
 #include <GL/glew.h>
 
 #include <array>
@@ -37,6 +41,7 @@
 #include "koui/host/log_sink.h"
 #include "koui/platform/platform.h"
 #include "koui/platform/win32_names.h"
+#include "koui/widgets/edit.h"
 
 using namespace ko::log;
 
@@ -78,6 +83,18 @@ void probe() {
     }
 }
 
+bool editMode = false;
+std::map<koui::Edit*, std::string> fields;  // GL thread only: the last line of each
+
+void reportFields() {
+    for (auto& [f, last] : fields) {
+        char head[96];
+        std::snprintf(head, sizeof head, "field %s %d %d %d %d ", f->name.c_str(), f->caretPos, f->selStart,
+                      f->selEnd, f->dHasFocus() ? 1 : 0);
+        if (head + f->getText() != last) out("%s", (last = head + f->getText()).c_str());
+    }
+}
+
 void onUiEvent(const std::string& ev) {
     if (ev == "canvas.created") {
         auto* app = new koui::app::AppDiv();
@@ -87,8 +104,16 @@ void onUiEvent(const std::string& ev) {
         for (const char* n : {"outer", "swatch"})
             elements.push_back(
                 (new koui::Div())->Create(n, app, 0, 0, 0, 0, nullptr, 0, std::string("e2e.") + n));
+        if (editMode) {
+            auto* first = koui::Edit::wCreate("first", app, 20, 20, 300, 32, 0, "edit.field");
+            fields = {{first, ""},
+                      {koui::Edit::wCreate("second", app, 20, 70, 300, 32, 0, "edit.field"), ""}};
+            first->setNextNode("second");
+            first->dSetFocus();
+        }
     } else if (ev == "gl.cycle.finish") {
         probe();
+        reportFields();
         if (++cycles == 3) out("drawn");
     }
 }
@@ -98,6 +123,7 @@ void onUiEvent(const std::string& ev) {
 int main(int argc, char** argv) {
     appSetMsgSink([](const char* line, void*) { out("log %s", line); }, nullptr);
     ko::log::setCallback([](const char* line) { out("log %s", line); });
+    editMode = argc == 2 && std::string(argv[1]) == "--edit";
 
     koui::app::WindowManager manager;
     std::unique_ptr<koui::app::WinPlacement> place;

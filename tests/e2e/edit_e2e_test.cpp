@@ -1,5 +1,5 @@
 // End to end: text typed through the X server into the edit fields of a real
-// window (edit_app.cpp). The keyboard layout is US international, which
+// window (e2e_app.cpp --edit). The keyboard layout is US international, which
 // types ü and ß with AltGr. A chord's modifier is held until the effect of
 // a later key shows: the window reads the modifiers when its GL thread
 // takes the key, not when the key went down.
@@ -21,23 +21,19 @@ namespace fs = std::filesystem;
 
 TEST(e2eEdit, TypeEraseSelectCopyAndPasteIntoTheNextField) {
     KOUI_REQUIRE_XDOTOOL();
-    if (std::system("command -v setxkbmap >/dev/null 2>&1") != 0) GTEST_SKIP() << "setxkbmap not found";
+    if (std::system("setxkbmap -layout us -variant intl >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "no setxkbmap";
+    struct Restore {
+        ~Restore() { (void)std::system("setxkbmap -layout us"); }
+    } restore;
     const koui::test::TempDir tmp("e2e_edit");
     fs::create_directories(tmp.path() / "resdata/Fonts");
     fs::copy_file(fs::path(KOUI_SOURCE_DIR) / "tests/e2e/data/edit.kor", tmp.path() / "resdata/res.kor");
     fs::copy_file(koui::test::kTestFontPath, tmp.path() / "resdata/Fonts/test.ttf");
-    ASSERT_EQ(std::system("setxkbmap -layout us -variant intl"), 0);
-    struct Restore {
-        ~Restore() { (void)std::system("setxkbmap -layout us"); }
-    } restore;
-
     koui::test::AppProcess app;
-    ASSERT_TRUE(app.start({KOUI_E2E_EDIT_APP}, tmp.path().string()));
-    ASSERT_TRUE(app.waitPrefix("drawn", 10s));
-    const std::string xid = koui::test::xdoOutput("search --sync --name '^edit-e2e$'");
-    ASSERT_TRUE(xdo("windowfocus --sync " + xid));
-    // Each step's keys, then the line the application reports after them
-    // (a line reported before the keys does not count).
+    ASSERT_TRUE(app.start({KOUI_E2E_APP, "--edit"}, tmp.path().string()) && app.waitPrefix("drawn", 10s));
+    ASSERT_TRUE(xdo("windowfocus --sync " + koui::test::xdoOutput("search --sync --name '^e2e$'")));
+    // Each step's keys, then the line the application reports after them.
     const std::pair<std::string, std::string> steps[] = {
         {"type --delay 30 'Grüßen'", "field first 8 0 0 1 Grüßen"},
         {"key BackSpace", "field first 7 0 0 1 Grüße"},
@@ -48,11 +44,10 @@ TEST(e2eEdit, TypeEraseSelectCopyAndPasteIntoTheNextField) {
         {"keydown ctrl key v", "field second 7 0 0 1 Grüße"},
     };
     for (const auto& [keys, line] : steps) {
-        const size_t before = app.lines().size();
+        size_t at = 0, before = app.lines().size();  // earlier lines do not count
         ASSERT_TRUE(xdo(keys)) << keys;
-        size_t at = 0;
         EXPECT_TRUE(app.waitFor([&](const std::string& l) { return at++ >= before && l == line; }, 10s))
-            << keys << " -> " << line;
+            << line;
     }
     EXPECT_TRUE(xdo("keyup ctrl key Escape"));
     EXPECT_EQ(app.wait(10s), 0);
