@@ -8,6 +8,8 @@
 //                                time it changes
 //   click <elem>                 the element's click callback ran
 //   key <code>                   a key reached the root's key callback
+//                                (printed by work it posts to the main thread)
+//   posted <window>              work posted to the window's GL thread ran
 //   exit <code>                  run() returned
 //   log <line>                   a line of the library's diagnostics
 //
@@ -97,11 +99,12 @@ int main(int argc, char** argv) {
         const std::string name = i == 0 ? "e2e" : "e2e-" + std::to_string(i + 1);
         koui::AppWindow* w =
             app.open({name, 400, 300, "e2e.app"}, [name, i](koui::Div& root) { build(root, name, i == 0); });
-        if (w)
-            w->onKey([](const koui::KeyPress& k) {
-                out("key %d", k.key);
-                return true;
-            });
+        if (!w) continue;
+        w->post([name] { out("posted %s", name.c_str()); });
+        w->onKey([&app](const koui::KeyPress& k) {
+            app.post([k] { out("key %d", k.key); });  // printed by the main thread
+            return true;
+        });
     }
     const int code = app.run();
     out("exit %d", code);

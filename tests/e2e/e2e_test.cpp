@@ -172,6 +172,7 @@ TEST_F(e2e, ClicksReachTheRightElementOnly) {
                                   "key F2", at + "70 190 click 1"})
         ASSERT_TRUE(xdo(input)) << input;
     ASSERT_TRUE(app_->waitPrefix("click swatch", kWait)) << dump();
+    ASSERT_TRUE(app_->waitPrefix("key ", kWait));
     EXPECT_EQ(linesWithPrefix("click "),
               (std::vector<std::string>{"click inner", "click outer", "click swatch"}));
     EXPECT_EQ(linesWithPrefix("key "), std::vector<std::string>{"key 113"});
@@ -191,6 +192,9 @@ TEST_F(e2e, TwoWindowsRunUntilTheLastCloses) {
     ASSERT_TRUE(app_->waitPrefix("click swatch", kWait)) << dump();
     EXPECT_TRUE(linesWithPrefix("exit").empty());
     closeWithEscapeAndExpectCleanEnd();
+    auto posted = linesWithPrefix("posted ");
+    std::sort(posted.begin(), posted.end());
+    EXPECT_EQ(posted, (std::vector<std::string>{"posted e2e", "posted e2e-2"}));
     for (const char* ini : {"e2e/e2e.ini", "e2e/e2e-2.ini"})
         EXPECT_EQ(readFile(dir_ / ini).rfind("[window]\nx=", 0), 0u) << ini;
 }
