@@ -78,7 +78,7 @@ double msSinceProcessStart() {
 
 }  // namespace
 
-App::App(std::string name, int argc, char** argv, std::vector<std::string> extraOptions)
+App::App(std::string name, int argc, char** argv, const std::vector<std::string>& extraOptions)
     : name_(std::move(name)), programFolder_(programFolder(argc > 0 ? argv[0] : nullptr)) {
     ko::log::setTimeBaseNow();
     std::string error;

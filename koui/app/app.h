@@ -65,7 +65,7 @@ class WindowManager;
 class KOUI_API App {
 public:
     // `name` names the application in messages and in the placement folder.
-    App(std::string name, int argc, char** argv, std::vector<std::string> extraOptions = {});
+    App(std::string name, int argc, char** argv, const std::vector<std::string>& extraOptions = {});
     ~App();
     App(const App&) = delete;
     App& operator=(const App&) = delete;
