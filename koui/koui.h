@@ -14,3 +14,5 @@
 #include "koui/ui/add.h"
 #include "koui/ui/div.h"
 #include "koui/ui/events.h"
+#include "koui/widgets/fader.h"
+#include "koui/widgets/fview.h"
