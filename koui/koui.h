@@ -14,5 +14,7 @@
 #include "koui/ui/add.h"
 #include "koui/ui/div.h"
 #include "koui/ui/events.h"
+#include "koui/widgets/container.h"
 #include "koui/widgets/fader.h"
 #include "koui/widgets/fview.h"
+#include "koui/widgets/progbar.h"
