@@ -17,7 +17,8 @@
 // Keys reach the onKey callback when the root has the focus, which it takes
 // when made and when pressed; an element that keeps the focus (an edit
 // field) keeps its keys. Escape closes the window before any element sees
-// it (the window's own rule), so it never arrives here.
+// it (the window's own rule), so it never arrives here, except while a
+// pop-up is open: then it goes to the pop-up, which closes.
 #pragma once
 
 #include <atomic>

@@ -164,6 +164,7 @@ void Window::cycle() {
     Canvas* c = canvas.load();
     if (inst) {
         inst->Iterate(0, 0, w, h);
+        popupOpen.store(c && c->hasPopup());
         POINT p{0, 0};
         GetCursorPos(&p);
         ScreenToClient(hWnd, &p);

@@ -71,6 +71,13 @@ public:
     bool makeModal(Div* d, bool center, int w, int h, unsigned int opts);
     bool releaseModal(Div* d);
     Div* getModal() { return modalStack.empty() ? nullptr : modalStack.back(); }
+    // True while a pop-up (DIV_POPUP, a quick menu) is in the modal list:
+    // it has not been closed yet and takes the keyboard.
+    bool hasPopup() const {
+        for (Div* d : modalStack)
+            if (d->dHasOpt(DIV_POPUP)) return true;
+        return false;
+    }
 
     void PushScissors(int x, int y, int w, int h);
     void PopScissors();
