@@ -1,12 +1,9 @@
-// The application of the widget end-to-end test: one window "e2e-widgets"
-// whose application element holds a panel with a button at (40, 40),
-// 120 x 40 pixels. It reports on standard output, one line each:
-//
-//   drawn        the window has swapped three frames
-//   msg <id>     the panel received message <id> from the button
-//   click        the button's click callback ran
+// The application of the widget end-to-end test: a window "e2e-widgets"
+// whose application element holds a button at (40, 40), 120 x 40 pixels.
+// It prints "drawn" after three frames, "msg <id>" for each message the
+// application element receives and "click" when the button's callback runs
+// (all on the GL thread).
 #include <cstdio>
-#include <mutex>
 
 #include "koui/app/app_div.h"
 #include "koui/app/window.h"
@@ -18,32 +15,28 @@
 
 namespace {
 
-std::mutex outLock;
-
-void out(const char* line, unsigned id = 0) {
-    std::lock_guard guard(outLock);
-    id ? std::printf("%s %u\n", line, id) : std::printf("%s\n", line);
+void out(const std::string& line) {
+    std::puts(line.c_str());
     std::fflush(stdout);
 }
 
-struct Panel : koui::Div {
+struct App : koui::app::AppDiv {
     bool OnMsg(koui::e_msg* m) override {
-        out("msg", m->id);
+        out("msg " + std::to_string(m->id));
         return true;
     }
 };
 
 koui::app::Window* window = nullptr;
-int cycles = 0;  // GL thread only
+int cycles = 0;
 
 void onUiEvent(const std::string& ev) {
     if (ev == "canvas.created") {
-        auto* app = new koui::app::AppDiv();
+        auto* app = new App();
         app->setWindow(window);
         app->Create("app", window->getCanvas(), 0, 0, 400, 300, nullptr, 0, "");
         window->setAppDiv(app);
-        koui::Div* panel = (new Panel())->Create("panel", app, 0, 0, 400, 300, nullptr, 0, "");
-        koui::Button::wCreate("button", panel, 40, 40, 120, 40, nullptr, nullptr, nullptr, nullptr)
+        koui::Button::wCreate("button", app, 40, 40, 120, 40, nullptr, nullptr, nullptr, nullptr)
             ->setClickCB([] { out("click"); });
     } else if (ev == "gl.cycle.finish" && ++cycles == 3) {
         out("drawn");
@@ -60,5 +53,4 @@ int main() {
                         nullptr, onUiEvent, nullptr))
         return 1;
     while (manager.iterate()) WaitMessage();
-    return 0;
 }
