@@ -172,6 +172,13 @@ public:
     // so that the window works from the folder and watches it.
     bool compileResArchive = false;
     std::string resArchivePath = "res.koc";
+    // Added so that an application need not change its working folder: the
+    // resource folder the worker's UI instance reads (relative paths are
+    // taken from the working folder, as before); an empty `resArchivePath`
+    // means no archive, and then nothing is removed; with `readResArchive`
+    // set the archive is read as it is, neither packed nor removed.
+    std::string resFolder = "resdata";
+    bool readResArchive = false;
     // Shortest cycle in milliseconds; 0 turns the limiter off. Read by the
     // worker every cycle, so it may be changed while the window runs.
     std::atomic<double> frameLimitMs{kFramePeriodMs};

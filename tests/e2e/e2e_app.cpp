@@ -1,44 +1,34 @@
-// The application that the end-to-end tests drive through the X server.
-//
-// It is written as any application of the toolkit is (window manager, a
-// window "e2e", an application element with children, the pump loop) and
+// The application that the end-to-end tests drive through the X server,
+// written on the application layer as any program of the toolkit is. It
 // reports on standard output, one line each, what the tests look for:
 //
-//   drawn                        the window has swapped three frames
+//   drawn <window>               the window has drawn three frames
 //   probe <elem> r g b           the pixel at the element's centre (for the
-//                                application element, at 5,5), each time
-//                                it changes
-//   quit <n> <later>             the pump met WM_QUIT; n times false from
-//                                iterate, `later` false results in 20 more
-//                                calls after it
+//                                root, at 5,5) of the first window, each
+//                                time it changes
+//   click <elem>                 the element's click callback ran
+//   key <code>                   a key reached the root's key callback
+//                                (printed by work it posts to the main thread)
+//   posted <window>              work posted to the window's GL thread ran
+//   exit <code>                  run() returned
 //   log <line>                   a line of the library's diagnostics
 //
-// Elements: the application element "app" and its children "outer" and
-// "swatch" show flat colours, styled from resdata/res.kor of the current
-// folder.
+// Elements, styled from the resource folder given with --res: the root
+// "app", "outer" with "inner" inside it, and "swatch"; every one but the
+// root has a click callback. `--windows N` opens N windows, "e2e", "e2e-2",
+// and so on, each building its own tree.
 #include <GL/glew.h>
 
 #include <array>
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <string>
-#include <vector>
 
-#include "koui/app/app_div.h"
-#include "koui/app/win_placement.h"
-#include "koui/app/window.h"
-#include "koui/app/window_manager.h"
 #include "koui/family/appmsg.h"
-#include "koui/host/canvas.h"
 #include "koui/host/log_sink.h"
-#include "koui/platform/platform.h"
-#include "koui/platform/win32_names.h"
-
-using namespace ko::log;
+#include "koui/koui.h"
 
 namespace {
 
@@ -55,72 +45,68 @@ void out(const char* fmt, ...) {
     std::fflush(stdout);
 }
 
-koui::app::Window* window = nullptr;
-std::vector<koui::Div*> elements;                   // the application element, then its children
-int cycles = 0;                                     // GL thread only
-std::map<koui::Div*, std::array<int, 3>> reported;  // GL thread only
-
-// Reads the drawn (not yet swapped) frame under each element.
-void probe() {
-    RECT r{};
-    GetClientRect(window->getHWnd(), &r);
-    for (koui::Div* d : elements) {
-        float o[2] = {5, 5};
-        if (d != elements[0]) d->DivToCanvas(o, d->dGetCXf() / 2, d->dGetCYf() / 2);
-        unsigned char px[4] = {0, 0, 0, 0};
-        glReadBuffer(GL_BACK);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(int(o[0]), r.bottom - 1 - int(o[1]), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
-        const std::array<int, 3> colour{px[0], px[1], px[2]};
-        if (reported.contains(d) && reported[d] == colour) continue;
-        reported[d] = colour;
-        out("probe %s %d %d %d", d->name.c_str(), px[0], px[1], px[2]);
+// Drawn last in its window: reads the drawn (not yet swapped) frame under
+// each element it watches, and counts frames.
+class Probe : public koui::Div {
+public:
+    Probe(std::string window, std::vector<koui::Div*> watched, bool report)
+        : window_(std::move(window)), watched_(std::move(watched)), report_(report) {}
+    void OnDraw(koui::e_draw* e) override {
+        if (++frames_ == 3) out("drawn %s", window_.c_str());
+        if (!report_) return;
+        for (koui::Div* d : watched_) {
+            float o[2] = {5, 5};
+            if (d != watched_[0]) d->DivToCanvas(o, d->dGetCXf() / 2, d->dGetCYf() / 2);
+            unsigned char px[4] = {0, 0, 0, 0};
+            glReadBuffer(GL_BACK);
+            glPixelStorei(GL_PACK_ALIGNMENT, 1);
+            glReadPixels(int(o[0]), e->viewport[3] - 1 - int(o[1]), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
+            const std::array<int, 3> colour{px[0], px[1], px[2]};
+            if (reported_.contains(d) && reported_[d] == colour) continue;
+            reported_[d] = colour;
+            out("probe %s %d %d %d", d->name.c_str(), px[0], px[1], px[2]);
+        }
     }
-}
 
-void onUiEvent(const std::string& ev) {
-    if (ev == "canvas.created") {
-        auto* app = new koui::app::AppDiv();
-        app->setWindow(window);
-        elements = {app->Create("app", window->getCanvas(), 0, 0, 0, 0, nullptr, 0, "e2e.app")};
-        window->setAppDiv(app);
-        for (const char* n : {"outer", "swatch"})
-            elements.push_back(
-                (new koui::Div())->Create(n, app, 0, 0, 0, 0, nullptr, 0, std::string("e2e.") + n));
-    } else if (ev == "gl.cycle.finish") {
-        probe();
-        if (++cycles == 3) out("drawn");
-    }
+private:
+    std::string window_;
+    std::vector<koui::Div*> watched_;
+    bool report_;
+    int frames_ = 0;
+    std::map<koui::Div*, std::array<int, 3>> reported_;
+};
+
+void build(koui::Div& root, const std::string& window, bool report) {
+    root.dSetName("app");
+    koui::Div& outer = koui::add(root, "outer", "e2e.outer");
+    koui::Div& inner = koui::add(outer, "inner", "e2e.inner");
+    koui::Div& swatch = koui::add(root, "swatch", "e2e.swatch");
+    for (koui::Div* d : {&outer, &inner, &swatch})
+        koui::onClick(*d, [d] { out("click %s", d->name.c_str()); });
+    koui::add<Probe>(root, "probe", "e2e.probe", window,
+                     std::vector<koui::Div*>{&root, &outer, &inner, &swatch}, report);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    appSetMsgSink([](const char* line, void*) { out("log %s", line); }, nullptr);
+    ko::log::appSetMsgSink([](const char* line, void*) { out("log %s", line); }, nullptr);
     ko::log::setCallback([](const char* line) { out("log %s", line); });
 
-    koui::app::WindowManager manager;
-    std::unique_ptr<koui::app::WinPlacement> place;
-    if (argc == 3 && std::string(argv[1]) == "--placement")
-        place = std::make_unique<koui::app::WinPlacement>(argv[2]);
-    int x = 40, y = 40, w = 400, h = 300;
-    if (place) x = place->getX(), y = place->getY(), w = place->getWidth(), h = place->getHeight();
-    auto onWndMsg = [&place](koui::app::e_wndmsg& m) {
-        if (m.msg == WM_CLOSE && place) {
-            place->fill(m.hWnd);
-            place->save();
-        }
-        return false;
-    };
-    koui::app::Window win;
-    window = &win;
-    if (!window->Create(nullptr, "e2e", x, y, w, h, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, onWndMsg, onUiEvent,
-                        nullptr))
-        return 1;
-
-    while (manager.iterate()) WaitMessage();
-    int later = 0;
-    for (int i = 0; i < 20; ++i) later += manager.iterate() ? 0 : 1;
-    out("quit 1 %d", later);
-    return 0;
+    koui::App app("e2e", argc, argv, {"--windows"});
+    const int count = std::atoi(app.option("--windows").value_or("1").c_str());
+    for (int i = 0; i < count; ++i) {
+        const std::string name = i == 0 ? "e2e" : "e2e-" + std::to_string(i + 1);
+        koui::AppWindow* w =
+            app.open({name, 400, 300, "e2e.app"}, [name, i](koui::Div& root) { build(root, name, i == 0); });
+        if (!w) continue;
+        w->post([name] { out("posted %s", name.c_str()); });
+        w->onKey([&app](const koui::KeyPress& k) {
+            app.post([k] { out("key %d", k.key); });  // printed by the main thread
+            return true;
+        });
+    }
+    const int code = app.run();
+    out("exit %d", code);
+    return code;
 }
