@@ -17,5 +17,8 @@ TEST(e2eWidgets, ClickedButtonTellsItsParentAndCallsBack) {
     const std::string xid = koui::test::xdoOutput("search --sync --name '^e2e-widgets$'");
     ASSERT_TRUE(koui::test::xdo("mousemove --sync --window " + xid + " 100 60 click 1"));
     ASSERT_TRUE(app.waitPrefix("click", 10s));
-    EXPECT_EQ(app.lines(), (std::vector<std::string>{"drawn", "msg 1010", "msg 1011", "msg 1000", "click"}));
+    std::vector<std::string> seen;  // without the library's messages
+    for (const std::string& l : app.lines())
+        if (l.rfind("msg ", 0) == 0 || l == "click") seen.push_back(l);
+    EXPECT_EQ(seen, (std::vector<std::string>{"msg 1010", "msg 1011", "msg 1000", "click"}));
 }
