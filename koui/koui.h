@@ -14,3 +14,6 @@
 #include "koui/ui/add.h"
 #include "koui/ui/div.h"
 #include "koui/ui/events.h"
+#include "koui/widgets/button.h"
+#include "koui/widgets/sedit.h"
+#include "koui/widgets/static.h"
