@@ -1,6 +1,4 @@
-// Helpers of the window tests: a working folder with the fixed resource
-// folder, the log lines of the host's log objects, a thread-safe record of
-// UI events and element events, and the pump loop of an application.
+// Helpers of the window tests: working folder, log lines, event records, pump.
 #pragma once
 
 #include <gtest/gtest.h>

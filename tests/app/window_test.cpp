@@ -1,7 +1,4 @@
-// Window and its GL worker under a real X server: the worker's UI events and
-// log lines, messages posted through the window system reaching the canvas
-// as events, Escape and posted WM_CLOSE closing the window, two windows with
-// their own GL threads, and the states of the worker.
+// Window and its GL worker under a real X server.
 #include <GL/glew.h>
 #include <gmock/gmock.h>
 

@@ -1,6 +1,4 @@
-// UI instance: queue delivery order, deletion requests, the progress gate,
-// Queue from several threads, stopping the watcher. (The watcher finding an
-// edit on disk is checked end to end, with a running application.)
+// UI instance queue and watcher. (Edits found on disk are checked end to end.)
 #include "koui/host/instance.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,4 @@
-// The classic resource manager on real GL: texture loading with its
-// progress and alpha mask, and the pixels of nine-cell rectangles, bars,
-// glyph strings, progress bars and formatted text.
+// The classic resource manager on real GL, pixels read back.
 #include <gtest/gtest.h>
 
 #include <algorithm>

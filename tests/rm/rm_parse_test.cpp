@@ -1,6 +1,4 @@
-// The classic resource manager without GL: the definition file, source
-// resolution, image-set builds with their exact rectangles and ids, lookups,
-// colours and formatted fonts, and bad input.
+// The classic resource manager without GL: definitions, sets, lookups, bad input.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 

@@ -1,5 +1,4 @@
-// Canvas routing: presses, releases, drags, the wheel, modal and pop-up
-// elements, hover and tooltip timing, keys, messages and scissors.
+// Canvas routing of pointer, keys and messages; tooltip timing; scissors.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 

@@ -1,8 +1,5 @@
-// Shared set-up of the element drawing tests on real GL: a resource folder
-// with a font, solid-colour images and a theme, a UI instance over it with
-// one canvas, and a frame that runs the instance's cycle into the window.
-// A fixture that needs other resources sets `theme`, `images` and
-// `fontCopies` in its constructor.
+// Element drawing tests on real GL: a resource folder with font, images and theme,
+// a UI instance with one canvas. Fixtures set `theme`, `images`, `fontCopies` in their constructor.
 #pragma once
 
 #include <filesystem>

@@ -1,7 +1,4 @@
-// Element drawing on real GL, pixels read back: drawing order and the clip
-// option's scissor rectangles, the background program's border and rounded
-// corners, the style image that replaces it, classic image sets and colour
-// boxes, the style keys that load GL resources, and the canvas's tooltip.
+// Element drawing on real GL, pixels read back.
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <gmock/gmock.h>

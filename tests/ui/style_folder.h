@@ -1,7 +1,4 @@
-// A resource folder for the element tests: a temporary directory holding
-// "res.kor", rewritten with write times set explicitly (a day ago plus one
-// second per write) so that a change never depends on the file system's
-// time resolution.
+// A temporary folder holding "res.kor", rewritten with explicit write times.
 #pragma once
 #include <chrono>
 #include <filesystem>
