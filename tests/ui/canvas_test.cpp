@@ -6,7 +6,7 @@
 
 #include "koui/host/instance.h"
 #include "koui/rm/rm.h"
-#include "tests/ui/style_folder.h"
+#include "tests/res/res_folder.h"
 #include "tests/ui/test_tree.h"
 
 namespace koui {
@@ -268,8 +268,8 @@ namespace {
 // any style; other kinds leave the given size. Parsing the classic
 // definition loads no texture, so no GL is needed here.
 TEST(ClassicImageSet, CreateAdoptsPartSize) {
-    test::StyleFolder folder("classic");
-    folder.write("not read before glMaintain", "a.png");
+    test::ResFolder folder("classic");
+    folder.write("a.png", "not read before glMaintain");
     Instance inst;
     std::string def =
         "#source,!file,a.png,!id,src\nbtn,!part,0,0,30,12\nstates,!mpart.h,#01,0,0,16,8,16\n"
