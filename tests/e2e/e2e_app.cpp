@@ -7,6 +7,8 @@
 //                                root, at 5,5) of the first window, each
 //                                time it changes
 //   click <elem>                 the element's click callback ran
+//   msg <id>                     "panel" received a message (its button's
+//                                press, release and click)
 //   key <code>                   a key reached the root's key callback
 //                                (printed by work it posts to the main thread)
 //   posted <window>              work posted to the window's GL thread ran
@@ -14,8 +16,9 @@
 //   log <line>                   a line of the library's diagnostics
 //
 // Elements, styled from the resource folder given with --res: the root
-// "app", "outer" with "inner" inside it, and "swatch"; every one but the
-// root has a click callback. `--windows N` opens N windows, "e2e", "e2e-2",
+// "app", "outer" with "inner" inside it, "swatch", and "panel" with a
+// button inside it; every one but the root and the panel has a click
+// callback (the button its own). `--windows N` opens N windows, "e2e", "e2e-2",
 // and so on, each building its own tree.
 #include <GL/glew.h>
 
@@ -76,6 +79,15 @@ private:
     std::map<koui::Div*, std::array<int, 3>> reported_;
 };
 
+// Reports the messages its children send it.
+class Panel : public koui::Div {
+public:
+    bool OnMsg(koui::e_msg* m) override {
+        out("msg %u", m->id);
+        return true;
+    }
+};
+
 void build(koui::Div& root, const std::string& window, bool report) {
     root.dSetName("app");
     koui::Div& outer = koui::add(root, "outer", "e2e.outer");
@@ -83,6 +95,8 @@ void build(koui::Div& root, const std::string& window, bool report) {
     koui::Div& swatch = koui::add(root, "swatch", "e2e.swatch");
     for (koui::Div* d : {&outer, &inner, &swatch})
         koui::onClick(*d, [d] { out("click %s", d->name.c_str()); });
+    koui::add<koui::Button>(koui::add<Panel>(root, "panel", "e2e.panel"), "button", "e2e.button")
+        .setClickCB([] { out("click button"); });
     koui::add<Probe>(root, "probe", "e2e.probe", window,
                      std::vector<koui::Div*>{&root, &outer, &inner, &swatch}, report);
 }

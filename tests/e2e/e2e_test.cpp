@@ -157,24 +157,29 @@ TEST_F(e2e, PlacementSavedAtCloseIsWhatTheServerReported) {
 }
 
 // Clicks reach the callback of the front-most element under both the press
-// and the release, and no other; keys reach the root's key callback.
+// and the release, and no other; a button tells its parent of the press,
+// the release and the click, and calls back once; keys reach the root's key
+// callback.
 TEST_F(e2e, ClicksReachTheRightElementOnly) {
     start();
     const std::string at = "mousemove --window " + xid_ + " ";
     // inner (30,30 50x40) lies inside outer (20,20 200x120); swatch is at
-    // 20,160 100x60; the root has no click callback.
+    // 20,160 100x60, the button at 260,30 100x40; the root has no click
+    // callback.
     for (const std::string& input :
          std::vector<std::string>{at + "55 50 click 1",                                   // inner, not outer
                                   at + "150 100 click 1",                                 // outer
                                   at + "70 190 mousedown 1 " + at + "300 250 mouseup 1",  // dragged off
                                   at + "300 250 click 1",                                 // the root
                                   at + "150 100 click 3",  // not the primary button
+                                  at + "310 50 click 1",   // the button
                                   "key F2", at + "70 190 click 1"})
         ASSERT_TRUE(xdo(input)) << input;
     ASSERT_TRUE(app_->waitPrefix("click swatch", kWait)) << dump();
     ASSERT_TRUE(app_->waitPrefix("key ", kWait));
     EXPECT_EQ(linesWithPrefix("click "),
-              (std::vector<std::string>{"click inner", "click outer", "click swatch"}));
+              (std::vector<std::string>{"click inner", "click outer", "click button", "click swatch"}));
+    EXPECT_EQ(linesWithPrefix("msg "), (std::vector<std::string>{"msg 1010", "msg 1011", "msg 1000"}));
     EXPECT_EQ(linesWithPrefix("key "), std::vector<std::string>{"key 113"});
     closeWithEscapeAndExpectCleanEnd();
 }

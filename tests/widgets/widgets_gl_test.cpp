@@ -1,111 +1,148 @@
-// Widgets drawn on real GL, pixels read back: the fader's thumb and ticks,
-// the progress bar's two sections, the function view's grid and numbers.
+// What the widgets draw, read back from real GL: pictures that size
+// themselves and show the state's version, icons, styled text placement,
+// classic and styled text side by side and faded when disabled, and the
+// simple edit field's pulse, caret and missing-font blink.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <algorithm>
+#include <string>
 
-#include "koui/widgets/fader.h"
-#include "koui/widgets/fview.h"
-#include "koui/widgets/progbar.h"
+#include "koui/rm/rm.h"
+#include "koui/widgets/button.h"
+#include "koui/widgets/sedit.h"
 #include "tests/ui/draw_fixture.h"
+#include "tests/ui/test_tree.h"
 
 namespace koui {
 namespace {
 
 using test::Rgba;
 
-const Rgba kGreen{0, 255, 0};
-const Rgba kBlue{0, 0, 255};
-const Rgba kBlack{0, 0, 0};
-const Rgba kGrey{128, 128, 128};
-const Rgba kYellow{255, 255, 0};
+double fakeNow = 0;
+double fakeClock() {
+    return fakeNow;
+}
 
-// "bars.sec": a 40 x 10 bar, section 0 grey above section 1 yellow.
 const char* const kTheme = R"(
-colors { red: #ff0000 green: #00ff00 blue: #0000ff }
-fonts { num { font src: "Fonts/test.ttf" size: 16 } }
+colors { white: #ffffff green: #00ff00 }
+fonts { tip { font src: "Fonts/test.ttf" size: 16 } }
 pics { imgsrc src: "Images/green.png" }
-bars { imgsrc src: "Images/bar.png" sec { img pos: 0,0 size: 40,10 vdist: 10 ver: 0,1 } }
-fader { thumb-image: pics thumb-width: 24 tick-height: 6 tick-color: colors.blue tick-separation: 20 }
-bar { bar-image: bars.sec }
-grid { color-sublines: colors.red color-lines: colors.green color-num: colors.blue font-num: fonts.num }
+states { imgsrc src: "Images/states.png" cell { img pos: 0,0 size: 8,8 hdist: 8 ver: 0,1 } }
+sized { width: 100 height: 100 }
+wrap-right { font-type: fonts.tip color: colors.white font-align: "right,top" font-wordwrap: true text: "Hi" }
+right { font-type: fonts.tip color: colors.white font-align: "right,top" text: "Hi" }
+center { font-type: fonts.tip color: colors.white font-align: "center,top" text: "Hi" }
+both { font-type: fonts.tip color: colors.green font-align: "right,bottom" }
+icon { icon: pics icon-flags: "scale" icon-scale: 2 icon-align: "right,bottom" icon-offset: "-3,-4" }
 )";
 
 struct WidgetsGl : test::DrawTest {
     WidgetsGl() { theme = kTheme; }
     void SetUp() override {
+        std::vector<uint8_t> rgba(16 * 8 * 4, 255);  // versions: slot 0 red, slot 1 blue
+        for (int i = 0; i < 16 * 8; ++i) rgba[i * 4 + 1] = rgba[i * 4 + (i % 16 < 8 ? 2 : 0)] = 0;
         std::filesystem::create_directories(folder.root() + "/Images");
-        std::vector<uint8_t> rgba(40 * 20 * 4, 255);
-        for (size_t i = 0; i < rgba.size(); i += 4) {
-            bool full = i >= rgba.size() / 2;
-            rgba[i] = full ? 255 : 128, rgba[i + 1] = full ? 255 : 128, rgba[i + 2] = full ? 0 : 128;
-        }
-        ASSERT_TRUE(test::writePng(folder.root() + "/Images/bar.png", 40, 20, rgba.data()));
+        ASSERT_TRUE(test::writePng(folder.root() + "/Images/states.png", 16, 8, rgba.data()));
         DrawTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        ASSERT_NE(inst->rm->glFontList->Add("sans", test::kTestFontPath), nullptr);
+        const std::string classic = "#colors\nred,#ff0000\n#formatfonts\nred16,font=sans,color=red\n";
+        inst->rm->CreateFromBuffer(classic.data(), static_cast<int>(classic.size()), nullptr);
     }
-    template <class T>
-    T* add(int x, int y, int w, int h, const std::string& style) {
-        return static_cast<T*>((new T())->Create("", canvas, x, y, w, h, nullptr, 0, style));
+    Static* make(int x, int y, int w, int h, const char* style, const char* font = nullptr) {
+        Static* s = Static::wCreate("", canvas, x, y, w, h, nullptr, font, nullptr, nullptr);
+        s->uiSetStyle(style);
+        return s;
     }
-    void frames() {
+    void draw() {
         clear(0, 0, 0);
         frame();
-        clear(0, 0, 0);
-        frame();
+    }
+    // The brightest value of one channel (0 red, 1 green) in a rectangle.
+    static int brightest(int x, int y, int w, int h, size_t channel) {
+        const test::Frame f = readFrame(x, y, w, h);
+        int m = 0;
+        for (size_t i = channel; i < f.rgba.size(); i += 4) m = std::max<int>(m, f.rgba[i]);
+        return m;
     }
 };
 
-// Track 100 pixels (124 - 24); ticks mark thumb centres from 12 every 20.
-TEST_F(WidgetsGl, FaderThumbAndTicks) {
-    auto* f = add<Fader>(10, 100, 124, 10, "fader");
-    f->setRange(0, 100);
-    f->setValue(50);
-    frames();
-    EXPECT_TRUE(regionIs(60, 100, 24, 10, kGreen));
-    for (int x : {12, 32, 92, 112}) {
-        EXPECT_TRUE(regionIs(10 + x, 102, 1, 6, kBlue)) << x;
-        EXPECT_TRUE(regionIs(10 + x + 1, 100, 1, 10, kBlack)) << x;
-        EXPECT_TRUE(regionIs(10 + x, 100, 1, 2, kBlack)) << x;
+// The picture takes its image's size at the first iterate, over the style's
+// 100 x 100; an image button's picture shows its state's version; the icon
+// (24 x 10 at scale 2) sits in the bottom right corner, offset by (-3, -4).
+TEST_F(WidgetsGl, PicturesAndIcons) {
+    Static* p = Static::wCreateImage("p", canvas, 10, 10, "pics");
+    p->uiSetStyle("sized");
+    Button::wCreateImageButton("b", canvas, 50, 50, "states.cell");
+    make(100, 150, 60, 40, "icon");
+    draw();
+    EXPECT_THAT(p->size, test::floatsAre(24, 10));
+    draw();
+    EXPECT_TRUE(regionIs(10, 10, 24, 10, Rgba{0, 255, 0}));
+    EXPECT_TRUE(regionIs(50, 50, 8, 8, Rgba{255, 0, 0}));
+    EXPECT_TRUE(regionIs(100 + 60 - 48 - 3, 150 + 40 - 20 - 4, 48, 20, Rgba{0, 255, 0}));
+    EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, Rgba{}), 24 * 10 + 8 * 8 + 48 * 20);
+    canvas->ProcessMTEvent(MT_LDOWN, 54, 54, 0, 0);
+    draw();
+    EXPECT_TRUE(regionIs(50, 50, 8, 8, Rgba{0, 0, 255}));
+}
+
+// Right-aligned text ends at the client's right edge (x 219) whether the
+// layout (word wrap) or the element placed it; centred text is centred on
+// x 120. All ink lies in the expected columns, until a longer text is laid
+// out again.
+TEST_F(WidgetsGl, StyledTextPlacement) {
+    for (auto [style, x] : {std::pair("wrap-right", 196), {"right", 196}, {"center", 105}}) {
+        Static* s = make(20, 20, 200, 40, style);
+        draw();
+        const int ink = countDifferent(0, 0, kWidth, 100, Rgba{});
+        EXPECT_GT(ink, 20) << style;
+        EXPECT_EQ(countDifferent(x, 20, style[0] == 'c' ? 30 : 24, 20, Rgba{}), ink) << style;
+        s->setText("Hi Hi Hi");
+        draw();
+        EXPECT_LT(countDifferent(x, 20, 30, 20, Rgba{}), countDifferent(0, 0, kWidth, 100, Rgba{})) << style;
+        delete s;
     }
 }
 
-TEST_F(WidgetsGl, ProgressBarCutsTheFullSectionAtTheShare) {
-    struct Case {
-        double value;
-        int filled;
-    } cases[] = {{0, 0}, {25, 10}, {100, 40}, {150, 40}};
-    std::vector<FixedProgBar*> bars;
-    for (const Case& c : cases) {
-        bars.push_back(add<FixedProgBar>(10, 20 + 20 * static_cast<int>(bars.size()), 1, 1, "bar"));
-        bars.back()->setRange(0, 100);
-        bars.back()->value = c.value;  // past setValue's clamp: the norm keeps the bar whole
-    }
-    frames();
-    for (size_t i = 0; i < bars.size(); ++i) {
-        int y = 20 + 20 * static_cast<int>(i), filled = cases[i].filled;
-        EXPECT_EQ(std::pair(bars[i]->dGetCX(), bars[i]->dGetCY()), std::pair(40, 10));
-        EXPECT_TRUE(filled == 0 || regionIs(10, y, filled, 10, kYellow)) << i;
-        EXPECT_TRUE(filled == 40 || regionIs(10 + filled, y, 40 - filled, 10, kGrey)) << i;
-        EXPECT_TRUE(regionIs(50, y, 10, 10, kBlack)) << i;
+// Classic text (red, additive, at (5, 2)) and styled text (green, bottom
+// right) both show; disabled, the classic one keeps a quarter and the
+// styled one 0.3. Conversions in the text show as written.
+TEST_F(WidgetsGl, ClassicAndStyledTextFadeWhenDisabled) {
+    Static* s = make(20, 80, 200, 60, "both", "red16");
+    s->setText("H%sH%n");
+    for (double strength : {1.0, 0.0}) {
+        if (!strength) s->dDisable();
+        draw();
+        EXPECT_NEAR(brightest(22, 80, 90, 24, 0), 255 * (strength ? 1 : 0.25), 2);
+        EXPECT_NEAR(brightest(140, 116, 80, 24, 1), 255 * (strength ? 1 : 0.3), 2);
+        EXPECT_EQ(countDifferent(20, 80, 200, 60, Rgba{}),
+                  countDifferent(22, 80, 90, 24, Rgba{}) + countDifferent(140, 116, 80, 24, Rgba{}));
     }
 }
 
-// Zoom 1, no pan: major lines every 100 pixels, minor every 10.
-TEST_F(WidgetsGl, FunctionViewGridAndNumbers) {
-    auto* v = add<FViewEx>(0, 0, kWidth, kHeight, "grid");
-    v->showNumbers = false;
-    frames();
-    EXPECT_TRUE(regionIs(100, 60, 1, 30, kGreen));
-    EXPECT_TRUE(regionIs(60, 200, 30, 1, kGreen));
-    EXPECT_TRUE(regionIs(110, 61, 1, 8, Rgba{255, 0, 0}));
-    EXPECT_TRUE(regionIs(101, 61, 8, 8, kBlack));
-    v->showNumbers = true;
-    v->pan[1] = 20;  // y 0 at row 20, under the top strip's reach
-    frames();
-    auto blue = [&](int x, int y, int w, int h) { return countDifferent(x, y, w, h, kBlue, 80); };
-    EXPECT_LT(blue(102, 1, 30, 16), 30 * 16) << "\"100.0\" along the top";
-    EXPECT_LT(blue(2, 122, 40, 16), 40 * 16) << "\"100.0\" along the left";
-    EXPECT_EQ(blue(2, 21, 40, 16), 40 * 16) << "no \"0.0\" at y 20";
+// Focus frame and caret pulse between alpha 0.4 and 0.6 each half second;
+// a field without formatted font blinks red at 0.1, focused or not. The
+// classic field writes in its formatted font's colour.
+TEST_F(WidgetsGl, SEditPulseCaretAndMissingFontBlink) {
+    SEdit* e = SEdit::wCreate("e", canvas, 20, 20, 120, 24, nullptr, "red16", nullptr, nullptr);
+    SEdit::wCreate("bare", canvas, 20, 60, 120, 24, nullptr, "nofont", nullptr, nullptr)
+        ->setClock(&fakeClock);
+    e->setClock(&fakeClock);
+    e->SetText("ab");
+    e->setFocus();
+    const int caret = 20 + e->fmtFont->getTextExtent("ab", -1);
+    for (auto [t, pulse, red] : {std::tuple(0.25, 102, 0), {0.5, 102, 0}, {0.75, 153, 26}, {7.9, 153, 26}}) {
+        fakeNow = t;
+        draw();
+        const Rgba white(pulse, pulse, pulse);
+        EXPECT_TRUE(regionIs(20, 32, 1, 1, white) && regionIs(caret, 32, 2, 1, white)) << t;
+        EXPECT_TRUE(regionIs(20, 60, 120, 24, Rgba(red, 0, 0), 1)) << t;
+        EXPECT_EQ(
+            std::tuple(brightest(21, 21, caret - 21, 22, 0) > 200, brightest(21, 21, caret - 21, 22, 1)),
+            std::tuple(true, 0))
+            << t;
+    }
 }
 
 }  // namespace
