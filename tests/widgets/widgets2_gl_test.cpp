@@ -7,6 +7,7 @@
 #include "koui/widgets/fader.h"
 #include "koui/widgets/fview.h"
 #include "koui/widgets/progbar.h"
+#include "tests/support/png_writer.h"
 #include "tests/ui/draw_fixture.h"
 
 namespace koui {
