@@ -4,9 +4,11 @@
 
 #include <filesystem>
 
+#include "koui/widgets/dcontainer.h"
 #include "koui/widgets/fader.h"
 #include "koui/widgets/fview.h"
 #include "koui/widgets/progbar.h"
+#include "koui/widgets/progbar_num.h"
 #include "tests/support/png_writer.h"
 #include "tests/ui/draw_fixture.h"
 
@@ -29,6 +31,8 @@ pics { imgsrc src: "Images/green.png" }
 bars { imgsrc src: "Images/bar.png" sec { img pos: 0,0 size: 40,10 vdist: 10 ver: 0,1 } }
 fader { thumb-image: pics thumb-width: 24 tick-height: 6 tick-color: colors.blue tick-separation: 20 }
 bar { bar-image: bars.sec }
+barnum { bar-image: bars.sec bar-image-pos: 10,4 }
+red { bkcolor: colors.red }
 grid { color-sublines: colors.red color-lines: colors.green color-num: colors.blue font-num: fonts.num }
 )";
 
@@ -107,6 +111,37 @@ TEST_F(WidgetsGl, FunctionViewGridAndNumbers) {
     EXPECT_LT(blue(102, 1, 30, 16), 30 * 16) << "\"100.0\" along the top";
     EXPECT_LT(blue(2, 122, 40, 16), 40 * 16) << "\"100.0\" along the left";
     EXPECT_EQ(blue(2, 21, 40, 16), 40 * 16) << "no \"0.0\" at y 20";
+}
+
+TEST_F(WidgetsGl, NumberedBarDrawsItsBarAtTheStylePosition) {
+    auto* b = add<FixedProgBarNum>(20, 200, 80, 20, "barnum");
+    b->setRange(0, 100)->setUnits(" %")->setValue(42.4);
+    EXPECT_FALSE(b->setNumFormat("%s"));
+    frames();
+    EXPECT_EQ(b->getText(), "42 %");
+    EXPECT_TRUE(regionIs(30, 204, 16, 10, kYellow));
+    EXPECT_TRUE(regionIs(48, 204, 22, 10, kGrey));
+}
+
+// The inner tree is drawn into the frame buffer, clipped to the client
+// area, and moved by the wheel's scroll (limited to the overflow: 190 - 80).
+TEST_F(WidgetsGl, DrawingContainerShowsItsScrolledInnerTree) {
+    auto* dc = new DContainer();
+    dc->instance = inst.get();
+    dc->Create("", canvas, 20, 20, 100, 80, nullptr, 0, "");
+    make(dc->canvas, 10, 10, 30, 30, "red");
+    make(dc->canvas, 0, 150, 100, 40, "red");
+    frames();
+    const Rgba kRed{255, 0, 0}, kDark{38, 38, 38};
+    EXPECT_TRUE(regionIs(30, 30, 30, 30, kRed));
+    EXPECT_TRUE(regionIs(70, 70, 40, 20, kDark, 1));
+    EXPECT_TRUE(regionIs(120, 20, 20, 80, kBlack));  // nothing past the client area
+    canvas->ProcessMTEvent(MT_WHEEL, 50, 50, -120, 0);
+    for (int i = 0; i < 60; ++i) frame();
+    frames();
+    EXPECT_EQ(dc->scroll[1], -110);
+    EXPECT_TRUE(regionIs(20, 60, 100, 40, kRed));
+    EXPECT_TRUE(regionIs(30, 20, 30, 40, kDark, 1));
 }
 
 }  // namespace
