@@ -9,6 +9,8 @@
 //   click <elem>                 the element's click callback ran
 //   msg <id>                     "panel" received a message (its button's
 //                                press, release and click)
+//   menu open | menu <item>      a right click on "menuarea" opened a quick
+//                                menu; the menu reported a selection
 //   key <code>                   a key reached the root's key callback
 //                                (printed by work it posts to the main thread)
 //   posted <window>              work posted to the window's GL thread ran
@@ -16,9 +18,9 @@
 //   log <line>                   a line of the library's diagnostics
 //
 // Elements, styled from the resource folder given with --res: the root
-// "app", "outer" with "inner" inside it, "swatch", and "panel" with a
-// button inside it; every one but the root and the panel has a click
-// callback (the button its own). `--windows N` opens N windows, "e2e", "e2e-2",
+// "app", "outer" with "inner" inside it, "swatch", "panel" with a button
+// inside it, the container "list" with two rows and "menuarea"; the first
+// three have click callbacks, the button its own. `--windows N` opens N windows, "e2e", "e2e-2",
 // and so on, each building its own tree.
 #include <GL/glew.h>
 
@@ -88,6 +90,18 @@ public:
     }
 };
 
+// Opens a quick menu where it is right-clicked.
+class MenuArea : public koui::Div {
+public:
+    bool OnMTEvent(koui::e_mtevent* e) override {
+        if (e->type != koui::MT_RDOWN) return false;
+        koui::QuickMenu::wCreate("menu", this, e->pos, 100, "e2e.menu", "a,Alpha,\nb,Beta,\n")
+            ->setSelectCB([](const std::string& item) { out("menu %s", item.c_str()); });
+        out("menu open");
+        return true;
+    }
+};
+
 void build(koui::Div& root, const std::string& window, bool report) {
     root.dSetName("app");
     koui::Div& outer = koui::add(root, "outer", "e2e.outer");
@@ -97,8 +111,12 @@ void build(koui::Div& root, const std::string& window, bool report) {
         koui::onClick(*d, [d] { out("click %s", d->name.c_str()); });
     koui::add<koui::Button>(koui::add<Panel>(root, "panel", "e2e.panel"), "button", "e2e.button")
         .setClickCB([] { out("click button"); });
+    auto& list = koui::add<koui::Container>(root, "list", "e2e.list");
+    list.dSetOpt(koui::DIV_CLIP);
+    for (const char* row : {"row1", "row2"}) koui::add(list, row, std::string("e2e.") + row);
+    koui::add<MenuArea>(root, "menuarea", "e2e.menuarea");
     koui::add<Probe>(root, "probe", "e2e.probe", window,
-                     std::vector<koui::Div*>{&root, &outer, &inner, &swatch}, report);
+                     std::vector<koui::Div*>{&root, &outer, &inner, &swatch, &list}, report);
 }
 
 }  // namespace

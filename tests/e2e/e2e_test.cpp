@@ -184,6 +184,23 @@ TEST_F(e2e, ClicksReachTheRightElementOnly) {
     closeWithEscapeAndExpectCleanEnd();
 }
 
+// A right click opens a quick menu whose pick the application sees once;
+// the wheel scrolls a container (its second row comes under its centre).
+TEST_F(e2e, MenuPicksOnceAndWheelScrolls) {
+    start();
+    const std::string at = "mousemove --window " + xid_ + " ";
+    EXPECT_EQ(probe()["list"], (std::array<int, 3>{255, 0, 0}));
+    ASSERT_TRUE(xdo(at + "315 130 click 5"));
+    EXPECT_TRUE(poll([&] { return probe()["list"] == std::array<int, 3>{0xe0, 0xe0, 0x40}; })) << dump();
+    ASSERT_TRUE(xdo(at + "260 190 click 3"));
+    ASSERT_TRUE(app_->waitPrefix("menu open", kWait));
+    std::this_thread::sleep_for(300ms);        // a few frames: the menu stacks its items
+    ASSERT_TRUE(xdo(at + "300 220 click 1"));  // the second item, 20 pixels high each
+    ASSERT_TRUE(app_->waitPrefix("menu b", kWait)) << dump();
+    closeWithEscapeAndExpectCleanEnd();
+    EXPECT_EQ(linesWithPrefix("menu "), (std::vector<std::string>{"menu open", "menu b"}));
+}
+
 // Two windows of one application build their own trees; closing one leaves
 // the other running, closing the last ends run() with 0. Each window's
 // place is kept in the configuration folder by application and window.
