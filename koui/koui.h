@@ -1,8 +1,9 @@
 // Everything an application of the toolkit uses, in one include: the
 // application layer (App, AppWindow, onClick), elements and how to add
-// them, the resource instance and the log objects. The Win32-shaped
-// vocabulary of the window layer is not part of it; applications that need
-// it include the koui/app/ and koui/platform/ headers themselves.
+// them, the plot view, the resource instance and the log objects. The
+// Win32-shaped vocabulary of the window layer is not part of it;
+// applications that need it include the koui/app/ and koui/platform/
+// headers themselves.
 #pragma once
 
 #include "koui/app/app.h"
@@ -10,6 +11,7 @@
 #include "koui/host/canvas.h"
 #include "koui/host/instance.h"
 #include "koui/host/log_obj.h"
+#include "koui/pz/view.h"
 #include "koui/res/instance.h"
 #include "koui/ui/add.h"
 #include "koui/ui/div.h"
