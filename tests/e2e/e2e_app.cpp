@@ -14,13 +14,16 @@
 //   key <code>                   a key reached the root's key callback
 //                                (printed by work it posts to the main thread)
 //   posted <window>              work posted to the window's GL thread ran
+//   plot <x> <y> <sx> <sy>       with --plot: the plot point under the
+//                                pointer and the scales, each time they change
 //   exit <code>                  run() returned
 //   log <line>                   a line of the library's diagnostics
 //
 // Elements, styled from the resource folder given with --res: the root
 // "app", "outer" with "inner" inside it, "swatch", "panel" with a button
 // inside it, the container "list" with two rows and "menuarea"; the first
-// three have click callbacks, the button its own. `--windows N` opens N windows, "e2e", "e2e-2",
+// three have click callbacks, the button its own. With `--plot 1` the window
+// shows a plot view instead. `--windows N` opens N windows, "e2e", "e2e-2",
 // and so on, each building its own tree.
 #include <GL/glew.h>
 
@@ -119,18 +122,35 @@ void build(koui::Div& root, const std::string& window, bool report) {
                      std::vector<koui::Div*>{&root, &outer, &inner, &swatch, &list}, report);
 }
 
+void buildPlot(koui::Div& root) {
+    auto& view = koui::add<koui::pz::View>(root, "view", "e2e.view");
+    view.setPostDrawCB([last = std::string(), frames = 0](const koui::pz::e_drawinfo& info) mutable {
+        if (++frames == 3) out("drawn e2e");
+        const koui::pz::Canvas* c = info.view->getCanvas();
+        char line[96];
+        std::snprintf(line, sizeof line, "plot %.4f %.4f %.4f %.4f", c->getHoverPos().x, c->getHoverPos().y,
+                      c->getPixSize(), c->getYPixSize());
+        if (line != last) out("%s", (last = line).c_str());
+    });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     ko::log::appSetMsgSink([](const char* line, void*) { out("log %s", line); }, nullptr);
     ko::log::setCallback([](const char* line) { out("log %s", line); });
 
-    koui::App app("e2e", argc, argv, {"--windows"});
+    koui::App app("e2e", argc, argv, {"--windows", "--plot"});
+    const bool plot = app.option("--plot").has_value();
     const int count = std::atoi(app.option("--windows").value_or("1").c_str());
     for (int i = 0; i < count; ++i) {
         const std::string name = i == 0 ? "e2e" : "e2e-" + std::to_string(i + 1);
-        koui::AppWindow* w =
-            app.open({name, 400, 300, "e2e.app"}, [name, i](koui::Div& root) { build(root, name, i == 0); });
+        koui::AppWindow* w = app.open({name, 400, 300, "e2e.app"}, [name, i, plot](koui::Div& root) {
+            if (plot)
+                buildPlot(root);
+            else
+                build(root, name, i == 0);
+        });
         if (!w) continue;
         w->post([name] { out("posted %s", name.c_str()); });
         w->onKey([&app](const koui::KeyPress& k) {

@@ -201,6 +201,32 @@ TEST_F(e2e, MenuPicksOnceAndWheelScrolls) {
     EXPECT_EQ(linesWithPrefix("menu "), (std::vector<std::string>{"menu open", "menu b"}));
 }
 
+// A Ctrl+wheel notch zooms a plot about the pointer: the plot point under
+// it stays within a pixel.
+TEST_F(e2e, PlotZoomKeepsThePointUnderThePointer) {
+    start({"--plot", "1"});
+    struct Reading {
+        double x = 0, y = 0, sx = 0, sy = 0;
+    };
+    auto settled = [&] {  // the last reading, once the pointer has rested a few frames
+        std::this_thread::sleep_for(300ms);
+        Reading r;
+        const auto lines = linesWithPrefix("plot ");
+        if (!lines.empty())
+            std::sscanf(lines.back().c_str(), "plot %lf %lf %lf %lf", &r.x, &r.y, &r.sx, &r.sy);
+        return r;
+    };
+    ASSERT_TRUE(xdo("mousemove --window " + xid_ + " 250 120"));
+    const Reading before = settled();
+    ASSERT_TRUE(xdo("keydown ctrl click 4 keyup ctrl"));
+    ASSERT_TRUE(poll([&] { return settled().sx != before.sx; })) << dump();
+    const Reading after = settled();
+    EXPECT_NEAR(after.sx / before.sx, 1.1, 1e-3);
+    EXPECT_LE(std::abs((after.x - before.x) * after.sx), 1.0) << before.x << " " << after.x;
+    EXPECT_LE(std::abs((after.y - before.y) * after.sy), 1.0) << before.y << " " << after.y;
+    closeWithEscapeAndExpectCleanEnd();
+}
+
 // Two windows of one application build their own trees; closing one leaves
 // the other running, closing the last ends run() with 0. Each window's
 // place is kept in the configuration folder by application and window.
