@@ -71,8 +71,8 @@ bool FontFace::load(const std::string& name) {
         appmsg("[ERROR] Font (%s): cannot be set to %d pixels", name.c_str(), pixelSize_);
         return false;
     }
-    // Latin-1 code points are Unicode code points; fonts without a Unicode
-    // map keep whatever map FreeType chose.
+    // Code points are Unicode's; fonts without a Unicode map keep whatever
+    // map FreeType chose.
     FT_Select_Charmap(face, FT_ENCODING_UNICODE);
 
     const FT_Size_Metrics& sm = face->size->metrics;
@@ -81,24 +81,16 @@ bool FontFace::load(const std::string& name) {
     lineHeight_ = static_cast<int>(std::lround(sm.height / 64.0));
     if (lineHeight_ < ascender_ + descender_) lineHeight_ = ascender_ + descender_;
 
+    replacement_ = loadMetrics(FT_Get_Char_Index(face, 0xFFFD));
     for (unsigned b = 0; b < 256; ++b) {
-        GlyphMetrics& m = metrics_[b];
-        m = GlyphMetrics{};
         if (isControl(b)) continue;
-        m.glyphIndex = FT_Get_Char_Index(face, b);
-        if (FT_Load_Glyph(face, m.glyphIndex, FT_LOAD_DEFAULT)) continue;
-        FT_GlyphSlot slot = face->glyph;
-        m.advance = static_cast<float>(slot->advance.x) / 64.0f;
-        // FT_Load_Glyph presets the bitmap box the rasteriser will fill, so
-        // layout knows every ink box without rendering anything.
-        m.inkLeft = static_cast<int16_t>(slot->bitmap_left);
-        m.inkTop = static_cast<int16_t>(-slot->bitmap_top);
-        m.inkWidth = static_cast<int16_t>(slot->bitmap.width);
-        m.inkHeight = static_cast<int16_t>(slot->bitmap.rows);
-        advances_[b] = m.advance;
+        FT_UInt index = FT_Get_Char_Index(face, b);
+        metrics_[b] = index ? loadMetrics(index) : replacement_;
+        advances_[b] = metrics_[b].advance;
     }
 
-    if (FT_HAS_KERNING(face)) {
+    hasKerning_ = FT_HAS_KERNING(face);
+    if (hasKerning_) {
         kerning_.assign(256 * 256, 0);
         bool any = false;
         for (unsigned l = 32; l < 256; ++l) {
@@ -118,23 +110,61 @@ bool FontFace::load(const std::string& name) {
     return true;
 }
 
-bool FontFace::render(uint8_t byte, GlyphBitmap& out) {
+GlyphMetrics FontFace::loadMetrics(uint32_t glyphIndex) const {
+    GlyphMetrics m;
+    m.glyphIndex = glyphIndex;
+    FT_Face face = ft_->face;
+    if (FT_Load_Glyph(face, glyphIndex, FT_LOAD_DEFAULT)) return m;
+    FT_GlyphSlot slot = face->glyph;
+    m.advance = static_cast<float>(slot->advance.x) / 64.0f;
+    // FT_Load_Glyph presets the bitmap box the rasteriser will fill, so
+    // layout knows every ink box without rendering anything.
+    m.inkLeft = static_cast<int16_t>(slot->bitmap_left);
+    m.inkTop = static_cast<int16_t>(-slot->bitmap_top);
+    m.inkWidth = static_cast<int16_t>(slot->bitmap.width);
+    m.inkHeight = static_cast<int16_t>(slot->bitmap.rows);
+    return m;
+}
+
+const GlyphMetrics& FontFace::metricsBeyondLatin1(uint32_t code) const {
+    std::lock_guard guard(ftLock_);
+    auto found = beyondLatin1_.find(code);
+    if (found != beyondLatin1_.end()) return found->second;
+    const FT_UInt index = FT_Get_Char_Index(ft_->face, code);
+    if (!index) return replacement_;
+    return beyondLatin1_.emplace(code, loadMetrics(index)).first->second;
+}
+
+float FontFace::kerningOfGlyphs(uint32_t leftIndex, uint32_t rightIndex) const {
+    if (!hasKerning_ || !leftIndex || !rightIndex) return 0;
+    std::lock_guard guard(ftLock_);
+    FT_Vector k{};
+    if (FT_Get_Kerning(ft_->face, leftIndex, rightIndex, FT_KERNING_DEFAULT, &k)) return 0;
+    return static_cast<float>(k.x) / 64.0f;
+}
+
+bool FontFace::render(uint32_t code, GlyphBitmap& out) {
     out = GlyphBitmap{};
-    const GlyphMetrics& m = metrics_[byte];
+    const GlyphMetrics& m = metrics(code);
     if (!m.inkWidth || !m.inkHeight) return false;
+    std::lock_guard guard(ftLock_);
     FT_Face face = ft_->face;
     if (FT_Load_Glyph(face, m.glyphIndex, FT_LOAD_DEFAULT) ||
         FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL))
         return false;
     const FT_Bitmap& bm = face->glyph->bitmap;
-    if (bm.pixel_mode != FT_PIXEL_MODE_GRAY) return false;
-    out.pixels = bm.buffer;
+    if (bm.pixel_mode != FT_PIXEL_MODE_GRAY || !bm.buffer || bm.pitch <= 0) return false;
+    // A copy: the glyph slot is FreeType's, and a lookup on another thread
+    // loads the next glyph into it as soon as the lock is let go.
+    const auto pitch = static_cast<size_t>(bm.pitch);
+    rendered_.assign(bm.buffer, bm.buffer + pitch * bm.rows);
+    out.pixels = rendered_.data();
     out.width = static_cast<int>(bm.width);
     out.height = static_cast<int>(bm.rows);
     out.pitch = bm.pitch;
     out.left = face->glyph->bitmap_left;
     out.top = -face->glyph->bitmap_top;
-    return out.pixels != nullptr && out.pitch > 0;
+    return true;
 }
 
 }  // namespace ko::gl

@@ -1,26 +1,34 @@
 // ko::gl::FontFace: one TrueType/OpenType face at one pixel size, with the
-// metrics that glyph layout reads precomputed for all 256 byte values.
+// metrics that glyph layout reads, by Unicode code point.
 //
-// Text in this system is bytes; a byte b stands for the Latin-1 code point b.
 // Layout runs every frame for every text widget, so advances, ink boxes and
-// kerning pairs are looked up in flat tables built when the face is made;
-// FreeType is asked again only to rasterise a glyph the first time it is
-// drawn. Making a face needs no GL context.
+// kerning pairs of the code points below 256 (ASCII and Latin-1, most text
+// of this system) are looked up in flat tables built when the face is made.
+// The tables were once the whole design, when text was one byte per glyph;
+// text is UTF-8 now (koui/family/utf8.h): the glyphs of the code points
+// beyond are looked up the first time they are met and kept (as many as the
+// font has; those it lacks share the replacement glyph's), and a kerning
+// pair that involves one of them is asked of FreeType each time. FreeType is
+// otherwise asked only to rasterise a glyph the first time it is drawn.
+// Making a face needs no GL context.
 //
-// Control bytes (below 32, 127 to 159) have no ink and no advance. A byte
-// whose code point the font lacks shows the font's missing-glyph box.
+// Control characters (below 32, 127 to 159) have no ink and no advance. A
+// code point the font lacks shows the font's replacement glyph: that of
+// U+FFFD when the font has one, else its missing-glyph box (.notdef).
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "koui/export.h"
 
 namespace ko::gl {
 
-// Metrics of one byte's glyph in whole pixels at the face's size. The ink box
+// Metrics of one character's glyph in whole pixels at the face's size. The ink box
 // is where FreeType's rasteriser puts the glyph's bitmap relative to the pen
 // position on the baseline; y grows downwards, so `inkTop` is negative for
 // ink above the baseline.
@@ -28,7 +36,7 @@ struct KOUI_API GlyphMetrics {
     float advance = 0;
     int16_t inkLeft = 0;
     int16_t inkTop = 0;
-    int16_t inkWidth = 0;  // 0: nothing to draw (space, control byte)
+    int16_t inkWidth = 0;  // 0: nothing to draw (space, control character)
     int16_t inkHeight = 0;
     uint32_t glyphIndex = 0;
 };
@@ -62,15 +70,26 @@ public:
     FontFace(const FontFace&) = delete;
     FontFace& operator=(const FontFace&) = delete;
 
-    const GlyphMetrics& metrics(uint8_t byte) const { return metrics_[byte]; }
-    // The advances of all 256 bytes, for loops that read nothing else.
-    const float* advances() const { return advances_; }
-    // Kerning between two bytes in pixels (usually negative), 0 when the
-    // font has no kerning. `kerningTable()` is the raw 256 x 256 table in
-    // 1/64 pixels indexed [left * 256 + right], or null without kerning.
-    float kerning(uint8_t left, uint8_t right) const {
-        return kerning_.empty() ? 0.0f : kerning_[left * 256 + right] * (1.0f / 64.0f);
+    // The glyph that shows code point `code` (the replacement glyph's for one
+    // the font lacks). Safe from any thread; the reference stays valid for
+    // the face's lifetime.
+    const GlyphMetrics& metrics(uint32_t code) const {
+        return code < 256 ? metrics_[code] : metricsBeyondLatin1(code);
     }
+    // The advances of the code points below 256, for loops that read nothing else.
+    const float* advances() const { return advances_; }
+    // Kerning between two characters in pixels (usually negative), 0 when
+    // the font has no kerning. `kerningTable()` is the raw 256 x 256 table
+    // of the code points below 256 in 1/64 pixels, indexed
+    // [left * 256 + right], or null when none of those pairs kerns.
+    float kerning(uint32_t left, uint32_t right) const {
+        if (left < 256 && right < 256)
+            return kerning_.empty() ? 0.0f : kerning_[left * 256 + right] * (1.0f / 64.0f);
+        return hasKerning_ ? kerningOfGlyphs(metrics(left).glyphIndex, metrics(right).glyphIndex) : 0.0f;
+    }
+    // Kerning between two glyphs (GlyphMetrics::glyphIndex) in pixels, for
+    // callers that hold their metrics already.
+    float kerningOfGlyphs(uint32_t leftIndex, uint32_t rightIndex) const;
     const int16_t* kerningTable() const { return kerning_.empty() ? nullptr : kerning_.data(); }
 
     int pixelSize() const { return pixelSize_; }
@@ -82,13 +101,16 @@ public:
     int descender() const { return descender_; }
     int lineHeight() const { return lineHeight_; }
 
-    // Rasterises the glyph of `byte`. The bitmap is valid until the next call.
-    // Not thread-safe: callers serialise rendering of one face.
-    bool render(uint8_t byte, GlyphBitmap& out);
+    // Rasterises the glyph of `code`. The bitmap is valid until the next call;
+    // callers serialise rendering of one face (lookups may go on meanwhile).
+    bool render(uint32_t code, GlyphBitmap& out);
 
 private:
     FontFace() = default;
     bool load(const std::string& name);
+    // FreeType's answers for one glyph (ftLock_ held).
+    GlyphMetrics loadMetrics(uint32_t glyphIndex) const;
+    const GlyphMetrics& metricsBeyondLatin1(uint32_t code) const;
 
     struct FreeType;
     std::unique_ptr<FreeType> ft_;
@@ -100,6 +122,13 @@ private:
     GlyphMetrics metrics_[256];
     float advances_[256] = {};
     std::vector<int16_t> kerning_;
+    bool hasKerning_ = false;
+    GlyphMetrics replacement_;  // U+FFFD's glyph, or .notdef
+    // Guards FreeType (one face may be laid out on several threads) and the
+    // glyphs met beyond Latin-1, by code point: only code points the font has.
+    mutable std::mutex ftLock_;
+    mutable std::unordered_map<uint32_t, GlyphMetrics> beyondLatin1_;
+    std::vector<uint8_t> rendered_;  // the last bitmap render() gave
 };
 
 }  // namespace ko::gl

@@ -121,20 +121,22 @@ void Font::releaseGL() {
     atlas_.releaseGL();
 }
 
-bool Font::ensureGlyph(uint8_t code) {
-    Slot& slot = slots_[code];
-    if (slot.state) return slot.state == 1;
+// Code points beyond 256 share the slot of their glyph, so the many code
+// points a font lacks take one replacement glyph in the atlas, not one each.
+const Font::Slot* Font::ensureGlyph(uint32_t code) {
+    Slot& slot = code < 256 ? slots_[code] : glyphSlots_[face_->metrics(code).glyphIndex];
+    if (slot.state) return slot.state == 1 ? &slot : nullptr;
     slot.state = 2;
     GlyphBitmap bitmap;
-    if (!face_->render(code, bitmap)) return false;
+    if (!face_->render(code, bitmap)) return nullptr;
     if (!atlas_.add(bitmap.pixels, bitmap.width, bitmap.height, bitmap.pitch, slot.rect)) {
-        appmsg("[ERROR] Font (%s): glyph %u does not fit in the atlas", name_.c_str(), code);
-        return false;
+        appmsg("[ERROR] Font (%s): glyph of U+%04X does not fit in the atlas", name_.c_str(), code);
+        return nullptr;
     }
     slot.left = bitmap.left;
     slot.top = bitmap.top;
     slot.state = 1;
-    return true;
+    return &slot;
 }
 
 glsl::Program* Font::textProgram() {
@@ -156,8 +158,9 @@ int Font::drawDGlyphs(const FontGlyphVector& glyphs, const float* mvp, const flo
     const float sy = glyphs.scaleY();
     instances_.clear();
     for (const FontGlyph& g : glyphs) {
-        if (!ensureGlyph(g.code)) continue;
-        const Slot& s = slots_[g.code];
+        const Slot* slot = ensureGlyph(g.code);
+        if (!slot) continue;
+        const Slot& s = *slot;
         // Whole-pixel pen positions keep unscaled glyphs texel-exact.
         const float px = std::floor(x + g.x + 0.5f);
         const float py = std::floor(y + g.y + 0.5f);

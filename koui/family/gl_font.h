@@ -14,6 +14,8 @@
 // of the text instead, the top being the line box's top (ascender), so text
 // written at (x, y) lies below y the way boxes drawn at (x, y) do.
 //
+// Text is UTF-8 (FontGlyphVector says how it is cut into characters).
+//
 // Colours are four floats (red, green, blue, alpha); glyph coverage scales
 // the alpha, and the caller's blending mode (normally source alpha, one
 // minus source alpha) mixes it in. Matrices are 16 floats, column-major, as
@@ -26,6 +28,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "koui/export.h"
@@ -97,7 +100,10 @@ private:
     // The current context's text program; null (reported once per font)
     // when it does not build.
     glsl::Program* textProgram();
-    bool ensureGlyph(uint8_t code);
+    struct Slot;
+    // The atlas slot of a character's glyph, rasterised on first use; null
+    // when there is nothing to draw.
+    const Slot* ensureGlyph(uint32_t code);
     void writeAligned(const float* mvp, const float* rgba, float x, float y, int alignH, int alignV,
                       std::string_view text);
 
@@ -113,7 +119,8 @@ private:
         int top = 0;
         uint8_t state = 0;  // 0 not rasterised yet, 1 in the atlas, 2 nothing to draw
     };
-    Slot slots_[256];
+    Slot slots_[256];                                // code points below 256
+    std::unordered_map<uint32_t, Slot> glyphSlots_;  // the others, by glyph index
     bool programFailed_ = false;
     std::vector<float> instances_;
 

@@ -6,13 +6,15 @@
 
 #include "koui/family/font_face.h"
 #include "koui/family/gl_font.h"
+#include "koui/family/utf8.h"
 
 namespace ko::gl {
 namespace {
 constexpr size_t kNone = std::numeric_limits<size_t>::max();
+constexpr uint32_t kNoCharacter = std::numeric_limits<uint32_t>::max();
 
-// Bytes that take no room at the end of a line: spaces, line feeds and the
-// zero-width control bytes.
+// Characters that take no room at the end of a line: spaces, line feeds and
+// the zero-width control characters.
 bool isBlank(const FontGlyph& g) {
     return g.code == ' ' || g.advance == 0;
 }
@@ -41,7 +43,8 @@ bool FontGlyphVector::Process(const Font* font, float maxWidth, float maxHeight,
     uint32_t line = 0;
     size_t lineBegin = 0;
     size_t lastSpace = kNone;
-    int previous = -1;  // previous byte on this line, for kerning
+    uint32_t previous = kNoCharacter;  // previous character on this line, for kerning
+    uint32_t previousGlyph = 0;        // its glyph, when it is beyond the tables
 
     // Starts the next line; false when it would end below maxHeight.
     auto nextLine = [&]() {
@@ -50,28 +53,49 @@ bool FontGlyphVector::Process(const Font* font, float maxWidth, float maxHeight,
         baseline = next;
         ++line;
         pen = 0;
-        previous = -1;
+        previous = kNoCharacter;
         lastSpace = kNone;
         return true;
     };
+    // The pen position of `code` after `previous`, kerning included; pairs
+    // below 256 come from the face's table, others from the face itself.
+    auto kerned = [&](float x, uint32_t code, uint32_t glyph) {
+        if (previous == kNoCharacter) return x;
+        if (previous < 256 && code < 256)
+            return kerning ? x + kerning[previous * 256 + code] * kerningScale : x;
+        const uint32_t left = previous < 256 ? face.metrics(previous).glyphIndex : previousGlyph;
+        const uint32_t right = code < 256 ? face.metrics(code).glyphIndex : glyph;
+        return x + face.kerningOfGlyphs(left, right) * scaleX;
+    };
 
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto b = static_cast<uint8_t>(text[i]);
-        if (b == '\n') {
-            glyphs_.push_back({pen, baseline, 0.0f, line, b});
+    for (size_t i = 0; i < text.size();) {
+        const auto offset = static_cast<uint32_t>(i);
+        const ko::util::Utf8Char c = ko::util::decodeUtf8(text, i);
+        i += c.length;
+        const uint32_t code = c.code;
+        if (code == '\n') {
+            glyphs_.push_back({pen, baseline, 0.0f, line, code, offset});
             closeLine(lineBegin, glyphs_.size(), false);
             lineBegin = glyphs_.size();
             if (!nextLine()) break;
             continue;
         }
-        const float advance = advances[b] * scaleX;
-        float x = pen;
-        if (kerning && previous >= 0) x += kerning[previous * 256 + b] * kerningScale;
-        if (bounded && x + advance > maxWidth && glyphs_.size() > lineBegin && b != ' ') {
+        // Below 256 the flat tables answer; beyond, the face's lookup.
+        float advance = 0;
+        uint32_t glyph = 0;
+        if (code < 256) {
+            advance = advances[code] * scaleX;
+        } else {
+            const GlyphMetrics& m = face.metrics(code);
+            advance = m.advance * scaleX;
+            glyph = m.glyphIndex;
+        }
+        float x = kerned(pen, code, glyph);
+        if (bounded && x + advance > maxWidth && glyphs_.size() > lineBegin && code != ' ') {
             // Wrap after the last space of the line, carrying the word begun
             // since then; without a space, break right here.
             const size_t carry = lastSpace == kNone ? glyphs_.size() : lastSpace + 1;
-            const int carriedPrevious = previous;
+            const uint32_t carriedPrevious = previous;  // previousGlyph stays too
             closeLine(lineBegin, carry, true);
             lineBegin = carry;
             if (!nextLine()) {
@@ -88,13 +112,13 @@ bool FontGlyphVector::Process(const Font* font, float maxWidth, float maxHeight,
                 pen = glyphs_.back().x + glyphs_.back().advance + sepX;
                 previous = carriedPrevious;
             }
-            x = pen;
-            if (kerning && previous >= 0) x += kerning[previous * 256 + b] * kerningScale;
+            x = kerned(pen, code, glyph);
         }
-        glyphs_.push_back({x, baseline, advance, line, b});
+        glyphs_.push_back({x, baseline, advance, line, code, offset});
         pen = x + advance + sepX;
-        previous = b;
-        if (b == ' ') lastSpace = glyphs_.size() - 1;
+        previous = code;
+        previousGlyph = glyph;
+        if (code == ' ') lastSpace = glyphs_.size() - 1;
     }
     if (lineBegin < glyphs_.size()) closeLine(lineBegin, glyphs_.size(), false);
     placeLines(maxWidth, mode);

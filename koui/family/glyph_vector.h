@@ -1,13 +1,18 @@
-// ko::gl::FontGlyphVector: text laid out into one record per byte.
+// ko::gl::FontGlyphVector: text laid out into one record per character.
 //
 // Layout space has its origin on the baseline of the first line at the left
 // end of the layout box; x grows to the right and y downwards, so glyph ink
 // above the first baseline has negative y. Font::drawDGlyphs(v, ..., x, y,
 // ...) puts this origin at (x, y).
 //
-// Every byte of the text that is laid out gets exactly one record, spaces,
-// line feeds and control bytes included, so that record i belongs to byte i
-// (an edit field maps caret positions to x positions through this).
+// Text is UTF-8, cut into characters as koui/family/utf8.h says; an
+// ill-formed sequence is one character, U+FFFD, and shows the font's
+// replacement glyph, as does a code point the font lacks. Every character
+// that is laid out gets exactly one record, spaces, line feeds and control
+// characters included, and each record knows the byte offset where its
+// character begins (an edit field maps caret positions to x positions
+// through this). The records were once one per byte, when text was
+// Latin-1; for ASCII text they still are, with the same positions.
 //
 // Process arguments:
 //   maxWidth   the layout box width: lines wrap so that no glyph crosses it.
@@ -17,7 +22,7 @@
 //              than the whole box gets a line to itself.
 //   maxHeight  lines are laid out while their line box (ascender above the
 //              baseline to descender below it) ends at or above maxHeight;
-//              the first line always is. Bytes of dropped lines get no record.
+//              the first line always is. Characters of dropped lines get no record.
 //   sepX       extra space after each glyph (character spacing), pixels.
 //   sepY       extra space between lines, pixels.
 //   scaleX/Y   scale of advances, kerning, line height and glyph bitmaps.
@@ -30,7 +35,7 @@
 //                  stretched as well.
 //              With an unbounded width the box is as wide as the widest line,
 //              and modes 3 and 4 act like 0.
-// A line feed (byte 10) ends a line. Spaces where a line wraps stay at the
+// A line feed (10) ends a line. Spaces where a line wraps stay at the
 // end of the line they follow and do not count in its width.
 #pragma once
 
@@ -45,11 +50,12 @@ namespace ko::gl {
 class Font;
 
 struct KOUI_API FontGlyph {
-    float x = 0;        // pen position: left end of the glyph's advance
-    float y = 0;        // baseline of the glyph's line
-    float advance = 0;  // scaled advance width, without kerning or separation
-    uint32_t line = 0;  // line number, from 0
-    uint8_t code = 0;   // the byte
+    float x = 0;          // pen position: left end of the glyph's advance
+    float y = 0;          // baseline of the glyph's line
+    float advance = 0;    // scaled advance width, without kerning or separation
+    uint32_t line = 0;    // line number, from 0
+    uint32_t code = 0;    // the code point; U+FFFD for an ill-formed sequence
+    uint32_t offset = 0;  // byte offset of the character in the text
 };
 
 class KOUI_API FontGlyphVector {

@@ -4,7 +4,7 @@
 // File form: a classic font file is a TrueType or OpenType font file; it is
 // rendered at kDefaultPixelSize pixels. A path may name another size by
 // ending in "@<pixels>" ("fonts/DejaVuSans.ttf@12") when no file of that full
-// name exists. Text is bytes, shown as Latin-1.
+// name exists. Text is UTF-8, laid out as ko::gl::FontGlyphVector does.
 //
 // Text is measured and written with the font's character spacing added
 // between characters; the formatted fonts set it around each call.

@@ -230,10 +230,11 @@ DWORD lastKeyDown = 0;
 // The character a key makes by itself, which GLFW's text input never
 // reports: the control codes of Backspace, Tab, Enter, Escape and
 // Ctrl+letter. Taken when the key goes down, while Ctrl is known to be held.
-char controlCharacter(int vk) {
+char32_t controlCharacter(int vk) {
     if (vk == VK_BACK || vk == VK_TAB || vk == VK_RETURN || vk == VK_ESCAPE)
-        return static_cast<char>(MapVirtualKeyA(static_cast<UINT>(vk), MAPVK_VK_TO_CHAR));
-    if (down(VK_CONTROL) && !down(VK_MENU) && vk >= 'A' && vk <= 'Z') return static_cast<char>(vk - 'A' + 1);
+        return MapVirtualKeyA(static_cast<UINT>(vk), MAPVK_VK_TO_CHAR);
+    if (down(VK_CONTROL) && !down(VK_MENU) && vk >= 'A' && vk <= 'Z')
+        return static_cast<char32_t>(vk - 'A' + 1);
     return 0;
 }
 
@@ -256,7 +257,7 @@ void onKey(GLFWwindow* gw, int key, int, int action, int) {
                     (press ? 0 : (static_cast<LPARAM>(1) << 31));
     QueuedMessage m{makeMsg(hwndOf(gw), message, static_cast<WPARAM>(genericVk(row->vk)), lParam)};
     if (press) {
-        if (char c = controlCharacter(row->vk)) m.chars.push_back(c);
+        if (char32_t c = controlCharacter(row->vk)) m.chars.push_back(c);
         std::lock_guard guard(state().lock);
         if (state().nextKeySerial == 0) ++state().nextKeySerial;  // 0 means "no key-down"
         m.msg.lPrivate = lastKeyDown = state().nextKeySerial++;
@@ -265,25 +266,22 @@ void onKey(GLFWwindow* gw, int key, int, int action, int) {
 }
 
 // GLFW reports text only without Ctrl and Alt, so there is no WM_SYSCHAR
-// text to carry; bytes beyond Latin-1 have no single-byte form and are
-// dropped.
+// text to carry. Every code point is kept; WM_CHAR carries it whole.
 void onChar(GLFWwindow* gw, unsigned int codepoint) {
-    if (codepoint > 0xff) return;
-    char byte = static_cast<char>(codepoint);
     {
         std::lock_guard guard(state().lock);
         auto& q = state().queue;
         for (auto it = q.rbegin(); lastKeyDown && it != q.rend(); ++it) {
             if (it->msg.lPrivate == lastKeyDown &&
                 (it->msg.message == WM_KEYDOWN || it->msg.message == WM_SYSKEYDOWN)) {
-                it->chars.push_back(byte);
+                it->chars.push_back(codepoint);
                 return;
             }
         }
     }
     // No key-down to translate with (an input method): the character comes
     // on its own.
-    enqueue(QueuedMessage{makeMsg(hwndOf(gw), WM_CHAR, static_cast<unsigned char>(byte), 1)});
+    enqueue(QueuedMessage{makeMsg(hwndOf(gw), WM_CHAR, codepoint, 1)});
 }
 
 constexpr UINT kButtonDown[3] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};

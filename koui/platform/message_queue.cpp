@@ -202,7 +202,7 @@ BOOL WaitMessage() {
 
 BOOL TranslateMessage(const MSG* msg) {
     if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return 0;
-    std::string text;
+    std::u32string text;
     {
         std::lock_guard guard(state().lock);
         auto it = state().typedText.find(msg->lPrivate);
@@ -216,8 +216,8 @@ BOOL TranslateMessage(const MSG* msg) {
     auto& q = state().queue;
     // The characters come next, ahead of what was queued after the key.
     for (auto c = text.rbegin(); c != text.rend(); ++c) {
-        QueuedMessage m{MSG{msg->hwnd, charMsg, static_cast<unsigned char>(*c), msg->lParam & 0xffffffff,
-                            msg->time, msg->pt, 0}};
+        QueuedMessage m{MSG{msg->hwnd, charMsg, static_cast<WPARAM>(*c), msg->lParam & 0xffffffff, msg->time,
+                            msg->pt, 0}};
         m.seq = state().nextSeq++;
         q.push_front(std::move(m));
     }

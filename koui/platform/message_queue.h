@@ -41,10 +41,12 @@ KOUI_API BOOL PeekMessageA(MSG* msg, HWND hWnd, UINT filterMin, UINT filterMax, 
 KOUI_API BOOL WaitMessage();
 
 // Posts WM_CHAR (WM_SYSCHAR for WM_SYSKEYDOWN) for the text typed with a
-// key-down message, ahead of everything else in the queue: characters from
-// GLFW's text input in the Latin-1 range (others are dropped), and the
-// control characters of Backspace (8), Tab (9), Enter (13), Escape (27) and
-// Ctrl+letter (1..26). The text is taken when the key goes down, so the
+// key-down message, ahead of everything else in the queue: the characters
+// of GLFW's text input, and the control characters of Backspace (8), Tab
+// (9), Enter (13), Escape (27) and Ctrl+letter (1..26). wParam is the
+// character's Unicode code point, whole, also beyond Latin-1 (where a
+// Win32 A-window would get bytes of a code page; there is no code page
+// here, and the toolkit keeps its text in UTF-8). The text is taken when the key goes down, so the
 // modifiers of that moment count. Without TranslateMessage no WM_CHAR
 // comes, as on Win32. Returns 1 when the message was a key-down.
 KOUI_API BOOL TranslateMessage(const MSG* msg);

@@ -5,6 +5,7 @@
 // thread.
 #pragma once
 
+#include "koui/platform/clipboard.h"
 #include "koui/platform/gl_context.h"
 #include "koui/platform/input.h"
 #include "koui/platform/message_queue.h"

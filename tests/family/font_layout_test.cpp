@@ -11,6 +11,7 @@
 #include "koui/family/gl_font.h"
 #include "koui/family/gl_font_list.h"
 #include "koui/family/glyph_vector.h"
+#include "koui/family/utf8.h"
 #include "tests/support/appmsg_capture.h"
 #include "tests/support/test_font.h"
 
@@ -36,13 +37,15 @@ protected:
     }
     void SetUp() override { ASSERT_TRUE(font_) << "test font missing: " << koui::test::kTestFontPath; }
 
-    // The advance widths and kerning of `text`, summed as a reader would.
+    // The advance widths and kerning of `text`'s characters, summed as a reader would.
     static float sumOfAdvances(const std::string& text) {
         float sum = 0;
-        for (size_t i = 0; i < text.size(); ++i) {
-            const auto b = static_cast<uint8_t>(text[i]);
-            sum += font_->face().metrics(b).advance;
-            if (i) sum += font_->face().kerning(static_cast<uint8_t>(text[i - 1]), b);
+        uint32_t previous = 0;
+        for (size_t i = 0; i < text.size(); i = ko::util::nextUtf8(text, i)) {
+            const uint32_t code = ko::util::decodeUtf8(text, i).code;
+            sum += font_->face().metrics(code).advance;
+            if (i) sum += font_->face().kerning(previous, code);
+            previous = code;
         }
         return sum;
     }
@@ -68,6 +71,10 @@ TEST_F(TextLayout, FontMetricsAtTwentyPixelsAndLatin1Glyphs) {
         EXPECT_EQ(std::tuple(font_->face().metrics(c).advance, font_->face().metrics(c).inkWidth),
                   std::tuple(0, 0))
             << int(c);
+    // A code point the font lacks (a CJK ideograph) gets U+FFFD's glyph.
+    const auto& replacement = font_->face().metrics(0xFFFD);
+    EXPECT_EQ(std::tuple(replacement.glyphIndex != 0, font_->face().metrics(0x4E00).glyphIndex),
+              std::tuple(true, replacement.glyphIndex));
 }
 
 TEST_F(TextLayout, PresetInkBoxesMatchTheRenderedBitmaps) {
@@ -91,15 +98,47 @@ TEST_F(TextLayout, PresetInkBoxesMatchTheRenderedBitmaps) {
     EXPECT_EQ(rendered, 94 + 95);  // printable ASCII and Latin-1 glyphs; the two spaces have no ink
 }
 
-TEST_F(TextLayout, OneRecordPerByteWithAdvancesSummingToTheWidth) {
-    const std::string text = "Hello, World";
-    ASSERT_TRUE(v.Process(font_, kNone, kNone, 0, 0, 1, 1, 0, text));
-    ASSERT_EQ(v.size(), text.size());
-    for (size_t i = 0; i < text.size(); ++i) EXPECT_EQ(v[i].code, static_cast<uint8_t>(text[i]));
-    EXPECT_EQ(std::tuple(v[0].x, v[0].y), std::tuple(0, 0));
-    EXPECT_FLOAT_EQ(rightEdge(v, text.size() - 1), sumOfAdvances(text));
-    for (size_t i = 1; i < text.size(); ++i) EXPECT_LE(v[i - 1].x, v[i].x);
-    ASSERT_LT(font_->face().kerning('W', 'o'), 0) << "the sum holds a kerned pair";
+// One record per character: its code point and where it begins. An
+// ill-formed sequence is one U+FFFD, as long as it could still have become a
+// character; stepping back from the end meets the same starts.
+TEST_F(TextLayout, OneRecordPerCharacterWithAdvancesSummingToTheWidth) {
+    constexpr uint32_t R = ko::util::kReplacementChar;
+    const struct {
+        std::string text;
+        std::vector<std::pair<uint32_t, uint32_t>> records;  // code, offset
+    } cases[] = {
+        {"Wo.", {{'W', 0}, {'o', 1}, {'.', 2}}},
+        // Two, three and four bytes.
+        {"\xC3\xBC\xCE\xBB\xD0\x96\xE2\x82\xAC\xF0\x9F\x98\x80.",
+         {{0xFC, 0}, {0x3BB, 2}, {0x416, 4}, {0x20AC, 6}, {0x1F600, 9}, {'.', 13}}},
+        // A cut-off sequence, a stray continuation byte, C0 (only ever
+        // over-long), a surrogate's and a too large code point's leads, F5.
+        {"a\xE2\x82"
+         "b\x80\xC0\xED\xA0\xF4\x90\xF5",
+         {{'a', 0}, {R, 1}, {'b', 3}, {R, 4}, {R, 5}, {R, 6}, {R, 7}, {R, 8}, {R, 9}, {R, 10}}},
+        // A four-byte character followed by a stray continuation byte.
+        {"\xF0\x9F\x98\x80\x80", {{0x1F600, 0}, {R, 4}}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(v.Process(font_, kNone, kNone, 0, 0, 1, 1, 0, c.text));
+        std::vector<std::pair<uint32_t, uint32_t>> records, back;
+        for (const auto& g : v) records.emplace_back(g.code, g.offset);
+        EXPECT_EQ(records, c.records) << c.text;
+        for (size_t p = c.text.size(); p > 0;) {
+            p = ko::util::prevUtf8(c.text, p);
+            back.insert(back.begin(), {ko::util::decodeUtf8(c.text, p).code, static_cast<uint32_t>(p)});
+        }
+        EXPECT_EQ(back, c.records) << c.text;
+        EXPECT_FLOAT_EQ(rightEdge(v, v.size() - 1), sumOfAdvances(c.text)) << c.text;
+    }
+    // Greek and Cyrillic have glyphs of their own; kerning reaches beyond
+    // Latin-1 (A and Y with diaeresis).
+    ASSERT_TRUE(v.Process(font_, kNone, kNone, 0, 0, 1, 1, 0, "\xCE\xBB\xD0\x96"));
+    EXPECT_TRUE(v[0].advance > 0 && v[1].advance > 0 &&
+                font_->face().metrics(0x3BB).glyphIndex != font_->face().metrics(0xFFFD).glyphIndex);
+    ASSERT_TRUE(v.Process(font_, kNone, kNone, 0, 0, 1, 1, 0, "A\xC5\xB8"));
+    EXPECT_EQ(v[1].x, font_->face().metrics('A').advance - 1);
+    ASSERT_LT(font_->face().kerning('W', 'o'), 0) << "the sums hold a kerned pair";
 }
 
 TEST_F(TextLayout, NothingToLayOut) {
@@ -239,7 +278,8 @@ TEST(FontList, ThreadsShareFontsAndLayOutConcurrently) {
             seen[t] = list.add(bytes, "Fonts/shared.ttf", 16);
             FontGlyphVector layout;
             for (int i = 0; i < 50; ++i)
-                EXPECT_TRUE(layout.Process(seen[t], 120, kNone, 0, 0, 1, 1, i % 5, "shared font"));
+                EXPECT_TRUE(layout.Process(seen[t], 120, kNone, 0, 0, 1, 1, i % 5,
+                                           "shared \xD1\x88\xD1\x80\xD0\xB8\xD1\x84\xD1\x82"));
         });
     for (auto& th : threads) th.join();
     EXPECT_EQ(std::tuple(list.size(), seen[1], seen[2], seen[3]), std::tuple(1u, seen[0], seen[0], seen[0]));

@@ -80,7 +80,8 @@ protected:
 
 TEST_F(GlText, GlyphPixelsStayInsideTheLaidOutBoundingBox) {
     FontGlyphVector layout;
-    ASSERT_TRUE(layout.Process(font.get(), 1e10f, 1e10f, 0, 0, 1, 1, 0, "Hejaz, Jolly Quip!\nyg\xE9\xC5"));
+    ASSERT_TRUE(
+        layout.Process(font.get(), 1e10f, 1e10f, 0, 0, 1, 1, 0, "Hejaz, Jolly Quip!\nyg\xC3\xA9\xD0\x96"));
     float box[4];
     layout.calculateBoundindBox(box);
     const float x = 20, y = 40;
@@ -155,6 +156,18 @@ TEST_F(GlText, AlignedFormatsPlaceTheTextByItsEndOrBottom) {
     // below the line box's top.
     EXPECT_EQ((std::array{bottom[0], bottom[3], top[2], top[1], (mid[0] + mid[2]) / 2}),
               (std::array{50 + 2, 100 - font->getDescender(), 200 - 1, 100 + 4, 128 - 1}));
+}
+
+// An ill-formed sequence (a cut-off one) and a code point the font lacks
+// (a CJK ideograph) both show U+FFFD's glyph, once.
+TEST_F(GlText, IllFormedAndMissingCharactersDrawTheReplacementGlyph) {
+    std::vector<std::vector<uint8_t>> frames;
+    for (const char* text : {"a\xE4\xB8\x80", "a\xE2\x82", "a\xEF\xBF\xBD", "a"}) {
+        clear(0, 0, 0);
+        font->write(m(), kWhite, 10, 10, text);
+        frames.push_back(readFrame().rgba);
+    }
+    EXPECT_TRUE(frames[0] == frames[2] && frames[1] == frames[2] && frames[2] != frames[3]);
 }
 
 TEST_F(GlText, GlyphsStayRightWhenTheAtlasGrows) {

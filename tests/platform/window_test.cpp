@@ -110,6 +110,31 @@ TEST_F(platformWindow, MessagePostedFromAnotherThreadIsDispatchedOnTheWindowThre
     }
 }
 
+// Copy and paste from another thread, as an edit field on a GL thread does:
+// the copy returns before the window thread pumps, the paste waits for the
+// pump and sees the copy made before it.
+TEST_F(platformWindow, ClipboardTextFromAnotherThread) {
+    ASSERT_NE(make(), nullptr);
+    std::atomic<int> step{0};
+    BOOL set = 0, got = 0;
+    std::string pasted;
+    std::thread worker([&] {
+        set = SetClipboardText(
+            "Gr\xC3\xBC\xC3\x9F"
+            "e");
+        step = 1;
+        got = GetClipboardText(pasted, 5000);
+        step = 2;
+    });
+    for (int i = 0; i < 500 && step == 0; ++i) Sleep(2);
+    EXPECT_EQ(step, 1) << "the copy waited for the window thread";
+    EXPECT_TRUE(pumpUntil([&] { return step == 2; }));
+    worker.join();
+    EXPECT_EQ(std::tuple(set, got, pasted), std::tuple(1, 1,
+                                                       std::string("Gr\xC3\xBC\xC3\x9F"
+                                                                   "e")));
+}
+
 // PeekMessageA returns at once with an empty queue; WaitMessage sleeps until
 // a message posted from another thread wakes it. Without the wake-up the
 // last wait would never end: nothing else arrives once the window settled.

@@ -37,7 +37,19 @@ bool onWindowThread() {
     return s.haveWindowThread && s.windowThread == std::this_thread::get_id();
 }
 
+namespace {
+thread_local bool quietFormatErrors = false;
+}
+
+QuietFormatErrors::QuietFormatErrors() {
+    quietFormatErrors = true;
+}
+QuietFormatErrors::~QuietFormatErrors() {
+    quietFormatErrors = false;
+}
+
 static void reportGlfwError(int code, const char* text) {
+    if (code == GLFW_FORMAT_UNAVAILABLE && quietFormatErrors) return;
     char line[512];
     std::snprintf(line, sizeof line, "[ERROR] window system: %s (GLFW error 0x%x)", text ? text : "", code);
     koui::platform::reportError(line);
@@ -104,6 +116,19 @@ bool runOnWindowThread(std::function<void()> work, unsigned timeoutMs) {
     }
     // Already running on the window thread: its effects must be waited for.
     s.taskDone.wait(guard, [&] { return task->done; });
+    return true;
+}
+
+bool postToWindowThread(std::function<void()> work) {
+    auto& s = state();
+    {
+        std::lock_guard guard(s.lock);
+        if (!s.haveWindowThread || s.windowThread == std::this_thread::get_id()) return false;
+        auto task = std::make_shared<WindowThreadTask>();
+        task->work = std::move(work);
+        s.tasks.push_back(std::move(task));
+    }
+    wakePump();
     return true;
 }
 

@@ -108,8 +108,9 @@ struct QueuedMessage {
     // Release of a button; turned into a non-client release or swallowed when
     // its press was a non-client one.
     int releaseButton = 0;
-    // Text typed with this key-down; TranslateMessage turns it into WM_CHAR.
-    std::string chars;
+    // Text typed with this key-down, as code points; TranslateMessage turns
+    // it into WM_CHAR.
+    std::u32string chars;
 };
 
 // A call that must run on the window thread, made from another thread.
@@ -137,7 +138,7 @@ struct State {
     std::uint64_t nextSeq = 1;
     // Text of key-down messages handed out, by MSG::lPrivate, until
     // TranslateMessage takes it (only the latest few are kept).
-    std::map<DWORD, std::string> typedText;
+    std::map<DWORD, std::u32string> typedText;
     DWORD nextKeySerial = 1;
     bool quitPending = false;
     int quitCode = 0;
@@ -194,6 +195,11 @@ R callOnWindowThread(F f, R failValue) {
     SetLastError(error);
     return result;
 }
+// Hands `work` to the window thread and returns at once; the window thread
+// runs it with the calls handed over before it, in order. False, leaving
+// the work undone, when there is no window thread or the caller is that
+// thread: the caller then does it itself.
+bool postToWindowThread(std::function<void()> work);
 // Runs queued cross-thread tasks (window thread only).
 void runPendingTasks();
 
@@ -236,5 +242,12 @@ void releaseGlfwWindow(const std::shared_ptr<WindowRecord>& w);
 RECT outerRect(const WindowRecord& w);
 
 void setLastError(DWORD code);
+
+// While one lives on the window thread, GLFW's "format unavailable" is not
+// reported: asking for the clipboard's text when it holds none gives it.
+struct QuietFormatErrors {
+    QuietFormatErrors();
+    ~QuietFormatErrors();
+};
 
 }  // namespace koui::platform::detail

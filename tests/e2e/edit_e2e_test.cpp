@@ -1,0 +1,61 @@
+// End to end: text typed through the X server into the edit fields of a real
+// window (edit_app.cpp). The keyboard layout is US international, which
+// types ü and ß with AltGr. A chord's modifier is held until the effect of
+// a later key shows: the window reads the modifiers when its GL thread
+// takes the key, not when the key went down.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app_process.h"
+#include "tests/res/test_files.h"
+#include "tests/support/test_font.h"
+#include "tests/support/x_display.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using koui::test::xdo;
+namespace fs = std::filesystem;
+
+TEST(e2eEdit, TypeEraseSelectCopyAndPasteIntoTheNextField) {
+    KOUI_REQUIRE_XDOTOOL();
+    if (std::system("command -v setxkbmap >/dev/null 2>&1") != 0) GTEST_SKIP() << "setxkbmap not found";
+    const koui::test::TempDir tmp("e2e_edit");
+    fs::create_directories(tmp.path() / "resdata/Fonts");
+    fs::copy_file(fs::path(KOUI_SOURCE_DIR) / "tests/e2e/data/edit.kor", tmp.path() / "resdata/res.kor");
+    fs::copy_file(koui::test::kTestFontPath, tmp.path() / "resdata/Fonts/test.ttf");
+    ASSERT_EQ(std::system("setxkbmap -layout us -variant intl"), 0);
+    struct Restore {
+        ~Restore() { (void)std::system("setxkbmap -layout us"); }
+    } restore;
+
+    koui::test::AppProcess app;
+    ASSERT_TRUE(app.start({KOUI_E2E_EDIT_APP}, tmp.path().string()));
+    ASSERT_TRUE(app.waitPrefix("drawn", 10s));
+    const std::string xid = koui::test::xdoOutput("search --sync --name '^edit-e2e$'");
+    ASSERT_TRUE(xdo("windowfocus --sync " + xid));
+    // Each step's keys, then the line the application reports after them
+    // (a line reported before the keys does not count).
+    const std::pair<std::string, std::string> steps[] = {
+        {"type --delay 30 'Grüßen'", "field first 8 0 0 1 Grüßen"},
+        {"key BackSpace", "field first 7 0 0 1 Grüße"},
+        {"keydown shift key Left", "field first 6 7 6 1 Grüße"},
+        {"keyup shift keydown ctrl key a", "field first 6 0 7 1 Grüße"},
+        {"key c End", "field first 7 0 0 1 Grüße"},
+        {"keyup ctrl key Tab", "field second 0 0 0 1 "},
+        {"keydown ctrl key v", "field second 7 0 0 1 Grüße"},
+    };
+    for (const auto& [keys, line] : steps) {
+        const size_t before = app.lines().size();
+        ASSERT_TRUE(xdo(keys)) << keys;
+        size_t at = 0;
+        EXPECT_TRUE(app.waitFor([&](const std::string& l) { return at++ >= before && l == line; }, 10s))
+            << keys << " -> " << line;
+    }
+    EXPECT_TRUE(xdo("keyup ctrl key Escape"));
+    EXPECT_EQ(app.wait(10s), 0);
+}
+
+}  // namespace
