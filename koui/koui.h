@@ -17,6 +17,7 @@
 #include "koui/ui/div.h"
 #include "koui/ui/events.h"
 #include "koui/widgets/button.h"
+#include "koui/widgets/edit.h"
 #include "koui/widgets/container.h"
 #include "koui/widgets/dcontainer.h"
 #include "koui/widgets/fader.h"
