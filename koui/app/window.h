@@ -172,9 +172,23 @@ public:
     // so that the window works from the folder and watches it.
     bool compileResArchive = false;
     std::string resArchivePath = "res.koc";
+    // Added so that an application need not change its working folder: the
+    // resource folder the worker's UI instance reads (relative paths are
+    // taken from the working folder, as before); an empty `resArchivePath`
+    // means no archive, and then nothing is removed; with `readResArchive`
+    // set the archive is read as it is, neither packed nor removed.
+    std::string resFolder = "resdata";
+    bool readResArchive = false;
     // Shortest cycle in milliseconds; 0 turns the limiter off. Read by the
     // worker every cycle, so it may be changed while the window runs.
     std::atomic<double> frameLimitMs{kFramePeriodMs};
+    // Whether the canvas had a pop-up open (a quick menu) at the end of the
+    // worker's last iterate. While it is set, Escape is not the window's
+    // close key: it goes to the focus element like any key, so that it
+    // closes the pop-up instead of the window. The flag may lag the canvas by
+    // one cycle, so an Escape in the very cycle a menu opens still closes the
+    // window, and one in the cycle a menu closes reaches the focus element.
+    std::atomic<bool> popupOpen{false};
     // Longest wait of Stop_GL for the worker.
     win32::DWORD stopTimeoutMs = kStopTimeoutMs;
     win32::HWND hWnd = nullptr;

@@ -123,11 +123,11 @@ bool Window::createUI() {
     ko::gl::initLib();
     UIEvent("gl.start");
     logMsg("Creating Instance...");
-    if (!compileResArchive) removeStaleArchive();
-    Instance* inst = CreateInstance("resdata", resArchivePath, "res.kor", hWnd);
+    if (!compileResArchive && !readResArchive && !resArchivePath.empty()) removeStaleArchive();
+    Instance* inst = CreateInstance(resFolder, resArchivePath, "res.kor", hWnd);
     if (!inst) return logError("Cannot create instance [FATAL]");
     instance.store(inst);
-    if (compileResArchive && inst->resInstance) inst->resInstance->Compile(resArchivePath);
+    if (compileResArchive && !readResArchive && inst->resInstance) inst->resInstance->Compile(resArchivePath);
     canvas.store(inst->CreateCanvas());
     UIEvent("canvas.created");
     logOK("Instance created, continuing with GL cycle...");
@@ -164,6 +164,7 @@ void Window::cycle() {
     Canvas* c = canvas.load();
     if (inst) {
         inst->Iterate(0, 0, w, h);
+        popupOpen.store(c && c->hasPopup());
         POINT p{0, 0};
         GetCursorPos(&p);
         ScreenToClient(hWnd, &p);

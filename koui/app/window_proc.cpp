@@ -4,7 +4,8 @@
 // The order matters: the application element and the application callback
 // see a message before anything else and may claim it; hit test and size
 // limits are asked of the application element; presses take focus and
-// capture; Escape closes the window without reaching the elements; and every
+// capture; Escape closes the window without reaching the elements, unless a
+// pop-up is open (then it is the pop-up's key, see window.h); and every
 // message that gets this far is queued for the GL thread before the few that
 // need a synchronous answer are handled.
 #include "koui/app/app_div.h"
@@ -29,7 +30,7 @@ LRESULT Window::WndProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (hookAppDiv(m, out) || hookCallback(m, out) || hookHitTest(m, out) || hookMinMaxInfo(m, out))
         return out;
     trackCapture(msg);
-    if (msg == WM_KEYDOWN && wParam == static_cast<WPARAM>(VK_ESCAPE)) {
+    if (msg == WM_KEYDOWN && wParam == static_cast<WPARAM>(VK_ESCAPE) && !popupOpen.load()) {
         PostMessageA(hWnd, WM_CLOSE, 0, 0);
         return 1;
     }

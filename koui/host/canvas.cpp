@@ -72,7 +72,12 @@ int Canvas::Iterate() {
     std::copy(viewport, viewport + 4, e.viewport);
     fillFrame(e.proj, e.view, e.mvp);
     mvp = e.mvp;
-    for (size_t i = 0; i < children.size(); ++i) children[i]->Iterate(&e, clientMat);
+    // The canvas's own children offset moves its tree like any element's
+    // (a drawing container scrolls its inner canvas so); fixed children stay.
+    glm::mat4 offsetMat = glm::translate(
+        clientMat, glm::vec3(static_cast<float>(childOffset[0]), static_cast<float>(childOffset[1]), 0.0f));
+    for (size_t i = 0; i < children.size(); ++i)
+        children[i]->Iterate(&e, (children[i]->options & DIV_FIXED) ? clientMat : offsetMat);
     return 0;
 }
 

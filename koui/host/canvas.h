@@ -27,9 +27,17 @@
 // "!tooltip.*" colours faded by the opacity, with the text in the font
 // "!tooltip.tip-font"; without that font no tooltip is shown.
 //
+// Observing the routing. `routeObserver`, empty unless set, is called after
+// each press has been offered (with the hit list, front-most last, and the
+// element that took it, or null) and after each release has been delivered
+// (with an empty list and the element that had the press, or null when it
+// deleted itself). The routing itself does not change; the application
+// layer recognises clicks on any element through it (koui/app/app_window.h).
+//
 // Threads: all on the GL thread of the window.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -63,6 +71,13 @@ public:
     bool makeModal(Div* d, bool center, int w, int h, unsigned int opts);
     bool releaseModal(Div* d);
     Div* getModal() { return modalStack.empty() ? nullptr : modalStack.back(); }
+    // True while a pop-up (DIV_POPUP, a quick menu) is in the modal list:
+    // it has not been closed yet and takes the keyboard.
+    bool hasPopup() const {
+        for (Div* d : modalStack)
+            if (d->dHasOpt(DIV_POPUP)) return true;
+        return false;
+    }
 
     void PushScissors(int x, int y, int w, int h);
     void PopScissors();
@@ -105,10 +120,14 @@ public:
     // an element that deletes itself inside its handler is never recorded
     // as pressed.
     Div* delivering = nullptr;
+    using RouteObserver =
+        std::function<void(const e_mtevent& e, Div* taker, const std::vector<e_getdivpos>& hits)>;
+    RouteObserver routeObserver;
 
 private:
     void fillFrame(glm::mat4& proj, glm::mat4& view, glm::mat4& pvm);
     bool deliver(Div* d, e_mtevent* e, const float* hitPos);
+    bool lastDeliveredAlive = false;  // the last deliver's receiver outlived its handler
     Div* pressRoot(double x, double y, bool* swallowed);
     void hover(double x, double y);
     void drawToolTip(e_draw* e);

@@ -35,11 +35,13 @@ bool Canvas::deliver(Div* d, e_mtevent* e, const float* hitPos) {
         e->pos[0] = hitPos[0];
         e->pos[1] = hitPos[1];
     }
+    lastDeliveredAlive = true;
     if (!(d->opacity > 0)) return false;
     delivering = d;
     bool accepted = d->OnMTEvent(e);
     // The handler deleted its own element: nothing may keep a pointer to it.
-    if (delivering != d) accepted = false;
+    lastDeliveredAlive = delivering == d;
+    if (!lastDeliveredAlive) accepted = false;
     delivering = nullptr;
     return accepted;
 }
@@ -81,14 +83,16 @@ bool Canvas::ProcessMTEvent(int type, double x, double y, double z, int mods) {
         Div* root = pressRoot(x, y, &swallowed);
         if (swallowed) return false;
         root->d_GetByPos(hits, x, y, 0);
-        for (auto it = hits.rbegin(); it != hits.rend(); ++it) {
-            if (deliver(it->div, &e, it->pos)) {
-                pressed = it->div;
-                pressedType = e.type;
-                return true;
-            }
+        Div* taker = nullptr;
+        for (auto it = hits.rbegin(); it != hits.rend() && !taker; ++it) {
+            if (deliver(it->div, &e, it->pos)) taker = it->div;
         }
-        return false;
+        if (taker) {
+            pressed = taker;
+            pressedType = e.type;
+        }
+        if (routeObserver) routeObserver(e, taker, hits);
+        return taker != nullptr;
     }
     if (isRelease(e.type)) {
         if (!pressed) {
@@ -99,6 +103,7 @@ bool Canvas::ProcessMTEvent(int type, double x, double y, double z, int mods) {
         pressed = nullptr;
         pressedType = 0;
         deliver(target, &e, nullptr);
+        if (routeObserver) routeObserver(e, lastDeliveredAlive ? target : nullptr, {});
         return false;
     }
     if (e.type == MT_WHEEL) {

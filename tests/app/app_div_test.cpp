@@ -1,6 +1,4 @@
-// AppDiv: its element behaviour on a canvas, its three window hooks as the
-// window procedure calls them, and postWindowMsg closing its window from the
-// GL thread.
+// AppDiv on a canvas and its window hooks as the window procedure calls them.
 #include "app_test_support.h"
 
 namespace {

@@ -1,6 +1,4 @@
-// Helpers of the window tests: a working folder with the fixed resource
-// folder, the log lines of the host's log objects, a thread-safe record of
-// UI events and element events, and the pump loop of an application.
+// Helpers of the window tests: working folder, log lines, event records, pump.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -49,8 +47,7 @@ private:
     std::vector<std::string> items_;
 };
 
-// Every line of the log sink while alive, without its "%12.3f " time stamp
-// (the sink's callback runs under its lock; this only copies).
+// Every line of the log sink while alive, without its "%12.3f " time stamp.
 class LogLines : public Record {
 public:
     LogLines() {
@@ -65,8 +62,7 @@ public:
     }
 };
 
-// An element that records the events reaching it as text ("mt 4113 20 30
-// mods 0", "key 65 65", "char 97") and accepts them all.
+// Records the events reaching it as text and accepts them all.
 class Recorder : public Div {
 public:
     explicit Recorder(Record* r) : record(r) {}
@@ -88,8 +84,7 @@ public:
     Record* record;
 };
 
-// A temporary working folder holding "resdata/res.kor", made current for
-// the test (the window's resource locations are fixed and relative).
+// A working folder holding "resdata/res.kor", made current (the window's resource paths are relative).
 class WorkDir : public TempDir {
 public:
     WorkDir() : TempDir("app"), previous_(std::filesystem::current_path()) {
@@ -106,8 +101,7 @@ private:
     std::filesystem::path previous_;
 };
 
-// Pumps the manager until `done` holds or `timeoutMs` passes; counts the
-// false results of iterate in `quits`. Returns done().
+// Pumps the manager until `done` holds or time is up; counts iterate's false results in `quits`.
 inline bool pumpUntil(app::WindowManager& wm, const std::function<bool()>& done, int timeoutMs = 10000,
                       int* quits = nullptr) {
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -158,8 +152,7 @@ protected:
         work.reset();
     }
 
-    // Creates a window; its UI events are recorded and a Recorder fills its
-    // canvas once the canvas exists.
+    // A window whose UI events are recorded, with a Recorder over its canvas.
     Opened& open(const std::string& name, int x = 40, int y = 40, int w = 200, int h = 150,
                  std::function<bool(app::e_wndmsg&)> wndMsgCB = nullptr,
                  const std::function<void(Opened&)>& setup = nullptr) {
@@ -172,8 +165,7 @@ protected:
             o->events.add(e);
             if (e == "canvas.created") {
                 auto* r = new Recorder(&o->input);
-                // Larger than the window, so that presses at negative
-                // client positions still find it.
+                // Larger than the window: presses at negative client positions find it.
                 r->Create("recorder", win->getCanvas(), -100, -100, w + 200, h + 200, nullptr, DIV_UNCLAMPED,
                           "");
                 r->dSetFocus();  // keys and characters go to the focus
@@ -190,14 +182,11 @@ protected:
         return pumpUntil(
             *wm, [&] { return o.cycles.load() >= n; }, timeoutMs);
     }
-    // Posts WM_CLOSE to `h` and pumps until iterate reported the quit;
-    // returns how many quits it reported (1 unless the window stayed).
+    // Posts WM_CLOSE and returns how many quits iterate reported (1 unless the window stayed).
     int closeAndPump(HWND h) {
         PostMessageA(h, WM_CLOSE, 0, 0);
         return pumpQuits(1);
     }
-    // Pumps until iterate reported WM_QUIT `n` times (or the time is up);
-    // returns how many it reported.
     int pumpQuits(int n, int timeoutMs = 10000) {
         int quits = 0;
         pumpUntil(

@@ -1,6 +1,4 @@
-// WinPlacement: defaults, reading values as atoi does, the file left alone
-// outside its five keys, filling from a placement, and the profile file as
-// it is written.
+// WinPlacement and the profile file it writes.
 #include "koui/app/win_placement.h"
 
 #include <gtest/gtest.h>

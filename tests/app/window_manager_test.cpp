@@ -1,6 +1,4 @@
-// WindowManager under a real X server: binding of new windows, the list and
-// its look-ups, Destroy and DestroyAll, the pump's WM_QUIT handling and the
-// one-time extension loader.
+// WindowManager under a real X server.
 #include "app_test_support.h"
 
 namespace {

@@ -25,6 +25,7 @@ bool AppProcess::start(const std::vector<std::string>& argv, const std::string& 
     if (pid_ == 0) {
         // Child: only async-signal-safe calls until exec.
         dup2(out[1], 1);
+        dup2(out[1], 2);
         if (chdir(cwd.c_str()) != 0) _exit(126);
         execv(args[0], args.data());
         _exit(127);

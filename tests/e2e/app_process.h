@@ -21,7 +21,8 @@ public:
     AppProcess(const AppProcess&) = delete;
     AppProcess& operator=(const AppProcess&) = delete;
 
-    // Runs `argv[0]` with the arguments in folder `cwd`; false when it cannot.
+    // Runs `argv[0]` with the arguments in folder `cwd`, its standard output
+    // and error both read as lines; false when it cannot.
     bool start(const std::vector<std::string>& argv, const std::string& cwd);
 
     // The first line for which `match` holds, waiting at most `timeout`.

@@ -1,5 +1,5 @@
 // End to end: text typed through the X server into the edit fields of a real
-// window (e2e_app.cpp --edit). The keyboard layout is US international, which
+// window (edit_app.cpp). The keyboard layout is US international, which
 // types ü and ß with AltGr. A chord's modifier is held until the effect of
 // a later key shows: the window reads the modifiers when its GL thread
 // takes the key, not when the key went down.
@@ -31,8 +31,10 @@ TEST(e2eEdit, TypeEraseSelectCopyAndPasteIntoTheNextField) {
     fs::copy_file(fs::path(KOUI_SOURCE_DIR) / "tests/e2e/data/edit.kor", tmp.path() / "resdata/res.kor");
     fs::copy_file(koui::test::kTestFontPath, tmp.path() / "resdata/Fonts/test.ttf");
     koui::test::AppProcess app;
-    ASSERT_TRUE(app.start({KOUI_E2E_APP, "--edit"}, tmp.path().string()) && app.waitPrefix("drawn", 10s));
-    ASSERT_TRUE(xdo("windowfocus --sync " + koui::test::xdoOutput("search --sync --name '^e2e$'")));
+    ASSERT_TRUE(
+        app.start({KOUI_E2E_EDIT_APP, "--res", (tmp.path() / "resdata").string()}, tmp.path().string()) &&
+        app.waitPrefix("drawn", 10s));
+    ASSERT_TRUE(xdo("windowfocus --sync " + koui::test::xdoOutput("search --sync --name '^edit-e2e$'")));
     // Each step's keys, then the line the application reports after them.
     const std::pair<std::string, std::string> steps[] = {
         {"type --delay 30 'Grüßen'", "field first 8 0 0 1 Grüßen"},

@@ -1,7 +1,4 @@
-// The utility pieces under the classic resource manager: the object base
-// with its class-function protocol (its log lines are checked with the
-// manager's messages), the arrays, whole-file reading, paths, line
-// splitting and parameter sets.
+// The utility pieces under the classic resource manager.
 #include <gtest/gtest.h>
 
 #include <algorithm>

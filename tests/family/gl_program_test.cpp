@@ -125,6 +125,8 @@ TEST_F(ContextObjects, AnotherContextOnAnotherThreadGetsItsOwn) {
         otherId = p ? p->id() : 0;
         if (p) p->setUniform2f("pos", -0.75f, 0.125f);
         otherVertexArray = ko::gl::contextVertexArray();
+        glBindVertexArray(otherVertexArray);  // a name of another context would fail here
+        if (glGetError() != GL_NO_ERROR) otherVertexArray = 0;
         ko::gl::releaseContextObjects();
         glfwMakeContextCurrent(nullptr);
     }).join();

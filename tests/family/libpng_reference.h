@@ -1,6 +1,4 @@
-// Decodes a PNG with libpng into the form the toolkit's decoder promises:
-// palette expanded, grey widened to RGB, tRNS turned into alpha, 16-bit
-// samples reduced to their high byte, RGBA rows top-down.
+// libpng's decoding, brought to the form the toolkit's decoder promises.
 #pragma once
 
 #include <cstdint>

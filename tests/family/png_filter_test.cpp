@@ -1,6 +1,4 @@
-// The row filters against a byte-at-a-time transcription of the format's
-// definitions, for every pixel size the decoder uses. (The predictor's ties
-// are settled by the test suite's files, which fail when they go wrong.)
+// The row filters against a byte-at-a-time transcription of their definitions.
 #include "koui/family/png_filter.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,4 @@
-// UI instance: queue delivery order, deletion requests, the progress gate,
-// Queue from several threads, stopping the watcher. (The watcher finding an
-// edit on disk is checked end to end, with a running application.)
+// UI instance queue and watcher. (Edits found on disk are checked end to end.)
 #include "koui/host/instance.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +11,7 @@
 #include "koui/platform/win32_names.h"
 #include "koui/res/instance.h"
 #include "koui/rm/rm.h"
-#include "tests/ui/style_folder.h"
+#include "tests/res/res_folder.h"
 #include "tests/ui/test_tree.h"
 
 namespace koui {
@@ -116,8 +114,8 @@ TEST_F(QueueTest, QueueFromSeveralThreadsLosesNothing) {
 // Destruction right after creation, while the watcher may not have started
 // or sits in its pause: the destructor must find the flag, wake and join it.
 TEST(Watcher, DestroyedRightAfterCreation) {
-    test::StyleFolder folder("stop");
-    folder.write("panel { x: 1 }\n");
+    test::ResFolder folder("stop");
+    folder.write("res.kor", "panel { x: 1 }\n");
     for (int i = 0; i < 20; ++i) {
         std::unique_ptr<Instance> inst(CreateInstance(folder.root(), "", "res.kor", nullptr));
         ASSERT_TRUE(inst->resFlags.load() & Instance::RES_WATCHING);

@@ -1,6 +1,4 @@
-// Off-screen rendering of a canvas: the pixels come back top row first, at
-// the requested size, opaque, and the window's frame buffer and GL state are
-// as they were. (Saving them as PNG is the encoder's round trip, tested there.)
+// Off-screen rendering of a canvas. (Saving as PNG is the encoder's round trip.)
 #include <gtest/gtest.h>
 
 #include "koui/host/offscreen.h"

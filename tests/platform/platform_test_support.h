@@ -1,5 +1,4 @@
-// Helpers shared by the window-system tests: a recording window procedure
-// and a message pump that waits for a condition.
+// Window-system test helpers: a recording window procedure and a pump that waits.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -26,8 +25,7 @@ struct Seen {
     std::thread::id thread;
 };
 
-// Every message that reached recordingProc, in order. The procedure runs on
-// the window thread, but other threads may look, hence the lock.
+// Every message that reached recordingProc, in order (other threads may look).
 class MessageLog {
 public:
     void add(const Seen& s) {
@@ -82,8 +80,7 @@ inline LRESULT recordingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 
 constexpr const char* kClass = "koui-test-window";
 
-// Registers a class of recordingProc (a second registration in the process
-// fails harmlessly).
+// Registers a class of recordingProc (a second registration fails harmlessly).
 inline void registerTestClass(const char* name = kClass, UINT style = 0) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
@@ -99,8 +96,7 @@ inline std::array<LONG, 4> edges(const RECT& r) {
     return {r.left, r.top, r.right, r.bottom};
 }
 
-// Runs the pump (as WindowManager::iterate does) until `done` holds or
-// `timeoutMs` passes; returns done().
+// Runs the pump as WindowManager::iterate does until `done` holds or time is up.
 inline bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
@@ -120,9 +116,7 @@ inline void drain() {
     pumpUntil([] { return true; }, 0);
 }
 
-// Base fixture of the window tests: the test class registered, an empty
-// queue and log, no hook; windows made through `make` are destroyed after
-// the test.
+// The test class registered, empty queue and log, no hook; `make`'s windows destroyed after.
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {

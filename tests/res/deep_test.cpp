@@ -1,6 +1,4 @@
-// Deeply nested trees must cost heap, never stack: every walk over the tree
-// runs here on a thread whose stack is far too small for recursion that goes
-// one frame per level.
+// Deep trees cost heap, never stack: every walk runs on a tiny-stacked thread.
 #include <gtest/gtest.h>
 #include <pthread.h>
 

@@ -1,6 +1,4 @@
-// Image sources, sections and the two image programs on real GL: texels read
-// back through sections with versions and distributions, fit and alignment,
-// the frame program's three bands, and textures reloaded or released.
+// Image sources, sections and the image programs on real GL, texels read back.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 

@@ -1,6 +1,4 @@
-// The resource instance without GL: loading states and messages, getters and
-// their defaults, typed lookups, resource reading, archive mode, Compile,
-// change detection and reloading of definitions.
+// The resource instance without GL.
 #include "koui/res/instance.h"
 
 #include <gmock/gmock.h>

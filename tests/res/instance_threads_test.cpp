@@ -1,7 +1,4 @@
-// The instance's change checks on a watcher thread while this thread, as the
-// GL thread does, edits the resource folder and reloads. Runs under
-// ThreadSanitizer in CI (label threads); what a reload keeps through bad
-// inputs is the single-threaded instance tests' part.
+// Change checks on a watcher thread while this thread edits and reloads (TSan, label threads).
 #include <gtest/gtest.h>
 
 #include <atomic>

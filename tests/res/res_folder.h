@@ -1,6 +1,4 @@
-// A resource folder in a temporary directory for the instance tests: files
-// written by resource path, write times set explicitly (so a change never
-// depends on the file system's time resolution), and small PNG images.
+// A temporary resource folder with explicit write times (no file-system time resolution).
 #pragma once
 
 #include <chrono>

@@ -1,5 +1,4 @@
-// Shared set-up of the classic resource manager tests: a fresh temporary
-// folder per test with the sample definition file and its two source images.
+// A fresh temporary folder per classic resource manager test, with the sample and its images.
 #pragma once
 
 #include <gtest/gtest.h>

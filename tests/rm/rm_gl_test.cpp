@@ -1,6 +1,4 @@
-// The classic resource manager on real GL: texture loading with its
-// progress and alpha mask, and the pixels of nine-cell rectangles, bars,
-// glyph strings, progress bars and formatted text.
+// The classic resource manager on real GL, pixels read back.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -156,8 +154,7 @@ TEST_F(ClassicGl, ResourceSourcesLoadUnderTheirIndexName) {
     EXPECT_TRUE(stmmUnregisterResource(module, 7, "PNG"));
 }
 
-// A nine-cell rectangle keeps its corners at their size and stretches the
-// edges and the centre; checked at several target sizes.
+// Nine cells: corners at their size, edges and centre stretched.
 TEST_F(ClassicGl, NineCellRectangleAtSeveralSizesAndBelowTwoCells) {
     ASSERT_TRUE(cellImage(3, 3).save(path("nine.png")));
     ASSERT_EQ(
@@ -200,9 +197,7 @@ TEST_F(ClassicGl, NineCellRectangleAtSeveralSizesAndBelowTwoCells) {
     EXPECT_EQ(countDifferent(16, 10, 10, 10, kBlack), 0);
 }
 
-// Three-cell horizontal bar: left and right cells at their size, the middle
-// stretched; a bar narrower than three cells shows the left cell and as much
-// of the right one as fits.
+// Below three cells a bar shows the left cell and as much of the right as fits.
 TEST_F(ClassicGl, HorizontalBarAtSeveralWidths) {
     ASSERT_TRUE(cellImage(3, 1).save(path("bar.png")));
     ASSERT_EQ(parse("#source,!file,bar.png\nbar,!hbar,0,0,4,4\n"), 0);
@@ -269,8 +264,7 @@ TEST_F(ClassicGl, PartsDrawAtTheirSizeStretchedOrBySection) {
     EXPECT_EQ(whole->GetWidth(), 12);
 }
 
-// Glyphs advance by their width plus the spacing; a space without a glyph
-// by spacing + glyph width; other missing characters not at all.
+// A space without a glyph advances by spacing + glyph width; other missing characters not at all.
 TEST_F(ClassicGl, GlyphStringAdvancesAsItDraws) {
     RgbaImage font(12, 6);
     font.fill(0, 0, 4, 6, 255, 0, 0);
@@ -304,8 +298,7 @@ TEST_F(ClassicGl, ProgressBarFillsFromEitherSide) {
     loadAll();
     RMImgSet* bar = rm.rmimgset("progress");
     const Rgba empty{80, 80, 80}, full{0, 200, 0};
-    // The full part's columns over the empty bar (20 x 4 at (10, 10));
-    // fractions out of range, NaN included, end at an edge.
+    // Fractions out of range, NaN included, end at an edge.
     const struct {
         double fraction;
         int fromRight, fullX, fullW;

@@ -1,6 +1,4 @@
-// The classic resource manager without GL: the definition file, source
-// resolution, image-set builds with their exact rectangles and ids, lookups,
-// colours and formatted fonts, and bad input.
+// The classic resource manager without GL: definitions, sets, lookups, bad input.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -61,8 +59,7 @@ TEST_F(ClassicSample, TwoSourcesNextToTheDefinitionFileAndTheSetNames) {
     ASSERT_NE(skin, nullptr);
     ASSERT_NE(font, nullptr);
     EXPECT_EQ((*rm.imgList)(0), skin);
-    // The test runs elsewhere, so the paths came from the folder fallback.
-    // The format comes from the extension.
+    // Paths from the folder fallback (the test runs elsewhere), format from the extension.
     EXPECT_EQ(std::tuple(std::string(skin->attr.path), std::string(skin->attr.format), skin->attr.mask),
               std::tuple(path("skin.png"), "png", 0));
     // An id prefix renames the set; lines before the first header are ignored.
@@ -71,10 +68,7 @@ TEST_F(ClassicSample, TwoSourcesNextToTheDefinitionFileAndTheSetNames) {
     EXPECT_EQ(rm.imgSetList->GetCount(), 19);
 }
 
-// Every set of the sample with its kind and its images' exact rectangles:
-// single kinds cut grid cells at pixel sizes, rect sets hold whole source
-// images, multi-state groups step along their axis, glyph sets place
-// characters in rows. Only whole images, rects and glyphs are single-state.
+// Every set of the sample with its kind and its images' exact rectangles.
 TEST_F(ClassicSample, EverySetWithItsImages) {
     std::string digits = "60";
     for (int i = 0; i < 10; ++i)
@@ -222,8 +216,7 @@ TEST_F(Classic, MissingSourcesAreLoggedAndTheirEntriesSkipped) {
               0);
     EXPECT_EQ(rm.imgSetList->GetCount(), 1);
     EXPECT_NE(rm.rmimgset("kept"), nullptr);
-    // A header with a name looks the name up before it opens the file, and
-    // says so when the name is new.
+    // A named header looks the name up first and says so when it is new.
     EXPECT_THAT(capture.lines(), ElementsAre("koui::RM resMan <3> : #SOURCE> ID (m) not found",
                                              "koui::RM resMan <3> : Cannot open missing.png",
                                              "koui::RM resMan <3> : #SOURCE> ID (nobody) not found",
@@ -283,8 +276,7 @@ TEST_F(Classic, BadSetLinesAreLoggedAndOnlySetsWithoutDefinitionAreLost) {
             "koui::RMImgSet multi <3> : Image set [multi] : no image built"));
 }
 
-// Coordinates that overflow saturate instead of wrapping; character codes are
-// signed bytes. (That no input crashes is the fuzz corpus's part.)
+// Overflowing coordinates saturate; character codes are signed bytes.
 TEST_F(Classic, OverflowingCoordinatesSaturateAndCodesAreSigned) {
     ASSERT_EQ(parse("#source,!file,a.png,!grid,2000000000,2000000000\nbig,!mhbar.v,#0,#1,2000000000,"
                     "2000000000,5,5,2000000000\nbig2,!glyphset,2147483647,2147483647,1,1,2147483647,"
@@ -375,9 +367,7 @@ TEST_F(Classic, WholeImagesByIdAndByPath) {
     delete byId;  // released early by its holder; the manager must not release it again
 }
 
-// Index lists of a set line as the parser reads them (default 0), at most ten.
-// (Kind words, in any case and unknown ones as parts, are checked through the
-// sample's sets.)
+// Index lists of a set line (default 0), at most ten.
 TEST(ClassicSetText, Indexes) {
     int ids[10];
     EXPECT_EQ(RMImgSet::GetIndexesFromStr(ids, "#0129", 0), 4);

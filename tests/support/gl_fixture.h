@@ -1,11 +1,5 @@
-// GlTest: base fixture of the tests that draw with real OpenGL. Each suite
-// gets one hidden kWidth x kHeight GLFW window with a compatibility-profile
-// context (4.3 if the driver gives it) and ko::gl::initLib() done. Each test
-// starts from a window's GL cycle state: 2D projection over the window
-// (origin top left, one unit per pixel), blending with source alpha, no
-// program, cleared to opaque black. Without a display the tests are skipped
-// (run them under `xvfb-run -a`); a failed test's frame is written to
-// gl-failures/<suite>.<test>.png under the build folder.
+// GlTest: one hidden GLFW window per suite, GL cycle state per test, pixel read-back.
+// Skipped without a display; a failed test's frame goes to gl-failures/<suite>.<test>.png.
 #pragma once
 
 #include <GL/glew.h>

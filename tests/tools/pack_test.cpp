@@ -1,7 +1,4 @@
-// koui-pack as an application's build runs it (a folder packed, listed,
-// extracted and verified), and against hostile archives: links in the target
-// folder, entry counts out of range, entries sharing bytes, and entries
-// larger than the tool's memory.
+// koui-pack as a build runs it, and against hostile archives.
 #include <gtest/gtest.h>
 
 #include <cstring>

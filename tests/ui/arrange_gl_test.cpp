@@ -1,6 +1,4 @@
-// Arrangement commands on real GL: where the cursor walks (read back from the
-// children the program places), text, separator lines and images read back
-// as pixels.
+// Arrangement commands on real GL, cursor read back from placed children and pixels.
 #include <gtest/gtest.h>
 
 #include <string>

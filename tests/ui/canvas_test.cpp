@@ -1,5 +1,4 @@
-// Canvas routing: presses, releases, drags, the wheel, modal and pop-up
-// elements, hover and tooltip timing, keys, messages and scissors.
+// Canvas routing of pointer, keys and messages; tooltip timing; scissors.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -7,7 +6,7 @@
 
 #include "koui/host/instance.h"
 #include "koui/rm/rm.h"
-#include "tests/ui/style_folder.h"
+#include "tests/res/res_folder.h"
 #include "tests/ui/test_tree.h"
 
 namespace koui {
@@ -21,8 +20,7 @@ double fakeClock() {
     return fakeNow;
 }
 
-// An instance without resources or watcher: the queue and the per-cycle
-// iterate work as in a window.
+// An instance without resources or watcher; queue and iterate as in a window.
 struct CanvasTest : ::testing::Test {
     std::unique_ptr<Instance> inst{new Instance()};
     Canvas* canvas = nullptr;
@@ -106,8 +104,7 @@ TEST_F(CanvasTest, ModalGateRoutesInsideAndSwallowsOutside) {
     EXPECT_TRUE(canvas->releaseModal(dialog));
     EXPECT_FALSE(canvas->releaseModal(dialog));
     EXPECT_EQ(canvas->getModal(), nullptr);
-    // A modal element without client area takes every press: the hit test
-    // from it finds nothing.
+    // A modal element without client area takes every press.
     canvas->makeModal(add(nullptr, 0, 0, 0, 0), false, 0, 0, DIV_MODAL);
     cycle();
     EXPECT_FALSE(press(10, 10));
@@ -130,8 +127,7 @@ TEST_F(CanvasTest, PopupClosesOnOutsidePressAndPressGoesOn) {
     EXPECT_EQ(canvas->dGetChildrenCount(), 1);
 }
 
-// After the rest (its boundary is checked on GL) the front-most element is
-// asked for its text at its own coordinates, every cycle until it gives one.
+// After the rest the front-most element is asked for its text until it gives one.
 TEST_F(CanvasTest, TooltipTextIsAskedEachCycleUntilShown) {
     struct Tipped : Probe {
         int asked = 0;
@@ -162,8 +158,6 @@ TEST_F(CanvasTest, TooltipTextIsAskedEachCycleUntilShown) {
     EXPECT_DOUBLE_EQ(canvas->hoverStart, fakeNow);
 }
 
-// Near the viewport's corner the box is moved back inside it (its place
-// elsewhere is read back on GL).
 TEST_F(CanvasTest, TooltipBoxKeptInsideTheViewport) {
     float box[4];
     canvas->toolTipPos[0] = 390, canvas->toolTipPos[1] = 290;
@@ -216,8 +210,7 @@ TEST_F(CanvasTest, ElementDeletingItselfFromItsHandler) {
         std::tuple(0, nullptr, nullptr, 0u));
     EXPECT_FALSE(canvas->ProcessMTEvent(MT_LUP, 10, 10, 0, 0));
 
-    // Deletes itself outright: never recorded as pressed; the press goes on
-    // outwards as if it had been declined.
+    // Deleted outright: the press goes on outwards as if declined.
     struct Vanisher : Probe {
         bool OnMTEvent(e_mtevent*) override {
             delete this;
@@ -265,12 +258,10 @@ TEST_F(CanvasTest, IterateFillsCanvasGeometryAndTime) {
 namespace koui {
 namespace {
 
-// Create adopts the size of a classic image set of kinds 1, 30 and 31 before
-// any style; other kinds leave the given size. Parsing the classic
-// definition loads no texture, so no GL is needed here.
+// Create adopts the size of part image sets; other kinds keep the given size.
 TEST(ClassicImageSet, CreateAdoptsPartSize) {
-    test::StyleFolder folder("classic");
-    folder.write("not read before glMaintain", "a.png");
+    test::ResFolder folder("classic");
+    folder.write("a.png", "not read before glMaintain");
     Instance inst;
     std::string def =
         "#source,!file,a.png,!id,src\nbtn,!part,0,0,30,12\nstates,!mpart.h,#01,0,0,16,8,16\n"

@@ -1,12 +1,7 @@
-// Shared set-up of the element drawing tests on real GL: a resource folder
-// with a font, solid-colour images and a theme, a UI instance over it with
-// one canvas, and a frame that runs the instance's cycle into the window.
-// A fixture that needs other resources sets `theme`, `images` and
-// `fontCopies` in its constructor.
+// Element drawing tests on real GL: a resource folder with font, images and theme,
+// a UI instance with one canvas. Fixtures set `theme`, `images`, `fontCopies` in their constructor.
 #pragma once
 
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,10 +9,10 @@
 #include "koui/host/canvas.h"
 #include "koui/host/instance.h"
 #include "koui/res/instance.h"
+#include "tests/res/res_folder.h"
 #include "tests/support/gl_fixture.h"
 #include "tests/support/png_writer.h"
 #include "tests/support/test_font.h"
-#include "tests/ui/style_folder.h"
 
 namespace koui::test {
 
@@ -36,7 +31,6 @@ plain-red { bkcolor: colors.red }
 }
 )";
 
-// An opaque image of one colour, written as a PNG into the folder.
 struct SolidPng {
     std::string file;
     int width, height;
@@ -54,18 +48,10 @@ protected:
         if (IsSkipped() || HasFatalFailure()) return;
         std::vector<uint8_t> font = readTestFont();
         ASSERT_FALSE(font.empty()) << kTestFontPath;
-        std::filesystem::create_directories(folder.root() + "/Fonts");
-        std::filesystem::create_directories(folder.root() + "/Images");
-        for (const auto& name : fontCopies)
-            std::ofstream(folder.root() + "/" + name, std::ios::binary)
-                .write(reinterpret_cast<const char*>(font.data()), static_cast<std::streamsize>(font.size()));
-        for (const auto& img : images) {
-            std::vector<uint8_t> rgba(static_cast<size_t>(img.width) * img.height * 4, 255);
-            for (size_t i = 0; i < rgba.size(); i += 4)
-                rgba[i] = img.colour.r, rgba[i + 1] = img.colour.g, rgba[i + 2] = img.colour.b;
-            ASSERT_TRUE(writePng(folder.root() + "/" + img.file, img.width, img.height, rgba.data()));
-        }
-        folder.write(theme);
+        for (const auto& name : fontCopies) folder.write(name, font);
+        for (const auto& img : images)
+            folder.write(img.file, solidPng(img.width, img.height, img.colour.r, img.colour.g, img.colour.b));
+        folder.write("res.kor", theme);
         inst.reset(CreateInstance(folder.root(), "", "res.kor", nullptr));
         ASSERT_TRUE(inst->resInstance->isOK());
         canvas = inst->CreateCanvas();
@@ -85,7 +71,7 @@ protected:
         inst->Draw();
     }
 
-    StyleFolder folder{"draw_gl"};
+    ResFolder folder{"draw_gl"};
     std::unique_ptr<Instance> inst;
     Canvas* canvas = nullptr;
 };

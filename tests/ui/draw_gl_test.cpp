@@ -1,9 +1,5 @@
-// Element drawing on real GL, pixels read back: drawing order and the clip
-// option's scissor rectangles, the background program's border and rounded
-// corners, the style image that replaces it, classic image sets and colour
-// boxes, the style keys that load GL resources, and the canvas's tooltip.
+// Element drawing on real GL, pixels read back.
 #include <GL/glew.h>
-#include <GLFW/glfw3.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -12,11 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "koui/family/context_objects.h"
-#include "koui/family/glsl_program.h"
 #include "koui/family/glyph_vector.h"
 #include "koui/rm/rm.h"
-#include "koui/ui/background_program.h"
 #include "tests/rm/rm_fixture.h"
 #include "tests/ui/draw_fixture.h"
 #include "tests/ui/test_tree.h"
@@ -104,8 +97,7 @@ TEST_F(DrawGl, OrderHiddenSubtreesAndNoDraw) {
     EXPECT_TRUE(gOrder.empty());
 }
 
-// "font-type" gives the element a GL font, "image-make" an image whose pixel
-// size (24 x 10) becomes the element's size.
+// "image-make": the image's pixel size (24 x 10) becomes the element's size.
 TEST_F(DrawGl, FontTypeAndImageMake) {
     Div* d = make(nullptr, 0, 0, 5, 5, "made");
     EXPECT_NE(d->styleFont, nullptr);
@@ -163,8 +155,7 @@ TEST_F(DrawGl, RoundedCornersDiscardAndBlendTheOuterPixel) {
         }
 }
 
-// With an image in the style, the image is all that is drawn: "bkcolor"
-// (red here) never shows, neither under the image nor beside it.
+// With an image in the style, "bkcolor" (red) never shows.
 TEST_F(DrawGl, StyleImageReplacesTheBackground) {
     Div* d = make(nullptr, 30, 30, 48, 32, "pictured");
     ASSERT_TRUE(d->styleImage.isValid());
@@ -174,8 +165,7 @@ TEST_F(DrawGl, StyleImageReplacesTheBackground) {
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 48 * 32);
 }
 
-// The element's arrangement program draws after, and so over, its
-// background: a separator line (white at alpha 0.6) across the client area.
+// The arrangement draws over the background: a separator, white at alpha 0.6.
 TEST_F(DrawGl, ArrangementDrawsOverTheBackground) {
     Div* d = make(nullptr, 10, 10, 40, 20, "plain-red");
     d->padding[0] = d->padding[1] = d->padding[2] = d->padding[3] = 4;
@@ -187,8 +177,7 @@ TEST_F(DrawGl, ArrangementDrawsOverTheBackground) {
     EXPECT_TRUE(regionIs(10, 15, 40, 15, kRed));
 }
 
-// A styled element without keys draws the program's defaults as the style
-// left them: transparent fill and border, so nothing shows.
+// A style without keys leaves fill and border transparent.
 TEST_F(DrawGl, StyledElementWithoutColoursIsInvisible) {
     make(nullptr, 10, 10, 50, 50, "no-such-style");
     clear(0.2f, 0.2f, 0.2f);
@@ -196,8 +185,7 @@ TEST_F(DrawGl, StyledElementWithoutColoursIsInvisible) {
     EXPECT_TRUE(regionIs(0, 0, 80, 80, kGrey));
 }
 
-// Without a style and an image set: a box filled with colour set entry 0 and
-// outlined (one pixel, inside) with entry 1.
+// Unstyled, no image set: filled with colour entry 0, outlined inside with entry 1.
 TEST_F(DrawGl, ClassicBoxFillAndOutline) {
     Div* d = make(nullptr, 150, 20, 20, 10, "");
     const float fill[4] = {0, 0, 1, 1}, line[4] = {1, 1, 0, 1};
@@ -210,9 +198,8 @@ TEST_F(DrawGl, ClassicBoxFillAndOutline) {
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 20 * 10);
 }
 
-// Classic image sets. A part set (kind 30) draws the state's image at its
-// own size, with alpha 0.25 when the element is disabled; a nine-cell set
-// (kind 20) stretches the state's image over the client size.
+// A part set draws the state's image at its size (alpha 0.25 when disabled);
+// a nine-cell set stretches it over the client size.
 TEST_F(DrawGl, ClassicImageSets) {
     test::RgbaImage states(16, 8);
     states.fill(0, 0, 8, 8, 255, 0, 0);
@@ -246,29 +233,6 @@ TEST_F(DrawGl, ClassicImageSets) {
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 3 * 64 + 40 * 30);
 }
 
-// A second window's context shares the program but not the vertex array
-// object: the background binds one of that context's own without a GL error.
-TEST_F(DrawGl, SecondContextGetsItsOwnVertexArray) {
-    ko::glsl::Program* program = nullptr;
-    unsigned first = 0, other = 0;
-    ASSERT_TRUE(background::acquire(&program, &first));  // made on the fixture's context
-    GLFWwindow* const main = glfwGetCurrentContext();
-    GLFWwindow* const second = glfwCreateWindow(32, 32, "second", nullptr, main);
-    ASSERT_NE(second, nullptr);
-    glfwMakeContextCurrent(second);
-    ASSERT_TRUE(background::acquire(&program, &other));
-    glBindVertexArray(other);
-    const GLenum error = glGetError();
-    ko::gl::releaseContextObjects();
-    glfwMakeContextCurrent(main);
-    glfwDestroyWindow(second);
-    EXPECT_EQ(error, static_cast<GLenum>(GL_NO_ERROR));
-}
-
-// The canvas's tooltip: it appears after the pointer rests for the hover
-// delay, 20 pixels right of and 15 below the pointer (less the padding), at
-// least the minimum length wide (its box is checked without GL), fading in by
-// the eased opacity, with its text in the tooltip font.
 double gNow = 0;
 double fakeClock() {
     return gNow;
@@ -298,9 +262,8 @@ struct TooltipGl : test::DrawTest {
 TEST_F(TooltipGl, FadesInNearThePointerAtLeastTheMinimumWide) {
     target->setToolTipText("i");
     rest(100, 100);
-    // Box left = 100 + 20 - 5, top = 100 + 15 - 5; "i" is narrower than
-    // the minimum length 50, so the box is 50 + 2 x 5 wide. After the first
-    // eased step (opacity 0.2) the border is red 0.2 over the blue 0.2 fill.
+    // Box at (100 + 20 - 5, 100 + 15 - 5), 50 + 2 x 5 wide ("i" is below the
+    // minimum); first eased step: red 0.2 border over blue 0.2 fill.
     clear(0, 0, 0);
     frame();
     EXPECT_DOUBLE_EQ(canvas->toolTipOpacity, 0.2);
@@ -311,7 +274,6 @@ TEST_F(TooltipGl, FadesInNearThePointerAtLeastTheMinimumWide) {
     ASSERT_EQ(canvas->toolTipOpacity, 1.0);
     clear(0, 0, 0);
     frame();
-    // The box is as high as the laid-out text plus the padding.
     ko::gl::FontGlyphVector layout;
     layout.Process(canvas->font("fonts.tip"), 1e10f, 1e10f, 0, 0, 1, 1, 0, "i");
     float bounds[4];
@@ -320,7 +282,6 @@ TEST_F(TooltipGl, FadesInNearThePointerAtLeastTheMinimumWide) {
     EXPECT_TRUE(regionIs(115, 110, 60, 1, kRed));   // border
     EXPECT_TRUE(regionIs(140, 112, 30, 5, kBlue));  // background
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 60 * h);
-    // Green text starts at the padding.
     int green = 0;
     for (int y = 115; y < 110 + h - 5; ++y)
         for (int x = 120; x < 130; ++x) green += pixel(x, y).g > 128;

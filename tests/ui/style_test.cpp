@@ -9,8 +9,8 @@
 #include "koui/host/canvas.h"
 #include "koui/host/instance.h"
 #include "koui/res/instance.h"
+#include "tests/res/res_folder.h"
 #include "tests/support/appmsg_capture.h"
-#include "tests/ui/style_folder.h"
 #include "tests/ui/test_tree.h"
 
 namespace koui {
@@ -64,12 +64,12 @@ fill {
 )";
 
 struct StyleTest : ::testing::Test {
-    test::StyleFolder folder{"style"};
+    test::ResFolder folder{"style"};
     std::unique_ptr<Instance> inst;
     Canvas* canvas = nullptr;
 
     void SetUp() override {
-        folder.write(kTheme);
+        folder.write("res.kor", kTheme);
         inst.reset(CreateInstance(folder.root(), folder.root() + "/none.koc", "res.kor", nullptr));
         ASSERT_TRUE(inst->resInstance->isOK());
         canvas = inst->CreateCanvas();
@@ -155,7 +155,7 @@ TEST_F(StyleTest, ReloadRereadsAndRemovedKeysKeepTheirValues) {
     std::string edited = kTheme;
     edited.replace(edited.find("tooltip: \"Tip\""), 14, "");
     edited.replace(edited.find("text: \"Hello\""), 13, "text: \"Bye\"");
-    folder.write(edited);
+    folder.write("res.kor", edited);
     inst->resFlags.fetch_or(Instance::RES_CHANGED);
     cycle();
     EXPECT_EQ(d->getText(), "Bye");               // grandchild of the canvas re-read
@@ -171,8 +171,8 @@ TEST_F(StyleTest, ReloadRereadsAndRemovedKeysKeepTheirValues) {
 
 // The instance stays usable after a failed load.
 TEST(InstanceCreate, LoadFailureIsReported) {
-    test::StyleFolder folder("broken");
-    folder.write("panel {\n  x: 1\n");  // unclosed block
+    test::ResFolder folder("broken");
+    folder.write("res.kor", "panel {\n  x: 1\n");  // unclosed block
     test::AppMsgCapture capture;
     std::unique_ptr<Instance> inst(CreateInstance(folder.root(), "none.koc", "res.kor", nullptr));
     ASSERT_NE(inst, nullptr);

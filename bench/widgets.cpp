@@ -1,0 +1,119 @@
+// Widget frames: 1000 static texts laid out in the element's font (half of
+// them word-wrapped, right-aligned) and 200 buttons writing a classic
+// formatted font, iterated and drawn by the canvas into a 256 x 256 frame
+// buffer, finished with glFinish. Reports milliseconds per frame, and in a
+// second run the heap allocations per frame (alloc_origin.h): all of them,
+// and those the library asked for, which in steady state should be none, as
+// the texts' layouts are kept. Needs an X display (xvfb-run).
+#include <GL/glew.h>
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "bench/alloc_origin.h"
+#include "bench/gl_window.h"
+#include "koui/family/kox_fbo.h"
+#include "koui/host/canvas.h"
+#include "koui/host/instance.h"
+#include "koui/res/instance.h"
+#include "koui/rm/rm.h"
+#include "koui/widgets/button.h"
+#include "tests/support/test_font.h"
+
+namespace {
+
+constexpr int kSize = 256;
+
+const char* const kTheme = R"(fonts { small { font src: "Fonts/test.ttf" size: 9 } }
+label { color: #ffffff font-type: fonts.small font-align: "left,top" }
+wrapped { color: #ffffff font-type: fonts.small font-align: "right,top" font-wordwrap: true }
+)";
+
+const char kClassic[] = "#colors\nwhite,#ffffff\n#formatfonts\nsmall,font=sans,color=white\n";
+
+class Scene {
+public:
+    Scene()
+        : dir_(std::filesystem::temp_directory_path() /
+               ("koui_bench_widgets_" + std::to_string(::getpid()))) {
+        std::filesystem::create_directories(dir_ / "Fonts");
+        std::filesystem::copy_file(koui::test::kTestFontPath, dir_ / "Fonts/test.ttf",
+                                   std::filesystem::copy_options::overwrite_existing);
+        std::ofstream(dir_ / "res.kor", std::ios::binary) << kTheme;
+        inst_.reset(koui::CreateInstance(dir_.string(), "", "res.kor", nullptr));
+        inst_->rm->glFontList->Add("sans", (koui::test::kTestFontPath + std::string("@9")).c_str());
+        inst_->rm->CreateFromBuffer(kClassic, sizeof kClassic - 1, nullptr);
+        canvas_ = inst_->CreateCanvas();
+        for (int i = 0; i < 1000; ++i) {
+            auto* s = koui::Static::wCreate("", canvas_, (i % 20) * 12, (i / 20) * 5, 40, 12, nullptr,
+                                            nullptr, nullptr, nullptr);
+            s->uiSetStyle(i % 2 ? "wrapped" : "label");
+            s->setText("Label " + std::to_string(i));
+        }
+        for (int i = 0; i < 200; ++i)
+            koui::Button::wCreate("", canvas_, (i % 10) * 25, (i / 10) * 12, 24, 12, nullptr, "small",
+                                  nullptr, nullptr)
+                ->setText("OK");
+    }
+    ~Scene() {
+        delete canvas_;
+        inst_.reset();
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+    bool ok() const { return inst_ && inst_->resInstance && inst_->resInstance->isOK(); }
+    void frame() {
+        inst_->Iterate(0, 0, kSize, kSize);
+        inst_->Draw();
+    }
+
+private:
+    std::filesystem::path dir_;
+    std::unique_ptr<koui::Instance> inst_;
+    koui::Canvas* canvas_ = nullptr;
+};
+
+void frames(benchmark::State& state, bool count) {
+    koui::bench::GlWindow context(kSize, "bench_widgets");
+    if (!context.ok()) return state.SkipWithError("no X display with GL (run under xvfb-run -a)");
+    Scene scene;
+    if (!scene.ok()) return state.SkipWithError("theme did not load");
+    ko::gl::CkoxGL_FBO target;
+    if (target.Create(kSize, kSize, 0, 1, GL_RGB, GL_TEXTURE_2D, 0) != 0)
+        return state.SkipWithError("no frame buffer");
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    scene.frame();  // first use: programs, glyph atlases, layouts
+    koui::bench::gAllocations = koui::bench::gLibraryAllocations = 0;
+    koui::bench::gCounting = count;
+    for (auto _ : state) {
+        target.Begin2D(0.1, 0.1, 0.1, 1);
+        scene.frame();
+        glFinish();
+        target.End(nullptr);
+    }
+    koui::bench::gCounting = false;
+    if (!count) return;
+    const double n = static_cast<double>(state.iterations());
+    state.counters["allocations/frame"] = static_cast<double>(koui::bench::gAllocations) / n;
+    state.counters["library_allocations/frame"] = static_cast<double>(koui::bench::gLibraryAllocations) / n;
+}
+
+void BM_Frame1000StaticsAnd200Buttons(benchmark::State& state) {
+    frames(state, false);
+}
+BENCHMARK(BM_Frame1000StaticsAnd200Buttons)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same frames with every allocation traced to its caller (slow).
+void BM_AllocationsPerFrame(benchmark::State& state) {
+    frames(state, true);
+}
+BENCHMARK(BM_AllocationsPerFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+
+}  // namespace
+
+BENCHMARK_MAIN();
