@@ -127,18 +127,18 @@ std::string App::resolveResources(const std::string& given) const {
     return (p.is_absolute() ? p : fs::path(programFolder_) / p).lexically_normal().string();
 }
 
-std::string App::placementFile(const WindowSpec& spec) const {
-    if (!spec.keepPlacement) return {};
+std::string App::placementFile(const WindowConfig& config) const {
+    if (!config.keepPlacement) return {};
     if (windows_.empty() && !options_.placement.empty()) return options_.placement;
     if (options_.frames > 0) return {};  // headless runs do not depend on earlier ones
     const fs::path base = configFolder();
     if (base.empty()) return {};
-    return (base / fileNameOf(name_) / (fileNameOf(spec.name) + ".ini")).string();
+    return (base / fileNameOf(name_) / (fileNameOf(config.name) + ".ini")).string();
 }
 
-AppWindow* App::open(const WindowSpec& spec, AppWindow::BuildCallback build) {
+AppWindow* App::open(const WindowConfig& config, AppWindow::BuildCallback build) {
     if (startError_) return nullptr;
-    const std::string resources = resolveResources(spec.resources);
+    const std::string resources = resolveResources(config.resources);
     std::error_code ec;
     std::string problem;
     if (fs::is_directory(resources, ec)) {
@@ -148,14 +148,14 @@ AppWindow* App::open(const WindowSpec& spec, AppWindow::BuildCallback build) {
         problem = "resource folder not found: " + resources;
     }
     if (problem.empty()) {
-        const std::string placement = placementFile(spec);
+        const std::string placement = placementFile(config);
         const int index = static_cast<int>(windows_.size());
-        std::unique_ptr<AppWindow> w(new AppWindow(*this, spec, std::move(build), index));
+        std::unique_ptr<AppWindow> w(new AppWindow(*this, config, std::move(build), index));
         if (w->create(resources, placement)) {
             windows_.push_back(std::move(w));
             return windows_.back().get();
         }
-        problem = "cannot open the window \"" + spec.name + "\" (is there an X display?)";
+        problem = "cannot open the window \"" + config.name + "\" (is there an X display?)";
     }
     std::fprintf(stderr, "%s: %s\n", name_.c_str(), problem.c_str());
     return nullptr;

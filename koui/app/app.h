@@ -19,15 +19,15 @@
 // A wrong command line prints the usage and makes run() return 2.
 //
 // Resources. Each window reads its look from a resource folder (or a
-// resource archive): WindowSpec::resources, or else the application's
+// resource archive): WindowConfig::resources, or else the application's
 // folder, which is `--res DIR` or "resdata" beside the program. A relative
-// path in WindowSpec is taken from the program's folder, `--res` from the
+// path in WindowConfig is taken from the program's folder, `--res` from the
 // working folder at start; the working folder is never changed and nothing
 // is written into the resource folder.
 //
 // Placement. A window's place and size are kept between runs in
 // $XDG_CONFIG_HOME/<application>/<window>.ini (else ~/.config/...), unless
-// WindowSpec::keepPlacement is false. `--placement FILE` names the file of
+// WindowConfig::keepPlacement is false. `--placement FILE` names the file of
 // the first window. A run with `--frames` uses the placement only when
 // `--placement` is given, so that screenshots do not depend on earlier runs.
 //
@@ -74,7 +74,7 @@ public:
     // thread once its canvas exists. Null, with a message on stderr, when
     // the resources are missing or the window cannot be made; nothing of
     // that window is left behind then.
-    AppWindow* open(const WindowSpec& spec, AppWindow::BuildCallback build = {});
+    AppWindow* open(const WindowConfig& config, AppWindow::BuildCallback build = {});
 
     // Pumps messages until every window has closed (or quit() was called)
     // and returns the exit code: 0, the code given to quit(), 1 when a
@@ -98,7 +98,7 @@ public:
 
 private:
     friend class AppWindow;
-    std::string placementFile(const WindowSpec& spec) const;
+    std::string placementFile(const WindowConfig& config) const;
     std::string resolveResources(const std::string& given) const;
     void runPosted();
     bool anyOpen() const;

@@ -48,8 +48,8 @@ private:
     AppWindow& owner_;
 };
 
-AppWindow::AppWindow(App& app, WindowSpec spec, BuildCallback build, int index)
-    : app_(app), spec_(std::move(spec)), build_(std::move(build)), index_(index) {}
+AppWindow::AppWindow(App& app, WindowConfig config, BuildCallback build, int index)
+    : app_(app), config_(std::move(config)), build_(std::move(build)), index_(index) {}
 
 AppWindow::~AppWindow() = default;
 
@@ -85,7 +85,7 @@ bool AppWindow::create(const std::string& resources, const std::string& placemen
         window_->readResArchive = true;
     }
     placement_ = placement;
-    int x = CW_USEDEFAULT, y = CW_USEDEFAULT, w = spec_.width, h = spec_.height, show = SW_SHOWNORMAL;
+    int x = CW_USEDEFAULT, y = CW_USEDEFAULT, w = config_.width, h = config_.height, show = SW_SHOWNORMAL;
     if (!placement_.empty() && fs::exists(placement_, ec)) {
         const app::WinPlacement place(placement_);
         x = place.getX(), y = place.getY(), w = place.getWidth(), h = place.getHeight();
@@ -94,8 +94,8 @@ bool AppWindow::create(const std::string& resources, const std::string& placemen
     open_ = true;
     auto onMsg = [this](app::e_wndmsg& m) { return onWndMsg(m); };
     auto onEvent = [this](const std::string& event) { onUiEvent(event); };
-    if (!window_->Create(nullptr, spec_.name, x, y, w, h, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, onMsg, onEvent,
-                         nullptr)) {
+    if (!window_->Create(nullptr, config_.name, x, y, w, h, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, onMsg,
+                         onEvent, nullptr)) {
         open_ = false;
         return false;
     }
@@ -148,7 +148,7 @@ void AppWindow::onUiEvent(const std::string& event) {
 void AppWindow::build(Canvas& canvas) {
     auto* root = new Root(*this);  // the canvas's tree owns it from Create on
     root->setWindow(window_.get());
-    root->Create("root", &canvas, 0, 0, 0, 0, nullptr, 0, spec_.style);
+    root->Create("root", &canvas, 0, 0, 0, 0, nullptr, 0, config_.style);
     window_->setAppDiv(root);
     root_ = root;
     watchClicks(canvas);

@@ -4,7 +4,7 @@
 // The App owns its AppWindow objects and they live until the App goes; a
 // closed window's handle stays valid (isOpen() false). The element tree is
 // the window's: its root is an application element (koui::app::AppDiv) made
-// by the window with WindowSpec::style, and every element added below it is
+// by the window with WindowConfig::style, and every element added below it is
 // owned by the tree (koui::add, koui/ui/add.h).
 //
 // Clicks. An element's click is a primary press and release both on it,
@@ -44,8 +44,8 @@ struct e_wndmsg;
 
 // What App::open makes: `{"hello", 760, 372, "hello.app"}`, then the
 // fields below the constructor for what is less common.
-struct KOUI_API WindowSpec {
-    WindowSpec(std::string name_, int width_, int height_, std::string style_ = {})
+struct KOUI_API WindowConfig {
+    WindowConfig(std::string name_, int width_, int height_, std::string style_ = {})
         : name(std::move(name_)), width(width_), height(height_), style(std::move(style_)) {}
 
     std::string name;  // the title, and the key of the placement file
@@ -97,7 +97,7 @@ public:
     AppWindow(const AppWindow&) = delete;
     AppWindow& operator=(const AppWindow&) = delete;
 
-    const std::string& name() const { return spec_.name; }
+    const std::string& name() const { return config_.name; }
     // Any thread.
     void onKey(KeyCallback fn);
     void onClose(CloseCallback fn);
@@ -115,7 +115,7 @@ public:
 private:
     friend class App;
     class Root;
-    AppWindow(App& app, WindowSpec spec, BuildCallback build, int index);
+    AppWindow(App& app, WindowConfig config, BuildCallback build, int index);
     bool create(const std::string& resources, const std::string& placement);
     void onUiEvent(const std::string& event);
     bool onWndMsg(app::e_wndmsg& m);
@@ -125,7 +125,7 @@ private:
     bool key(const KeyPress& k);
 
     App& app_;
-    WindowSpec spec_;
+    WindowConfig config_;
     BuildCallback build_;
     int index_;  // 0 for the first window of the App
     std::unique_ptr<app::Window> window_;

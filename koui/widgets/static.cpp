@@ -1,4 +1,4 @@
-// Static: creation, the classic font and colour set specifications, the
+// Static: creation, the classic font and colour set descriptions, the
 // icon style keys, and drawing of pictures, classic text, icons and styled
 // text.
 #include "koui/widgets/static.h"
@@ -101,14 +101,14 @@ Static* Static::wCreateImage(const char* name, Div* parent, int x, int y, const 
     return createImage(new Static(), name, parent, x, y, image);
 }
 
-bool Static::setFontFromRes(const char* spec) {
-    fontRes = spec ? spec : "";
+bool Static::setFontFromRes(const char* desc) {
+    fontRes = desc ? desc : "";
     fmtFont = getFontFromRes(align, fontRes, static_cast<int>(currentIndex));
     return true;
 }
 
-bool Static::setColorSetFromRes(const char* spec) {
-    colorSetRes = spec ? spec : "";
+bool Static::setColorSetFromRes(const char* desc) {
+    colorSetRes = desc ? desc : "";
     getColorSetFromRes(colorSet, colorSetRes, static_cast<int>(currentIndex));
     return true;
 }
@@ -128,20 +128,20 @@ Static* Static::setIcon(std::string path) {
     return this;
 }
 
-RMFmtFont* Static::getFontFromRes(std::string& spec, int) {
-    if (spec.empty()) return nullptr;
+RMFmtFont* Static::getFontFromRes(std::string& desc, int) {
+    if (desc.empty()) return nullptr;
     CmcLineParSet line;
-    line.Feed(spec.c_str());
+    line.Feed(desc.c_str());
     return *line.Get(0) ? rmfmtfont(line.Get(0)) : nullptr;
 }
 
 // After "!align" and "!from" each of the following tokens holds one field
 // in turn; an empty token keeps its field and still takes its turn.
-RMFmtFont* Static::getFontFromRes(Align& placement, std::string& spec, int index) {
-    RMFmtFont* found = getFontFromRes(spec, index);
-    if (spec.empty()) return found;
+RMFmtFont* Static::getFontFromRes(Align& placement, std::string& desc, int index) {
+    RMFmtFont* found = getFontFromRes(desc, index);
+    if (desc.empty()) return found;
     CmcLineParSet line;
-    const int n = line.Feed(spec.c_str());
+    const int n = line.Feed(desc.c_str());
     const Slot alignSlots[] = {{&placement.offsetX, readInt},
                                {&placement.offsetY, readInt},
                                {&placement.h, readHorizontal},
@@ -159,10 +159,10 @@ RMFmtFont* Static::getFontFromRes(Align& placement, std::string& spec, int index
     return found;
 }
 
-bool Static::getColorSetFromRes(ColorSet& set, std::string& spec, int) {
-    if (spec.empty()) return false;
+bool Static::getColorSetFromRes(ColorSet& set, std::string& desc, int) {
+    if (desc.empty()) return false;
     CmcLineParSet line;
-    const int n = line.Feed(spec.c_str());
+    const int n = line.Feed(desc.c_str());
     for (int i = 0; i < 3 && i < n; ++i) {
         const char* name = line.Get(i);
         if (!*name) break;

@@ -13,7 +13,7 @@
 // the state's image through `currentIndex`: the classic image set's image,
 // the style image's version and the picture's version all follow it.
 //
-// Classic font specification: comma-separated tokens (blanks around them
+// Classic font description: comma-separated tokens (blanks around them
 // ignored). The first token is always the formatted font's name, even when
 // it looks like a keyword; after it, "!align" takes up to four tokens
 // (offsetX, offsetY, horizontal word, vertical word) and "!from" up to two
@@ -22,7 +22,7 @@
 // regard to case. Horizontal words: left/l, center/c, right/r; vertical:
 // top/t, vcenter/vc, bottom/b.
 //
-// Classic colour set specification: up to three classic colour names for
+// Classic colour set description: up to three classic colour names for
 // colour set entries 0 (fill), 1 (outline) and 2; reading stops at the first
 // empty name, and a name that is not found leaves its entry.
 //
@@ -67,7 +67,7 @@ public:
     Static() = default;
 
     // A Static under `parent` with the classic font, icon and colour set
-    // specifications (null counts as empty); null when Create fails.
+    // descriptions (null counts as empty); null when Create fails.
     static Static* wCreate(const char* name, Div* parent, int x, int y, int cx, int cy, const char* resId,
                            const char* font, const char* icon, const char* colorSet);
     // A picture of the image at resource path `image`.
@@ -78,18 +78,18 @@ public:
     void OnDraw(e_draw* e) override;
     void OnUpdateStyle() override;
 
-    bool setFontFromRes(const char* spec);
-    bool setColorSetFromRes(const char* spec);
+    bool setFontFromRes(const char* desc);
+    bool setColorSetFromRes(const char* desc);
     bool setIconFromRes(const char* id);
     bool setImageFromRes(const char* path);
     Static* setIcon(std::string path);
     void setIconIndex(int index) { iconIndex = index; }
     int getIconIndex() { return iconIndex; }
 
-    // The classic specifications parsed (see above); `index` is not used.
-    RMFmtFont* getFontFromRes(Align& placement, std::string& spec, int index);
-    RMFmtFont* getFontFromRes(std::string& spec, int index);
-    bool getColorSetFromRes(ColorSet& set, std::string& spec, int index);
+    // The classic descriptions parsed (see above); `index` is not used.
+    RMFmtFont* getFontFromRes(Align& placement, std::string& desc, int index);
+    RMFmtFont* getFontFromRes(std::string& desc, int index);
+    bool getColorSetFromRes(ColorSet& set, std::string& desc, int index);
 
     // Fields, after Div's, in declaration order.
     std::string fontRes;
@@ -109,7 +109,7 @@ public:
 
 protected:
     // The rest of wCreate for a new element of a subclass: Create, then the
-    // classic specifications. Deletes `s` and returns null when Create fails.
+    // classic descriptions. Deletes `s` and returns null when Create fails.
     static Static* createClassic(Static* s, const char* name, Div* parent, int x, int y, int cx, int cy,
                                  const char* resId, const char* font, const char* icon, const char* colorSet);
     static Static* createImage(Static* s, const char* name, Div* parent, int x, int y, const char* image);

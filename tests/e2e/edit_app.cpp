@@ -34,9 +34,9 @@ private:
 
 int main(int argc, char** argv) {
     koui::App app("edit-e2e", argc, argv);
-    koui::WindowSpec spec("edit-e2e", 400, 200, "edit.app");
-    spec.keepPlacement = false;
-    app.open(spec, [](koui::Div& root) {
+    koui::WindowConfig config("edit-e2e", 400, 200, "edit.app");
+    config.keepPlacement = false;
+    app.open(config, [](koui::Div& root) {
         auto& first = koui::add<koui::Edit>(root, "first", "edit.first");
         auto& second = koui::add<koui::Edit>(root, "second", "edit.second");
         first.setNextNode("second");

@@ -1,4 +1,4 @@
-// Widgets without GL: the classic font and colour set specifications, the
+// Widgets without GL: the classic font and colour set descriptions, the
 // button's messages, index and blinking, and the simple edit field's focus,
 // keys and buffer, all driven through the canvas as input arrives.
 #include <gtest/gtest.h>
@@ -50,22 +50,22 @@ struct WidgetTest : ::testing::Test {
 
 // The first token always names the font; after it, each token of !align
 // and !from fills one field in turn, and an empty one keeps its field.
-TEST_F(WidgetTest, ClassicSpecifications) {
+TEST_F(WidgetTest, ClassicDescriptions) {
     const std::pair<const char*, std::array<int, 7>> fonts[] = {
-        // spec, {font found, h, v, offsetX, offsetY, fromH, fromV}
+        // desc, {font found, h, v, offsetX, offsetY, fromH, fromV}
         {"title,!align,4,2,c,vc", {1, 1, 1, 4, 2, 9, 9}},
         {"!align,4,2,c,vc", {0, 9, 9, 9, 9, 9, 9}},
         {",!align,4,2,c,vc", {0, 1, 1, 4, 2, 9, 9}},
         {"title,!ALIGN,,-7,R,wobble,x,!From,,Bottom", {1, 2, 9, 9, -7, 9, 2}},
     };
     Static* s = make(new Static());
-    for (const auto& [spec, want] : fonts) {
+    for (const auto& [desc, want] : fonts) {
         Align& a = s->align = {9, 9, 9, 9, 9, 9};
-        s->setFontFromRes(spec);
+        s->setFontFromRes(desc);
         EXPECT_EQ(
             (std::array{s->fmtFont != nullptr ? 1 : 0, a.h, a.v, a.offsetX, a.offsetY, a.fromH, a.fromV}),
             want)
-            << spec;
+            << desc;
     }
     // Colour sets: bytes are clamped, times 255 and truncated; reading stops
     // at the first empty name; a missing colour leaves its entry.
@@ -73,12 +73,12 @@ TEST_F(WidgetTest, ClassicSpecifications) {
         {",red,red", {7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7}},
         {"missing,half,red", {7, 7, 7, 7, 63, 127, 191, 127, 255, 0, 0, 255}},
     };
-    for (const auto& [spec, want] : sets) {
+    for (const auto& [desc, want] : sets) {
         std::memset(&s->colorSet, 7, sizeof s->colorSet);
-        s->setColorSetFromRes(spec);
+        s->setColorSetFromRes(desc);
         std::array<int, 12> bytes;
         for (int i = 0; i < 12; ++i) bytes[i] = s->colorSet.entry[i / 4].rgba[i % 4];
-        EXPECT_EQ(bytes, want) << spec;
+        EXPECT_EQ(bytes, want) << desc;
     }
     EXPECT_THAT(s->colorSet.entry[1].rgbaf, test::floatsAre(0.25, 0.5, 0.75, 0.5));
 }
