@@ -1,8 +1,10 @@
 // widgets: the toolkit's widgets in one window. A form whose button greets
-// by the name typed (the age field takes digits only), a fader that drives a
-// progress bar, a function view (Ctrl + wheel zooms, Ctrl + right drag
-// pans) and a list that scrolls with the wheel and opens a menu on a right
-// click. Everything they look like comes from resdata/res.kor.
+// by the name typed (the age field takes digits only), a fader that drives
+// two progress bars, a function view (Ctrl + wheel zooms, Ctrl + right drag
+// pans), a list that scrolls with the wheel and opens a menu on a right
+// click, and a drawing container: tiles drawn into a frame buffer of its
+// own, scrolled by the wheel. Everything they look like comes from
+// resdata/res.kor.
 #include <string>
 
 #include "koui/koui.h"
@@ -41,9 +43,14 @@ void buildLevels(koui::Div& root) {
     koui::add<koui::Static>(levels, "title", "demo.levels.title");
     auto& bar = koui::add<koui::FixedProgBarNum>(levels, "bar", "demo.levels.bar");
     bar.setRange(0, 100)->setUnits(" %");
+    auto& plain = koui::add<koui::FixedProgBar>(levels, "plain", "demo.levels.plain");
+    plain.setRange(0, 200);  // the same value on twice the range
     koui::add<koui::Fader>(levels, "fader", "demo.levels.fader")
         .setRange(0, 100)
-        ->setChangeCB([&bar](double v) { bar.setValue(v); })
+        ->setChangeCB([&bar, &plain](double v) {
+            bar.setValue(v);
+            plain.setValue(v);
+        })
         ->setValue(64);
 }
 
@@ -59,16 +66,30 @@ void buildList(koui::Div& root, koui::Static* result) {
     }
 }
 
+void buildDrawing(koui::Div& root) {
+    // The container shows its picture under its own background, so the
+    // panel's look is on an element behind it.
+    auto& frame = koui::add(root, "drawingframe", "demo.drawingframe");
+    auto& drawing = koui::add<koui::DContainer>(frame, "drawing", "demo.drawing", root.dGetInstance());
+    for (int i = 0; i < 24; ++i) {
+        auto& tile =
+            koui::add<koui::Static>(*drawing.canvas, "tile", i % 3 ? "demo.tile" : "demo.tile-accent");
+        tile.setText(std::to_string(i + 1));
+        tile.dSetPos(12 + (i % 12) * 58, 12 + (i / 12) * 110);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     koui::App app("widgets", argc, argv);
-    app.open({"widgets", 760, 500, "demo.app"}, [](koui::Div& root) {
+    app.open({"widgets", 760, 640, "demo.app"}, [](koui::Div& root) {
         koui::Static* result = nullptr;
         buildForm(root, result);
         buildLevels(root);
         koui::add<koui::FViewEx>(root, "view", "demo.view");
         buildList(root, result);
+        buildDrawing(root);
     });
     return app.run();
 }

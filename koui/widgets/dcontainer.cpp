@@ -18,6 +18,7 @@ constexpr double kWheelStep = 200.0;
 }  // namespace
 
 DContainer::DContainer() = default;
+DContainer::DContainer(Instance* inst) : instance(inst) {}
 
 DContainer::~DContainer() {
     delete canvas;  // its elements with it, while the GL context is current

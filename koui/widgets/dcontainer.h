@@ -6,8 +6,9 @@
 // inner canvas's pixels; a press no inner element takes is declined, so it
 // goes on to the elements behind the container.
 //
-// Set `instance` before Create; OnCreate makes the inner canvas, and the
-// application then creates elements as children of `canvas`. The inner
+// Set `instance` before Create (or pass it to the constructor, so that
+// koui::add can make the container); OnCreate makes the inner canvas, and
+// the application then creates elements as children of `canvas`. The inner
 // canvas is the container's: it is deleted with the container (an instance
 // does not delete the canvases it made). Without `instance` the container
 // has no inner canvas and is a plain Static.
@@ -46,6 +47,7 @@ class Instance;
 class KOUI_API DContainer : public Static {
 public:
     DContainer();
+    explicit DContainer(Instance* inst);
     ~DContainer() override;
     const char* dGetClass() override { return "koui::DContainer"; }
     void OnCreate() override;
