@@ -7,6 +7,8 @@
 // under that namespace too.
 #pragma once
 
+#include <cstdint>
+
 #include "koui/export.h"
 #include "koui/platform/win32_types.h"
 #include "koui/ui/events.h"
@@ -20,6 +22,10 @@ struct KOUI_API e_wndmsg {
     win32::LPARAM lParam = 0;
     // What the window procedure returns when a handler claims the message.
     win32::LRESULT result = 0;
+    // Added: the modifier bits (MOD_*) held when the window procedure got
+    // the message. The GL thread takes it up to a cycle later, when a quick
+    // chord may already be released.
+    uint32_t mods = 0;
 };
 
 using koui::MT_LDOWN;

@@ -204,6 +204,10 @@ protected:
     bool setHWnd(win32::HWND h);
     win32::LRESULT WndProc(win32::HWND h, win32::UINT msg, win32::WPARAM wParam, win32::LPARAM lParam);
 
+    // Ctrl, Shift and Alt as MOD_* bits, from GetKeyState of the calling
+    // thread (on the window thread: as the messages read so far have them).
+    static uint32_t heldModifiers();
+
 private:
     // True while a worker thread exists that has not finished.
     bool workerActive();

@@ -39,14 +39,6 @@ const std::unordered_map<UINT, uint32_t>& mouseMsgMap() {
     return map;
 }
 
-int modifiers() {
-    int mods = 0;
-    if (GetKeyState(VK_CONTROL) & 0x80) mods |= MOD_CTRL;
-    if (GetKeyState(VK_SHIFT) & 0x80) mods |= MOD_SHIFT;
-    if (GetKeyState(VK_MENU) & 0x80) mods |= MOD_ALT;
-    return mods;
-}
-
 double nowMs() {
     using namespace std::chrono;
     return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
@@ -168,7 +160,7 @@ void Window::cycle() {
         POINT p{0, 0};
         GetCursorPos(&p);
         ScreenToClient(hWnd, &p);
-        if (c) c->ProcessMTEvent(MT_MOVE, p.x, p.y, 0, modifiers());
+        if (c) c->ProcessMTEvent(MT_MOVE, p.x, p.y, 0, static_cast<int>(heldModifiers()));
     }
     if (inst) inst->Draw();
     UIEvent("gl.cycle.finish");
@@ -190,9 +182,9 @@ void Window::drainMessages() {
                 c->ProcessKeyEvent(
                     static_cast<int>(m.wParam),
                     static_cast<int>(MapVirtualKeyA(static_cast<UINT>(m.wParam), MAPVK_VK_TO_CHAR)),
-                    modifiers());
+                    static_cast<int>(m.mods));
             else if (m.msg == WM_CHAR)
-                c->ProcessCharEvent(static_cast<int>(m.wParam), 0, modifiers());
+                c->ProcessCharEvent(static_cast<int>(m.wParam), 0, static_cast<int>(m.mods));
         }
         glMsgQueue.pop_front();
     }
@@ -213,7 +205,7 @@ void Window::dispatchMouse(Canvas* c, const e_wndmsg& m) {
             x = p.x, y = p.y;
             z = GET_WHEEL_DELTA_WPARAM(m.wParam);
         }
-        c->ProcessMTEvent(static_cast<int>(type), x, y, z, modifiers());
+        c->ProcessMTEvent(static_cast<int>(type), x, y, z, static_cast<int>(m.mods));
     } catch (...) {
         logMsg("Not found");
     }

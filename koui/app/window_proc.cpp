@@ -24,8 +24,18 @@ constexpr LRESULT kHitTestDefault = -2;
 constexpr const char* kAppDivClass = "koui::app::AppDiv";
 }  // namespace
 
+uint32_t Window::heldModifiers() {
+    uint32_t mods = 0;
+    if (GetKeyState(VK_CONTROL) & 0x80) mods |= MOD_CTRL;
+    if (GetKeyState(VK_SHIFT) & 0x80) mods |= MOD_SHIFT;
+    if (GetKeyState(VK_MENU) & 0x80) mods |= MOD_ALT;
+    return mods;
+}
+
 LRESULT Window::WndProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
-    e_wndmsg m{h, msg, wParam, lParam, 0};
+    // On the window thread the key state follows the messages read, so the
+    // modifiers are those held with this message.
+    e_wndmsg m{h, msg, wParam, lParam, 0, heldModifiers()};
     LRESULT out = 0;
     if (hookAppDiv(m, out) || hookCallback(m, out) || hookHitTest(m, out) || hookMinMaxInfo(m, out))
         return out;

@@ -152,6 +152,9 @@ const KeyRow* rowByVk(int vk) {
 // Bit 0x80: down; bit 0x01: toggled by each press. Written on the window
 // thread, read anywhere.
 std::array<std::atomic<BYTE>, 256> keyState{};
+// The same for the keys as the key messages handed out so far report them
+// (written by PeekMessageA): what the window thread's GetKeyState reads.
+std::array<std::atomic<BYTE>, 256> readKeyState{};
 
 // Cursor in screen coordinates, both halves in one word so that readers on
 // other threads never see x of one position with y of another.
@@ -166,6 +169,19 @@ POINT loadCursor() {
     std::uint64_t v = cursorWord.load();
     return POINT{static_cast<LONG>(static_cast<std::uint32_t>(v >> 32)),
                  static_cast<LONG>(static_cast<std::uint32_t>(v & 0xffffffffu))};
+}
+
+bool onWindowThread() {
+    auto& s = state();
+    std::lock_guard guard(s.lock);
+    return s.haveWindowThread && s.windowThread == std::this_thread::get_id();
+}
+
+// Keys whose state key messages carry: not the mouse buttons, and not the
+// side-specific modifier codes (key messages name the generic ones).
+bool readsWithMessages(int vk) {
+    const bool mouse = vk == VK_LBUTTON || vk == VK_RBUTTON || vk == VK_MBUTTON;
+    return !mouse && !(vk >= VK_LSHIFT && vk <= VK_RMENU);
 }
 
 bool down(int vk) {
@@ -385,6 +401,16 @@ void refreshCursor() {
 void inputWindowGone(HWND hWnd) {
     if (GetFocus() != hWnd) return;
     for (auto& k : keyState) k.store(k.load() & 1);
+    for (auto& k : readKeyState) k.store(k.load() & 1);
+}
+
+void keyMessageRead(UINT msg, WPARAM vk) {
+    const bool press = msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN;
+    if (!press && msg != WM_KEYUP && msg != WM_SYSKEYUP) return;
+    auto& k = readKeyState[vk & 0xff];
+    const BYTE old = k.load();
+    const BYTE toggle = static_cast<BYTE>((old & 1) ^ (press && !(old & 0x80) ? 1 : 0));
+    k.store(static_cast<BYTE>((press ? 0x80 : 0) | toggle));
 }
 
 }  // namespace koui::platform::detail
@@ -394,13 +420,16 @@ namespace koui::win32 {
 SHORT GetKeyState(int virtKey) {
     if (virtKey <= 0 || virtKey > 0xff) return 0;
     BYTE b = keyState[virtKey].load();
+    if (onWindowThread() && readsWithMessages(virtKey)) b = readKeyState[virtKey].load();
     // Win32 widens the state byte with its sign: a key that is down reads
     // 0xFF80 (bits 0x80 and 0x8000 both set).
     return static_cast<SHORT>(static_cast<signed char>(b & 0x80)) | static_cast<SHORT>(b & 1);
 }
 
 SHORT GetAsyncKeyState(int virtKey) {
-    return GetKeyState(virtKey);
+    if (virtKey <= 0 || virtKey > 0xff) return 0;
+    const BYTE b = keyState[virtKey].load();
+    return static_cast<SHORT>(static_cast<signed char>(b & 0x80)) | static_cast<SHORT>(b & 1);
 }
 
 BOOL GetCursorPos(POINT* point) {

@@ -25,9 +25,15 @@
 //    bit 30 set.
 //  - WM_CHAR: see TranslateMessage.
 //
-// There is one input state for all threads. It follows input as GLFW
-// reports it, so while messages wait in the queue it may be ahead of them
-// (Win32 keeps a per-thread state in step with the messages read).
+// Key state. The input state follows input as GLFW reports it, so while
+// messages wait in the queue it is ahead of them; GetAsyncKeyState, and
+// GetKeyState on any thread but the window thread, read it. On the window
+// thread GetKeyState reads the keys as the key messages handed out so far
+// report them, as a Win32 thread's state follows the messages it reads: a
+// window procedure handling a key-down sees the modifiers held with that
+// key, even when the whole chord was typed before the queue was read. The
+// mouse buttons and the side-specific modifier codes (VK_LSHIFT...) always
+// read the input state.
 #pragma once
 
 #include "koui/export.h"

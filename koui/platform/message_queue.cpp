@@ -173,6 +173,7 @@ BOOL PeekMessageA(MSG* out, HWND hWnd, UINT filterMin, UINT filterMax, UINT remo
         }
         *out = it->msg;
         if (removeMsg & PM_REMOVE) {
+            keyMessageRead(it->msg.message, it->msg.wParam);
             if (!it->chars.empty()) {
                 s.typedText[it->msg.lPrivate] = std::move(it->chars);
                 while (s.typedText.size() > kTypedTextKept) s.typedText.erase(s.typedText.begin());

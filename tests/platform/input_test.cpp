@@ -170,6 +170,22 @@ TEST_F(platformInput, TypedTextArrivesAsCodePoints) {
     EXPECT_FALSE(log().has(WM_SYSCHAR));
 }
 
+// A chord typed before the queue is read: the procedure handling its
+// key-down still sees Ctrl held, as the messages read so far have it.
+TEST_F(platformInput, KeyStateFollowsTheMessagesRead) {
+    std::vector<bool> ctrlWithA;
+    procHook() = [&](HWND, UINT m, WPARAM w, LPARAM, LRESULT&) {
+        if (m == WM_KEYDOWN && w == 'A') ctrlWithA.push_back(GetKeyState(VK_CONTROL) < 0);
+        return false;
+    };
+    ASSERT_TRUE(xdo("key ctrl+a"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the whole chord waits to be read
+    ASSERT_TRUE(pumpUntil([&] { return !ctrlWithA.empty(); }));
+    drain();
+    EXPECT_EQ(ctrlWithA, std::vector<bool>{true});
+    EXPECT_FALSE(GetKeyState(VK_CONTROL) < 0);
+}
+
 // Each step's state must become visible to a reader on another thread.
 TEST_F(platformInput, KeyStateAndCursorAreReadableFromAnotherThread) {
     const auto cursorAt = [](int x, int y) {

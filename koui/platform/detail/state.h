@@ -221,6 +221,9 @@ void refreshCursor();
 // Forgets pressed keys and buttons when the focused window is destroyed
 // (GLFW reports no releases for a window that is gone).
 void inputWindowGone(HWND hWnd);
+// A key message handed out to the window thread (input.cpp): its key state
+// follows the messages read, as a Win32 thread's does.
+void keyMessageRead(UINT msg, WPARAM vk);
 // Sends WM_GETMINMAXINFO and applies the answer as GLFW size limits.
 void applyMinMaxInfo(HWND hWnd);
 // Moves or resizes a window being dragged by a non-client press (window
