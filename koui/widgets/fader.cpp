@@ -92,7 +92,9 @@ void Fader::OnIterate(e_iterate*) {
 void Fader::drawTicks(float alpha) {
     int sep = std::clamp(tickSeparation, 2, 100);
     int h = static_cast<int>(clientSize[1]);
-    float y0 = static_cast<float>(h / 2 - tickHeight / 2), y1 = static_cast<float>(h / 2 + tickHeight / 2);
+    // Whole pixels: the ticks sit on the same rows whatever the height's parity.
+    const int mid = h / 2, half = tickHeight / 2;
+    float y0 = static_cast<float>(mid - half), y1 = static_cast<float>(mid + half);
     dApplyToGL(false);
     glColor4f(tickColor[0], tickColor[1], tickColor[2], tickColor[3] * alpha);
     glBegin(GL_LINES);

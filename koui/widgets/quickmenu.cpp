@@ -69,7 +69,7 @@ Div* QuickMenu::makeItem(const std::string& itemName, const std::string& styleKe
     return item;
 }
 
-void QuickMenu::addItem(std::string itemName, std::string itemText, std::string icon,
+void QuickMenu::addItem(const std::string& itemName, const std::string& itemText, std::string icon,
                         std::function<void()> cb) {
     auto* item = static_cast<QM_Item*>(makeItem(itemName, ".item", itemText));
     item->setIcon(std::move(icon));
@@ -80,7 +80,7 @@ void QuickMenu::addSeparator() {
     makeItem("__separator__", ".separator", "");
 }
 
-void QuickMenu::addMessage(std::string msgText, std::string) {
+void QuickMenu::addMessage(const std::string& msgText, const std::string&) {
     makeItem("__message__", ".message", msgText);
 }
 

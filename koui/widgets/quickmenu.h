@@ -54,10 +54,11 @@ public:
     void OnUpdateStyle() override { Div::OnUpdateStyle(); }
 
     QuickMenu* setSelectCB(std::function<void(std::string)> cb);
-    void addItem(std::string name, std::string text, std::string icon, std::function<void()> cb);
+    void addItem(const std::string& name, const std::string& text, std::string icon,
+                 std::function<void()> cb);
     void addSeparator();
     // `second` is accepted and not used.
-    void addMessage(std::string text, std::string second);
+    void addMessage(const std::string& text, const std::string& second);
     void fillFromString(const std::string& def);
     // Closes the menu at the next cycle without a selection.
     void close();

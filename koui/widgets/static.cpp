@@ -63,6 +63,7 @@ std::string trimmed(const std::string& s) {
 std::vector<std::string> styleWords(const res::Node* style, const char* key) {
     ko::util::StrPar list = style->splitNodeValue(key, ',');
     std::vector<std::string> out;
+    out.reserve(static_cast<size_t>(list.count()));
     for (int i = 0; i < list.count(); ++i) out.push_back(trimmed(*list.at(i)));
     return out;
 }
@@ -289,8 +290,10 @@ void Static::drawStyledText(int cw, int ch) {
     const float* box = layout_.box;
     const float w = box[2] - box[0], h = box[3] - box[1];
     float x = 0, y = 0;
-    if (!fontWordWrap) x = fontAlignH == 1 ? cw / 2 - w * 0.5f : fontAlignH == 2 ? cw - w : 0;
-    if (fontAlignV == 1) y = ch / 2 - h * 0.5f;
+    // The client centre in whole pixels (an odd size rounds down).
+    const auto halfW = static_cast<float>(cw / 2), halfH = static_cast<float>(ch / 2);
+    if (!fontWordWrap) x = fontAlignH == 1 ? halfW - w * 0.5f : fontAlignH == 2 ? cw - w : 0;
+    if (fontAlignV == 1) y = halfH - h * 0.5f;
     if (fontAlignV == 2) y = ch - h;
     x += fontOffset[0];
     y += fontOffset[1] - box[1];
