@@ -8,11 +8,7 @@
 #include <GL/glew.h>
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-#include <memory>
 #include <string>
 
 #include "bench/gl_window.h"
@@ -20,7 +16,6 @@
 #include "koui/family/kox_fbo.h"
 #include "koui/host/canvas.h"
 #include "koui/host/instance.h"
-#include "koui/res/instance.h"
 #include "koui/ui/div.h"
 #include "tests/support/test_font.h"
 
@@ -94,47 +89,30 @@ public:
     }
 };
 
-// The theme folder, the UI instance and its canvas of 1000 elements in a
-// 32 x 32 grid of 8-pixel cells, each element 10 x 9 so neighbours overlap.
+// The UI instance and its canvas of 1000 elements in a 32 x 32 grid of
+// 8-pixel cells, each element 10 x 9 so neighbours overlap.
 class Scene {
 public:
     enum Text { kNoText, kTextInEachThird, kTextsAfterBackgrounds };
-    explicit Scene(Text mode)
-        : dir_(std::filesystem::temp_directory_path() / ("koui_bench_draw_" + std::to_string(::getpid()))) {
-        std::filesystem::create_directories(dir_ / "Fonts");
-        std::filesystem::copy_file(koui::test::kTestFontPath, dir_ / "Fonts/test.ttf",
-                                   std::filesystem::copy_options::overwrite_existing);
-        std::ofstream(dir_ / "res.kor", std::ios::binary) << kTheme;
-        inst_.reset(koui::CreateInstance(dir_.string(), "", "res.kor", nullptr));
-        canvas_ = inst_->CreateCanvas();
+    explicit Scene(Text mode) : ui_("bench_draw", kTheme) {
+        koui::Canvas* canvas = ui_.canvas();
         for (int i = 0; i < kElements; ++i) {
             koui::Div* d =
-                (new TextCell())->Create("", canvas_, (i % 32) * 8, (i / 32) * 8, 10, 9, nullptr, 0, "cell");
+                (new TextCell())->Create("", canvas, (i % 32) * 8, (i / 32) * 8, 10, 9, nullptr, 0, "cell");
             if (mode == kTextInEachThird && i % 3 == 0) d->text = "Ab";
         }
         // The same texts as separate elements in front of all backgrounds,
         // so that they draw after them.
         for (int i = 0; mode == kTextsAfterBackgrounds && i < kElements; i += 3)
             (new TextOnly())
-                ->Create("", canvas_, (i % 32) * 8, (i / 32) * 8, 10, 9, nullptr, 0, "cell")
+                ->Create("", canvas, (i % 32) * 8, (i / 32) * 8, 10, 9, nullptr, 0, "cell")
                 ->text = "Ab";
     }
-    ~Scene() {
-        delete canvas_;
-        inst_.reset();
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
-    bool ok() const { return inst_ && inst_->resInstance && inst_->resInstance->isOK(); }
-    void frame() {
-        inst_->Iterate(0, 0, kSize, kSize);
-        inst_->Draw();
-    }
+    bool ok() const { return ui_.ok(); }
+    void frame() { ui_.frame(kSize, kSize); }
 
 private:
-    std::filesystem::path dir_;
-    std::unique_ptr<koui::Instance> inst_;
-    koui::Canvas* canvas_ = nullptr;
+    koui::bench::ThemedCanvas ui_;
 };
 
 void drawFrames(benchmark::State& state, Scene::Text mode) {

@@ -1,10 +1,16 @@
 #include "bench/gl_window.h"
 
 #include <GLFW/glfw3.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 
 #include "koui/family/gl_init.h"
+#include "koui/host/canvas.h"
+#include "koui/host/instance.h"
+#include "koui/res/instance.h"
+#include "tests/support/test_font.h"
 
 namespace koui::bench {
 
@@ -28,6 +34,32 @@ GlWindow::GlWindow(int size, const char* title) {
 GlWindow::~GlWindow() {
     if (window_) glfwDestroyWindow(window_);
     glfwTerminate();
+}
+
+ThemedCanvas::ThemedCanvas(const std::string& name, const char* theme)
+    : dir_(std::filesystem::temp_directory_path() / ("koui_" + name + "_" + std::to_string(::getpid()))) {
+    std::filesystem::create_directories(dir_ / "Fonts");
+    std::filesystem::copy_file(koui::test::kTestFontPath, dir_ / "Fonts/test.ttf",
+                               std::filesystem::copy_options::overwrite_existing);
+    std::ofstream(dir_ / "res.kor", std::ios::binary) << theme;
+    inst_.reset(koui::CreateInstance(dir_.string(), "", "res.kor", nullptr));
+    canvas_ = inst_->CreateCanvas();
+}
+
+ThemedCanvas::~ThemedCanvas() {
+    delete canvas_;  // before the instance, whose messages its elements forget
+    inst_.reset();
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+}
+
+bool ThemedCanvas::ok() const {
+    return inst_ && inst_->resInstance && inst_->resInstance->isOK();
+}
+
+void ThemedCanvas::frame(int width, int height) {
+    inst_->Iterate(0, 0, width, height);
+    inst_->Draw();
 }
 
 }  // namespace koui::bench

@@ -7,11 +7,7 @@
 // the texts' layouts are kept. Needs an X display (xvfb-run).
 #include <GL/glew.h>
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-#include <memory>
 #include <string>
 
 #include "bench/alloc_origin.h"
@@ -19,7 +15,6 @@
 #include "koui/family/kox_fbo.h"
 #include "koui/host/canvas.h"
 #include "koui/host/instance.h"
-#include "koui/res/instance.h"
 #include "koui/rm/rm.h"
 #include "koui/widgets/button.h"
 #include "koui/widgets/edit.h"
@@ -39,47 +34,30 @@ const char kClassic[] = "#colors\nwhite,#ffffff\n#formatfonts\nsmall,font=sans,c
 
 class Scene {
 public:
-    Scene()
-        : dir_(std::filesystem::temp_directory_path() /
-               ("koui_bench_widgets_" + std::to_string(::getpid()))) {
-        std::filesystem::create_directories(dir_ / "Fonts");
-        std::filesystem::copy_file(koui::test::kTestFontPath, dir_ / "Fonts/test.ttf",
-                                   std::filesystem::copy_options::overwrite_existing);
-        std::ofstream(dir_ / "res.kor", std::ios::binary) << kTheme;
-        inst_.reset(koui::CreateInstance(dir_.string(), "", "res.kor", nullptr));
-        inst_->rm->glFontList->Add("sans", (koui::test::kTestFontPath + std::string("@9")).c_str());
-        inst_->rm->CreateFromBuffer(kClassic, sizeof kClassic - 1, nullptr);
-        canvas_ = inst_->CreateCanvas();
+    Scene() : ui_("bench_widgets", kTheme) {
+        koui::Instance& inst = ui_.instance();
+        inst.rm->glFontList->Add("sans", (koui::test::kTestFontPath + std::string("@9")).c_str());
+        inst.rm->CreateFromBuffer(kClassic, sizeof kClassic - 1, nullptr);
+        koui::Canvas* canvas = ui_.canvas();
         for (int i = 0; i < 500; ++i) {
-            auto* s = koui::Static::wCreate("", canvas_, (i % 20) * 64, (i / 20) * 16, 60, 14, nullptr,
+            auto* s = koui::Static::wCreate("", canvas, (i % 20) * 64, (i / 20) * 16, 60, 14, nullptr,
                                             nullptr, nullptr, nullptr);
             s->uiSetStyle(i % 2 ? "wrapped" : "label");
             s->setText("Label " + std::to_string(i));
         }
         for (int i = 0; i < 100; ++i)
-            koui::Edit::wCreate("", canvas_, (i % 10) * 128, 410 + (i / 10) * 20, 120, 18, 0, "field")
+            koui::Edit::wCreate("", canvas, (i % 10) * 128, 410 + (i / 10) * 20, 120, 18, 0, "field")
                 ->setText("Field " + std::to_string(i));
         for (int i = 0; i < 100; ++i)
-            koui::Button::wCreate("", canvas_, (i % 20) * 64, 620 + (i / 20) * 20, 60, 18, nullptr, "small",
+            koui::Button::wCreate("", canvas, (i % 20) * 64, 620 + (i / 20) * 20, 60, 18, nullptr, "small",
                                   nullptr, nullptr)
                 ->setText("OK");
     }
-    ~Scene() {
-        delete canvas_;
-        inst_.reset();
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
-    bool ok() const { return inst_ && inst_->resInstance && inst_->resInstance->isOK(); }
-    void frame() {
-        inst_->Iterate(0, 0, kWidth, kHeight);
-        inst_->Draw();
-    }
+    bool ok() const { return ui_.ok(); }
+    void frame() { ui_.frame(kWidth, kHeight); }
 
 private:
-    std::filesystem::path dir_;
-    std::unique_ptr<koui::Instance> inst_;
-    koui::Canvas* canvas_ = nullptr;
+    koui::bench::ThemedCanvas ui_;
 };
 
 void frames(benchmark::State& state, bool count) {
