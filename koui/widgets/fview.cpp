@@ -225,10 +225,14 @@ void FViewEx::OnPostDraw(e_draw*) {
         ko::gl::koxGL_FillRect(0, 0, 50, h, 1, 1, 1, 0.1);
         if (numFont) {
             const float* m = get_mvpNoMod();
-            for (const auto& t : majorX_) numFont->writeFormat(m, numColor, t.second, 1, "%.1f", t.first);
+            // The ticks run one step past the client area, and the numbers
+            // are drawn after the clip has gone: those past it are left out.
+            for (const auto& t : majorX_)
+                if (t.second < w) numFont->writeFormat(m, numColor, t.second, 1, "%.1f", t.first);
             // Values near the top would sit under the top strip's numbers.
             for (const auto& t : majorY_)
-                if (t.second >= 30) numFont->writeFormat(m, numColor, 1, t.second, "%.1f", t.first);
+                if (t.second >= 30 && t.second < h)
+                    numFont->writeFormat(m, numColor, 1, t.second, "%.1f", t.first);
         }
     }
     if (showGrid) drawLines(majorX_, majorY_, lineColor);
