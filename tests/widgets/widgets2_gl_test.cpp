@@ -113,7 +113,8 @@ TEST_F(WidgetsGl, FunctionViewGridAndNumbers) {
     EXPECT_EQ(blue(2, 21, 40, 16), 40 * 16) << "no \"0.0\" at y 20";
     v->dSetSize(150, 150);
     frames();
-    EXPECT_EQ(blue(150, 0, 60, 160) + blue(0, 150, 60, 60), 60 * 160 + 60 * 60) << "no number past the view";
+    EXPECT_TRUE(regionIs(150, 0, 106, 256, kBlack) && regionIs(0, 150, 150, 106, kBlack))
+        << "nothing past the view";
 }
 
 TEST_F(WidgetsGl, NumberedBarDrawsItsBarAtTheStylePosition) {
