@@ -1,9 +1,13 @@
 // The gallery played with through the X server: keys change the page, a
 // drag of the fader's thumb moves the progress bars, the button counts, a
 // quick-menu pick changes the label, T opens the other theme's window. The
-// gallery prints its state as it changes (examples/gallery/main.cpp).
+// gallery prints its state as it changes (examples/gallery/gallery.h). And
+// koui-preview on a theme being edited.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "tests/e2e/app_process.h"
@@ -73,5 +77,46 @@ TEST(GalleryE2e, PagesFaderButtonMenuAndThemeSwitch) {
     ASSERT_TRUE(koui::test::xdo("windowfocus --sync " + next + " key Escape"));
     EXPECT_EQ(app.wait(kWait), 0);
 }
+
+#ifdef KOUI_PREVIEW_APP
+// A faulty save shows koui-check's error and keeps the last good look (its
+// new background is not taken); the corrected save is taken.
+TEST(GalleryE2e, PreviewShowsTheErrorAndKeepsTheLastGoodLook) {
+    KOUI_REQUIRE_DISPLAY();
+    namespace fs = std::filesystem;
+    const koui::test::TempDir tmp("preview_e2e");
+    const fs::path theme = tmp.path() / "theme", kor = theme / "res.kor";
+    fs::copy(fs::path(KOUI_GALLERY_APP).parent_path() / "themes/dark", theme, fs::copy_options::recursive);
+    std::string text;
+    {
+        std::ifstream in(kor);
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    koui::test::AppProcess app;
+    ASSERT_TRUE(
+        app.start({KOUI_PREVIEW_APP, "--res", theme.string(), "--placement", (tmp.path() / "p.ini").string()},
+                  tmp.path()));
+    auto printed = [&app](const std::string& line, size_t skip, std::chrono::milliseconds wait = kWait) {
+        size_t index = 0;
+        return app.waitFor([&](const std::string& l) { return index++ >= skip && l == line; }, wait)
+            .has_value();
+    };
+    ASSERT_TRUE(printed("check 0 errors, 0 warnings", 0));
+    ASSERT_TRUE(printed("look 23 26 31", 0));  // #171a1f
+
+    text.replace(text.find("back: #171a1f"), 13, "back: #202020");
+    size_t before = app.lines().size();
+    std::ofstream(kor, std::ios::trunc) << text << "oops {\n";
+    ASSERT_TRUE(app.waitFor([](const std::string& l) { return l.starts_with("check 2 errors"); }, kWait));
+    EXPECT_TRUE(
+        app.waitFor([](const std::string& l) { return l.ends_with(": Closing bracket missing\""); }, kWait));
+    EXPECT_FALSE(printed("look 32 32 32", before, 1500ms));
+
+    before = app.lines().size();
+    std::ofstream(kor, std::ios::trunc) << text;
+    EXPECT_TRUE(printed("check 0 errors, 0 warnings", before));
+    EXPECT_TRUE(printed("look 32 32 32", before));
+}
+#endif
 
 }  // namespace
