@@ -6,8 +6,8 @@
 // kChannelTolerance; a frame passes with at most kPixelShare of its pixels
 // differing (25 of 640 x 400). That leaves room for rounding differences
 // between GL drivers, not for a moved element, another colour or a missing
-// glyph: the one word "centred" in another colour makes 241 pixels differ. Each page is drawn three times, so a look that varies between runs
-// (a caret, an animation, the pointer) fails as well. A failure writes
+// glyph: the one word "centred" in another colour makes 241 pixels differ. Each page is drawn three times, so
+// a look that varies between runs (a caret, an animation, the pointer) fails as well. A failure writes
 // T-P-actual.png and T-P-diff.png (differing pixels red over the faded
 // reference) to gallery-failures/ in the build folder and prints both paths.
 // scripts/update-references.sh writes new references on purpose.
@@ -61,12 +61,12 @@ int countDifferences(const Image& expected, const Image& actual, std::vector<uin
     return count;
 }
 
-class GalleryLook : public ::testing::TestWithParam<std::tuple<const char*, const char*>> {};
+class GalleryLook : public ::testing::TestWithParam<std::tuple<std::string, std::string>> {};
 
 TEST_P(GalleryLook, MatchesItsReference) {
     KOUI_REQUIRE_DISPLAY();
     const auto [theme, page] = GetParam();
-    const std::string name = std::string(theme) + "-" + page;
+    const std::string name = theme + "-" + page;
     Image expected;
     ASSERT_TRUE(readPng(fs::path(KOUI_SOURCE_DIR) / "tests/gallery/references" / (name + ".png"), expected))
         << "no reference for " << name << ": scripts/update-references.sh writes it";
@@ -95,13 +95,12 @@ TEST_P(GalleryLook, MatchesItsReference) {
     }
 }
 
-constexpr const char* kPages[] = {"texts", "buttons",  "fields",   "containers", "fader",
-                                  "menu",  "progress", "function", "plot"};
+const std::string kPages[] = {"texts", "buttons",  "fields",   "containers", "fader",
+                              "menu",  "progress", "function", "plot"};
 
 INSTANTIATE_TEST_SUITE_P(Pages, GalleryLook,
-                         ::testing::Combine(::testing::Values("dark", "light"), ::testing::ValuesIn(kPages)),
-                         [](const auto& p) {
-                             return std::string(std::get<0>(p.param)) + "_" + std::get<1>(p.param);
-                         });
+                         ::testing::Combine(::testing::Values(std::string("dark"), std::string("light")),
+                                            ::testing::ValuesIn(kPages)),
+                         [](const auto& p) { return std::get<0>(p.param) + "_" + std::get<1>(p.param); });
 
 }  // namespace
