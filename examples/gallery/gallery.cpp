@@ -188,7 +188,7 @@ private:
         koui::RM* rm = page.dGetInstance()->rm;
         const std::string font = page.resInst()->getRootPath() + "Fonts/DejaVuSans.ttf";
         if (rm->glFontList->Add("sans", font.c_str())) {
-            const std::string def = "#colors\nplain,#808080\n#formatfonts\nfield,font=sans,color=plain\n";
+            const std::string def = "#colors\nfield,#808080\n#formatfonts\nfield,font=sans,color=field\n";
             rm->CreateFromBuffer(def.data(), static_cast<int>(def.size()), nullptr);
         }
         koui::SEdit* classic =
