@@ -217,8 +217,15 @@ void FViewEx::OnDraw(e_draw*) {
     drawLines(majorX_, majorY_, lineColor);
 }
 
-void FViewEx::OnPostDraw(e_draw*) {
+void FViewEx::OnPostDraw(e_draw* e) {
     int w = static_cast<int>(clientSize[0]), h = static_cast<int>(clientSize[1]);
+    // The element's clip has gone by now, and the ticks run one step past
+    // the client area: without a clip of its own the last numbers and grid
+    // lines would show outside the view.
+    const glm::vec4 tl = frameMat * glm::vec4(0, 0, 0, 1);
+    const glm::vec4 br = frameMat * glm::vec4(realSize[0], realSize[1], 0, 1);
+    PushScissors(static_cast<int>(tl.x), static_cast<int>(static_cast<float>(e->viewport[3]) - br.y),
+                 static_cast<int>(br.x - tl.x), static_cast<int>(br.y - tl.y));
     applyGLNoMod();
     if (showNumbers) {
         ko::gl::koxGL_FillRect(50, 0, w - 50, 20, 1, 1, 1, 0.1);
@@ -232,6 +239,7 @@ void FViewEx::OnPostDraw(e_draw*) {
         }
     }
     if (showGrid) drawLines(majorX_, majorY_, lineColor);
+    PopScissors();
 }
 
 }  // namespace koui

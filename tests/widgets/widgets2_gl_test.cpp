@@ -111,6 +111,10 @@ TEST_F(WidgetsGl, FunctionViewGridAndNumbers) {
     EXPECT_LT(blue(102, 1, 30, 16), 30 * 16) << "\"100.0\" along the top";
     EXPECT_LT(blue(2, 122, 40, 16), 40 * 16) << "\"100.0\" along the left";
     EXPECT_EQ(blue(2, 21, 40, 16), 40 * 16) << "no \"0.0\" at y 20";
+    v->dSetSize(150, 150);
+    frames();
+    EXPECT_TRUE(regionIs(150, 0, 106, 256, kBlack) && regionIs(0, 150, 150, 106, kBlack))
+        << "nothing past the view";
 }
 
 TEST_F(WidgetsGl, NumberedBarDrawsItsBarAtTheStylePosition) {
