@@ -34,6 +34,7 @@
 #include <glm/mat4x4.hpp>
 #include <glm/vec2.hpp>
 #include <glm/vec4.hpp>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -64,6 +65,7 @@ class Node;
 class Canvas;
 class Instance;
 class RMImgSet;
+struct ArrangeProgram;
 class RMCImg;
 class RMImg;
 class RMFmtFont;
@@ -384,6 +386,9 @@ public:
     std::string toolTip;
     std::unordered_map<std::string, std::function<void()>, Fnv1a64> callbacks;
     std::string arrangeCommands;
+    // `arrangeCommands` made ready to run (arrange_program.h); made by
+    // UIArrange, dropped by every style read.
+    std::unique_ptr<ArrangeProgram> arrangeProgram;
 
 private:
     void iterateChildren(e_iterate* e);
