@@ -271,7 +271,12 @@ public:
     bool Queue(unsigned long id, Div* to, const std::string& text, void* ptr1, unsigned long num1, void* ptr2,
                unsigned long num2);
 
-    // Per-cycle entry points, called by the canvas.
+    // Per-cycle entry points, called by the canvas. Draw skips an element
+    // wholly outside the canvas's current scissor when the pass culls
+    // (e_draw::cullTo, Canvas::cullOutside): neither it nor, when it clips
+    // its children, its subtree is drawn, and its OnDraw and OnPostDraw do
+    // not run; children of an element that does not clip are tried one by
+    // one, in the same order as ever.
     int Iterate(e_iterate* e, const glm::mat4& parentMat);
     int Draw(e_draw* e);
     int MTEvent(e_mtevent* e);
@@ -395,6 +400,7 @@ private:
     void readStyleColor(res::Node* style, const char* key, float* out);
     void adoptImageSetSize();
     void releaseFromCanvas();
+    bool outsideClip(const e_draw& e);
     void drawClassic(int w, int h);
     void drawStyledBackground();
 };
