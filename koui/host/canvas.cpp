@@ -84,6 +84,7 @@ int Canvas::Iterate() {
 int Canvas::Draw() {
     e_draw e{};
     e.time = elapsed;
+    e.cullTo = cullOutside ? this : nullptr;
     std::copy(viewport, viewport + 4, e.viewport);
     fillFrame(e.proj, e.view, e.mvp);
     glViewport(0, 0, viewport[2], viewport[3]);

@@ -100,6 +100,12 @@ public:
     uint32_t pressedType = 0;
     bool noIterate = false;
     bool noDraw = false;
+    // Culling: while on, an element whose rectangle (and whatever its
+    // arrangement program drew last) lies wholly outside the current
+    // scissor is skipped, drawing and all, with its subtree when it clips
+    // its children (Div::Draw). What shows is the same either way; false
+    // draws every element.
+    bool cullOutside = true;
     Div* msgTarget = nullptr;
     std::vector<Div*> modalStack;
     double createTime = 0;
