@@ -300,6 +300,7 @@ void Div::PopScissors() {
 
 int Div::Iterate(e_iterate* e, const glm::mat4& parentMat) {
     level = static_cast<uint32_t>(e->level);
+    const double offsetBefore[2] = {childOffset[0], childOffset[1]};
     for (int i = 0; i < 2; ++i)
         childOffset[i] = std::floor(stEasyEasyDP(childOffset[i], childOffsetTarget[i], easeRate, easeSnap));
     if (!(options & DIV_UNCLAMPED)) {
@@ -311,6 +312,11 @@ int Div::Iterate(e_iterate* e, const glm::mat4& parentMat) {
         if (childOffsetTarget[1] < -offsetLimit[3]) childOffsetTarget[1] = -offsetLimit[3];
     }
     opacity = stEasyEasyDP(opacity, opacityTarget, 10.0, 0.01);
+    // While easing, each frame moves the values on: a window drawing on
+    // demand must not stop halfway. The offsets are floored, so "still
+    // moving" is what counts for them, not "not at the target yet".
+    if (opacity != opacityTarget || childOffset[0] != offsetBefore[0] || childOffset[1] != offsetBefore[1])
+        if (Canvas* c = dGetCanvas()) c->requestFrame();
     dUpdateMat(parentMat, nullptr);
     glm::mat4 pv = e->proj * e->view;
     frameMvp = pv * frameMat;
