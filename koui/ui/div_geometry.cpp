@@ -312,11 +312,7 @@ int Div::Iterate(e_iterate* e, const glm::mat4& parentMat) {
         if (childOffsetTarget[1] < -offsetLimit[3]) childOffsetTarget[1] = -offsetLimit[3];
     }
     opacity = stEasyEasyDP(opacity, opacityTarget, 10.0, 0.01);
-    // While easing, each frame moves the values on: a window drawing on
-    // demand must not stop halfway. The offsets are floored, so "still
-    // moving" is what counts for them, not "not at the target yet".
-    if (opacity != opacityTarget || childOffset[0] != offsetBefore[0] || childOffset[1] != offsetBefore[1])
-        if (Canvas* c = dGetCanvas()) c->requestFrame();
+    const float placeBefore[4] = {realPos[0], realPos[1], realSize[0], realSize[1]};
     dUpdateMat(parentMat, nullptr);
     glm::mat4 pv = e->proj * e->view;
     frameMvp = pv * frameMat;
@@ -324,6 +320,16 @@ int Div::Iterate(e_iterate* e, const glm::mat4& parentMat) {
     OnIterate(e);
     iterateChildren(e);
     OnPostIterate(e);
+    // While easing, each frame moves the values on, and a layout that reads
+    // last frame's sizes (a menu stacking its items) settles over several
+    // frames: a window drawing on demand must not stop halfway. The offsets
+    // are floored, so "still moving" is what counts for them, not "not at the
+    // target yet".
+    const bool moved = realPos[0] != placeBefore[0] || realPos[1] != placeBefore[1] ||
+                       realSize[0] != placeBefore[2] || realSize[1] != placeBefore[3];
+    if (moved || opacity != opacityTarget || childOffset[0] != offsetBefore[0] ||
+        childOffset[1] != offsetBefore[1])
+        if (Canvas* c = dGetCanvas()) c->requestFrame();
     return 0;
 }
 
