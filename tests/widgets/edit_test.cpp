@@ -239,6 +239,7 @@ TEST_F(EditGl, SelectionAndBlinkingCaret) {
     edit->dSetFocus();
     edit->setSelRange(0, 1);
     edit->caretPos = 1;
+    frame();  // builds the programs, which can take over half a second on a loaded machine
     Edit::caretBlinkRefTime = ko::util::appGetTime();
     frame();
     const int caretX = kLeft + static_cast<int>(edit->glyphs[1].x);
