@@ -265,6 +265,7 @@ TEST_F(EditGl, SelectionAndBlinkingCaret) {
 TEST_F(EditGl, ScrollingKeepsTheCaretInside) {
     edit->setText(std::string(40, 'm'));
     edit->dSetFocus();
+    frame();  // builds the programs (see above)
     Edit::caretBlinkRefTime = ko::util::appGetTime();
     frame();
     const int textW = static_cast<int>(edit->glyphs[39].x + edit->glyphs[39].advance);
