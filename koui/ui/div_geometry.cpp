@@ -301,6 +301,7 @@ void Div::PopScissors() {
 
 int Div::Iterate(e_iterate* e, const glm::mat4& parentMat) {
     level = static_cast<uint32_t>(e->level);
+    const double offsetBefore[2] = {childOffset[0], childOffset[1]};
     for (int i = 0; i < 2; ++i)
         childOffset[i] = std::floor(stEasyEasyDP(childOffset[i], childOffsetTarget[i], easeRate, easeSnap));
     if (!(options & DIV_UNCLAMPED)) {
@@ -312,6 +313,7 @@ int Div::Iterate(e_iterate* e, const glm::mat4& parentMat) {
         if (childOffsetTarget[1] < -offsetLimit[3]) childOffsetTarget[1] = -offsetLimit[3];
     }
     opacity = stEasyEasyDP(opacity, opacityTarget, 10.0, 0.01);
+    const float placeBefore[4] = {realPos[0], realPos[1], realSize[0], realSize[1]};
     dUpdateMat(parentMat, nullptr);
     glm::mat4 pv = e->proj * e->view;
     frameMvp = pv * frameMat;
@@ -319,6 +321,16 @@ int Div::Iterate(e_iterate* e, const glm::mat4& parentMat) {
     OnIterate(e);
     iterateChildren(e);
     OnPostIterate(e);
+    // While easing, each frame moves the values on, and a layout that reads
+    // last frame's sizes (a menu stacking its items) settles over several
+    // frames: a window drawing on demand must not stop halfway. The offsets
+    // are floored, so "still moving" is what counts for them, not "not at the
+    // target yet".
+    const bool moved = realPos[0] != placeBefore[0] || realPos[1] != placeBefore[1] ||
+                       realSize[0] != placeBefore[2] || realSize[1] != placeBefore[3];
+    if (moved || opacity != opacityTarget || childOffset[0] != offsetBefore[0] ||
+        childOffset[1] != offsetBefore[1])
+        if (Canvas* c = dGetCanvas()) c->requestFrame();
     return 0;
 }
 
