@@ -265,7 +265,8 @@ int main(int argc, char** argv) {
     std::printf("\n");
     std::map<std::string, double> total;
     double bytes = 0;
-    const auto row = [&](const char* name, const char* size, double mb, const std::map<std::string, double>& s) {
+    const auto row = [&](const char* name, const char* size, double mb,
+                         const std::map<std::string, double>& s) {
         std::printf("%-12s %10s %10.1f", name, size, mb / s.at("koui"));
         for (const std::string& peer : peers) std::printf(" %14.1f", mb / s.at(peer));
         for (const std::string& peer : peers) std::printf(" %8.2fx", s.at(peer) / s.at("koui"));

@@ -105,7 +105,8 @@ bool inflateData(const Chunks& chunks, uint8_t* out, size_t outSize) {
     // A fuzzer cannot mend the Adler-32 of data it mutated: inflate the
     // DEFLATE data between the 2-byte zlib header and the checksum unchecked.
     const libdeflate_result result =
-        size < 6 ? LIBDEFLATE_BAD_DATA : libdeflate_deflate_decompress(d, in + 2, size - 6, out, outSize, nullptr);
+        size < 6 ? LIBDEFLATE_BAD_DATA
+                 : libdeflate_deflate_decompress(d, in + 2, size - 6, out, outSize, nullptr);
 #else
     const libdeflate_result result = libdeflate_zlib_decompress(d, in, size, out, outSize, nullptr);
 #endif
