@@ -1,4 +1,5 @@
-// Decoding speed of the toolkit's PNG decoder against libpng, in one run, on
+// Decoding speed of the toolkit's PNG decoder against libpng and, where it is
+// installed, stb_image (built with KOUI_BENCH_STB), in one run, on
 // a corpus generated here with libpng at a fixed compression level:
 //   photo    1024×1024 RGB, smooth shapes with sensor-like noise
 //   skin     512×512 RGBA, flat panels, gradients and soft edges as in UI skins
@@ -7,10 +8,12 @@
 //   deep     1024×1024 16-bit RGBA, the photo with a smooth alpha
 // Throughput is MB/s of RGBA output. Each of the toolkit's runs also reports
 // `peak`: the most heap it held while decoding, over the RGBA output's size. After the usual table the
-// program prints both decoders' throughput over the whole corpus and their ratio.
+// program prints each decoder's throughput per image and over the whole
+// corpus, and the toolkit's ratio to each peer.
 #include <benchmark/benchmark.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -21,6 +24,10 @@
 #include "bench/heap_counter.h"
 #include "koui/family/png_decoder.h"
 #include "tests/family/libpng_reference.h"
+
+#ifdef KOUI_BENCH_STB
+#include <stb_image.h>
+#endif
 
 namespace {
 
@@ -197,6 +204,21 @@ void decodeLibpng(benchmark::State& state, size_t index) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * image.rgbaBytes));
 }
 
+#ifdef KOUI_BENCH_STB
+void decodeStb(benchmark::State& state, size_t index) {
+    const Image& image = corpus()[index];
+    for (auto _ : state) {
+        int w = 0, h = 0, channels = 0;
+        stbi_uc* rgba = stbi_load_from_memory(image.file.data(), static_cast<int>(image.file.size()), &w, &h,
+                                              &channels, 4);
+        if (!rgba) state.SkipWithError(stbi_failure_reason());
+        benchmark::DoNotOptimize(rgba);
+        stbi_image_free(rgba);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * image.rgbaBytes));
+}
+#endif
+
 // Keeps the seconds per decode of every run for the summary.
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
@@ -212,32 +234,54 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::vector<std::string> peers{"libpng"};
+#ifdef KOUI_BENCH_STB
+    peers.push_back("stb");  // stbi_load gives 8-bit RGBA for 16-bit images too, as the others do
+#else
+    std::printf("stb_image not built in (Debian libstb-dev): no stb column\n");
+#endif
     for (size_t i = 0; i < corpus().size(); ++i) {
         benchmark::RegisterBenchmark(("koui/" + corpus()[i].name).c_str(), decodeKoui, i)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("libpng/" + corpus()[i].name).c_str(), decodeLibpng, i)
             ->Unit(benchmark::kMillisecond);
+#ifdef KOUI_BENCH_STB
+        benchmark::RegisterBenchmark(("stb/" + corpus()[i].name).c_str(), decodeStb, i)
+            ->Unit(benchmark::kMillisecond);
+#endif
     }
     benchmark::Initialize(&argc, argv);
     SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    std::printf("\n%-12s %10s %12s %12s %8s\n", "image", "PNG bytes", "koui MB/s", "libpng MB/s", "ratio");
-    double kouiTime = 0, libpngTime = 0, bytes = 0;
+    // MB/s of each decoder, then the toolkit's speed-up over each peer.
+    const auto seconds = [&](const std::string& decoder, const std::string& image) {
+        const auto it = reporter.secondsPerDecode.find(decoder + "/" + image);
+        return it == reporter.secondsPerDecode.end() ? 0.0 : it->second;
+    };
+    std::printf("\n%-12s %10s %10s", "image", "PNG bytes", "koui MB/s");
+    for (const std::string& peer : peers) std::printf(" %9s MB/s", peer.c_str());
+    for (const std::string& peer : peers) std::printf(" %9s", ("x " + peer).c_str());
+    std::printf("\n");
+    std::map<std::string, double> total;
+    double bytes = 0;
+    const auto row = [&](const char* name, const char* size, double mb,
+                         const std::map<std::string, double>& s) {
+        std::printf("%-12s %10s %10.1f", name, size, mb / s.at("koui"));
+        for (const std::string& peer : peers) std::printf(" %14.1f", mb / s.at(peer));
+        for (const std::string& peer : peers) std::printf(" %8.2fx", s.at(peer) / s.at("koui"));
+        std::printf("\n");
+    };
     for (const Image& image : corpus()) {
-        const auto k = reporter.secondsPerDecode.find("koui/" + image.name);
-        const auto l = reporter.secondsPerDecode.find("libpng/" + image.name);
-        if (k == reporter.secondsPerDecode.end() || l == reporter.secondsPerDecode.end()) continue;
+        std::map<std::string, double> s{{"koui", seconds("koui", image.name)}};
+        for (const std::string& peer : peers) s[peer] = seconds(peer, image.name);
+        if (std::any_of(s.begin(), s.end(), [](const auto& kv) { return kv.second <= 0; })) continue;
         const double mb = image.rgbaBytes / 1e6;
-        std::printf("%-12s %10zu %12.1f %12.1f %7.2fx\n", image.name.c_str(), image.file.size(),
-                    mb / k->second, mb / l->second, l->second / k->second);
-        kouiTime += k->second;
-        libpngTime += l->second;
+        row(image.name.c_str(), std::to_string(image.file.size()).c_str(), mb, s);
+        for (const auto& [decoder, t] : s) total[decoder] += t;
         bytes += mb;
     }
-    if (kouiTime > 0 && libpngTime > 0)
-        std::printf("%-12s %10s %12.1f %12.1f %7.2fx\n", "corpus", "", bytes / kouiTime, bytes / libpngTime,
-                    libpngTime / kouiTime);
+    if (bytes > 0) row("corpus", "", bytes, total);
     benchmark::Shutdown();
     return 0;
 }

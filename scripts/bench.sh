@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Builds in Release and runs every benchmark (or those named as arguments).
+# `peers` runs the comparisons with peer libraries instead (bench/peers/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 KOUI_BUILD_DIR=build-release bash scripts/build.sh -DCMAKE_BUILD_TYPE=Release -DKOUI_BUILD_TESTS=OFF -DKOUI_BUILD_EXAMPLES=ON
@@ -39,6 +40,12 @@ if [[ "${1:-}" == peers ]]; then
     printf '%-26s %-22s %-12s %-22s %s\n' "$work" "$om [$olo-$ohi]" "$peerName" "$pm [$plo-$phi]" "$ratio"
   done
   echo "(medians of $rounds interleaved rounds, [min-max]; load: $(uptime | sed 's/.*load average: //'))"
+  # --- Parse: the program runs both parsers in interleaved rounds and prints its own table.
+  if [[ -x build-release/bench/peers/peer_parse_rapidjson ]]; then
+    run build-release/bench/peers/peer_parse_rapidjson
+  else
+    echo "parse: peer_parse_rapidjson not built (rapidjson-dev missing); skipped"
+  fi
   exit 0
 fi
 if (($# == 0)); then set -- $(find build-release/bench -maxdepth 1 -type f -executable -name 'bench_*' -printf '%f\n' | sort); fi

@@ -53,16 +53,49 @@ uint64_t filteredSize(const Header& h) {
     return total;
 }
 
-bool inflateData(const Chunks& chunks, uint8_t* out, size_t outSize) {
-    // One IDAT is inflated in place in the file's bytes; several are joined.
+// Per-thread state kept between decodes: the inflater, the joined data of
+// images split into several IDAT chunks, and the inflated data of interlaced
+// images. A second image of similar size then reuses memory whose pages are
+// already mapped instead of faulting in fresh ones. Buffers above kKeptBytes
+// are given back after the decode so that one huge image does not pin its
+// memory for the thread's lifetime.
+constexpr size_t kKeptBytes = size_t{32} << 20;
+
+struct Scratch {
+    std::unique_ptr<libdeflate_decompressor, DecompressorDeleter> inflater;
     std::vector<uint8_t> joined;
+    std::unique_ptr<uint8_t[]> filtered;  // default-initialised: the inflater writes every byte
+    size_t filteredSize = 0;
+
+    // Gives back what is above kKeptBytes.
+    void trim() {
+        if (joined.capacity() > kKeptBytes) std::vector<uint8_t>().swap(joined);
+        if (filteredSize > kKeptBytes) {
+            filtered.reset();
+            filteredSize = 0;
+        }
+    }
+};
+
+thread_local Scratch tScratch;
+
+bool inflateData(const Chunks& chunks, uint8_t* out, size_t outSize) {
+    Scratch& scratch = tScratch;
+    // One IDAT is inflated straight from the file's bytes; several are joined.
     const uint8_t* in = chunks.idat.front().data;
     if (chunks.idat.size() > 1) {
-        joined.reserve(static_cast<size_t>(chunks.idatBytes));
-        for (const Span& s : chunks.idat) joined.insert(joined.end(), s.data, s.data + s.size);
-        in = joined.data();
+        try {
+            scratch.joined.resize(static_cast<size_t>(chunks.idatBytes));
+        } catch (const std::bad_alloc&) {
+            appmsg("[ERROR] decodePng: out of memory");
+            return false;
+        }
+        uint8_t* at = scratch.joined.data();
+        for (const Span& s : chunks.idat) at = std::copy_n(s.data, s.size, at);
+        in = scratch.joined.data();
     }
-    const std::unique_ptr<libdeflate_decompressor, DecompressorDeleter> d(libdeflate_alloc_decompressor());
+    if (!scratch.inflater) scratch.inflater.reset(libdeflate_alloc_decompressor());
+    libdeflate_decompressor* const d = scratch.inflater.get();
     if (!d) {
         appmsg("[ERROR] decodePng: out of memory");
         return false;
@@ -73,9 +106,9 @@ bool inflateData(const Chunks& chunks, uint8_t* out, size_t outSize) {
     // DEFLATE data between the 2-byte zlib header and the checksum unchecked.
     const libdeflate_result result =
         size < 6 ? LIBDEFLATE_BAD_DATA
-                 : libdeflate_deflate_decompress(d.get(), in + 2, size - 6, out, outSize, nullptr);
+                 : libdeflate_deflate_decompress(d, in + 2, size - 6, out, outSize, nullptr);
 #else
-    const libdeflate_result result = libdeflate_zlib_decompress(d.get(), in, size, out, outSize, nullptr);
+    const libdeflate_result result = libdeflate_zlib_decompress(d, in, size, out, outSize, nullptr);
 #endif
     switch (result) {
         case LIBDEFLATE_SUCCESS:
@@ -123,7 +156,7 @@ bool decodePass(const Header& h, const Pass& p, const PixelFormat& format, uint8
 bool decodeImageData(const Chunks& chunks, uint8_t* filtered, std::vector<uint8_t>& pixels) {
     const Header& h = chunks.header;
     try {
-        pixels.resize(size_t{h.width} * h.height * 4);
+        pixels.resize(size_t{h.width} * h.height * 4);  // only new bytes are zeroed, see decodePng
     } catch (const std::bad_alloc&) {
         appmsg("[ERROR] decodePng: out of memory for %ux%u pixels", h.width, h.height);
         return false;
@@ -183,37 +216,43 @@ bool decodeInPlace(const Chunks& chunks, uint64_t filteredBytes, std::vector<uin
 
 bool decodePng(std::vector<uint8_t>& pixels, unsigned& width, unsigned& height, unsigned& bpp,
                const uint8_t* data, size_t size) {
-    pixels.clear();
-    Chunks chunks;
-    if (!readChunks(data, size, chunks)) return false;
-    const Header& h = chunks.header;
-    const uint64_t expected = filteredSize(h);
-    if (expected / kMaxInflateRatio > chunks.idatBytes) {
-        appmsg("[ERROR] decodePng: too little image data for %ux%u pixels (%zu bytes)", h.width, h.height,
-               static_cast<size_t>(chunks.idatBytes));
-        return false;
-    }
+    // The vector is not cleared first: every byte of the result is written
+    // by the conversion, and resizing a vector that already held an image
+    // keeps its bytes, so decoding into the same vector again skips the zero
+    // fill that a fresh resize costs (and the page faults of new memory).
     bool decoded = false;
-    if (h.interlace == 0) {
-        decoded = decodeInPlace(chunks, expected, pixels);
-    } else {
-        // Adam7 passes scatter their rows over the whole image: the inflated
-        // data gets a buffer of its own. Default-initialised: every byte is
-        // written by the inflater.
-        const std::unique_ptr<uint8_t[]> filtered(new (std::nothrow) uint8_t[static_cast<size_t>(expected)]);
-        if (!filtered) {
-            appmsg("[ERROR] decodePng: out of memory for %ux%u pixels", h.width, h.height);
-            return false;
+    Chunks chunks;
+    if (readChunks(data, size, chunks)) {
+        const Header& h = chunks.header;
+        const uint64_t expected = filteredSize(h);
+        if (expected / kMaxInflateRatio > chunks.idatBytes) {
+            appmsg("[ERROR] decodePng: too little image data for %ux%u pixels (%zu bytes)", h.width, h.height,
+                   static_cast<size_t>(chunks.idatBytes));
+        } else if (h.interlace == 0) {
+            decoded = decodeInPlace(chunks, expected, pixels);
+        } else {
+            // Adam7 passes scatter their rows over the whole image: the
+            // inflated data gets a buffer of its own, kept for the next image.
+            Scratch& scratch = tScratch;
+            const auto bytes = static_cast<size_t>(expected);
+            if (scratch.filteredSize < bytes) {
+                scratch.filtered.reset(new (std::nothrow) uint8_t[bytes]);
+                scratch.filteredSize = scratch.filtered ? bytes : 0;
+            }
+            if (!scratch.filtered)
+                appmsg("[ERROR] decodePng: out of memory for %ux%u pixels", h.width, h.height);
+            else
+                decoded = inflateData(chunks, scratch.filtered.get(), bytes) &&
+                          decodeImageData(chunks, scratch.filtered.get(), pixels);
         }
-        decoded = inflateData(chunks, filtered.get(), static_cast<size_t>(expected)) &&
-                  decodeImageData(chunks, filtered.get(), pixels);
+        tScratch.trim();
     }
     if (!decoded) {
         std::vector<uint8_t>().swap(pixels);  // gives the memory back, not only the size
         return false;
     }
-    width = h.width;
-    height = h.height;
+    width = chunks.header.width;
+    height = chunks.header.height;
     bpp = 32;
     return true;
 }

@@ -11,7 +11,11 @@
 // Memory: a non-interlaced image is inflated into the pixel buffer and
 // converted there, so decoding takes the larger of the RGBA image and the
 // inflated data (twice the RGBA image for 16-bit RGBA); an interlaced image
-// takes both.
+// takes both. The inflater, and the buffers for joined IDAT chunks and for
+// an interlaced image's inflated data, are kept per thread for the next
+// decode (buffers up to 32 MiB; larger ones are given back after use).
+// Decoding into a vector that already holds an image reuses its bytes
+// without zeroing them first.
 #pragma once
 
 #include <cstddef>

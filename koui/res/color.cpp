@@ -27,7 +27,7 @@ bool Color::isColorFunction(std::string_view functionName) {
 
 bool Color::isClass(const Node* node) {
     if (!node) return false;
-    if (node->hasFunc()) return isColorFunction(node->func);
+    if (node->hasFunc()) return isColorFunction(node->func.str());
     return hexColor2rgba(nullptr, node->valueText.c_str());
 }
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <typeinfo>
 #include <utility>
 
@@ -46,23 +47,36 @@ bool forEachPiece(std::string_view path, Visit visit) {
     return true;
 }
 
+// A new T named `name`: in `hole` (a freed node slot, see Preprocess) when
+// it fits there, and `hole` is then used up; else from the node blocks.
+template <class T>
+Node* makeTyped(const std::string& name, void*& hole) {
+    if (hole && node_blocks::capacity(hole) >= sizeof(T)) {
+        std::string copy(name);  // may throw: before the slot is taken
+        Node* typed = ::new (hole) T(std::move(copy));
+        hole = nullptr;
+        return typed;
+    }
+    return new T(name);
+}
+
 // The typed class preprocessing gives `node`, or null to keep it plain. The
 // rules, first match wins: a colour (Color::isClass), then a childless child
 // "imgsrc" (ImgSrc::isClass), "img" (ImgSection::isClass), "font"
 // (Font::isClass). The three flag tests share one pass over the children.
-Node* chooseTyped(const Node* node) {
-    if (Color::isClass(node)) return new Color(node->name);
+Node* chooseTyped(const Node* node, void*& hole) {
+    if (Color::isClass(node)) return makeTyped<Color>(node->name, hole);
     if (node->children.empty()) return nullptr;
     bool img = false;
     bool font = false;
     for (const Node* child : node->children) {
         if (!child->children.empty()) continue;
-        if (child->name == "imgsrc") return new ImgSrc(node->name);
+        if (child->name == "imgsrc") return makeTyped<ImgSrc>(node->name, hole);
         img = img || child->name == "img";
         font = font || child->name == "font";
     }
-    if (img) return new ImgSection(node->name);
-    if (font) return new Font(node->name);
+    if (img) return makeTyped<ImgSection>(node->name, hole);
+    if (font) return makeTyped<Font>(node->name, hole);
     return nullptr;
 }
 
@@ -94,6 +108,25 @@ float atofPiece(const char* s) {
 }
 
 }  // namespace
+
+const std::vector<SrcLine>& ErrorList::entries() const {
+    static const std::vector<SrcLine> none;
+    return list_ ? *list_ : none;
+}
+
+const std::string& FuncName::empty_() {
+    static const std::string none;
+    return none;
+}
+
+const ko::util::StrPar& FuncPars::list() const {
+    static const ko::util::StrPar none;
+    return owner_->data_ ? owner_->data_->pars : none;
+}
+
+void* Node::operator new(std::size_t size) {
+    return node_blocks::allocate(std::max(size, sizeof(Color)));
+}
 
 Node::Node(std::string nodeName) : name(std::move(nodeName)) {}
 
@@ -407,17 +440,27 @@ Node* Node::Preprocess(int depth) {
         Node* node;
         int depth;
     };
+    // The slot of the last replaced node, destroyed but not yet released:
+    // the next typed node is built there (makeTyped), so replacing n nodes
+    // leaves one free slot instead of n.
+    struct Hole {
+        void* slot = nullptr;
+        ~Hole() { node_blocks::release(slot); }
+    } hole;
     std::vector<Item> stack{{this, depth}};
     while (!stack.empty()) {
         const auto [node, level] = stack.back();
         stack.pop_back();
         for (Node*& child : node->children) {
-            Node* typed = chooseTyped(child);
+            Node* typed = chooseTyped(child, hole.slot);
             if (!typed) continue;
             typed->setParent(node);
             typed->grabNode(child);
-            delete child;  // grabNode left it without children
+            Node* const replaced = child;
             child = typed;
+            replaced->~Node();  // grabNode left it without children
+            node_blocks::release(hole.slot);
+            hole.slot = replaced;
         }
         for (auto it = node->children.rbegin(); it != node->children.rend(); ++it)
             stack.push_back({*it, level + 1});
@@ -429,8 +472,7 @@ bool Node::grabNode(Node* src) {
     if (!src || src == this) return false;
     // `src` is not used again, so its texts move instead of being copied.
     valueText = std::move(src->valueText);
-    func = std::move(src->func);
-    pars = std::move(src->pars);
+    func = std::move(src->func);  // the name with its parameters
     line = src->line;
     instance = src->instance;
     children.reserve(children.size() + src->children.size());

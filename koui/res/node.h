@@ -27,8 +27,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <glm/vec4.hpp>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "koui/export.h"
@@ -52,6 +54,110 @@ struct KOUI_API e_repitem {
     std::string path;
 };
 
+// The error list of a tree. Only the root's list is used, so every node holds
+// a single pointer and the list itself is allocated with the first error.
+class KOUI_API ErrorList {
+public:
+    using value_type = SrcLine;
+    using const_iterator = std::vector<SrcLine>::const_iterator;
+
+    bool empty() const { return !list_ || list_->empty(); }
+    std::size_t size() const { return list_ ? list_->size() : 0; }
+    const SrcLine& operator[](std::size_t i) const { return (*list_)[i]; }
+    const_iterator begin() const { return entries().begin(); }
+    const_iterator end() const { return entries().end(); }
+    template <class... Args>
+    SrcLine& emplace_back(Args&&... args) {
+        if (!list_) list_ = std::make_unique<std::vector<SrcLine>>();
+        return list_->emplace_back(std::forward<Args>(args)...);
+    }
+    void clear() { list_.reset(); }
+
+private:
+    const std::vector<SrcLine>& entries() const;
+    std::unique_ptr<std::vector<SrcLine>> list_;
+};
+
+// The function of a function value (`key: func(pars)`): its name and its
+// parameters, in one record that only function-valued nodes allocate (a few
+// in a hundred), so that every other node holds one pointer instead of both.
+struct FuncData {
+    std::string name;
+    ko::util::StrPar pars;
+};
+
+// Node::func: the function name, read like a std::string (empty without a
+// function). Assigning a name creates the record.
+class KOUI_API FuncName {
+public:
+    FuncName() = default;
+    FuncName(const FuncName&) = delete;
+    // Takes the whole record (name and parameters) of `other`.
+    FuncName& operator=(FuncName&& other) noexcept {
+        data_ = std::move(other.data_);
+        return *this;
+    }
+    // Copies the name only, as assigning the name's string would.
+    FuncName& operator=(const FuncName& other) { return *this = other.str(); }
+    FuncName& operator=(std::string name) {
+        if (data_ || !name.empty()) own().name = std::move(name);
+        return *this;
+    }
+
+    const std::string& str() const { return data_ ? data_->name : empty_(); }
+    operator const std::string&() const { return str(); }
+    bool empty() const { return str().empty(); }
+    std::size_t size() const { return str().size(); }
+    const char* c_str() const { return str().c_str(); }
+
+    friend bool operator==(const FuncName& a, std::string_view b) { return a.str() == b; }
+    friend bool operator==(const FuncName& a, const FuncName& b) { return a.str() == b.str(); }
+    friend std::string operator+(std::string a, const FuncName& b) { return a += b.str(); }
+    friend std::string operator+(const FuncName& a, std::string_view b) {
+        std::string out(a.str());
+        return out += b;
+    }
+
+private:
+    friend class FuncPars;
+    static const std::string& empty_();
+    FuncData& own() {
+        if (!data_) data_ = std::make_unique<FuncData>();
+        return *data_;
+    }
+    std::unique_ptr<FuncData> data_;
+};
+
+// Node::pars: the function parameters, read like a ko::util::StrPar (empty
+// without a function). They live in the record of the node's FuncName.
+class KOUI_API FuncPars {
+public:
+    explicit FuncPars(FuncName& owner) : owner_(&owner) {}
+    FuncPars(const FuncPars&) = delete;
+    FuncPars& operator=(const FuncPars&) = delete;
+    FuncPars& operator=(ko::util::StrPar list) {
+        owner_->own().pars = std::move(list);
+        return *this;
+    }
+
+    const ko::util::StrPar& list() const;
+    operator const ko::util::StrPar&() const { return list(); }
+    int count() const { return list().count(); }
+    bool empty() const { return list().empty(); }
+    bool has(int i) const { return list().has(i); }
+    std::string get(int i, std::string_view def = {}) const { return list().get(i, def); }
+    const std::string* at(int i) const { return list().at(i); }
+    int start() const { return list().start(); }
+    const std::vector<std::string>& items() const { return list().items(); }
+    int size() const { return list().size(); }
+    void setStart(int start) { owner_->own().pars.setStart(start); }
+    void advance(int n = 1) { owner_->own().pars.advance(n); }
+    void add(std::string item) { owner_->own().pars.add(std::move(item)); }
+
+private:
+    FuncName* owner_;
+};
+
 class KOUI_API Node {
 public:
     explicit Node(std::string name);             // line -1
@@ -61,7 +167,10 @@ public:
 
     // Nodes of every class are carved out of large blocks (node_blocks.h):
     // trees are made and dropped whole, tens of thousands of nodes at a time.
-    static void* operator new(std::size_t size) { return node_blocks::allocate(size); }
+    // A plain node's slot has room for a Color, so that preprocessing can
+    // build the typed node that replaces one plain node in the slot of the
+    // plain node it replaced before, instead of leaving a hole per colour.
+    static void* operator new(std::size_t size);
     static void operator delete(void* p) noexcept { node_blocks::release(p); }
 
     // Virtual operations, in this order.
@@ -182,16 +291,16 @@ public:
     bool Load();
 
     // Fields, in this order.
-    std::vector<SrcLine> errors;  // only the root's list is used
-    int32_t line = -1;            // zero-based source line; -1 without one
+    ErrorList errors;    // only the root's list is used
+    int32_t line = -1;   // zero-based source line; -1 without one
+    uint32_t flags = 0;  // next to line: the two share one 8-byte slot
     std::string name;
     std::string valueText;        // the parameter value (see the naming note above)
-    std::string func;             // function name of a function value
-    ko::util::StrPar pars;        // function parameters
+    FuncName func;                // function name of a function value
+    FuncPars pars{func};          // function parameters
     std::vector<Node*> children;  // owned, in source order
     Instance* instance = nullptr;
     Node* parent = nullptr;
-    uint32_t flags = 0;
 
 private:
     // Where typed lookups resolve value paths: the root of the node's

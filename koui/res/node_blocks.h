@@ -8,11 +8,21 @@
 // few large blocks makes both ends cheap, and puts each tree's nodes next to
 // each other in memory in the order every walk visits them.
 //
-// Each allocation is preceded by a pointer to its block; each block counts
-// the nodes still alive in it and returns to the heap when the last one is
-// released (the block a thread still carves from stays until the thread
-// moves on to a new block or ends). Memory of single released nodes is not reused until their
-// whole block is free, which suits trees: they are made and dropped whole.
+// Each allocation is preceded by a pointer to its block and its capacity;
+// each block counts the nodes still alive in it and is emptied when the last
+// one is released (the block a thread still carves from stays until the
+// thread moves on to a new block or ends). Memory of single released nodes
+// is not reused until their whole block is free, which suits trees: they are
+// made and dropped whole. (Preprocessing, which replaces nodes one by one,
+// constructs each replacement in the slot of the previous replaced node; see
+// capacity().)
+//
+// Emptied blocks are kept in a cache shared by all threads, up to
+// cacheLimit() bytes (default kDefaultCacheLimit), and carving takes blocks
+// from there before asking the heap: the tree of a reload reuses the pages
+// of the tree it replaces instead of faulting in new ones. Blocks beyond the
+// limit go back to the heap. setCacheLimit(0) turns the cache off and gives
+// back what it holds.
 //
 // Any thread may allocate (each carves from its own block) and any thread may
 // release (the counts are atomic), so a tree made on one thread can be
@@ -28,14 +38,28 @@
 
 namespace koui::res::node_blocks {
 
+constexpr std::size_t kBlockSize = std::size_t{64} << 10;
+constexpr std::size_t kDefaultCacheLimit = std::size_t{256} << 20;
+
 // At least `size` bytes aligned to 16; never null (throws std::bad_alloc).
 KOUI_API void* allocate(std::size_t size);
 // Releases what allocate() returned; null is ignored.
 KOUI_API void release(void* p) noexcept;
+// The bytes usable at `p` (from allocate()): `size` rounded up to 16. An
+// object that fits may be constructed there after the one allocated for it
+// is destroyed; release() then frees the slot as usual.
+KOUI_API std::size_t capacity(const void* p) noexcept;
 
-// Whether nodes are carved at all (false under the address sanitizer), and
-// the blocks allocated and not yet returned to the heap; for tests.
+// The most bytes of emptied blocks kept for reuse; lowering it gives the
+// surplus back to the heap at once.
+KOUI_API void setCacheLimit(std::size_t bytes);
+KOUI_API std::size_t cacheLimit();
+
+// Whether nodes are carved at all (false under the address sanitizer), the
+// blocks holding nodes or being carved from, and the emptied blocks kept in
+// the cache; for tests and benchmarks.
 KOUI_API bool carving();
 KOUI_API std::size_t liveBlockCount();
+KOUI_API std::size_t cachedBlockCount();
 
 }  // namespace koui::res::node_blocks

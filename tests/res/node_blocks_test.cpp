@@ -83,4 +83,29 @@ TEST(NodeBlocks, NodesDeletedOneByOneInAnyOrder) {
     EXPECT_LE(blocks::liveBlockCount(), before + 1);
 }
 
+TEST(NodeBlocks, EachTypedNodeTakesTheSlotOfThePreviousReplacedNode) {
+    auto parsed = koui::test::parse("a: #111\nb: #222\nplain: 1\nc: rgb(1, 2, 3)\n");
+    ASSERT_TRUE(parsed->ok);
+    const std::vector<Node*> plain = parsed->root->children;
+    parsed->root->Preprocess(0);
+    const std::vector<Node*>& typed = parsed->root->children;
+    EXPECT_EQ(std::vector<Node*>({typed[1], typed[2], typed[3]}),
+              std::vector<Node*>({plain[0], plain[2], plain[1]}));
+}
+
+TEST(NodeBlocks, EmptiedBlocksAreKeptForTheNextTreeUpToTheLimit) {
+    if (!blocks::carving()) GTEST_SKIP() << "nodes come from the heap under the address sanitizer";
+    const std::size_t limit = blocks::cacheLimit();
+    blocks::setCacheLimit(0);
+    blocks::setCacheLimit(4 * blocks::kBlockSize);
+    koui::test::parse(manyBlocks()).reset();
+    EXPECT_EQ(blocks::cachedBlockCount(), 4u);
+    auto again = koui::test::parse(manyBlocks());
+    EXPECT_EQ(blocks::cachedBlockCount(), 0u);  // taken before the heap
+    again.reset();
+    blocks::setCacheLimit(blocks::kBlockSize);
+    EXPECT_EQ(blocks::cachedBlockCount(), 1u);
+    blocks::setCacheLimit(limit);
+}
+
 }  // namespace
