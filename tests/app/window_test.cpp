@@ -321,9 +321,16 @@ TEST_F(appWindow, OnDemandWindowDrawsForInputAndForACaretWhileFocused) {
             *wm, [] { return false; }, ms);
         return o.cycles.load() - before;
     };
+    // Comes to rest: one of a few spans of `ms` passes without a frame (a
+    // loaded machine may deliver the last wake-up late; a worker that never
+    // sleeps, or a caret that keeps asking, never rests).
+    auto rests = [&](int ms) {
+        for (int span = 0; span < 4; ++span)
+            if (framesOver(ms) == 0) return true;
+        return false;
+    };
     ASSERT_TRUE(waitCycles(o, 1));
-    framesOver(800);
-    EXPECT_EQ(framesOver(300), 0) << "idle";
+    EXPECT_TRUE(rests(300)) << "idle";
     const int before = o.cycles.load();
     PostMessageA(o.window->getHWnd(), WM_KEYDOWN, 'A', 0);
     EXPECT_TRUE(pumpUntil(
@@ -339,7 +346,7 @@ TEST_F(appWindow, OnDemandWindowDrawsForInputAndForACaretWhileFocused) {
     focus = 2;
     o.window->wake();
     framesOver(600);  // the toggle asked for while focused
-    EXPECT_EQ(framesOver(700), 0) << "no caret without the focus";
+    EXPECT_TRUE(rests(700)) << "no caret without the focus";
 }
 
 }  // namespace
