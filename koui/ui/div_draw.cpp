@@ -66,7 +66,7 @@ void Div::drawClassic(int w, int h) {
     if (kind == kRmKindPart || kind == kRmKindMPartH || kind == kRmKindMPartV) img->Draw(1, 1, 1, alpha);
 }
 
-// One program bind, seven uniforms and four vertices; a program that cannot
+// One program bind, eight uniforms and four vertices; a program that cannot
 // be made (or used) leaves the element undrawn this time.
 void Div::drawStyledBackground() {
     ko::glsl::Program* program = nullptr;
@@ -79,6 +79,7 @@ void Div::drawStyledBackground() {
     program->setUniform4fv("bkcolor", bkColor, 1);
     program->setUniform1f("border_size", borderSize);
     program->setUniform1f("border_radius", borderRadius);
+    program->setUniform1f("edge_smooth", edgeSmooth ? 1.0f : 0.0f);
     program->setUniform4fv("border_color", borderColor, 1);
     glBindVertexArray(vertexArray);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
