@@ -10,6 +10,7 @@
 #include <dlfcn.h>
 
 #include <string>
+#include <vector>
 
 #include "bench/gl_window.h"
 #include "koui/family/gl_font.h"
@@ -166,4 +167,19 @@ BENCHMARK(BM_Frame1000BackgroundsThenTexts)->Unit(benchmark::kMillisecond)->UseR
 
 }  // namespace
 
-BENCHMARK_MAIN();
+// The order experiment compares the benchmarks with one another, so by
+// default each runs in 5 rounds and the rounds of all of them are shuffled
+// together (medians and spreads reported); flags given on the command line
+// come later and win.
+int main(int argc, char** argv) {
+    std::string rounds = "--benchmark_repetitions=5",
+                shuffled = "--benchmark_enable_random_interleaving=true",
+                aggregates = "--benchmark_report_aggregates_only=true";
+    std::vector<char*> args(argv, argv + argc);
+    args.insert(args.begin() + 1, {rounds.data(), shuffled.data(), aggregates.data()});
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

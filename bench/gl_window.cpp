@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "koui/family/context_objects.h"
 #include "koui/family/gl_init.h"
 #include "koui/host/canvas.h"
 #include "koui/host/instance.h"
@@ -14,9 +15,27 @@
 
 namespace koui::bench {
 
+namespace {
+
+// GLFW stays initialised from the first window to the end of the process.
+// Terminating it after each window closed the X connection, and the next
+// window's new connection was now and then refused ("Failed to open display")
+// while the server was still finishing with the old one: a benchmark's
+// second window failed to open.
+bool glfwReady() {
+    static const bool ready = [] {
+        const char* display = std::getenv("DISPLAY");
+        if (!display || !*display || !glfwInit()) return false;
+        std::atexit(glfwTerminate);
+        return true;
+    }();
+    return ready;
+}
+
+}  // namespace
+
 GlWindow::GlWindow(int size, const char* title) {
-    const char* display = std::getenv("DISPLAY");
-    if (!display || !*display || !glfwInit()) return;
+    if (!glfwReady()) return;
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
@@ -32,8 +51,12 @@ GlWindow::GlWindow(int size, const char* title) {
 }
 
 GlWindow::~GlWindow() {
-    if (window_) glfwDestroyWindow(window_);
-    glfwTerminate();
+    // The programs and vertex array made for this context are kept by
+    // context address; a later window's context may get the same address,
+    // and would then be handed these dead objects.
+    if (!window_) return;
+    ko::gl::releaseContextObjects();
+    glfwDestroyWindow(window_);
 }
 
 ThemedCanvas::ThemedCanvas(const std::string& name, const char* theme)

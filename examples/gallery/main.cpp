@@ -32,6 +32,7 @@ koui::AppWindow* openGallery(koui::App& app, const std::string& theme, const gal
     auto pages = std::make_shared<std::unique_ptr<gallery::Pages>>();
     koui::WindowConfig config{"gallery", 640, 400, "gallery.app"};
     if (!theme.empty()) config.resources = "themes/" + theme;
+    config.drawOnDemand = true;  // an unchanged page costs nothing
     koui::AppWindow* w =
         app.open(config, [state, pages](koui::Div& root) { *pages = gallery::build(root, *state); });
     if (!w) return nullptr;

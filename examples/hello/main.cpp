@@ -9,7 +9,9 @@
 
 int main(int argc, char** argv) {
     koui::App app("hello", argc, argv);
-    app.open({"hello", 760, 372, "hello.app"}, [&app](koui::Div& root) {
+    koui::WindowConfig config("hello", 760, 372, "hello.app");
+    config.drawOnDemand = true;  // an unchanged window costs nothing
+    app.open(config, [&app](koui::Div& root) {
         for (const char* panel : {"info", "gallery", "tip"})
             koui::add(root, panel, std::string("hello.") + panel);
         koui::onClick(koui::add(root, "close", "hello.close"), [&app] { app.quit(); });

@@ -51,7 +51,9 @@ int main(int argc, char** argv) {
     koui::App app("plot", argc, argv);
     koui::pz::View* view = nullptr;
     bool rulers = true;
-    koui::AppWindow* w = app.open({"plot", 900, 600, "plot.app"}, [&view](koui::Div& root) {
+    koui::WindowConfig config("plot", 900, 600, "plot.app");
+    config.drawOnDemand = true;
+    koui::AppWindow* w = app.open(config, [&view](koui::Div& root) {
         view = &koui::add<koui::pz::View>(root, "view", "plot.view");
         view->addRects(bars(), "series.bars");
         view->addScatter(cloud(10000), "series.cloud", 2.0f);

@@ -83,7 +83,9 @@ void buildDrawing(koui::Div& root) {
 
 int main(int argc, char** argv) {
     koui::App app("widgets", argc, argv);
-    app.open({"widgets", 760, 640, "demo.app"}, [](koui::Div& root) {
+    koui::WindowConfig config("widgets", 760, 640, "demo.app");
+    config.drawOnDemand = true;
+    app.open(config, [](koui::Div& root) {
         koui::Static* result = nullptr;
         buildForm(root, result);
         buildLevels(root);

@@ -35,7 +35,10 @@
 // N-th drawn cycle; `--screenshot FILE.png` writes that frame of the first
 // window first (N defaults to 30), and run() fails when it could not.
 // `--timing` prints "first-swap <CLOCK_MONOTONIC ns> <ms since the process
-// started>" once the first window has swapped its first frame. `--log FILE`
+// started>" as soon as the first window's first swap has returned (also
+// with --frames 1). A window drawing on demand
+// (WindowConfig::drawOnDemand) keeps drawing until the N-th frame of
+// --frames, so the count is of frames really drawn. `--log FILE`
 // writes the library's log lines to FILE.
 //
 // Threads. The App and its AppWindow handles belong to the thread that made

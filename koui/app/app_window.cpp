@@ -3,6 +3,8 @@
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <utility>
 
@@ -21,6 +23,14 @@ namespace koui {
 
 namespace {
 constexpr const char* kClickCallback = "click";
+
+// The window's setting, unless the environment overrides it for every
+// window (to compare the two ways of drawing on one program).
+bool drawOnDemand(const WindowConfig& config) {
+    const char* v = std::getenv("KOUI_DRAW_ON_DEMAND");
+    if (v && (std::strcmp(v, "0") == 0 || std::strcmp(v, "1") == 0)) return *v == '1';
+    return config.drawOnDemand;
+}
 }  // namespace
 
 void onClick(Div& element, std::function<void()> fn) {
@@ -64,8 +74,12 @@ void AppWindow::onClose(CloseCallback fn) {
 }
 
 void AppWindow::post(std::function<void()> fn) {
-    std::lock_guard guard(lock_);
-    if (open_.load()) posted_.push_back(std::move(fn));
+    {
+        std::lock_guard guard(lock_);
+        if (!open_.load()) return;
+        posted_.push_back(std::move(fn));
+    }
+    window_->wake();
 }
 
 void AppWindow::close() {
@@ -84,6 +98,12 @@ bool AppWindow::create(const std::string& resources, const std::string& placemen
         window_->resArchivePath = resources;
         window_->readResArchive = true;
     }
+    window_->setDrawOnDemand(drawOnDemand(config_));
+    // The first window's first swap is the start-up time --timing prints.
+    if (index_ == 0)
+        window_->afterSwap = [this] {
+            if (cycles_ == 1) app_.onFirstSwap();
+        };
     placement_ = placement;
     int x = CW_USEDEFAULT, y = CW_USEDEFAULT, w = config_.width, h = config_.height, show = SW_SHOWNORMAL;
     if (!placement_.empty() && fs::exists(placement_, ec)) {
@@ -138,10 +158,13 @@ void AppWindow::onUiEvent(const std::string& event) {
         if (Canvas* c = window_->getCanvas()) build(*c);
     } else if (event == "gl.cycle.start") {
         runPosted();
-        if (index_ == 0 && cycles_ == 1) app_.onFirstSwap();
     } else if (event == "gl.cycle.finish") {
         ++cycles_;
-        if (index_ == 0) app_.onFrameOfFirstWindow(*this, cycles_);
+        if (index_ != 0) return;
+        app_.onFrameOfFirstWindow(*this, cycles_);
+        // --frames counts drawn frames: a window drawing on demand draws on
+        // until the count is reached.
+        if (app_.options().frames > 0) window_->wake();
     }
 }
 

@@ -54,6 +54,12 @@ struct KOUI_API WindowConfig {
     std::string style;      // style path of the root element ("hello.app")
     std::string resources;  // folder or archive; empty: the application's folder
     bool keepPlacement = true;
+    // Draw only when something changed (app::Window::setDrawOnDemand): an
+    // unchanged window then costs no CPU. Off: a frame every refresh, as
+    // before. Work given to AppWindow::post wakes the window either way.
+    // KOUI_DRAW_ON_DEMAND=0 or =1 in the environment overrides it for every
+    // window of the program.
+    bool drawOnDemand = false;
 };
 
 // A key press that reached the root element.

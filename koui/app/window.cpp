@@ -75,9 +75,25 @@ void Window::glSwap() {
 }
 
 bool Window::addTo_GL_MsgQueue(const e_wndmsg& m) {
-    std::lock_guard guard(glMsgLock);
-    glMsgQueue.push_back(m);
+    {
+        std::lock_guard guard(glMsgLock);
+        glMsgQueue.push_back(m);
+    }
+    wake();
     return true;
+}
+
+void Window::setDrawOnDemand(bool on) {
+    onDemand.store(on);
+    wake();  // a sleeping worker goes back to continuous drawing
+}
+
+void Window::wake() {
+    {
+        std::lock_guard guard(wakeLock);
+        wakePending = true;
+    }
+    wakeCv.notify_all();
 }
 
 void Window::UIEvent(const std::string& event) {
@@ -110,6 +126,7 @@ bool Window::Stop_GL() {
     ScopeLog scope(this, "Stop_GL()");
     if (!workerActive()) return false;
     glState.exchange(GL_STOPPING);
+    wake();  // a worker sleeping on demand
     if (WaitForSingleObject(glThread, stopTimeoutMs) == WAIT_TIMEOUT) {
         stopGaveUp.store(true);
         return logError("Stop_GL()> Reached timeout while waiting to finish");

@@ -52,6 +52,19 @@
 // times a second. Applications that measure their raw frame rate, or pace
 // themselves, set 0.
 //
+// Drawing on demand (setDrawOnDemand; off by default). Off, the worker runs
+// cycle after cycle as described above, whether anything changed or not. On,
+// after each cycle it sleeps until a next one is wanted, and skips iterate,
+// draw and swap meanwhile: a message for the GL thread (input, size, focus,
+// expose), wake() (work posted by the application layer, a --frames run), a
+// resource change seen by the watcher, a message queued between elements, a
+// stop, or the time an element asked for with Canvas::requestFrame (a
+// blinking caret asks for its next toggle, an eased opacity for the next
+// frame while it moves). What a cycle draws is the same either way; an
+// unchanged window just costs nothing. An element whose look changes with
+// time alone must ask for its frames, or it shows its change only at the
+// next input.
+//
 // Stopping. Stop_GL waits for the worker at most `stopTimeoutMs` (30 s).
 // After such a wait has run out the window is destroyed anyway, and nothing
 // waits for that worker a second time: neither WM_DESTROY nor the
@@ -71,6 +84,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -138,7 +152,16 @@ public:
     bool glMakeCurrent();
     void glSwap();
 
+    // Queues a message for the worker and wakes it.
     bool addTo_GL_MsgQueue(const e_wndmsg& m);
+    // Drawing on demand (see above); may be switched while the window runs.
+    void setDrawOnDemand(bool on);
+    bool drawsOnDemand() const { return onDemand.load(); }
+    // Asks a worker drawing on demand for one more cycle (one cycle for any
+    // number of calls before it starts). Any thread.
+    void wake();
+    // Cycles drawn and swapped so far.
+    uint64_t framesDrawn() const { return frames.load(); }
     bool Start_GL();
     bool Stop_GL();
     unsigned int GL_Worker();
@@ -189,6 +212,9 @@ public:
     // one cycle, so an Escape in the very cycle a menu opens still closes the
     // window, and one in the cycle a menu closes reaches the focus element.
     std::atomic<bool> popupOpen{false};
+    // Called on the worker right after each swap returns (the application
+    // layer times its first frame with it). Set before the window is made.
+    std::function<void()> afterSwap;
     // Longest wait of Stop_GL for the worker.
     win32::DWORD stopTimeoutMs = kStopTimeoutMs;
     win32::HWND hWnd = nullptr;
@@ -218,6 +244,14 @@ private:
     // Set when a wait of Stop_GL ran out: nothing waits for that worker again.
     std::atomic<bool> stopGaveUp{false};
 
+    // Drawing on demand: the worker sleeps on wakeCv until wakePending, a
+    // stop, continuous drawing or the frame the canvases asked for.
+    std::atomic<bool> onDemand{false};
+    std::atomic<uint64_t> frames{0};
+    std::mutex wakeLock;
+    std::condition_variable wakeCv;
+    bool wakePending = false;  // guarded by wakeLock
+
     // Window procedure steps that may end the handling; each returns true
     // with `out` set when it does.
     bool hookAppDiv(e_wndmsg& m, win32::LRESULT& out);
@@ -234,6 +268,7 @@ private:
     void drainMessages();
     void dispatchMouse(Canvas* c, const e_wndmsg& m);
     void paceFrame(double cycleStartMs);
+    void sleepUntilWanted();
     void teardown();
 };
 

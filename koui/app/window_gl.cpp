@@ -4,6 +4,7 @@
 #include <GL/glew.h>
 
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <system_error>
 #include <thread>
@@ -100,7 +101,10 @@ unsigned int Window::GL_Worker() {
     }
     bool ready = createUI();
     if (ready) {
-        while (glState.load() == GL_RUNNING) cycle();
+        while (glState.load() == GL_RUNNING) {
+            cycle();
+            if (onDemand.load()) sleepUntilWanted();
+        }
         UIEvent("gl.finish");
     }
     teardown();
@@ -120,6 +124,7 @@ bool Window::createUI() {
     if (!inst) return logError("Cannot create instance [FATAL]");
     instance.store(inst);
     if (compileResArchive && !readResArchive && inst->resInstance) inst->resInstance->Compile(resArchivePath);
+    inst->setWake([this] { wake(); });
     canvas.store(inst->CreateCanvas());
     UIEvent("canvas.created");
     logOK("Instance created, continuing with GL cycle...");
@@ -165,6 +170,8 @@ void Window::cycle() {
     if (inst) inst->Draw();
     UIEvent("gl.cycle.finish");
     SwapBuffers(hDC);
+    frames.fetch_add(1);
+    if (afterSwap) afterSwap();
     paceFrame(start);
 }
 
@@ -216,6 +223,23 @@ void Window::paceFrame(double cycleStartMs) {
     if (limit <= 0) return;
     const double left = limit - (nowMs() - cycleStartMs);
     if (left > kPaceSlackMs) std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(left));
+}
+
+// Asked after the cycle: a request made while drawing it wants the next.
+void Window::sleepUntilWanted() {
+    Instance* inst = instance.load();
+    const double due = inst ? inst->takeFrameDue() : HUGE_VAL;
+    std::unique_lock lock(wakeLock);
+    auto wanted = [this] { return wakePending || glState.load() != GL_RUNNING || !onDemand.load(); };
+    if (std::isinf(due)) {
+        wakeCv.wait(lock, wanted);
+    } else {
+        // Canvas::monotonicSeconds counts from the steady clock's epoch.
+        using namespace std::chrono;
+        const steady_clock::time_point at(duration_cast<steady_clock::duration>(duration<double>(due)));
+        wakeCv.wait_until(lock, at, wanted);
+    }
+    wakePending = false;
 }
 
 void Window::teardown() {

@@ -228,9 +228,7 @@ int Font::drawDGlyphs(const FontGlyphVector& glyphs, const float* mvp, const flo
 void Font::writeAligned(const float* mvp, const float* rgba, float x, float y, int alignH, int alignV,
                         std::string_view text) {
     FontGlyphVector& layout = scratchLayout();
-    if (!layout.Process(this, FontGlyphVector::kUnbounded, FontGlyphVector::kUnbounded, 0, 0, 1, 1,
-                        FontGlyphVector::kLeft, text))
-        return;
+    if (!layoutForWrite(layout, text)) return;
     float width = 0;
     for (const FontGlyph& g : layout) width = std::max(width, g.x + g.advance);
     const float ascent = static_cast<float>(face_->ascender());
@@ -242,6 +240,18 @@ void Font::writeAligned(const float* mvp, const float* rgba, float x, float y, i
     if (alignV == kAlignCenter) originY = y - (bottom - ascent) * 0.5f;
     if (alignV == kAlignEnd) originY = y - bottom;
     drawDGlyphs(layout, mvp, rgba, originX, originY, -kNoClip, -kNoClip, 2 * kNoClip, 2 * kNoClip);
+}
+
+bool Font::layoutForWrite(FontGlyphVector& out, std::string_view text) const {
+    return out.Process(this, FontGlyphVector::kUnbounded, FontGlyphVector::kUnbounded, 0, 0, 1, 1,
+                       FontGlyphVector::kLeft, text);
+}
+
+void Font::writeLaidOut(const FontGlyphVector& layout, const float* mvp, const float* rgba, float x,
+                        float y) {
+    if (layout.empty()) return;
+    drawDGlyphs(layout, mvp, rgba, x, y + static_cast<float>(face_->ascender()), -kNoClip, -kNoClip,
+                2 * kNoClip, 2 * kNoClip);
 }
 
 void Font::write(const float* mvp, const float* rgba, float x, float y, const std::string& text) {

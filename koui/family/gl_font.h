@@ -70,6 +70,12 @@ public:
 
     // One or more lines (split at line feeds) with the top left at (x, y).
     void write(const float* mvp, const float* rgba, float x, float y, const std::string& text);
+    // write() in two steps, for a caller that writes one text often: the
+    // layout (false, leaving `out` empty, when there is nothing to write),
+    // then drawing it with its top left at (x, y), the same pixels as
+    // write(text) at (x, y). The layout stays valid while this font lives.
+    bool layoutForWrite(FontGlyphVector& out, std::string_view text) const;
+    void writeLaidOut(const FontGlyphVector& layout, const float* mvp, const float* rgba, float x, float y);
     // printf-style; the first form writes like write().
     void writeFormat(const float* mvp, const float* rgba, float x, float y, const char* format, ...)
         __attribute__((format(printf, 6, 7)));

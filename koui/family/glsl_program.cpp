@@ -144,6 +144,12 @@ int Program::uniformLocation(const char* name) {
     return location;
 }
 
+int Program::uniformLocation(unsigned slot, const char* name) {
+    if (slot >= slots_.size()) slots_.resize(slot + 1, kUnknownSlot);
+    if (slots_[slot] == kUnknownSlot) slots_[slot] = uniformLocation(name);
+    return slots_[slot];
+}
+
 void Program::setUniform1i(const char* name, int v) {
     const GLint loc = uniformLocation(name);
     if (loc < 0) return;

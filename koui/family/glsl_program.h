@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "koui/export.h"
 
@@ -43,6 +44,11 @@ public:
     // The location of a uniform, -1 when the program lacks it. Looked up in
     // GL once per name; later calls read the cache.
     int uniformLocation(const char* name);
+    // The same, remembered under the caller's `slot`, a small index the
+    // caller gives each name it sets often: after the first call a slot is
+    // an array read, with no name hashed. A slot must always come with the
+    // same name.
+    int uniformLocation(unsigned slot, const char* name);
     unsigned id() const { return id_; }
     // Forgets the GL program without deleting it, for an owner whose context
     // is gone (the driver frees the program with the context's share group).
@@ -60,6 +66,8 @@ private:
 
     unsigned id_ = 0;
     std::unordered_map<std::string, int, NameHash, std::equal_to<>> locations_;
+    std::vector<int> slots_;  // by slot; kUnknownSlot until looked up
+    static constexpr int kUnknownSlot = -2;
 };
 
 }  // namespace ko::glsl

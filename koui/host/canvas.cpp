@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
+#include <utility>
 
 #include "koui/family/apptime.h"
 #include "koui/family/numeric.h"
@@ -22,7 +24,7 @@ double Canvas::monotonicSeconds() {
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-Canvas::Canvas() {
+Canvas::Canvas() : frameDue(HUGE_VAL) {
     createTime = appGetTime();
     hoverStart = clock();
 }
@@ -34,6 +36,14 @@ Canvas::~Canvas() {
     if (instance)
         std::replace(instance->canvases.begin(), instance->canvases.end(), this,
                      static_cast<Canvas*>(nullptr));
+}
+
+void Canvas::requestFrame(double delaySeconds) {
+    frameDue = std::min(frameDue, monotonicSeconds() + std::max(delaySeconds, 0.0));
+}
+
+double Canvas::takeFrameRequest() {
+    return std::exchange(frameDue, HUGE_VAL);
 }
 
 bool Canvas::Create(Instance* inst) {
@@ -84,6 +94,7 @@ int Canvas::Iterate() {
 int Canvas::Draw() {
     e_draw e{};
     e.time = elapsed;
+    e.cullTo = cullOutside ? this : nullptr;
     std::copy(viewport, viewport + 4, e.viewport);
     fillFrame(e.proj, e.view, e.mvp);
     glViewport(0, 0, viewport[2], viewport[3]);

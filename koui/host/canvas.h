@@ -34,6 +34,14 @@
 // deleted itself). The routing itself does not change; the application
 // layer recognises clicks on any element through it (koui/app/app_window.h).
 //
+// Frames wanted. A window that draws on demand (app::Window, drawOnDemand)
+// draws only when something changed. An element whose look changes with
+// time alone (a blinking caret, an eased opacity, a tooltip that fades in)
+// says when it wants its next frame with requestFrame: at once, or after a
+// delay (a blink asks only for its next toggle). Requests gather on the
+// canvas until the UI instance takes the earliest (takeFrameRequest) after
+// the cycle. A window that draws continuously ignores them.
+//
 // Threads: all on the GL thread of the window.
 #pragma once
 #include <cstdint>
@@ -93,6 +101,13 @@ public:
     // Replaces the hover clock (null restores the default).
     void setClock(Clock c) { clock = c ? c : &monotonicSeconds; }
 
+    // Asks for a frame `delaySeconds` from now (0: the next cycle); the
+    // earliest request wins.
+    void requestFrame(double delaySeconds = 0);
+    // The monotonicSeconds time of the earliest frame asked for since the
+    // last call, or +infinity when none was; forgets it.
+    double takeFrameRequest();
+
     int32_t viewport[4] = {0, 0, 0, 0};
     Instance* instance = nullptr;
     Div* focus = nullptr;
@@ -100,6 +115,12 @@ public:
     uint32_t pressedType = 0;
     bool noIterate = false;
     bool noDraw = false;
+    // Culling: while on, an element whose rectangle (and whatever its
+    // arrangement program drew last) lies wholly outside the current
+    // scissor is skipped, drawing and all, with its subtree when it clips
+    // its children (Div::Draw). What shows is the same either way; false
+    // draws every element.
+    bool cullOutside = true;
     Div* msgTarget = nullptr;
     std::vector<Div*> modalStack;
     double createTime = 0;
@@ -128,6 +149,7 @@ private:
     void fillFrame(glm::mat4& proj, glm::mat4& view, glm::mat4& pvm);
     bool deliver(Div* d, e_mtevent* e, const float* hitPos);
     bool lastDeliveredAlive = false;  // the last deliver's receiver outlived its handler
+    double frameDue;                  // see requestFrame; +infinity when none is wanted
     Div* pressRoot(double x, double y, bool* swallowed);
     void hover(double x, double y);
     void drawToolTip(e_draw* e);

@@ -125,8 +125,12 @@ bool Canvas::ProcessMTEvent(int type, double x, double y, double z, int mods) {
 
 // Any movement restarts the rest time and fades the tooltip out; after
 // hoverDelay ms of rest the front-most element under the pointer is asked
-// for its tooltip text, every cycle until it gives one.
+// for its tooltip text, every cycle until it gives one. A window drawing on
+// demand asks once, in the frame requested for the end of the rest.
 void Canvas::hover(double x, double y) {
+    // Past the end of the rest: a frame due exactly then could find it not
+    // quite over on a coarse clock.
+    constexpr double kHoverSlack = 0.002;
     double now = clock();
     float fx = static_cast<float>(x), fy = static_cast<float>(y);
     if (fx != lastCursorPos[0] || fy != lastCursorPos[1]) {
@@ -134,9 +138,15 @@ void Canvas::hover(double x, double y) {
         lastCursorPos[0] = fx;
         lastCursorPos[1] = fy;
         toolTipTarget = 0;
+        requestFrame(hoverDelay / 1000.0 + kHoverSlack);
         return;
     }
-    if (!((now - hoverStart) * 1000.0 > hoverDelay) || toolTipTarget == 1.0) return;
+    if (toolTipTarget == 1.0) return;
+    const double restedMs = (now - hoverStart) * 1000.0;
+    if (!(restedMs > hoverDelay)) {
+        requestFrame((hoverDelay - restedMs) / 1000.0 + kHoverSlack);  // the cycle that asks for the text
+        return;
+    }
     Div* root = getModal() ? getModal() : this;
     std::vector<e_getdivpos> hits;
     root->d_GetByPos(hits, x, y, 0);

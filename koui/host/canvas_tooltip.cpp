@@ -47,6 +47,7 @@ bool Canvas::toolTipRect(float textW, float textH, int pad, int minLen, float* b
 // canvas's client transform (Draw sets it), in which the box is drawn.
 void Canvas::drawToolTip(e_draw*) {
     toolTipOpacity = stEasyEasyDP(toolTipOpacity, toolTipTarget, 5.0, 0.01);
+    if (toolTipOpacity != toolTipTarget) requestFrame();  // still fading
     if (!(toolTipOpacity > 0)) return;
     ko::gl::Font* tipFont = font("!tooltip.tip-font");
     res::Instance* ri = resInst();

@@ -6,9 +6,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
 
 #include "koui/family/appmsg.h"
 #include "koui/host/canvas.h"
+#include "koui/platform/folder_watch.h"
 #include "koui/platform/threads.h"
 #include "koui/res/instance.h"
 #include "koui/rm/rm.h"
@@ -25,9 +29,14 @@ void forEachElement(Div* d, F&& f) {
     f(d);
     for (Div* c : d->children) forEachElement(c, f);
 }
+
+bool pollingForced() {
+    const char* v = std::getenv("KOUI_WATCH_POLL");
+    return v && std::strcmp(v, "1") == 0;
+}
 }  // namespace
 
-Instance::Instance() {
+Instance::Instance() : folderWatch(std::make_unique<platform::FolderWatch>()) {
     rm = new RM();
 }
 
@@ -45,7 +54,28 @@ void Instance::stopWatcher() {
         resFlags.fetch_and(~uint32_t(RES_WATCHING));
     }
     watchWake.notify_all();
+    folderWatch->wake();
     if (watcher.joinable()) watcher.join();
+}
+
+void Instance::setWake(std::function<void()> fn) {
+    std::lock_guard<std::mutex> lock(wakeLock);
+    wakeFn = std::move(fn);
+}
+
+void Instance::wake() {
+    std::lock_guard<std::mutex> lock(wakeLock);
+    if (wakeFn) wakeFn();
+}
+
+double Instance::takeFrameDue() {
+    double due = HUGE_VAL;
+    for (Canvas* c : canvases)
+        if (c) due = std::min(due, c->takeFrameRequest());
+    // The classic resources load a step per cycle.
+    if ((resFlags.load() & RES_CHANGED) || rmProgress < 100.0) return 0;
+    std::lock_guard<std::mutex> lock(msgLock);
+    return msgQueue.empty() ? due : 0;
 }
 
 bool Instance::glCreate(std::string resDir, std::string archivePath, std::string rootFile, HWND wnd) {
@@ -76,11 +106,33 @@ void Instance::resInstance_CWorker() {
     } name;
     koui::platform::setCurrentThreadName("koui-watch");
     ScopeLog scope(&name, "resInstance_CWorker()");
+    // Opened before the first look, so that a change between the two is
+    // either seen by the look or notified.
+    const std::string& folder = resInstance->getRootPath();
+    if (!resInstance->usingComp() && !folder.empty() && !pollingForced())
+        notified.store(folderWatch->open(folder));
+    if (notified.load())
+        name.logMsg("watching %s by file notifications", folder.c_str());
+    else
+        name.logMsg("polling %s every %d ms", folder.c_str(), watchIntervalMs.load());
+    using platform::FolderWatch;
     std::unique_lock<std::mutex> lock(watchLock);
     while (resFlags.load() & RES_WATCHING) {
         lock.unlock();
-        if (resInstance->checkForResSourceChange() || resInstance->checkForChangesInFolderFiles())
+        if (resInstance->checkForResSourceChange() || resInstance->checkForChangesInFolderFiles()) {
             resFlags.fetch_or(RES_CHANGED);
+            wake();
+        }
+        if (notified.load()) {
+            // Woken by a save, by stopWatcher, or for the slow look.
+            if (folderWatch->wait(std::max(watchIntervalMs.load(), kNotifiedPollMs)) ==
+                FolderWatch::Wait::kFailed) {
+                notified.store(false);
+                name.logMsg("file notifications for %s stopped; polling", folder.c_str());
+            }
+            lock.lock();
+            continue;
+        }
         lock.lock();
         watchWake.wait_for(lock, std::chrono::milliseconds(watchIntervalMs.load()),
                            [this] { return !(resFlags.load() & RES_WATCHING); });
@@ -180,8 +232,11 @@ bool Instance::Queue(Div* from, Div* to, DWORD id, const std::string& str, void*
     m.ptr2 = ptr2;
     m.num2 = num2;
     m.str = str;
-    std::lock_guard<std::mutex> lock(msgLock);
-    msgQueue.push_back(std::move(m));
+    {
+        std::lock_guard<std::mutex> lock(msgLock);
+        msgQueue.push_back(std::move(m));
+    }
+    wake();  // delivered in the next Iterate
     return true;
 }
 

@@ -19,20 +19,35 @@
 // tree takes its image nodes with it, so every element's `styleImage` is
 // emptied before the re-read.
 //
+// Watching. The watcher sleeps on the kernel's file notifications for the
+// resource folder (platform::FolderWatch) and looks at the files as soon as
+// one is saved; it still looks every kNotifiedPollMs (or watchIntervalMs,
+// when longer) for file systems that do not notify. Where notifications
+// cannot be used (an archive, no inotify, the watch limit reached, a watch
+// that broke) it polls every watchIntervalMs instead, as it always did; the
+// environment variable KOUI_WATCH_POLL=1 forces that polling.
+//
+// Waking the window. A change seen by the watcher and a message queued
+// between elements call the wake function the window gave (setWake), so
+// that a window drawing on demand draws the next cycle; takeFrameDue tells
+// it when the canvases want their next frame.
+//
 // Stopping. The watcher thread is kept joinable rather than detached: the
-// destructor clears RES_WATCHING, wakes the watcher from its 250 ms pause and
+// destructor clears RES_WATCHING, wakes the watcher from its pause and
 // joins it before anything it reads is released.
 //
-// Threads. The GL thread calls everything except Queue, which any thread may
-// call (msgLock guards msgQueue). The watcher thread calls only the resource
-// instance's change checks and sets bits of `resFlags`, an atomic word whose
-// bits change by single atomic read-modify-write operations.
+// Threads. The GL thread calls everything except Queue and setWake, which
+// any thread may call (msgLock guards msgQueue, wakeLock the wake function). The watcher thread calls only
+// the resource instance's change checks and sets bits of `resFlags`, an atomic word whose bits change by
+// single atomic read-modify-write operations.
 #pragma once
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <glm/vec2.hpp>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -57,6 +72,9 @@ namespace koui {
 namespace res {
 class Instance;
 }
+namespace platform {
+class FolderWatch;
+}
 class Canvas;
 class Div;
 class RM;
@@ -65,6 +83,8 @@ class KOUI_API Instance : public ko::log::Obj {
 public:
     enum : uint32_t { RES_WATCHING = 0x1, RES_CHANGED = 0x2 };
     static constexpr int kWatchIntervalMs = 250;
+    // The slow look of a watcher that has file notifications.
+    static constexpr int kNotifiedPollMs = 2000;
 
     Instance();
     ~Instance() override;
@@ -88,6 +108,17 @@ public:
     // Drops the waiting messages that would reach `d` or delete it; Div's
     // destructor calls it so that no queued entry outlives its element.
     void forget(Div* d);
+    // The function that wakes the window's GL thread (null: none). Called
+    // from the watcher thread and from Queue's caller's thread.
+    void setWake(std::function<void()> fn);
+    // When the next cycle is wanted, in Canvas::monotonicSeconds: at once
+    // (0) while messages or a resource change wait or the classic resources
+    // are still loading, else the earliest frame
+    // a canvas asked for, +infinity when nothing is wanted. Forgets the
+    // canvases' requests.
+    double takeFrameDue();
+    // Whether the watcher sleeps on file notifications (false: it polls).
+    bool watchesByNotification() const { return notified.load(); }
 
     RM* rm = nullptr;
     double rmProgress = 0;
@@ -107,10 +138,15 @@ private:
     void deliver(e_msg& m);
     void reloadResources();
     void stopWatcher();
+    void wake();
 
     std::thread watcher;
     std::mutex watchLock;  // pairs with watchWake for the watcher's pause
     std::condition_variable watchWake;
+    std::unique_ptr<platform::FolderWatch> folderWatch;  // made before the watcher starts
+    std::atomic<bool> notified{false};
+    std::mutex wakeLock;
+    std::function<void()> wakeFn;  // guarded by wakeLock
 };
 
 // The factory of the GL worker: resolves `resDir` and `archivePath` to full

@@ -27,6 +27,10 @@ int Ruler::getSize() const {
     return getSizeAt(ko::util::appGetTime());
 }
 
+bool Ruler::isShowing() const {
+    return showDuration > 0 && ko::util::appGetTime() - showStart < showDuration;
+}
+
 // Ease-in: the factor moves with k squared.
 int Ruler::getSizeAt(double now) const {
     double t = now - showStart;

@@ -43,6 +43,8 @@ public:
     // time (seconds of ko::util::appGetTime).
     int getSize() const;
     int getSizeAt(double now) const;
+    // True while the show animation runs.
+    bool isShowing() const;
     void show(bool visible, double duration);
 
     uint32_t orientation;

@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "koui/host/canvas.h"
+
 namespace koui::pz {
 
 namespace {
@@ -22,6 +24,9 @@ void View::OnIterate(e_iterate*) {
     horzRuler->setSize(value1i(stylePath + ".ruler.horz.height", 20));
     vertRuler->setSize(value1i(stylePath + ".ruler.vert.width", 20));
     Arrange();
+    // A window drawing on demand draws the rulers' animation to its end.
+    if (horzRuler->isShowing() || vertRuler->isShowing())
+        if (koui::Canvas* c = dGetCanvas()) c->requestFrame();
 }
 
 // The rulers' sizes include their show animation.

@@ -12,6 +12,7 @@
 
 #include "koui/host/canvas.h"
 #include "koui/host/instance.h"
+#include "koui/ui/arrange_program.h"
 
 using namespace koui::win32;
 

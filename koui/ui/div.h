@@ -34,6 +34,7 @@
 #include <glm/mat4x4.hpp>
 #include <glm/vec2.hpp>
 #include <glm/vec4.hpp>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -64,6 +65,7 @@ class Node;
 class Canvas;
 class Instance;
 class RMImgSet;
+struct ArrangeProgram;
 class RMCImg;
 class RMImg;
 class RMFmtFont;
@@ -269,7 +271,12 @@ public:
     bool Queue(unsigned long id, Div* to, const std::string& text, void* ptr1, unsigned long num1, void* ptr2,
                unsigned long num2);
 
-    // Per-cycle entry points, called by the canvas.
+    // Per-cycle entry points, called by the canvas. Draw skips an element
+    // wholly outside the canvas's current scissor when the pass culls
+    // (e_draw::cullTo, Canvas::cullOutside): neither it nor, when it clips
+    // its children, its subtree is drawn, and its OnDraw and OnPostDraw do
+    // not run; children of an element that does not clip are tried one by
+    // one, in the same order as ever.
     int Iterate(e_iterate* e, const glm::mat4& parentMat);
     int Draw(e_draw* e);
     int MTEvent(e_mtevent* e);
@@ -385,12 +392,16 @@ public:
     std::string toolTip;
     std::unordered_map<std::string, std::function<void()>, Fnv1a64> callbacks;
     std::string arrangeCommands;
+    // `arrangeCommands` made ready to run (arrange_program.h); made by
+    // UIArrange, dropped by every style read.
+    std::unique_ptr<ArrangeProgram> arrangeProgram;
 
 private:
     void iterateChildren(e_iterate* e);
     void readStyleColor(res::Node* style, const char* key, float* out);
     void adoptImageSetSize();
     void releaseFromCanvas();
+    bool outsideClip(const e_draw& e);
     void drawClassic(int w, int h);
     void drawStyledBackground();
 };

@@ -33,6 +33,11 @@
 // client matrix, text and images with the element's mvp, both as computed by
 // the last iterate.
 //
+// Per frame the program costs no parsing: its lines, tokens, heading fonts
+// and colours and its headings' text layouts are kept in an ArrangeProgram
+// (arrange_program.h) and made again only when the command text, the style
+// path or the resource instance changed, or the style was read again.
+//
 // Readings chosen where the plain rules leave a hole:
 // - A heading whose font cannot be had at all (no resource instance, or the
 //   default font file is unreadable) writes nothing and leaves the cursor
@@ -60,6 +65,7 @@
 #include "koui/family/kox_rect.h"
 #include "koui/family/strpar.h"
 #include "koui/res/instance.h"
+#include "koui/ui/arrange_program.h"
 #include "koui/ui/div.h"
 
 using namespace ko::gl;
@@ -68,16 +74,26 @@ namespace koui {
 
 namespace {
 
-constexpr int kLevels = 6;
+constexpr int kLevels = ArrangeProgram::kLevels;
 const float kWhite[4] = {1, 1, 1, 1};
 
 // Interpreter state of one UIArrange call.
 struct ArrangeState {
+    explicit ArrangeState(ArrangeProgram& program) : p(program) {}
+    ArrangeProgram& p;
+    ArrangeProgram::Line* line = nullptr;  // the line that runs
     int32_t cursor[2] = {0, 0};
     int32_t sep[2] = {0, 0};
-    ko::gl::Font* fonts[kLevels] = {};
-    float colors[kLevels][4] = {};
     int32_t clientWidth = 0;
+    float ink[4] = {std::numeric_limits<float>::max(), std::numeric_limits<float>::max(),
+                    std::numeric_limits<float>::lowest(), std::numeric_limits<float>::lowest()};
+
+    void addInk(float x0, float y0, float x1, float y1) {
+        ink[0] = std::min({ink[0], x0, x1});
+        ink[1] = std::min({ink[1], y0, y1});
+        ink[2] = std::max({ink[2], x0, x1});
+        ink[3] = std::max({ink[3], y0, y1});
+    }
 };
 
 // Sums in 64 bits and clamps to int32, so that no resource text can make the
@@ -117,16 +133,54 @@ bool headingKey(char (&buf)[1024], const std::string& style, int level, const ch
     return n >= 0 && static_cast<size_t>(n) < sizeof buf;
 }
 
-void buildHeadings(Div& d, ArrangeState& s) {
-    res::Instance* ri = d.resInst();
+void buildHeadings(Div& d, ArrangeProgram& p, res::Instance* ri) {
     char key[1024];
     for (int level = 0; level < kLevels; ++level) {
+        p.fonts[level] = nullptr;
         if (headingKey(key, d.stylePath, level, "-font"))
-            s.fonts[level] = d.font(key);
+            p.fonts[level] = d.font(key);
         else if (ri)
-            s.fonts[level] = ri->getGLFont(res::Instance::kDefaultFontPath, res::Instance::kDefaultFontSize);
+            p.fonts[level] = ri->getGLFont(res::Instance::kDefaultFontPath, res::Instance::kDefaultFontSize);
         const float* c = headingKey(key, d.stylePath, level, "-color") ? d.color(key) : kWhite;
-        std::copy(c, c + 4, s.colors[level]);
+        std::copy(c, c + 4, p.colors[level]);
+    }
+    for (ArrangeProgram::Line& line : p.lines) line.font = nullptr;
+    p.style = d.stylePath;
+    p.resources = ri;
+    p.inkValid = false;
+}
+
+// Commands whose drawing or placement the ink box cannot follow.
+bool outsideInk(const std::string& token) {
+    for (const char* base : {"div", "image"}) {
+        const size_t n = std::strlen(base);
+        if (token.compare(0, n, base) == 0 &&
+            (token.size() == n ||
+             (token.size() == n + 2 && token[n] == 'i' && (token[n + 1] == 'x' || token[n + 1] == 'y'))))
+            return true;
+    }
+    return false;
+}
+
+// Lines as the text gives them: a line counts once its line feed is seen,
+// control bytes and bytes of 0x80 and above are dropped, empty lines skipped.
+void splitProgram(ArrangeProgram& p, const std::string& text) {
+    p.source = text;
+    p.lines.clear();
+    p.inkUnbounded = false;
+    p.inkValid = false;
+    std::string line;
+    for (unsigned char c : text) {
+        if (c == '\n') {
+            if (!line.empty()) {
+                p.lines.push_back({ko::util::StrPar::split(line, ','), {}, nullptr});
+                for (const std::string& token : p.lines.back().tokens.items())
+                    p.inkUnbounded = p.inkUnbounded || outsideInk(token);
+            }
+            line.clear();
+        } else if (c >= 32 && c < 0x80) {
+            line.push_back(static_cast<char>(c));
+        }
     }
 }
 
@@ -142,6 +196,8 @@ void separatorLine(ArrangeState& s, ko::util::StrPar& t) {
     if (*t.at(0) != "hline") return;
     int64_t width = t.at(1) ? number(t, 1) : int64_t{s.clientWidth} - s.cursor[0];
     koxGL_FillRect(s.cursor[0], s.cursor[1], static_cast<double>(width), 1.0, 1.0, 1.0, 1.0, 0.6);
+    s.addInk(static_cast<float>(s.cursor[0]), static_cast<float>(s.cursor[1]),
+             static_cast<float>(s.cursor[0] + width), static_cast<float>(s.cursor[1]) + 1.0f);
     t.advance();
 }
 
@@ -153,6 +209,23 @@ void cursorStep(ArrangeState& s, const ko::util::StrPar& t) {
             s.cursor[axis] = clampedSum(s.cursor[axis], std::atoi(t0.c_str() + 3));
 }
 
+// The heading's text, laid out on the line's first write with this font,
+// with its top left at (x, y).
+void writeHeading(Div& d, ArrangeState& s, ko::gl::Font* f, int level, float x, float y,
+                  const std::string* text) {
+    ArrangeProgram::Line& line = *s.line;
+    if (line.font != f) {
+        if (!text || !f->layoutForWrite(line.text, *text)) line.text.clear();
+        line.font = f;
+    }
+    if (line.text.empty()) return;
+    f->writeLaidOut(line.text, d.getMVP(), s.p.colors[level], x, y);
+    float box[4];
+    line.text.calculateBoundindBox(box);
+    const float top = y + static_cast<float>(f->getAscender());
+    s.addInk(x + box[0], top + box[1], x + box[2], top + box[3]);
+}
+
 // "h<d>,text" and "h<d>xy,dx,dy,text".
 void heading(Div& d, ArrangeState& s, const ko::util::StrPar& t) {
     const std::string& t0 = *t.at(0);
@@ -160,16 +233,15 @@ void heading(Div& d, ArrangeState& s, const ko::util::StrPar& t) {
         !std::isdigit(static_cast<unsigned char>(t0[1])))
         return;
     int level = t0[1] - '0';
-    if (level >= kLevels || !s.fonts[level]) return;
-    ko::gl::Font* f = s.fonts[level];
+    if (level >= kLevels || !s.p.fonts[level]) return;
+    ko::gl::Font* f = s.p.fonts[level];
     if (t0.size() == 4 && t0.compare(2, 2, "xy") == 0) {
         float x = static_cast<float>(int64_t{s.cursor[0]} + number(t, 1));
         float y = static_cast<float>(int64_t{s.cursor[1]} + number(t, 2));
-        f->write(d.getMVP(), s.colors[level], x, y, t.get(3));
+        writeHeading(d, s, f, level, x, y, t.at(3));
         return;
     }
-    f->write(d.getMVP(), s.colors[level], static_cast<float>(s.cursor[0]), static_cast<float>(s.cursor[1]),
-             t.get(1));
+    writeHeading(d, s, f, level, static_cast<float>(s.cursor[0]), static_cast<float>(s.cursor[1]), t.at(1));
     s.cursor[1] = clampedSum(s.cursor[1], f->getLineHeight(), s.sep[1]);
 }
 
@@ -233,8 +305,10 @@ void drawImage(Div& d, ArrangeState& s, const ko::util::StrPar& t) {
 
 // The checks in their fixed order; "hline" consumes its argument, so the
 // later checks see the token after it.
-void runLine(Div& d, ArrangeState& s, const std::string& line) {
-    ko::util::StrPar t = ko::util::StrPar::split(line, ',');
+void runLine(Div& d, ArrangeState& s, ArrangeProgram::Line& line) {
+    ko::util::StrPar& t = line.tokens;
+    t.setStart(0);
+    s.line = &line;
     if (!t.at(0)) return;
     setPair(t, "off", s.cursor);
     setPair(t, "sep", s.sep);
@@ -250,19 +324,22 @@ void runLine(Div& d, ArrangeState& s, const std::string& line) {
 
 void Div::UIArrange() {
     if (arrangeCommands.empty()) return;
-    dApplyToGL(false);
-    ArrangeState s;
-    s.clientWidth = wholePixels(clientSize[0]);
-    buildHeadings(*this, s);
-    std::string line;
-    for (unsigned char c : arrangeCommands) {
-        if (c == '\n') {
-            if (!line.empty()) runLine(*this, s, line);
-            line.clear();
-        } else if (c >= 32 && c < 0x80) {
-            line.push_back(static_cast<char>(c));
-        }
+    if (!arrangeProgram) arrangeProgram = std::make_unique<ArrangeProgram>();
+    ArrangeProgram& p = *arrangeProgram;
+    res::Instance* ri = resInst();
+    if (p.source != arrangeCommands) {
+        splitProgram(p, arrangeCommands);
+        buildHeadings(*this, p, ri);
+    } else if (p.style != stylePath || p.resources != ri) {
+        buildHeadings(*this, p, ri);
     }
+    dApplyToGL(false);
+    ArrangeState s(p);
+    s.clientWidth = wholePixels(clientSize[0]);
+    for (ArrangeProgram::Line& line : p.lines) runLine(*this, s, line);
+    p.inkValid = true;
+    p.inkWidth = clientSize[0];
+    std::copy(s.ink, s.ink + 4, p.ink);
 }
 
 }  // namespace koui

@@ -67,20 +67,23 @@ void Div::drawClassic(int w, int h) {
 }
 
 // One program bind, eight uniforms and four vertices; a program that cannot
-// be made (or used) leaves the element undrawn this time.
+// be made (or used) leaves the element undrawn this time. The uniforms'
+// locations are kept by the program under fixed slots, and the program is
+// current, so each value is one plain glUniform call.
 void Div::drawStyledBackground() {
     ko::glsl::Program* program = nullptr;
     unsigned vertexArray = 0;
     if (!background::acquire(&program, &vertexArray) || !program->Use(false)) return;
     glActiveTexture(GL_TEXTURE0);
-    program->setUniformMat4fv("mvp", glm::value_ptr(frameMvp), 1, false);
-    program->setUniform2f("pos", 0, 0);
-    program->setUniform2f("size", realSize[0], realSize[1]);
-    program->setUniform4fv("bkcolor", bkColor, 1);
-    program->setUniform1f("border_size", borderSize);
-    program->setUniform1f("border_radius", borderRadius);
-    program->setUniform1f("edge_smooth", edgeSmooth ? 1.0f : 0.0f);
-    program->setUniform4fv("border_color", borderColor, 1);
+    enum : unsigned { kMvp, kPos, kSize, kBkColor, kBorderSize, kBorderRadius, kBorderColor, kEdgeSmooth };
+    glUniformMatrix4fv(program->uniformLocation(kMvp, "mvp"), 1, GL_FALSE, glm::value_ptr(frameMvp));
+    glUniform2f(program->uniformLocation(kPos, "pos"), 0, 0);
+    glUniform2f(program->uniformLocation(kSize, "size"), realSize[0], realSize[1]);
+    glUniform4fv(program->uniformLocation(kBkColor, "bkcolor"), 1, bkColor);
+    glUniform1f(program->uniformLocation(kBorderSize, "border_size"), borderSize);
+    glUniform1f(program->uniformLocation(kBorderRadius, "border_radius"), borderRadius);
+    glUniform4fv(program->uniformLocation(kBorderColor, "border_color"), 1, borderColor);
+    glUniform1f(program->uniformLocation(kEdgeSmooth, "edge_smooth"), edgeSmooth ? 1.0f : 0.0f);
     glBindVertexArray(vertexArray);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     glBindVertexArray(0);

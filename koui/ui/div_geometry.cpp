@@ -10,6 +10,7 @@
 #include "koui/host/canvas.h"
 #include "koui/host/instance.h"
 #include "koui/platform/win32_types.h"
+#include "koui/ui/arrange_program.h"
 #include "koui/ui/div.h"
 #include "koui/ui/unproject.h"
 
@@ -300,6 +301,7 @@ void Div::PopScissors() {
 
 int Div::Iterate(e_iterate* e, const glm::mat4& parentMat) {
     level = static_cast<uint32_t>(e->level);
+    const double offsetBefore[2] = {childOffset[0], childOffset[1]};
     for (int i = 0; i < 2; ++i)
         childOffset[i] = std::floor(stEasyEasyDP(childOffset[i], childOffsetTarget[i], easeRate, easeSnap));
     if (!(options & DIV_UNCLAMPED)) {
@@ -311,6 +313,7 @@ int Div::Iterate(e_iterate* e, const glm::mat4& parentMat) {
         if (childOffsetTarget[1] < -offsetLimit[3]) childOffsetTarget[1] = -offsetLimit[3];
     }
     opacity = stEasyEasyDP(opacity, opacityTarget, 10.0, 0.01);
+    const float placeBefore[4] = {realPos[0], realPos[1], realSize[0], realSize[1]};
     dUpdateMat(parentMat, nullptr);
     glm::mat4 pv = e->proj * e->view;
     frameMvp = pv * frameMat;
@@ -318,6 +321,16 @@ int Div::Iterate(e_iterate* e, const glm::mat4& parentMat) {
     OnIterate(e);
     iterateChildren(e);
     OnPostIterate(e);
+    // While easing, each frame moves the values on, and a layout that reads
+    // last frame's sizes (a menu stacking its items) settles over several
+    // frames: a window drawing on demand must not stop halfway. The offsets
+    // are floored, so "still moving" is what counts for them, not "not at the
+    // target yet".
+    const bool moved = realPos[0] != placeBefore[0] || realPos[1] != placeBefore[1] ||
+                       realSize[0] != placeBefore[2] || realSize[1] != placeBefore[3];
+    if (moved || opacity != opacityTarget || childOffset[0] != offsetBefore[0] ||
+        childOffset[1] != offsetBefore[1])
+        if (Canvas* c = dGetCanvas()) c->requestFrame();
     return 0;
 }
 
@@ -335,8 +348,55 @@ void Div::iterateChildren(e_iterate* e) {
     --e->level;
 }
 
+// Whether nothing this element draws itself can reach the canvas's current
+// scissor: its frame rectangle under frameMat, widened by two pixels for
+// outlines and smoothing, together with the box its arrangement program
+// drew in last time (a clipping element's own scissor holds that in), lies
+// wholly outside it. Unsure cases draw: an arrangement program not run yet,
+// or run at another client width, or one without an ink box. NaN matrices
+// compare false and draw.
+bool Div::outsideClip(const e_draw& e) {
+    if (!arrangeCommands.empty() && !(options & DIV_CLIP)) {
+        const ArrangeProgram* p = arrangeProgram.get();
+        if (!p || p->inkUnbounded || !p->inkValid || p->source != arrangeCommands || p->style != stylePath ||
+            p->inkWidth != clientSize[0])
+            return false;
+    }
+    constexpr float kMargin = 2.0f;
+    float box[4] = {0, 0, 0, 0};
+    auto cover = [&box](const glm::mat4& m, float x0, float y0, float x1, float y1, bool first) {
+        const glm::vec4 corners[4] = {m * glm::vec4(x0, y0, 0, 1), m * glm::vec4(x1, y0, 0, 1),
+                                      m * glm::vec4(x0, y1, 0, 1), m * glm::vec4(x1, y1, 0, 1)};
+        for (int i = 0; i < 4; ++i) {
+            const glm::vec4& c = corners[i];
+            const bool init = first && i == 0;
+            box[0] = init ? c.x : std::min(box[0], c.x);
+            box[1] = init ? c.y : std::min(box[1], c.y);
+            box[2] = init ? c.x : std::max(box[2], c.x);
+            box[3] = init ? c.y : std::max(box[3], c.y);
+        }
+    };
+    cover(frameMat, 0, 0, realSize[0], realSize[1], true);
+    if (const ArrangeProgram* p = arrangeProgram.get(); p && !(options & DIV_CLIP) && p->ink[0] <= p->ink[2])
+        cover(clientMat, p->ink[0], p->ink[1], p->ink[2], p->ink[3], false);
+    int s[4];  // x, y (from the bottom), w, h
+    e.cullTo->scissorRect(s);
+    const auto height = static_cast<float>(e.viewport[3]);
+    return box[0] - kMargin >= static_cast<float>(s[0] + s[2]) ||
+           box[2] + kMargin <= static_cast<float>(s[0]) ||
+           height - box[1] + kMargin <= static_cast<float>(s[1]) ||
+           height - box[3] - kMargin >= static_cast<float>(s[1] + s[3]);
+}
+
 int Div::Draw(e_draw* e) {
     if (!(opacity > 0)) return 0;
+    if (e->cullTo && outsideClip(*e)) {
+        // Children of an element that clips lie within its scissor, and so
+        // outside too; others may reach beyond it and are tried one by one.
+        if (!(options & DIV_CLIP))
+            for (size_t i = 0; i < children.size(); ++i) children[i]->Draw(e);
+        return 0;
+    }
     bool clip = (options & DIV_CLIP) != 0;
     if (clip) {
         glm::vec4 tl = frameMat * glm::vec4(0, 0, 0, 1);

@@ -6,6 +6,7 @@
 
 #include "koui/res/color.h"
 #include "koui/res/instance.h"
+#include "koui/ui/arrange_program.h"
 #include "koui/ui/div.h"
 
 namespace koui {
@@ -55,6 +56,7 @@ float kWhite[4] = {1, 1, 1, 1};
 std::string Div::uiSetStyle(std::string path) {
     if (path != stylePath) {
         stylePath = std::move(path);
+        arrangeProgram.reset();
         if (resInst()) {
             OnUpdateStyle();
             for (size_t i = 0; i < children.size(); ++i) children[i]->UpdateStyle();
@@ -65,6 +67,7 @@ std::string Div::uiSetStyle(std::string path) {
 
 bool Div::UpdateStyle() {
     if (!resInst()) return false;
+    arrangeProgram.reset();  // its fonts and colours are read again too
     OnUpdateStyle();
     for (size_t i = 0; i < children.size(); ++i) children[i]->UpdateStyle();
     return true;
@@ -97,6 +100,7 @@ void Div::readStyleColor(res::Node* style, const char* key, float* out) {
 }
 
 void Div::OnUpdateStyle() {
+    arrangeProgram.reset();
     res::Node* s = GetStyleNode();
     if (!s) return;
     auto has = [s](const char* key) { return s->getByName(key) != nullptr; };

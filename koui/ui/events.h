@@ -11,6 +11,7 @@
 
 namespace koui {
 
+class Canvas;
 class Div;
 
 // Pointer event codes of e_mtevent::type.
@@ -47,6 +48,9 @@ struct KOUI_API e_draw {
     glm::mat4 proj;
     glm::mat4 view;
     glm::mat4 mvp;
+    // The canvas whose scissor stack culls this pass (Div::Draw), or null
+    // to draw every element; set by Canvas::Draw while its cullOutside is on.
+    Canvas* cullTo = nullptr;
 };
 
 struct KOUI_API e_mtevent {

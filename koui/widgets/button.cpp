@@ -52,6 +52,10 @@ void Button::OnIterate(e_iterate* e) {
     if (blinking && blinkPeriod > 0) {
         const double phase = std::fmod((clock() - blinkStart) * 1000.0, 2 * blinkPeriod);
         if (phase > blinkPeriod) s ^= BTN_CHECKED;
+        // The frame of the next toggle, just past it (the first half includes
+        // the period's end).
+        const double toggleMs = (phase > blinkPeriod ? 2 * blinkPeriod : blinkPeriod) - phase + 1.0;
+        if (Canvas* c = dGetCanvas()) c->requestFrame(toggleMs / 1000.0);
     }
     uint32_t index = s & (BTN_CHECKED | BTN_HIGHLIGHTED) ? 2 : s & BTN_PRESSED ? 1 : 0;
     if (IsDisabled()) index = s & BTN_CHECKED ? 4 : 3;

@@ -44,6 +44,9 @@ void DContainer::updateScroll(int ch) {
         scrollTarget[1] = scroll[1] = 0;
     }
     for (int i = 0; i < 2; ++i) scroll[i] = ko::util::stEasyEasyDP(scroll[i], scrollTarget[i], 3.0, 0.01);
+    // Still scrolling: the next frame moves on.
+    if (scroll[0] != scrollTarget[0] || scroll[1] != scrollTarget[1])
+        if (Canvas* c = dGetCanvas()) c->requestFrame();
     canvas->childOffset[0] = canvas->childOffsetTarget[0] = std::floor(scroll[0]);
     canvas->childOffset[1] = canvas->childOffsetTarget[1] = std::floor(scroll[1]);
 }

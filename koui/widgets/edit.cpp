@@ -30,6 +30,9 @@ namespace {
 
 constexpr int kKeyA = 'A', kKeyC = 'C', kKeyV = 'V', kKeyX = 'X';
 constexpr double kDoubleClickSeconds = 0.3;
+// A blink's frame is asked for this long after its toggle, so that the phase
+// read in that frame has surely passed it.
+constexpr double kBlinkSlack = 0.001;
 // How long a paste waits for the window thread to read the clipboard.
 constexpr DWORD kPasteTimeoutMs = 1000;
 
@@ -267,6 +270,8 @@ void Edit::drawContent(int w, int h, bool focused) {
     const int ch = caretHeight ? caretHeight : innerH;
     koxGL_FillRect(scrollX + left + caretX, top + innerH - ch, caretWidth, ch, 1, 1, 1,
                    phase <= 0.5 ? 1.0 : 0.2);
+    // The caret's next toggle, just past it (the bright half includes 0.5).
+    if (Canvas* c = dGetCanvas()) c->requestFrame((phase <= 0.5 ? 0.5 : 1.0) - phase + kBlinkSlack);
 }
 
 // ---------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 
 #include "koui/family/apptime.h"
 #include "koui/family/kox_rect.h"
+#include "koui/host/canvas.h"
 #include "koui/rm/rmfmtfont.h"
 
 using namespace ko::gl;
@@ -80,6 +81,7 @@ void SEdit::OnDraw(e_draw*) {
     }
     if (!fmtFont) {
         if (bright) koxGL_FillRect(0, 0, w, h, 1, 0, 0, 0.1);
+        requestPulseFrame(true);
         return;
     }
     if (textColor[3] > 0)
@@ -87,6 +89,17 @@ void SEdit::OnDraw(e_draw*) {
     else
         fmtFont->WriteEx(1.0, -2.0, 1.0, 0, "%s", textBuf);
     if (focused) koxGL_FillRect(fmtFont->getTextExtent(textBuf, -1), 0, 2.0, h, pulse);
+    requestPulseFrame(focused);
+}
+
+// The pulse shows only while focused (the box, the caret) or without a
+// font (the red wash); either way it wants the frame of its next toggle,
+// just past the half second.
+void SEdit::requestPulseFrame(bool shown) {
+    Canvas* c = dGetCanvas();
+    if (!shown || !c) return;
+    const double phase = std::fmod(clock(), 0.5);
+    c->requestFrame(0.5 - phase + 0.001);
 }
 
 bool SEdit::OnMTEvent(e_mtevent* e) {

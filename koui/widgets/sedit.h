@@ -75,6 +75,8 @@ public:
 
 private:
     void format(const char* fmt, va_list args) __attribute__((format(printf, 2, 0)));
+    // Asks the canvas for the frame of the pulse's next toggle when `shown`.
+    void requestPulseFrame(bool shown);
 
     std::unique_ptr<char[]> buffers_;  // both buffers, zero-filled
 };

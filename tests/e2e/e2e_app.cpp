@@ -61,6 +61,7 @@ public:
         : window_(std::move(window)), watched_(std::move(watched)), report_(report) {}
     void OnDraw(koui::e_draw* e) override {
         if (++frames_ == 3) out("drawn %s", window_.c_str());
+        if (frames_ < 3) dGetCanvas()->requestFrame();  // the windows draw on demand
         if (!report_) return;
         for (koui::Div* d : watched_) {
             float o[2] = {5, 5};
@@ -126,6 +127,7 @@ void buildPlot(koui::Div& root) {
     auto& view = koui::add<koui::pz::View>(root, "view", "e2e.view");
     view.setPostDrawCB([last = std::string(), frames = 0](const koui::pz::e_drawinfo& info) mutable {
         if (++frames == 3) out("drawn e2e");
+        if (frames < 3) info.view->dGetCanvas()->requestFrame();
         const koui::pz::Canvas* c = info.view->getCanvas();
         char line[96];
         std::snprintf(line, sizeof line, "plot %.4f %.4f %.4f %.4f", c->getHoverPos().x, c->getHoverPos().y,
@@ -145,7 +147,9 @@ int main(int argc, char** argv) {
     const int count = std::atoi(app.option("--windows").value_or("1").c_str());
     for (int i = 0; i < count; ++i) {
         const std::string name = i == 0 ? "e2e" : "e2e-" + std::to_string(i + 1);
-        koui::AppWindow* w = app.open({name, 400, 300, "e2e.app"}, [name, i, plot](koui::Div& root) {
+        koui::WindowConfig config(name, 400, 300, "e2e.app");
+        config.drawOnDemand = true;
+        koui::AppWindow* w = app.open(config, [name, i, plot](koui::Div& root) {
             if (plot)
                 buildPlot(root);
             else

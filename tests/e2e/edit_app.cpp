@@ -17,6 +17,7 @@ public:
     std::map<koui::Edit*, std::string> fields;  // each with its last line
     void OnDraw(koui::e_draw*) override {
         if (++frames_ == 3) std::puts("drawn");
+        if (frames_ < 3) dGetCanvas()->requestFrame();  // the window draws on demand
         for (auto& [f, last] : fields) {
             char head[96];
             std::snprintf(head, sizeof head, "field %s %d %d %d %d ", f->name.c_str(), f->caretPos,
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
     koui::App app("edit-e2e", argc, argv);
     koui::WindowConfig config("edit-e2e", 400, 200, "edit.app");
     config.keepPlacement = false;
+    config.drawOnDemand = true;
     app.open(config, [](koui::Div& root) {
         auto& first = koui::add<koui::Edit>(root, "first", "edit.first");
         auto& second = koui::add<koui::Edit>(root, "second", "edit.second");

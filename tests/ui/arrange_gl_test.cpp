@@ -220,5 +220,29 @@ TEST_F(ArrangeGlTest, Images) {
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack, 2), 16 * 8 + 32 * 16 + 16 * 8);
 }
 
+// The program is kept from frame to frame, and a reload that changes only a
+// heading's colour reaches it at once.
+TEST_F(ArrangeGlTest, ReloadReachesTheKeptProgram) {
+    const int big = lineHeight("missing.font");
+    auto greenTitle = [&] {
+        clear(0, 0, 0);
+        inst->Iterate(0, 0, kWidth, kHeight);
+        inst->Draw();
+        test::Frame f = readFrame();
+        int n = 0;
+        for (int y = kPad; y < kPad + big; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                n += f.at(x, y).r == 0 && f.at(x, y).b == 0 && f.at(x, y).g >= 60;
+        return n;
+    };
+    EXPECT_EQ(greenTitle(), 0);
+    EXPECT_EQ(greenTitle(), 0);
+    std::string edited = kResources;
+    edited.insert(edited.find("h1-font"), "h0-color: colors.green\n    ");
+    folder.write("res.kor", edited);
+    inst->resFlags.fetch_or(Instance::RES_CHANGED);
+    EXPECT_GT(greenTitle(), 20);
+}
+
 }  // namespace
 }  // namespace koui

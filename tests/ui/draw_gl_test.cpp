@@ -46,6 +46,7 @@ struct Painter : Div {
 };
 
 struct DrawGl : test::DrawTest {
+    DrawGl() { fontCopies.push_back("Fonts/verdana.ttf"); }  // the headings' default font
     void SetUp() override {
         DrawTest::SetUp();
         gOrder.clear();
@@ -95,6 +96,35 @@ TEST_F(DrawGl, OrderHiddenSubtreesAndNoDraw) {
     canvas->noDraw = true;
     frame();
     EXPECT_TRUE(gOrder.empty());
+}
+
+// Culling: an element wholly outside the scissor is skipped, with its
+// subtree when it clips; a child reaching back into view still draws, as do
+// a partly visible element and one whose heading reaches into view. The
+// pixels are those of the pass without culling.
+TEST_F(DrawGl, ElementsOutsideTheScissorAreSkipped) {
+    make(nullptr, -20, 10, 40, 20, "round");
+    make(make(nullptr, 0, -50, 30, 40, "plain-red"), 100, 60, 10, 10, "plain-red");
+    make(nullptr, -60, 40, 50, 30, "plain-red")->arrangeCommands = "h0xy,56,0,Wide\n";
+    auto pass = [this](bool cull) {
+        canvas->cullOutside = cull;
+        clear(0, 0, 0);
+        frame();  // the first pass runs the heading's program; the second may cull by its box
+        clear(0, 0, 0);
+        frame();
+        return readFrame().rgba;
+    };
+    const std::vector<uint8_t> all = pass(false);
+    EXPECT_EQ(pass(true), all);
+    EXPECT_TRUE(regionIs(0, 12, 10, 16, kRed));
+    EXPECT_TRUE(regionIs(100, 10, 10, 10, kRed));
+    EXPECT_GT(countDifferent(0, 40, 40, 30, kBlack, 40), 20);  // the heading, outside its element
+    // Painters clear whatever the scissor lets through: only the one in view runs.
+    paint(nullptr, "right", kWidth + 3, 0, 30, 30, 1, 1, 1);
+    paint(paint(nullptr, "clips", 0, -50, 30, 40, 1, 1, 1, DIV_CLIP), "clipped", 0, 50, 10, 10, 1, 1, 1);
+    paint(paint(nullptr, "open", 0, -50, 30, 40, 1, 1, 1), "reaching", 100, 60, 10, 10, 0, 1, 0);
+    frame();
+    EXPECT_EQ(gOrder, (std::vector<std::string>{"reaching", "reaching.post"}));
 }
 
 // "image-make": the image's pixel size (24 x 10) becomes the element's size.

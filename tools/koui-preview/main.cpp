@@ -88,8 +88,13 @@ public:
     void OnIterate(koui::e_iterate*) override {
         reportLook();
         const auto now = std::chrono::steady_clock::now();
-        if (now < nextLook_) return;
-        nextLook_ = now + std::chrono::milliseconds(250);
+        const bool due = now >= nextLook_;
+        if (due) nextLook_ = now + std::chrono::milliseconds(250);
+        // The window draws on demand: a faulty save is no reload, so nothing
+        // else would wake it for the next look at the folder.
+        if (koui::Canvas* c = dGetCanvas())
+            c->requestFrame(std::chrono::duration<double>(nextLook_ - now).count());
+        if (!due) return;
         const auto stamp = folderStamp(folder_);
         if (stamp == stamp_) return;
         stamp_ = stamp;
@@ -153,7 +158,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::unique_ptr<gallery::Pages> pages;
-    koui::AppWindow* w = app.open({"koui-preview", 640, 490, "gallery.app"}, [&](koui::Div& root) {
+    koui::WindowConfig config{"koui-preview", 640, 490, "gallery.app"};
+    config.drawOnDemand = true;
+    koui::AppWindow* w = app.open(config, [&](koui::Div& root) {
         pages = gallery::build(root, state);
         auto& strip = koui::add<Strip>(root, "strip");
         strip.dSetPosAndSize(0, 400, 640, 90);

@@ -157,6 +157,12 @@ void onFocus(GLFWwindow* gw, int focused) {
     }
 }
 
+// The window system lost the content (uncovered, restored): the window is
+// told to draw it again.
+void onRefresh(GLFWwindow* gw) {
+    enqueue(QueuedMessage{MSG{hwndOf(gw), WM_PAINT, 0, 0, tickCount(), {}, 0}});
+}
+
 // The close button: as on Win32, the system command reaches the procedure,
 // whose default handling sends WM_CLOSE.
 void onClose(GLFWwindow* gw) {
@@ -184,6 +190,7 @@ void installGeometryCallbacks(GLFWwindow* gw) {
     glfwSetWindowMaximizeCallback(gw, &onMaximize);
     glfwSetWindowFocusCallback(gw, &onFocus);
     glfwSetWindowCloseCallback(gw, &onClose);
+    glfwSetWindowRefreshCallback(gw, &onRefresh);
 }
 
 // Asks the window manager to maximise; without one (nothing happens within
