@@ -2,7 +2,9 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_OUTLINE_H
 
+#include <algorithm>
 #include <cmath>
 
 #include "koui/family/appmsg.h"
@@ -29,6 +31,10 @@ bool isControl(unsigned b) {
     return b < 32 || (b >= 127 && b < 160);
 }
 
+FT_Int32 loadFlags(const FontRendering& r) {
+    return r.lightHinting ? FT_LOAD_TARGET_LIGHT : FT_LOAD_DEFAULT;
+}
+
 int ceilPixels(FT_Pos v) {
     return static_cast<int>((v + 63) >> 6);
 }
@@ -40,7 +46,8 @@ std::unique_ptr<FontFace> FontFace::create(std::vector<uint8_t> bytes, int pixel
     return create(std::make_shared<const std::vector<uint8_t>>(std::move(bytes)), pixelSize, name);
 }
 
-std::unique_ptr<FontFace> FontFace::create(FontBytes bytes, int pixelSize, const std::string& name) {
+std::unique_ptr<FontFace> FontFace::create(FontBytes bytes, int pixelSize, const std::string& name,
+                                           const FontRendering& rendering) {
     if (pixelSize < 1) {
         appmsg("[ERROR] Font (%s): invalid pixel size %d", name.c_str(), pixelSize);
         return nullptr;
@@ -48,6 +55,8 @@ std::unique_ptr<FontFace> FontFace::create(FontBytes bytes, int pixelSize, const
     std::unique_ptr<FontFace> face(new FontFace);
     face->bytes_ = std::move(bytes);
     face->pixelSize_ = pixelSize;
+    face->rendering_ = rendering;
+    face->rendering_.subpixel = std::clamp(rendering.subpixel, 1, FontRendering::kMaxSubpixel);
     if (!face->load(name)) return nullptr;
     return face;
 }
@@ -114,9 +123,12 @@ GlyphMetrics FontFace::loadMetrics(uint32_t glyphIndex) const {
     GlyphMetrics m;
     m.glyphIndex = glyphIndex;
     FT_Face face = ft_->face;
-    if (FT_Load_Glyph(face, glyphIndex, FT_LOAD_DEFAULT)) return m;
+    if (FT_Load_Glyph(face, glyphIndex, loadFlags(rendering_))) return m;
     FT_GlyphSlot slot = face->glyph;
-    m.advance = static_cast<float>(slot->advance.x) / 64.0f;
+    // Pens between pixels need the advance the design asks for, not one
+    // rounded to whole pixels.
+    m.advance = rendering_.subpixel > 1 ? static_cast<float>(slot->linearHoriAdvance) / 65536.0f
+                                        : static_cast<float>(slot->advance.x) / 64.0f;
     // FT_Load_Glyph presets the bitmap box the rasteriser will fill, so
     // layout knows every ink box without rendering anything.
     m.inkLeft = static_cast<int16_t>(slot->bitmap_left);
@@ -143,15 +155,16 @@ float FontFace::kerningOfGlyphs(uint32_t leftIndex, uint32_t rightIndex) const {
     return static_cast<float>(k.x) / 64.0f;
 }
 
-bool FontFace::render(uint32_t code, GlyphBitmap& out) {
+bool FontFace::render(uint32_t code, GlyphBitmap& out, int phase) {
     out = GlyphBitmap{};
     const GlyphMetrics& m = metrics(code);
     if (!m.inkWidth || !m.inkHeight) return false;
     std::lock_guard guard(ftLock_);
     FT_Face face = ft_->face;
-    if (FT_Load_Glyph(face, m.glyphIndex, FT_LOAD_DEFAULT) ||
-        FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL))
-        return false;
+    if (FT_Load_Glyph(face, m.glyphIndex, loadFlags(rendering_))) return false;
+    if (phase > 0 && face->glyph->format == FT_GLYPH_FORMAT_OUTLINE)
+        FT_Outline_Translate(&face->glyph->outline, phase * 64 / rendering_.subpixel, 0);
+    if (FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL)) return false;
     const FT_Bitmap& bm = face->glyph->bitmap;
     if (bm.pixel_mode != FT_PIXEL_MODE_GRAY || !bm.buffer || bm.pitch <= 0) return false;
     // A copy: the glyph slot is FreeType's, and a lookup on another thread

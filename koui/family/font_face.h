@@ -51,6 +51,25 @@ struct KOUI_API GlyphBitmap {
     int top = 0;   // same meaning as GlyphMetrics::inkTop
 };
 
+// How a face's glyphs are shaped and blended. The default is the plain look:
+// full hinting, pens on whole pixels, coverage as rasterised.
+struct KOUI_API FontRendering {
+    // FreeType's light hinting fits stems to the pixel grid vertically only,
+    // keeping the glyphs' own widths; advances are then the unrounded ones.
+    bool lightHinting = false;
+    // Pen positions per pixel (1 to kMaxSubpixel): above 1 each glyph is
+    // rasterised for each position it is met at, so text is not pulled to
+    // whole pixels letter by letter.
+    int subpixel = 1;
+    // Above 1, coverage is raised to 1 / contrast in proportion to the text
+    // colour's lightness: light text on a dark ground, which plain blending
+    // makes look thin, keeps the weight dark text on light ground has.
+    float contrast = 1.0f;
+
+    static constexpr int kMaxSubpixel = 4;
+    bool operator==(const FontRendering&) const = default;
+};
+
 // The bytes of a font file, shared by the faces made from them (one per
 // pixel size).
 using FontBytes = std::shared_ptr<const std::vector<uint8_t>>;
@@ -64,7 +83,8 @@ public:
     static std::unique_ptr<FontFace> create(std::vector<uint8_t> bytes, int pixelSize,
                                             const std::string& name);
     // The same from bytes that other faces may hold too.
-    static std::unique_ptr<FontFace> create(FontBytes bytes, int pixelSize, const std::string& name);
+    static std::unique_ptr<FontFace> create(FontBytes bytes, int pixelSize, const std::string& name,
+                                            const FontRendering& rendering = {});
 
     ~FontFace();
     FontFace(const FontFace&) = delete;
@@ -93,6 +113,7 @@ public:
     const int16_t* kerningTable() const { return kerning_.empty() ? nullptr : kerning_.data(); }
 
     int pixelSize() const { return pixelSize_; }
+    const FontRendering& rendering() const { return rendering_; }
     const FontBytes& bytes() const { return bytes_; }
     // Distance from the baseline up to the top of the line box, and down to
     // its bottom, in whole pixels (both positive); and the baseline-to-
@@ -101,9 +122,10 @@ public:
     int descender() const { return descender_; }
     int lineHeight() const { return lineHeight_; }
 
-    // Rasterises the glyph of `code`. The bitmap is valid until the next call;
+    // Rasterises the glyph of `code`, moved right by `phase` / subpixel
+    // pixels (phase below rendering().subpixel). The bitmap is valid until the next call;
     // callers serialise rendering of one face (lookups may go on meanwhile).
-    bool render(uint32_t code, GlyphBitmap& out);
+    bool render(uint32_t code, GlyphBitmap& out, int phase = 0);
 
 private:
     FontFace() = default;
@@ -116,6 +138,7 @@ private:
     std::unique_ptr<FreeType> ft_;
     FontBytes bytes_;
     int pixelSize_ = 0;
+    FontRendering rendering_;
     int ascender_ = 0;
     int descender_ = 0;
     int lineHeight_ = 0;

@@ -2,6 +2,7 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -40,12 +41,15 @@ constexpr const char* kFragmentShader = R"(#version 330 core
 uniform sampler2D atlas;
 uniform vec4 color;
 uniform vec4 clip;
+uniform float contrast = 1.0;
 in vec2 uv;
 in vec2 local;
 out vec4 out_color;
 void main() {
     if (local.x < clip.x || local.y < clip.y || local.x >= clip.z || local.y >= clip.w) discard;
     float coverage = texture(atlas, uv / vec2(textureSize(atlas, 0))).r;
+    if (contrast != 1.0)
+        coverage = pow(coverage, mix(1.0, 1.0 / contrast, dot(color.rgb, vec3(0.2126, 0.7152, 0.0722))));
     out_color = vec4(color.rgb, color.a * coverage);
 }
 )";
@@ -103,8 +107,9 @@ std::unique_ptr<Font> Font::fromBytes(std::vector<uint8_t> bytes, int pixelSize,
     return fromBytes(std::make_shared<const std::vector<uint8_t>>(std::move(bytes)), pixelSize, name);
 }
 
-std::unique_ptr<Font> Font::fromBytes(FontBytes bytes, int pixelSize, const std::string& name) {
-    auto face = FontFace::create(std::move(bytes), pixelSize, name);
+std::unique_ptr<Font> Font::fromBytes(FontBytes bytes, int pixelSize, const std::string& name,
+                                      const FontRendering& rendering) {
+    auto face = FontFace::create(std::move(bytes), pixelSize, name, rendering);
     if (!face) return nullptr;
     return std::unique_ptr<Font>(new Font(std::move(face), name));
 }
@@ -116,19 +121,35 @@ Font::~Font() {
     releaseGL();
 }
 
+Font* Font::withRendering(const FontRendering& rendering) {
+    FontRendering wanted = rendering;
+    wanted.subpixel = std::clamp(wanted.subpixel, 1, FontRendering::kMaxSubpixel);
+    if (wanted == face_->rendering()) return this;
+    std::lock_guard guard(lock_);
+    for (const auto& v : variants_)
+        if (v->face().rendering() == wanted) return v.get();
+    std::unique_ptr<Font> made = fromBytes(face_->bytes(), face_->pixelSize(), name_, wanted);
+    if (!made) return this;
+    variants_.push_back(std::move(made));
+    return variants_.back().get();
+}
+
 void Font::releaseGL() {
     std::lock_guard guard(lock_);
     atlas_.releaseGL();
+    for (const auto& v : variants_) v->releaseGL();
 }
 
 // Code points beyond 256 share the slot of their glyph, so the many code
 // points a font lacks take one replacement glyph in the atlas, not one each.
-const Font::Slot* Font::ensureGlyph(uint32_t code) {
-    Slot& slot = code < 256 ? slots_[code] : glyphSlots_[face_->metrics(code).glyphIndex];
+const Font::Slot* Font::ensureGlyph(uint32_t code, int phase) {
+    const uint64_t key = uint64_t{face_->metrics(code).glyphIndex} * FontRendering::kMaxSubpixel +
+                         static_cast<uint64_t>(phase);
+    Slot& slot = code < 256 ? slots_[code][phase] : glyphSlots_[key];
     if (slot.state) return slot.state == 1 ? &slot : nullptr;
     slot.state = 2;
     GlyphBitmap bitmap;
-    if (!face_->render(code, bitmap)) return nullptr;
+    if (!face_->render(code, bitmap, phase)) return nullptr;
     if (!atlas_.add(bitmap.pixels, bitmap.width, bitmap.height, bitmap.pitch, slot.rect)) {
         appmsg("[ERROR] Font (%s): glyph of U+%04X does not fit in the atlas", name_.c_str(), code);
         return nullptr;
@@ -156,13 +177,22 @@ int Font::drawDGlyphs(const FontGlyphVector& glyphs, const float* mvp, const flo
     std::lock_guard guard(lock_);
     const float sx = glyphs.scaleX();
     const float sy = glyphs.scaleY();
+    const int phases = face_->rendering().subpixel;
     instances_.clear();
     for (const FontGlyph& g : glyphs) {
-        const Slot* slot = ensureGlyph(g.code);
+        // Whole-pixel pen positions keep unscaled glyphs texel-exact; with
+        // sub-pixel positions the rest of the pen's pixel picks the glyph
+        // image rasterised that much to the right.
+        float px = std::floor(x + g.x + 0.5f);
+        int phase = 0;
+        if (phases > 1) {
+            const float pen = std::floor((x + g.x) * static_cast<float>(phases) + 0.5f);
+            px = std::floor(pen / static_cast<float>(phases));
+            phase = static_cast<int>(pen - px * static_cast<float>(phases));
+        }
+        const Slot* slot = ensureGlyph(g.code, phase);
         if (!slot) continue;
         const Slot& s = *slot;
-        // Whole-pixel pen positions keep unscaled glyphs texel-exact.
-        const float px = std::floor(x + g.x + 0.5f);
         const float py = std::floor(y + g.y + 0.5f);
         const float quad[kFloatsPerGlyph] = {px + s.left * sx,
                                              py + s.top * sy,
@@ -187,6 +217,7 @@ int Font::drawDGlyphs(const FontGlyphVector& glyphs, const float* mvp, const flo
     program->setUniformMat4fv("mvp", mvp, 1, false);
     program->setUniform4fv("color", rgba ? rgba : kWhite, 1);
     program->setUniform4fv("clip", clip, 1);
+    program->setUniform1f("contrast", face_->rendering().contrast);
     drawClientInstances(instances_.data(), count);
     drawCalls_.fetch_add(1, std::memory_order_relaxed);
     glBindTexture(GL_TEXTURE_2D, 0);

@@ -56,7 +56,11 @@ public:
     static std::unique_ptr<Font> fromBytes(std::vector<uint8_t> bytes, int pixelSize,
                                            const std::string& name);
     // The same from file bytes that other fonts (other sizes) may hold too.
-    static std::unique_ptr<Font> fromBytes(FontBytes bytes, int pixelSize, const std::string& name);
+    static std::unique_ptr<Font> fromBytes(FontBytes bytes, int pixelSize, const std::string& name,
+                                           const FontRendering& rendering = {});
+    // This font, or the one made from its bytes at its size with other
+    // rendering settings (kept by this font, made on first request).
+    Font* withRendering(const FontRendering& rendering);
 
     // Deletes the font's atlas texture, if it made one; the context it was
     // made on must then be current.
@@ -109,7 +113,7 @@ private:
     struct Slot;
     // The atlas slot of a character's glyph, rasterised on first use; null
     // when there is nothing to draw.
-    const Slot* ensureGlyph(uint32_t code);
+    const Slot* ensureGlyph(uint32_t code, int phase);
     void writeAligned(const float* mvp, const float* rgba, float x, float y, int alignH, int alignV,
                       std::string_view text);
 
@@ -125,8 +129,10 @@ private:
         int top = 0;
         uint8_t state = 0;  // 0 not rasterised yet, 1 in the atlas, 2 nothing to draw
     };
-    Slot slots_[256];                                // code points below 256
-    std::unordered_map<uint32_t, Slot> glyphSlots_;  // the others, by glyph index
+    // One slot per pen position within a pixel (FontRendering::subpixel).
+    Slot slots_[256][FontRendering::kMaxSubpixel];   // code points below 256
+    std::unordered_map<uint64_t, Slot> glyphSlots_;  // the others, by glyph index and position
+    std::vector<std::unique_ptr<Font>> variants_;    // withRendering's fonts
     bool programFailed_ = false;
     std::vector<float> instances_;
 

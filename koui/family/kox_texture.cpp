@@ -86,7 +86,11 @@ int CkoxGL_Texture::CreateFromPixels(const uint8_t* pixels, int width, int heigh
     const GLint internal = format == GL_RGBA ? GL_RGBA8 : GL_RGB8;
     glTexImage2D(GL_TEXTURE_2D, 0, internal, width, height, 0, static_cast<GLenum>(format), GL_UNSIGNED_BYTE,
                  pixels);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    // Pictures drawn smaller than their size average their pixels through
+    // mipmaps instead of skipping some; at their own size or larger level 0
+    // alone is read, as before. Render targets (no pixels) keep one level.
+    if (pixels) glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, pixels ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);

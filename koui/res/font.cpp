@@ -1,5 +1,7 @@
 #include "koui/res/font.h"
 
+#include <algorithm>
+
 #include "koui/family/appmsg.h"
 
 using namespace ko::log;
@@ -15,6 +17,10 @@ bool Font::OnProcess() {
     path = value("font");
     if (path.empty()) path = value("src");
     if (path.empty()) return error("No font path");
+    rendering = {};
+    rendering.lightHinting = value("hinting") == "light";
+    if (value1i("subpixel", 0) > 0) rendering.subpixel = ko::gl::FontRendering::kMaxSubpixel;
+    rendering.contrast = std::max(value1f("contrast", 1.0f), 1.0f);
     return true;
 }
 

@@ -256,7 +256,7 @@ ko::gl::Font* Instance::font(const std::string& path) {
     const Font* node = findTyped<Font>(path);
     if (!node) return fallback;
     ko::gl::Font* made = getGLFont(node->path, node->size);
-    return made ? made : fallback;
+    return made ? made->withRendering(node->rendering) : fallback;
 }
 
 Img Instance::image(const std::string& path) const {

@@ -336,7 +336,7 @@ ko::gl::Font* Node::font(std::string_view path) const {
     const Font* found = findTyped<Font>(path);
     if (!found) return fallback;
     ko::gl::Font* made = instance->getGLFont(found->path, found->size);
-    return made ? made : fallback;
+    return made ? made->withRendering(found->rendering) : fallback;
 }
 
 const Node* Node::lookupRoot() const {

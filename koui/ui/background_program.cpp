@@ -27,6 +27,8 @@ void main() {
 // tuv counts pixels from the rectangle's top left corner. Inside a corner
 // square the distance to the corner circle's centre decides: beyond the
 // radius nothing, within its last pixel a blend into the border colour.
+// With edge_smooth the pixel beyond the radius is not discarded but keeps
+// the part of it the shape covers as alpha, so the curve does not stair-step.
 const char* const kFragment = R"(#version 430 core
 in vec2 tuv;
 flat in vec2 osize;
@@ -35,14 +37,17 @@ uniform vec4 bkcolor = vec4(1.0, 1.0, 1.0, 1.0);
 uniform vec4 border_color = vec4(0.0, 0.0, 0.0, 0.0);
 uniform float border_size = 0.0;
 uniform float border_radius = 0.0;
+uniform float edge_smooth = 0.0;
 out vec4 out_color;
 void main() {
     if (border_radius > 0.0) {
         vec2 p = abs(tuv - osize / 2.0);
         if (p.x > bth.x && p.y > bth.y) {
             float d = length(p - bth);
-            if (d > border_radius) discard;
+            float cover = edge_smooth > 0.0 ? clamp(border_radius + 1.0 - d, 0.0, 1.0) : 1.0;
+            if (d > border_radius && (edge_smooth <= 0.0 || cover <= 0.0)) discard;
             out_color = mix(bkcolor, border_color, clamp(d - border_radius + border_size + 1.0, 0.0, 1.0));
+            out_color.a *= cover;
             return;
         }
     }

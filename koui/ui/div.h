@@ -359,6 +359,7 @@ public:
     float padding[4] = {0, 0, 0, 0};  // left, top, right, bottom
     float borderSize = 0;
     float borderRadius = 0;
+    bool edgeSmooth = false;
     glm::mat4 frameMat{1.0f};
     glm::mat4 frameMvp{1.0f};
     float realPos[2] = {0, 0};

@@ -66,7 +66,7 @@ void Div::drawClassic(int w, int h) {
     if (kind == kRmKindPart || kind == kRmKindMPartH || kind == kRmKindMPartV) img->Draw(1, 1, 1, alpha);
 }
 
-// One program bind, seven uniforms and four vertices; a program that cannot
+// One program bind, eight uniforms and four vertices; a program that cannot
 // be made (or used) leaves the element undrawn this time. The uniforms'
 // locations are kept by the program under fixed slots, and the program is
 // current, so each value is one plain glUniform call.
@@ -75,7 +75,7 @@ void Div::drawStyledBackground() {
     unsigned vertexArray = 0;
     if (!background::acquire(&program, &vertexArray) || !program->Use(false)) return;
     glActiveTexture(GL_TEXTURE0);
-    enum : unsigned { kMvp, kPos, kSize, kBkColor, kBorderSize, kBorderRadius, kBorderColor };
+    enum : unsigned { kMvp, kPos, kSize, kBkColor, kBorderSize, kBorderRadius, kBorderColor, kEdgeSmooth };
     glUniformMatrix4fv(program->uniformLocation(kMvp, "mvp"), 1, GL_FALSE, glm::value_ptr(frameMvp));
     glUniform2f(program->uniformLocation(kPos, "pos"), 0, 0);
     glUniform2f(program->uniformLocation(kSize, "size"), realSize[0], realSize[1]);
@@ -83,6 +83,7 @@ void Div::drawStyledBackground() {
     glUniform1f(program->uniformLocation(kBorderSize, "border_size"), borderSize);
     glUniform1f(program->uniformLocation(kBorderRadius, "border_radius"), borderRadius);
     glUniform4fv(program->uniformLocation(kBorderColor, "border_color"), 1, borderColor);
+    glUniform1f(program->uniformLocation(kEdgeSmooth, "edge_smooth"), edgeSmooth ? 1.0f : 0.0f);
     glBindVertexArray(vertexArray);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     glBindVertexArray(0);

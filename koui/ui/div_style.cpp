@@ -205,6 +205,7 @@ void Div::OnUpdateStyle() {
     if (has("border-color")) readStyleColor(s, "border-color", borderColor);
     if (has("border-size")) borderSize = s->value1f("border-size", 0);
     if (has("border-radius")) borderRadius = s->value1f("border-radius", 0);
+    if (has("edge-smooth")) edgeSmooth = s->value1f("edge-smooth", 0) != 0;
     if (has("!ui-arrange")) getvalue(arrangeCommands, stylePath + ".!ui-arrange.commands");
 }
 

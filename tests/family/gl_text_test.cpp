@@ -137,6 +137,24 @@ TEST_F(GlText, ClipRectangleBoundsTheChangedPixels) {
     EXPECT_EQ(litBox(), (std::array<int, 4>{40, 20, 90, 28})) << "M's reach past the clip on every side";
 }
 
+// Plain pens stay on whole pixels: a quarter pixel moves nothing. Sub-pixel
+// pens draw the glyphs rendered for that quarter, which is neither the image
+// at x nor the one at x + 1.
+TEST_F(GlText, SubpixelPensDrawGlyphsRenderedForThePosition) {
+    auto drawn = [&](Font* f, float x) {
+        clear(0, 0, 0);
+        f->write(m(), kWhite, x, 10, "milk");
+        return readFrame().rgba;
+    };
+    FontRendering quarters;
+    quarters.subpixel = 4;
+    for (Font* f : {font.get(), font->withRendering(quarters)}) {
+        const bool moves = f != font.get();
+        EXPECT_EQ(drawn(f, 10) == drawn(f, 10.25f), !moves) << moves;
+        EXPECT_NE(drawn(f, 10.25f), drawn(f, 11)) << moves;
+    }
+}
+
 TEST_F(GlText, FormattedTextEqualsWrittenText) {
     font->writeFormat(m(), kWhite, 10, 10, "%d apples, %.1f%%", 12, 99.5);
     const Frame formatted = readFrame();

@@ -88,6 +88,18 @@ TEST_F(KoxTexture, RgbPixelsTintedByTheColour) {
     EXPECT_TRUE(regionIs(100, 50, 1, 1, {128, 0, 0}, 1) && regionIs(101, 50, 1, 1, {0, 0, 128}, 1));
 }
 
+// A white ring around a black 2 x 2 centre, drawn into one pixel: the
+// mipmaps give the average of all 16 (12 white), plain linear filtering
+// would read only the black centre.
+TEST_F(KoxTexture, ScaledDownPicturesAverageThroughMipmaps) {
+    uint8_t rgb[4 * 4 * 3];
+    for (int i = 0; i < 16; ++i) std::fill_n(rgb + 3 * i, 3, (i % 4 % 3 == 0 || i / 4 % 3 == 0) ? 255 : 0);
+    CkoxGL_Texture t;
+    ASSERT_EQ(t.CreateFromPixels(rgb, 4, 4, GL_RGB), KOX_OK);
+    t.DrawPortion2D(0, 0, 4, 4, 100, 50, 101, 51, 1, 1, 1, 1);
+    EXPECT_TRUE(regionIs(100, 50, 1, 1, {191, 191, 191}, 2)) << readFrame(100, 50, 1, 1).at(0, 0);
+}
+
 TEST_F(KoxTexture, FailuresAreReportedAndLeaveNoTexture) {
     AppMsgCapture capture;
     CkoxGL_Texture t;

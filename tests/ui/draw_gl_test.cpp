@@ -185,6 +185,34 @@ TEST_F(DrawGl, RoundedCornersDiscardAndBlendTheOuterPixel) {
         }
 }
 
+// Beyond the radius `round` draws nothing; `smooth` draws the next pixel in
+// the border colour (blue) at the part the shape covers, 11 - d, and nothing
+// farther out.
+TEST_F(DrawGl, SmoothEdgeRampsOnePixelBeyondTheRadius) {
+    const struct {
+        const char* style;
+        bool ramp;
+    } cases[] = {{"round", false}, {"smooth", true}};
+    for (int i = 0; i < 2; ++i) make(nullptr, 100 + 50 * i, 60, 40, 40, cases[i].style);
+    clear(0, 0, 0);
+    frame();
+    int ramped = 0;
+    for (int i = 0; i < 2; ++i) {
+        test::Frame f = readFrame(100 + 50 * i, 60, 40, 40);
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 10; ++x) {
+                const float d = std::hypot(9.5f - x, 9.5f - y);
+                if (d <= 10.0f) continue;
+                const float cover = cases[i].ramp ? std::clamp(11.0f - d, 0.0f, 1.0f) : 0.0f;
+                ramped += cover > 0;
+                const Rgba got = f.at(x, y);
+                EXPECT_NEAR(got.b, 255 * cover, 3) << cases[i].style << " " << x << "," << y << " d " << d;
+                EXPECT_EQ(got.r + got.g, 0) << cases[i].style << " " << x << "," << y;
+            }
+    }
+    EXPECT_GT(ramped, 5);
+}
+
 // With an image in the style, "bkcolor" (red) never shows.
 TEST_F(DrawGl, StyleImageReplacesTheBackground) {
     Div* d = make(nullptr, 30, 30, 48, 32, "pictured");
