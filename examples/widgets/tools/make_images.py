@@ -1,66 +1,22 @@
 #!/usr/bin/env python3
-"""Draws the widgets example's images, anti-aliased by 4x4 supersampling:
+"""Draws the widgets example's images: the fader thumb and the progress bar
+of the gallery's dark theme (examples/gallery/tools/make_images.py draws them):
     thumb.png  the fader's thumb, a 16x24 rounded bar
     bar.png    the progress bar, 220x28: the empty bar above the full one
-               (one image section in two versions)
 Only the standard library is needed:
     python3 examples/widgets/tools/make_images.py examples/widgets/resdata/Images
 """
 import os
-import struct
 import sys
-import zlib
 
-SS = 4
-
-
-def rounded(x, y, w, h, r):
-    qx = max(abs(x - w / 2) - (w / 2 - r), 0)
-    qy = max(abs(y - h / 2) - (h / 2 - r), 0)
-    return qx * qx + qy * qy <= r * r
-
-
-def image(w, h, shape):
-    rows = []
-    for py in range(h):
-        row = b"\0"
-        for px in range(w):
-            hits = [shape(px + (i + 0.5) / SS, py + (j + 0.5) / SS) for i in range(SS) for j in range(SS)]
-            inside = [c for c in hits if c]
-            if not inside:
-                row += bytes(4)
-                continue
-            r, g, b = (sum(c[k] for c in inside) // len(inside) for k in range(3))
-            row += bytes((r, g, b, round(255 * len(inside) / len(hits))))
-        rows.append(row)
-    return w, h, b"".join(rows)
-
-
-def write(path, w, h, data):
-    def chunk(kind, body):
-        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
-    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 6, 0, 0, 0))
-    png += chunk(b"IDAT", zlib.compress(data, 9)) + chunk(b"IEND", b"")
-    with open(path, "wb") as f:
-        f.write(png)
-
-
-def thumb(x, y):
-    if not rounded(x, y, 16, 24, 5):
-        return None
-    return (236, 240, 245) if rounded(x, y, 16, 24, 5) and 2 < x < 14 and 2 < y < 22 else (78, 161, 255)
-
-
-def bar(x, y):
-    full, y = y >= 14, y % 14
-    if not rounded(x, y, 220, 14, 7):
-        return None
-    return (78, 161, 255) if full else (52, 60, 72)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "gallery", "tools"))
+from make_images import THEMES, bar, image, thumb, write  # noqa: E402
 
 
 def main(folder):
-    write(os.path.join(folder, "thumb.png"), *image(16, 24, thumb))
-    write(os.path.join(folder, "bar.png"), *image(220, 28, bar))
+    accent, inside, empty = THEMES["dark"]
+    write(os.path.join(folder, "thumb.png"), *image(16, 24, thumb(accent, inside)))
+    write(os.path.join(folder, "bar.png"), *image(220, 28, bar(accent, empty)))
 
 
 if __name__ == "__main__":
