@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "koui/family/appmsg.h"
 #include "koui/host/canvas.h"
@@ -78,21 +79,52 @@ double Instance::takeFrameDue() {
     return msgQueue.empty() ? due : 0;
 }
 
+namespace {
+// The first load's errors, and those of every retry of it.
+void reportLoadFailure(res::Instance& resources) {
+    appmsg("[ERROR] Cannot load uiResources");
+    const auto& errors = resources.getRoot()->errors;
+    for (size_t i = 0; i < errors.size(); ++i)
+        appmsg("[ERROR] %2d : Line %4d = \"%s\"", static_cast<int>(i),
+               errors[i].line < 0 ? 0 : errors[i].line + 1, errors[i].text.c_str());
+}
+
+std::optional<std::filesystem::file_time_type> writeTime(const std::string& path) {
+    std::error_code ec;
+    const auto time = std::filesystem::last_write_time(path, ec);
+    if (ec) return std::nullopt;
+    return time;
+}
+}  // namespace
+
 bool Instance::glCreate(std::string resDir, std::string archivePath, std::string rootFile, HWND wnd) {
     ScopeLog scope(this, "glCreate(%s,%s,%s)", resDir.c_str(), archivePath.c_str(), rootFile.c_str());
     hWnd = wnd;
     resInstance = new res::Instance(resDir, archivePath);
+    // Taken before the load, so that a save while it runs is not missed.
+    const std::string mainFile = resInstance->getRootPath() + rootFile;
+    const auto mainTime = writeTime(mainFile);
     if (!resInstance->Load(rootFile, false)) {
-        appmsg("[ERROR] Cannot load uiResources");
-        const auto& errors = resInstance->getRoot()->errors;
-        for (size_t i = 0; i < errors.size(); ++i)
-            appmsg("[ERROR] %2d : Line %4d = \"%s\"", static_cast<int>(i),
-                   errors[i].line < 0 ? 0 : errors[i].line + 1, errors[i].text.c_str());
+        reportLoadFailure(*resInstance);
+        if (!resInstance->usingComp()) {
+            failedMainFile = mainFile;
+            failedMainTime = mainTime;
+        }
     }
     // The flag goes up before the thread starts, so that a destructor that
     // runs at once still finds it and the watcher cannot raise it again.
     resFlags.fetch_or(RES_WATCHING);
     watcher = std::thread(&Instance::resInstance_CWorker, this);
+    return true;
+}
+
+// Watcher thread: the main file of a failed first load was saved (or made,
+// or removed) since the watcher last looked.
+bool Instance::mainFileChanged() {
+    if (failedMainFile.empty() || resInstance->isOK()) return false;
+    const auto time = writeTime(failedMainFile);
+    if (time == failedMainTime) return false;
+    failedMainTime = time;
     return true;
 }
 
@@ -119,7 +151,8 @@ void Instance::resInstance_CWorker() {
     std::unique_lock<std::mutex> lock(watchLock);
     while (resFlags.load() & RES_WATCHING) {
         lock.unlock();
-        if (resInstance->checkForResSourceChange() || resInstance->checkForChangesInFolderFiles()) {
+        if (mainFileChanged() || resInstance->checkForResSourceChange() ||
+            resInstance->checkForChangesInFolderFiles()) {
             resFlags.fetch_or(RES_CHANGED);
             wake();
         }
@@ -151,8 +184,13 @@ void Instance::setViewport(int x, int y, int w, int h) {
 // image key vanished shows no image rather than a deleted one.
 void Instance::reloadResources() {
     res::Node* before = resInstance->getRoot();
-    resInstance->CallResSourceChange();
-    resInstance->CallForChangesInFolderFiles();
+    if (!failedMainFile.empty() && !resInstance->isOK()) {
+        // Load starts from a fresh tree and records the files' times anew.
+        if (!resInstance->Load(resInstance->getFileName(), false)) reportLoadFailure(*resInstance);
+    } else {
+        resInstance->CallResSourceChange();
+        resInstance->CallForChangesInFolderFiles();
+    }
     bool replaced = resInstance->getRoot() != before;
     for (Canvas* c : canvases) {
         if (!c || !c->resInst()) continue;

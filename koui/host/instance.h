@@ -27,6 +27,13 @@
 // that broke) it polls every watchIntervalMs instead, as it always did; the
 // environment variable KOUI_WATCH_POLL=1 forces that polling.
 //
+// A failed first load. The resource instance watches nothing until it has
+// loaded once, yet a theme that is broken (or missing) at start-up is the one
+// its author is about to fix. So while the first load has not succeeded, the
+// watcher looks at the main file's write time as well; when it changes, the
+// next Iterate loads the file again, printing its errors as glCreate does,
+// until a load succeeds and the usual reloading takes over.
+//
 // Waking the window. A change seen by the watcher and a message queued
 // between elements call the wake function the window gave (setWake), so
 // that a window drawing on demand draws the next cycle; takeFrameDue tells
@@ -45,10 +52,12 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <glm/vec2.hpp>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -137,6 +146,8 @@ private:
     void resInstance_CWorker();
     void deliver(e_msg& m);
     void reloadResources();
+    void retryFailedLoad();
+    bool mainFileChanged();
     void stopWatcher();
     void wake();
 
@@ -145,6 +156,11 @@ private:
     std::condition_variable watchWake;
     std::unique_ptr<platform::FolderWatch> folderWatch;  // made before the watcher starts
     std::atomic<bool> notified{false};
+    // The main file while the first load has not succeeded (set by glCreate
+    // before the watcher starts), and its write time as the watcher last saw
+    // it (the watcher's own).
+    std::string failedMainFile;
+    std::optional<std::filesystem::file_time_type> failedMainTime;
     std::mutex wakeLock;
     std::function<void()> wakeFn;  // guarded by wakeLock
 };
