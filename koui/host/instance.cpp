@@ -9,7 +9,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
+#include <filesystem>
+#include <map>
 
 #include "koui/family/appmsg.h"
 #include "koui/host/canvas.h"
@@ -89,11 +90,14 @@ void reportLoadFailure(res::Instance& resources) {
                errors[i].line < 0 ? 0 : errors[i].line + 1, errors[i].text.c_str());
 }
 
-std::optional<std::filesystem::file_time_type> writeTime(const std::string& path) {
-    std::error_code ec;
-    const auto time = std::filesystem::last_write_time(path, ec);
-    if (ec) return std::nullopt;
-    return time;
+// Every entry below `folder` with its write time; empty when it cannot be read.
+std::map<std::string, std::filesystem::file_time_type> folderEntries(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::map<std::string, fs::file_time_type> entries;
+    std::error_code ec, timeError;  // an entry that vanished meanwhile does not end the walk
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        entries.emplace(it->path().string(), it->last_write_time(timeError));
+    return entries;
 }
 }  // namespace
 
@@ -102,13 +106,13 @@ bool Instance::glCreate(std::string resDir, std::string archivePath, std::string
     hWnd = wnd;
     resInstance = new res::Instance(resDir, archivePath);
     // Taken before the load, so that a save while it runs is not missed.
-    const std::string mainFile = resInstance->getRootPath() + rootFile;
-    const auto mainTime = writeTime(mainFile);
+    const std::string& folder = resInstance->getRootPath();
+    auto entries = folderEntries(folder);
     if (!resInstance->Load(rootFile, false)) {
         reportLoadFailure(*resInstance);
-        if (!resInstance->usingComp()) {
-            failedMainFile = mainFile;
-            failedMainTime = mainTime;
+        if (!resInstance->usingComp() && !folder.empty()) {
+            failedFolder = folder;
+            failedEntries = std::move(entries);
         }
     }
     // The flag goes up before the thread starts, so that a destructor that
@@ -118,13 +122,13 @@ bool Instance::glCreate(std::string resDir, std::string archivePath, std::string
     return true;
 }
 
-// Watcher thread: the main file of a failed first load was saved (or made,
-// or removed) since the watcher last looked.
-bool Instance::mainFileChanged() {
-    if (failedMainFile.empty() || resInstance->isOK()) return false;
-    const auto time = writeTime(failedMainFile);
-    if (time == failedMainTime) return false;
-    failedMainTime = time;
+// Watcher thread: after a failed first load, a file of the folder was
+// saved, made or removed since the watcher last looked.
+bool Instance::failedFolderChanged() {
+    if (failedFolder.empty() || resInstance->isOK()) return false;
+    auto entries = folderEntries(failedFolder);
+    if (entries == failedEntries) return false;
+    failedEntries = std::move(entries);
     return true;
 }
 
@@ -151,7 +155,7 @@ void Instance::resInstance_CWorker() {
     std::unique_lock<std::mutex> lock(watchLock);
     while (resFlags.load() & RES_WATCHING) {
         lock.unlock();
-        if (mainFileChanged() || resInstance->checkForResSourceChange() ||
+        if (failedFolderChanged() || resInstance->checkForResSourceChange() ||
             resInstance->checkForChangesInFolderFiles()) {
             resFlags.fetch_or(RES_CHANGED);
             wake();
@@ -184,7 +188,7 @@ void Instance::setViewport(int x, int y, int w, int h) {
 // image key vanished shows no image rather than a deleted one.
 void Instance::reloadResources() {
     res::Node* before = resInstance->getRoot();
-    if (!failedMainFile.empty() && !resInstance->isOK()) {
+    if (!failedFolder.empty() && !resInstance->isOK()) {
         // Load starts from a fresh tree and records the files' times anew.
         if (!resInstance->Load(resInstance->getFileName(), false)) reportLoadFailure(*resInstance);
     } else {

@@ -29,10 +29,11 @@
 //
 // A failed first load. The resource instance watches nothing until it has
 // loaded once, yet a theme that is broken (or missing) at start-up is the one
-// its author is about to fix. So while the first load has not succeeded, the
-// watcher looks at the main file's write time as well; when it changes, the
-// next Iterate loads the file again, printing its errors as glCreate does,
-// until a load succeeds and the usual reloading takes over.
+// its author is about to fix, in res.kor or in an image it names. So while
+// the first load has not succeeded, the watcher also compares the folder's
+// entries and their write times with those it saw last; on a difference the
+// next Iterate loads the main file again, printing its errors as glCreate
+// does, until a load succeeds and the usual reloading takes over.
 //
 // Waking the window. A change seen by the watcher and a message queued
 // between elements call the wake function the window gave (setWake), so
@@ -55,9 +56,9 @@
 #include <filesystem>
 #include <functional>
 #include <glm/vec2.hpp>
+#include <map>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -147,7 +148,7 @@ private:
     void deliver(e_msg& m);
     void reloadResources();
     void retryFailedLoad();
-    bool mainFileChanged();
+    bool failedFolderChanged();
     void stopWatcher();
     void wake();
 
@@ -156,11 +157,12 @@ private:
     std::condition_variable watchWake;
     std::unique_ptr<platform::FolderWatch> folderWatch;  // made before the watcher starts
     std::atomic<bool> notified{false};
-    // The main file while the first load has not succeeded (set by glCreate
-    // before the watcher starts), and its write time as the watcher last saw
-    // it (the watcher's own).
-    std::string failedMainFile;
-    std::optional<std::filesystem::file_time_type> failedMainTime;
+    // The resource folder while the first load has not succeeded (set by
+    // glCreate before the watcher starts; empty: the load succeeded or
+    // nothing is watched), and its entries as the watcher last saw them (the
+    // watcher's own).
+    std::string failedFolder;
+    std::map<std::string, std::filesystem::file_time_type> failedEntries;
     std::mutex wakeLock;
     std::function<void()> wakeFn;  // guarded by wakeLock
 };

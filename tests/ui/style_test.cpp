@@ -186,10 +186,11 @@ TEST(InstanceCreate, FailedLoadIsReportedAndTheFixedFileLoads) {
         auto lines = capture.lines();
         ASSERT_EQ(lines.size(), start.empty() ? 1u : 3u);
         EXPECT_EQ(lines[0], "[ERROR] Cannot load uiResources");
-        if (!start.empty())
+        if (!start.empty()) {
             EXPECT_EQ(
                 lines[1],
                 "[ERROR]  0 : Line    1 = \"class koui::res::Node / (panel) : Closing bracket missing\"");
+        }
         folder.write("res.kor", "panel { text: \"Fixed\" }\n");
         for (int i = 0; i < 1000 && !(inst->resFlags.load() & Instance::RES_CHANGED); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
