@@ -294,9 +294,9 @@ private:
 
     void updateStatus() {
         char line[160];
-        std::snprintf(line, sizeof line,
-                      "Page %d of %d  |  level %.0f  |  %d clicks  |  menu: %s  |  T: theme", state_.page + 1,
-                      kPageCount, state_.level, state_.clicks, state_.picked.c_str());
+        std::snprintf(line, sizeof line, "Page %d of %d  |  level %.0f  |  %d clicks  |  menu: %s  |  %s",
+                      state_.page + 1, kPageCount, state_.level, state_.clicks, state_.picked.c_str(),
+                      state_.keysHint.c_str());
         status_->setText(line);
     }
 

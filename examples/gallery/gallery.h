@@ -31,7 +31,11 @@ struct State {
     double level = 64;
     int clicks = 0;
     std::string picked = "nothing yet";
+    // The status line's last part: what the window's own keys do. Windows
+    // that cannot switch themes say how to turn the pages instead.
+    std::string keysHint = "T: switch theme";
 };
+inline constexpr const char* kPageKeysHint = "1-9, Page Up/Down: change page";
 
 // "WHAT VALUE" on standard output, flushed.
 void say(const char* what, const std::string& value);

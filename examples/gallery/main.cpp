@@ -68,6 +68,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "gallery: --page takes one of %s; --theme dark or light\n", names.c_str());
         return 2;
     }
+    // With --res the window shows that folder only, and T switches nothing.
+    if (!app.options().resources.empty()) state.keysHint = gallery::kPageKeysHint;
     openGallery(app, app.options().resources.empty() ? theme : std::string(), state);
     return app.run();
 }

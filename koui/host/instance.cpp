@@ -9,6 +9,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <map>
 
 #include "koui/family/appmsg.h"
 #include "koui/host/canvas.h"
@@ -78,21 +80,55 @@ double Instance::takeFrameDue() {
     return msgQueue.empty() ? due : 0;
 }
 
+namespace {
+// The first load's errors, and those of every retry of it.
+void reportLoadFailure(res::Instance& resources) {
+    appmsg("[ERROR] Cannot load uiResources");
+    const auto& errors = resources.getRoot()->errors;
+    for (size_t i = 0; i < errors.size(); ++i)
+        appmsg("[ERROR] %2d : Line %4d = \"%s\"", static_cast<int>(i),
+               errors[i].line < 0 ? 0 : errors[i].line + 1, errors[i].text.c_str());
+}
+
+// Every entry below `folder` with its write time; empty when it cannot be read.
+std::map<std::string, std::filesystem::file_time_type> folderEntries(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::map<std::string, fs::file_time_type> entries;
+    std::error_code ec, timeError;  // an entry that vanished meanwhile does not end the walk
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        entries.emplace(it->path().string(), it->last_write_time(timeError));
+    return entries;
+}
+}  // namespace
+
 bool Instance::glCreate(std::string resDir, std::string archivePath, std::string rootFile, HWND wnd) {
     ScopeLog scope(this, "glCreate(%s,%s,%s)", resDir.c_str(), archivePath.c_str(), rootFile.c_str());
     hWnd = wnd;
     resInstance = new res::Instance(resDir, archivePath);
+    // Taken before the load, so that a save while it runs is not missed.
+    const std::string& folder = resInstance->getRootPath();
+    auto entries = folderEntries(folder);
     if (!resInstance->Load(rootFile, false)) {
-        appmsg("[ERROR] Cannot load uiResources");
-        const auto& errors = resInstance->getRoot()->errors;
-        for (size_t i = 0; i < errors.size(); ++i)
-            appmsg("[ERROR] %2d : Line %4d = \"%s\"", static_cast<int>(i),
-                   errors[i].line < 0 ? 0 : errors[i].line + 1, errors[i].text.c_str());
+        reportLoadFailure(*resInstance);
+        if (!resInstance->usingComp() && !folder.empty()) {
+            failedFolder = folder;
+            failedEntries = std::move(entries);
+        }
     }
     // The flag goes up before the thread starts, so that a destructor that
     // runs at once still finds it and the watcher cannot raise it again.
     resFlags.fetch_or(RES_WATCHING);
     watcher = std::thread(&Instance::resInstance_CWorker, this);
+    return true;
+}
+
+// Watcher thread: after a failed first load, a file of the folder was
+// saved, made or removed since the watcher last looked.
+bool Instance::failedFolderChanged() {
+    if (failedFolder.empty() || resInstance->isOK()) return false;
+    auto entries = folderEntries(failedFolder);
+    if (entries == failedEntries) return false;
+    failedEntries = std::move(entries);
     return true;
 }
 
@@ -119,7 +155,8 @@ void Instance::resInstance_CWorker() {
     std::unique_lock<std::mutex> lock(watchLock);
     while (resFlags.load() & RES_WATCHING) {
         lock.unlock();
-        if (resInstance->checkForResSourceChange() || resInstance->checkForChangesInFolderFiles()) {
+        if (failedFolderChanged() || resInstance->checkForResSourceChange() ||
+            resInstance->checkForChangesInFolderFiles()) {
             resFlags.fetch_or(RES_CHANGED);
             wake();
         }
@@ -151,8 +188,13 @@ void Instance::setViewport(int x, int y, int w, int h) {
 // image key vanished shows no image rather than a deleted one.
 void Instance::reloadResources() {
     res::Node* before = resInstance->getRoot();
-    resInstance->CallResSourceChange();
-    resInstance->CallForChangesInFolderFiles();
+    if (!failedFolder.empty() && !resInstance->isOK()) {
+        // Load starts from a fresh tree and records the files' times anew.
+        if (!resInstance->Load(resInstance->getFileName(), false)) reportLoadFailure(*resInstance);
+    } else {
+        resInstance->CallResSourceChange();
+        resInstance->CallForChangesInFolderFiles();
+    }
     bool replaced = resInstance->getRoot() != before;
     for (Canvas* c : canvases) {
         if (!c || !c->resInst()) continue;

@@ -27,6 +27,14 @@
 // that broke) it polls every watchIntervalMs instead, as it always did; the
 // environment variable KOUI_WATCH_POLL=1 forces that polling.
 //
+// A failed first load. The resource instance watches nothing until it has
+// loaded once, yet a theme that is broken (or missing) at start-up is the one
+// its author is about to fix, in res.kor or in an image it names. So while
+// the first load has not succeeded, the watcher also compares the folder's
+// entries and their write times with those it saw last; on a difference the
+// next Iterate loads the main file again, printing its errors as glCreate
+// does, until a load succeeds and the usual reloading takes over.
+//
 // Waking the window. A change seen by the watcher and a message queued
 // between elements call the wake function the window gave (setWake), so
 // that a window drawing on demand draws the next cycle; takeFrameDue tells
@@ -45,8 +53,10 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <glm/vec2.hpp>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -137,6 +147,8 @@ private:
     void resInstance_CWorker();
     void deliver(e_msg& m);
     void reloadResources();
+    void retryFailedLoad();
+    bool failedFolderChanged();
     void stopWatcher();
     void wake();
 
@@ -145,6 +157,12 @@ private:
     std::condition_variable watchWake;
     std::unique_ptr<platform::FolderWatch> folderWatch;  // made before the watcher starts
     std::atomic<bool> notified{false};
+    // The resource folder while the first load has not succeeded (set by
+    // glCreate before the watcher starts; empty: the load succeeded or
+    // nothing is watched), and its entries as the watcher last saw them (the
+    // watcher's own).
+    std::string failedFolder;
+    std::map<std::string, std::filesystem::file_time_type> failedEntries;
     std::mutex wakeLock;
     std::function<void()> wakeFn;  // guarded by wakeLock
 };

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "koui/family/appmsg.h"
 #include "koui/res/instance.h"
 
 namespace koui::res {
@@ -51,9 +52,19 @@ bool ImgSrc::OnProcess() {
     return true;
 }
 
-bool ImgSrc::OnResourceChange(bool flag, const std::string& /*changedPath*/) {
+bool ImgSrc::OnResourceChange(bool flag, const std::string& changedPath) {
     if (flag) return false;
-    return LoadImg();
+    const Node* top = getRoot();
+    const size_t known = top->errors.size();
+    if (LoadImg()) return true;
+    // The old picture stays, so whoever saved the file would see nothing
+    // happen: say which file failed and why, as a failed reload of the
+    // definitions does (the line is the definition of this image).
+    ko::log::appmsg("[ERROR] Reload of %s failed; the loaded picture stays", changedPath.c_str());
+    for (size_t i = known; i < top->errors.size(); ++i)
+        ko::log::appmsg("[ERROR] %2d : Line %4d = \"%s\"", static_cast<int>(i - known),
+                        top->errors[i].line < 0 ? 0 : top->errors[i].line + 1, top->errors[i].text.c_str());
+    return false;
 }
 
 bool ImgSrc::LoadPixels(std::vector<uint8_t>& pixels) {

@@ -8,7 +8,8 @@
 // OnResourceChange(false, path), which loads it again: a file of the same
 // pixel size refills the texture in place, one of another size gets a new
 // texture (immutable storage cannot change its size), and the old one is
-// deleted. Sections (ImgSection) always draw the current texture.
+// deleted. Sections (ImgSection) always draw the current texture. A reload
+// that fails keeps the texture and prints the file and the error.
 //
 // Messages recorded on the node: "imgsrc: Invalid grid size (%dx%d)",
 // "imgsrc: No path", "Instance is nullptr", "ImgPath(%s) not found",

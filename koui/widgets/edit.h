@@ -54,7 +54,10 @@
 //    instead (returning the text), so that a text set through a Div pointer,
 //    and Div::setFormatText (which calls it), also put the caret at the end
 //    and clear the selection. The "text" style key still sets the text
-//    without moving the caret, as for every element.
+//    without moving the caret, as for every element, and at every re-read
+//    of the style: a theme reload puts the style's text back over what was
+//    typed or set since, so fields whose text matters take it from the
+//    program, not from a "text" key.
 //  - Layout ran every cycle. It runs when the text, the font or the
 //    password option changed since the last one, and reuses its buffers, so
 //    a field at rest neither lays out nor allocates.

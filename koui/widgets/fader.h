@@ -21,6 +21,15 @@
 // setValue, setThumbPos, Home and End are never snapped: the application
 // and the ends of the range stay exact.
 //
+// Keys, while the fader has the focus and is enabled: Left and Right move
+// the thumb by 2 pixels (10 with Shift), Home and End go to the ends, Tab
+// and Shift+Tab give the focus to the siblings named by nextNode and
+// prevNode. OnKeyEvent answers every key as taken, the ones it does not use
+// included: this is the fader's documented contract, and callers that look
+// at the answer must not expect Escape, letters or Up and Down to come back
+// unused. The keys still go only to the focus element (Canvas), so the
+// application's key callback sees them once the root has the focus again.
+//
 // Without a thumb image the track has no length: every value maps to pixel
 // 0, every pixel to minValue, and no press starts a drag.
 #pragma once

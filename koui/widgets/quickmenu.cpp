@@ -48,12 +48,27 @@ QuickMenu* QuickMenu::wCreate(const std::string& name, Div* parent, float* pos, 
     m->options |= DIV_POPUP;
     if (static_cast<int>(width) > 0) m->dSetCX(static_cast<int>(width), UNIT_PIXEL);
     canvas->modalStack.push_back(m);
+    m->focusBefore_ = canvas->focus;
     m->dSetFocus();
     return m;
 }
 
+namespace {
+bool inTree(Div* d, const Div* wanted) {
+    if (d == wanted) return true;
+    for (Div* c : d->children)
+        if (inTree(c, wanted)) return true;
+    return false;
+}
+}  // namespace
+
+// The element the menu took the focus from gets it back, unless the pick
+// (or a press beside the menu) gave it to another element meanwhile, or
+// that element is gone (it is no longer found in the canvas's tree).
 QuickMenu::~QuickMenu() {
     selectCB = nullptr;
+    Canvas* c = dGetCanvas();
+    if (c && c->focus == this && focusBefore_ && inTree(c, focusBefore_)) focusBefore_->dSetFocus();
 }
 
 QuickMenu* QuickMenu::setSelectCB(std::function<void(std::string)> cb) {

@@ -19,7 +19,8 @@
 // (a press on one closes the menu and reports that name) but never show a
 // hover colour and are skipped by the keys.
 //
-// Keys. The menu takes the focus when it opens. Up and Down move a keyboard
+// Keys. The menu takes the focus when it opens and, when it goes, hands it
+// back to the element that had it, unless the pick moved it elsewhere. Up and Down move a keyboard
 // hover over the selectable items (wrapping around), Enter picks it as a
 // press would, Escape closes the menu without a selection. Escape would
 // close the window before any element sees it; the window lets it through
@@ -71,6 +72,7 @@ private:
     Div* makeItem(const std::string& name, const std::string& styleKey, const std::string& text);
     void moveKeyHover(int dir);
     bool closing_ = false;
+    Div* focusBefore_ = nullptr;  // not owned; looked for in the tree before use
     glm::vec2 lastCursor_{-1e9f, -1e9f};
 };
 

@@ -4,7 +4,8 @@
 # Keys are read in three ways: a path suffix appended to the style path
 # (stylePath + ".thumb-image", also as a bare ".color-num" handed on), a key
 # given to a lookup of the style node (has("x"), value1f("icon-scale", 1)),
-# and the tooltip's fixed "!tooltip...." paths. GL uniform names (setUniform*)
+# the tooltip's fixed "!tooltip...." paths, and keys numbered by a level
+# (below). GL uniform names (setUniform*)
 # and callback names go to other calls and are not matched.
 cmake_minimum_required(VERSION 3.20)
 
@@ -24,6 +25,26 @@ foreach(source IN LISTS sources)
     foreach(item IN LISTS found calls tips)
       string(REGEX REPLACE "^[^\"]*\"\\.?([^\"]+)\"$" "\\1" key "${item}")
       list(APPEND keys "${key}")
+    endforeach()
+  endforeach()
+endforeach()
+# Keys numbered by a level: a format "%s.<path>%d%s" (style path, level,
+# suffix) with the suffixes handed to it as a last argument ("-font"), for
+# the levels 0 to kLevels - 1. The manual names each as `<path><d><suffix>`
+# together with its first and last `<word><level><suffix>`.
+file(STRINGS ${ROOT}/koui/ui/arrange_program.h levels REGEX "kLevels = [0-9]+")
+string(REGEX REPLACE ".*kLevels = ([0-9]+).*" "\\1" levels "${levels}")
+math(EXPR last "${levels} - 1")
+foreach(source IN LISTS sources)
+  file(READ ${source} text)
+  string(REGEX MATCHALL "\"%s\\.[!A-Za-z0-9._-]+%d%s\"" formats "${text}")
+  string(REGEX MATCHALL ", \"-[a-z-]+\"\\)" suffixes "${text}")
+  foreach(format IN LISTS formats)
+    string(REGEX REPLACE "^\"%s\\.(.+)%d%s\"$" "\\1" path "${format}")
+    string(REGEX REPLACE "^.*\\." "" word "${path}")
+    foreach(suffix IN LISTS suffixes)
+      string(REGEX REPLACE "^, \"(.+)\"\\)$" "\\1" suffix "${suffix}")
+      list(APPEND keys "${path}<d>${suffix}" "${word}0${suffix}" "${word}${last}${suffix}")
     endforeach()
   endforeach()
 endforeach()

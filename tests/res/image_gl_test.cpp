@@ -8,6 +8,7 @@
 #include "koui/res/imgsrc.h"
 #include "koui/res/instance.h"
 #include "tests/res/res_folder.h"
+#include "tests/support/appmsg_capture.h"
 #include "tests/support/gl_fixture.h"
 
 namespace {
@@ -206,9 +207,16 @@ TEST_F(ImageGl, ChangedImageFileReloadsItsTexture) {
     EXPECT_TRUE(regionIs(0, 0, 6, 3, Rgba{0, 255, 0, 255}));
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, Rgba{0, 0, 0, 255}), 18);
 
-    // A file that stops being a PNG keeps the last texture.
+    // A file that stops being a PNG keeps the last texture, and says so once.
     dir.write("Images/red.png", "broken");
+    koui::test::AppMsgCapture capture;
     inst->CallForChangesInFolderFiles();
+    inst->CallForChangesInFolderFiles();
+    EXPECT_THAT(capture.lines(),
+                ::testing::ElementsAre("[ERROR] decodePng: not a PNG file (bad signature)",
+                                       "[ERROR] Reload of Images/red.png failed; the loaded picture stays",
+                                       "[ERROR]  0 : Line   12 = \"class koui::res::ImgSrc / (red) : Cannot "
+                                       "decode source (Images/red.png) of extension (png)\""));
     clear(0, 0, 0);
     ASSERT_TRUE(draw("red", 0, 0, 0, 0));
     EXPECT_TRUE(regionIs(0, 0, 6, 3, Rgba{0, 255, 0, 255}));

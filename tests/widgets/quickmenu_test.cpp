@@ -98,5 +98,20 @@ TEST_F(QuickMenuTest, KeysSkipSeparatorsPickAndClose) {
     EXPECT_TRUE(gLog.empty());
 }
 
+// The focus goes back to the element that had it before the menu opened,
+// unless the pick gave it to another.
+TEST_F(QuickMenuTest, FocusGoesBackWhenTheMenuCloses) {
+    Div* other = test::make<test::Probe>(canvas, 0, 0, 10, 10);
+    for (bool pickMovesFocus : {false, true}) {
+        opener->dSetFocus();
+        QuickMenu* m = open(100, 100);
+        ASSERT_EQ(canvas->focus, m);
+        if (pickMovesFocus) m->setSelectCB([&](std::string) { other->dSetFocus(); });
+        canvas->ProcessMTEvent(MT_LDOWN, 150, 100 + 40, 0, 0);
+        cycle();
+        EXPECT_EQ(canvas->focus, pickMovesFocus ? other : static_cast<Div*>(opener));
+    }
+}
+
 }  // namespace
 }  // namespace koui

@@ -129,6 +129,65 @@ int warnStylePaths(const Node* root, const std::vector<Node*>& nodes) {
     return warnings;
 }
 
+// The parser reads bytes from 0x80 up as blanks (it does not decode UTF-8):
+// outside quotes and raw blocks they end a bare word and are dropped, so
+// "text: Zoë and more" keeps "Zo" and makes flags of the rest. One warning
+// per line that has such a byte, naming the word it cuts. Comment lines,
+// quoted strings (an unclosed quote runs to the line's end) and raw blocks
+// "!<[[ ... ]]>" (over several lines too) are skipped as the parser skips them.
+int warnUnquotedNonAscii(const std::vector<uint8_t>& bytes, int warnings) {
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const auto blank = [](char c) { return static_cast<signed char>(c) <= 32; };
+    const auto endsWord = [&](char c) { return (blank(c) && !(c & 0x80)) || std::strchr("{}:()", c); };
+    bool inRaw = false;
+    int found = 0, lineNo = 0;
+    for (size_t start = 0; start < text.size(); ++lineNo) {
+        size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view line = text.substr(start, end - start);
+        start = end + (end + 1 < text.size() && text[end] != text[end + 1] &&
+                               (text[end + 1] == '\r' || text[end + 1] == '\n')
+                           ? 2
+                           : 1);
+        size_t i = 0;
+        if (inRaw) {
+            const size_t close = line.find("]]>");
+            if (close == std::string_view::npos) continue;
+            inRaw = false;
+            i = close + 3;
+        } else {
+            const size_t first = std::find_if_not(line.begin(), line.end(), blank) - line.begin();
+            if (first < line.size() && line[first] == '#') continue;
+        }
+        for (; i < line.size(); ++i) {
+            if (line[i] == '"') {
+                const size_t close = line.find('"', i + 1);
+                if (close == std::string_view::npos) break;
+                i = close;
+            } else if (line.substr(i, 4) == "!<[[") {
+                const size_t close = line.find("]]>", i + 4);
+                if (close == std::string_view::npos) {
+                    inRaw = true;
+                    break;
+                }
+                i = close + 2;
+            } else if (line[i] & 0x80) {
+                size_t from = i, to = i;
+                while (from > 0 && !endsWord(line[from - 1])) --from;
+                while (to < line.size() && !endsWord(line[to])) ++to;
+                const std::string word(line.substr(from, to - from));
+                appmsg(
+                    "[WARNING] %2d : Line %4d = \"unquoted text \"%s\" is cut at its non-ASCII bytes: quote "
+                    "it\"",
+                    warnings + found, lineNo + 1, word.c_str());
+                ++found;
+                break;
+            }
+        }
+    }
+    return found;
+}
+
 }  // namespace
 
 bool readRegularFile(const std::string& path, uint64_t maxSize, std::vector<uint8_t>& out, std::string& why) {
@@ -202,6 +261,7 @@ FolderReport checkFolder(const std::string& folder, const std::string& rootName,
     }
     report.errors = static_cast<int>(root->errors.size());
     report.warnings = warnStylePaths(root, nodes);
+    report.warnings += warnUnquotedNonAscii(bytes, report.warnings);
     if (inst.loadResource(nullptr, bytes, res::Instance::kDefaultFontPath, false) == 0) {
         appmsg("[WARNING] default font \"%s\" not found: text without a font of its own is not drawn",
                res::Instance::kDefaultFontPath);

@@ -7,8 +7,9 @@
 // missing or do not decode, font files that are missing or are no font.
 // Warnings (the theme loads, but an element would fall back to a default):
 // a style parameter whose value looks like a path (contains a ".") but
-// names no colour, font or image where its key expects one, and a missing
-// default font file.
+// names no colour, font or image where its key expects one, a line with
+// non-ASCII bytes outside quotes and raw blocks (the parser cuts the text
+// there), and a missing default font file.
 #pragma once
 
 #include <cstdint>

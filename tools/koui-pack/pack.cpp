@@ -282,9 +282,12 @@ int createBelow(int root, const std::string& name, std::string& why) {
             next = ::openat(dir.get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (next < 0) {
             const int error = errno;  // before isLink's fstatat
-            why = isLink(dir.get(), part)
-                      ? "\"" + name.substr(0, slash) + "\" is a symbolic link"
-                      : "cannot make folder \"" + name.substr(0, slash) + "\": " + std::strerror(error);
+            // Built by appending: GCC 12 warns falsely (-Wrestrict) about
+            // "..." + a temporary string.
+            const bool link = isLink(dir.get(), part);
+            why = link ? "\"" : "cannot make folder \"";
+            why.append(name, 0, slash);
+            why += link ? std::string("\" is a symbolic link") : std::string("\": ") + std::strerror(error);
             return -1;
         }
         dir.reset(next);

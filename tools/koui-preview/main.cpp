@@ -152,6 +152,7 @@ private:
 int main(int argc, char** argv) {
     koui::App app("koui-preview", argc, argv, {"--page"});
     gallery::State state;
+    state.keysHint = gallery::kPageKeysHint;  // the preview shows one theme: T does nothing here
     state.page = gallery::pageIndex(app.option("--page").value_or(gallery::pageName(0)));
     if (app.options().resources.empty() || state.page < 0) {
         std::fprintf(stderr, "usage: koui-preview --res DIR [--page NAME] %s\n", koui::AppOptions::kUsage);
