@@ -27,6 +27,12 @@ const bool kDriverCacheOn = fs::create_directories(kRoot / "driver") &&
                             setenv("MESA_SHADER_CACHE_DISABLE", "false", 1) == 0 &&
                             setenv("MESA_SHADER_CACHE_DIR", (kRoot / "driver").c_str(), 1) == 0;
 
+constexpr const char* kVertex = R"(#version 330 core
+uniform mat4 mvp;
+void main() { gl_Position = mvp * vec4(vec2(10, 20) + vec2(gl_VertexID & 1, gl_VertexID >> 1) * vec2(30, 40), 0, 1); })";
+constexpr const char* kFragment =
+    "#version 330 core\nuniform vec4 color;\nout vec4 o;\nvoid main() { o = color; }";
+
 // A file that is damaged, cut short or made by another driver is refused
 // with one line and the program is compiled and written again; either way
 // the program draws the same.
@@ -37,11 +43,7 @@ TEST_F(ProgramCache, RefusesBadFilesAndStillDraws) {
     const fs::path dir = kRoot / "programs";
     setenv("KOUI_PROGRAM_CACHE", dir.c_str(), 1);
     auto drawsRed = [&] {
-        std::unique_ptr<ko::glsl::Program> p(ko::glsl::Program::CreateFromVertFragText(
-            "#version 330 core\nuniform mat4 mvp;\nvoid main() { vec2 c = vec2(gl_VertexID & 1, gl_VertexID "
-            ">> "
-            "1);\ngl_Position = mvp * vec4(vec2(10, 20) + c * vec2(30, 40), 0, 1); }\n",
-            "#version 330 core\nuniform vec4 color;\nout vec4 o;\nvoid main() { o = color; }\n"));
+        std::unique_ptr<ko::glsl::Program> p(ko::glsl::Program::CreateFromVertFragText(kVertex, kFragment));
         if (!p) return false;
         clear(0, 0, 0);
         const float red[4] = {1, 0, 0, 1};
@@ -62,20 +64,16 @@ TEST_F(ProgramCache, RefusesBadFilesAndStillDraws) {
     const std::string path = fs::directory_iterator(dir)->path().string();
     std::ifstream in(path, std::ios::binary);
     const std::string good((std::istreambuf_iterator<char>(in)), {});
-    std::string otherDriver = good, damaged = good, foreign = good;
-    otherDriver[16] ^= 1;  // the driver's hash
-    damaged.back() ^= 1;
-    foreign[0] = 'X';
+    auto flipped = [&](size_t at) { return good.substr(0, at) + char(good[at] ^ 1) + good.substr(at + 1); };
     const struct {
         std::string text;  // written over the file
         std::string why;   // logged; none for a hit
     } cases[] = {
         {good, ""},
         {good.substr(0, good.size() - 9), "is truncated"},
-        {good.substr(0, 20), "is truncated"},
-        {otherDriver, "was made by another driver"},
-        {damaged, "is damaged"},
-        {foreign, "is not a program cache file"},
+        {flipped(16), "was made by another driver"},  // its hash of the driver
+        {flipped(good.size() - 1), "is damaged"},
+        {flipped(0), "is not a program cache file"},
         {"", "is truncated"},
         {good, ""},  // the file written again after the refusal above
     };
