@@ -42,9 +42,15 @@ void keepFreedHeapForFrames() {
 
 bool initLib() {
     keepFreedHeapForFrames();
-    // Core and compatibility contexts report extensions differently; without
-    // this GLEW leaves entry points of newer versions unloaded.
-    glewExperimental = GL_TRUE;
+    // GLEW before 2.0 asked core contexts for their extensions in a way they
+    // do not answer, and then left the entry points of newer versions
+    // unloaded unless glewExperimental was set. Later versions ask properly,
+    // and the flag only makes them look up every entry point of every
+    // extension they know, advertised or not: twice the lookups, each a
+    // system call in the GL dispatch library here (5 of the 10 ms glewInit
+    // took at start-up on the software renderer).
+    const auto* major = reinterpret_cast<const char*>(glewGetString(GLEW_VERSION_MAJOR));
+    glewExperimental = major && std::atoi(major) < 2 ? GL_TRUE : GL_FALSE;
     const GLenum status = glewInit();
     // glewInit may leave a harmless GL_INVALID_ENUM behind; clear it so that
     // callers checking glGetError see only their own errors.

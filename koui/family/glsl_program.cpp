@@ -5,6 +5,7 @@
 #include <string>
 
 #include "koui/family/appmsg.h"
+#include "koui/family/program_cache.h"
 
 using namespace ko::log;
 
@@ -87,6 +88,9 @@ Program* Program::CreateFromVertFragText(const char* vertexText, const char* fra
         appmsg("[ERROR] glsl: missing shader text");
         return nullptr;
     }
+    const auto cached = program_cache::entryFor(vertexText, fragmentText);
+    if (cached)
+        if (const GLuint id = program_cache::load(*cached)) return new Program(id);
     const GLuint vs = compile(GL_VERTEX_SHADER, vertexText, "vertex shader");
     if (!vs) return nullptr;
     const GLuint fs = compile(GL_FRAGMENT_SHADER, fragmentText, "fragment shader");
@@ -97,6 +101,7 @@ Program* Program::CreateFromVertFragText(const char* vertexText, const char* fra
     const GLuint program = glCreateProgram();
     glAttachShader(program, vs);
     glAttachShader(program, fs);
+    if (cached) glProgramParameteri(program, GL_PROGRAM_BINARY_RETRIEVABLE_HINT, GL_TRUE);
     glLinkProgram(program);
     // The program keeps the compiled stages; the shader objects can go now.
     glDetachShader(program, vs);
@@ -110,6 +115,7 @@ Program* Program::CreateFromVertFragText(const char* vertexText, const char* fra
         glDeleteProgram(program);
         return nullptr;
     }
+    if (cached) program_cache::store(*cached, program);
     return new Program(program);
 }
 
