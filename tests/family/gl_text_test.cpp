@@ -155,14 +155,6 @@ TEST_F(GlText, SubpixelPensDrawGlyphsRenderedForThePosition) {
     }
 }
 
-TEST_F(GlText, FormattedTextEqualsWrittenText) {
-    font->writeFormat(m(), kWhite, 10, 10, "%d apples, %.1f%%", 12, 99.5);
-    const Frame formatted = readFrame();
-    clear(0, 0, 0);
-    font->write(m(), kWhite, 10, 10, "12 apples, 99.5%");
-    EXPECT_EQ(readFrame().rgba, formatted.rgba);
-}
-
 // (0, 2, 0): x is the left end, y the bottom of the line box, where the
 // descender ends; (2, 0, 0): x is the right end, y the top; (1, 1, 0): x and
 // y are the middle.
@@ -217,14 +209,11 @@ protected:
     CkoxGL_Font font;
 };
 
-// Opening from a module resource is checked with the font list that uses it.
-TEST_F(KoxFont, OpensAFileAtAGivenSize) {
+// "@24" after the path asks for another size.
+TEST_F(KoxFont, SizeSuffixAndExtentCountsAdvancesKerningSpacingAndTrailingSpaces) {
     CkoxGL_Font other;
     ASSERT_EQ(other.Open((std::string(kTestFontPath) + "@24").c_str()), KOX_OK);
     EXPECT_EQ(other.GetPixelSize(), 24);
-}
-
-TEST_F(KoxFont, ExtentCountsAdvancesKerningSpacingAndTrailingSpaces) {
     const float hello = font.GetTextExtent("Hello", -1);
     EXPECT_THAT(hello, testing::AllOf(testing::Gt(30), testing::Lt(45)));
     EXPECT_EQ(std::tuple(font.GetTextExtent("Hello there", 5), font.GetTextExtent("Hello", 99)),
