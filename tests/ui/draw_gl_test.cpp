@@ -185,27 +185,6 @@ TEST_F(DrawGl, RoundedCornersDiscardAndBlendTheOuterPixel) {
         }
 }
 
-// Beyond the radius (where `round` draws nothing) `smooth` draws the next
-// pixel in the border colour (blue) at the part the shape covers, 11 - d.
-TEST_F(DrawGl, SmoothEdgeRampsOnePixelBeyondTheRadius) {
-    make(nullptr, 100, 60, 40, 40, "smooth");
-    clear(0, 0, 0);
-    frame();
-    test::Frame f = readFrame(100, 60, 10, 10);
-    int ramped = 0;
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 10; ++x) {
-            const float d = std::hypot(9.5f - x, 9.5f - y);
-            if (d <= 10.0f) continue;
-            const float cover = std::clamp(11.0f - d, 0.0f, 1.0f);
-            ramped += cover > 0;
-            const Rgba got = f.at(x, y);
-            EXPECT_NEAR(got.b, 255 * cover, 3) << x << "," << y << " d " << d;
-            EXPECT_EQ(got.r + got.g, 0) << x << "," << y;
-        }
-    EXPECT_GT(ramped, 5);
-}
-
 // With an image in the style, "bkcolor" (red) never shows.
 TEST_F(DrawGl, StyleImageReplacesTheBackground) {
     Div* d = make(nullptr, 30, 30, 48, 32, "pictured");
