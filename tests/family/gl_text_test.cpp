@@ -78,23 +78,6 @@ protected:
     glm::mat4 mvp;
 };
 
-TEST_F(GlText, GlyphPixelsStayInsideTheLaidOutBoundingBox) {
-    FontGlyphVector layout;
-    ASSERT_TRUE(
-        layout.Process(font.get(), 1e10f, 1e10f, 0, 0, 1, 1, 0, "Hejaz, Jolly Quip!\nyg\xC3\xA9\xD0\x96"));
-    float box[4];
-    layout.calculateBoundindBox(box);
-    const float x = 20, y = 40;
-    EXPECT_GT(font->drawDGlyphs(layout, m(), kWhite, x, y, 0, 0, kWidth, kHeight), 0);
-    // The ink stays inside the box and fills it: it reaches within two pixels
-    // of the left side and of the bottom (the descender of y and g).
-    const auto lit = litBox();
-    const float left = lit[0] - x - box[0], bottom = y + box[3] - lit[3];
-    EXPECT_TRUE(left >= 0 && left <= 2 && lit[1] >= y + box[1] && lit[2] <= x + box[2] && bottom >= 0 &&
-                bottom <= 2)
-        << "ink " << lit[0] << "," << lit[1] << " " << lit[2] << "," << lit[3];
-}
-
 // Where write puts the text is checked with the aligned forms, which it is.
 TEST_F(GlText, WriteDrawsInTheColourWithStemsFullyCovered) {
     const float red[4] = {1, 0, 0, 1};
