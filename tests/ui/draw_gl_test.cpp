@@ -181,18 +181,6 @@ TEST_F(DrawGl, StyleImageReplacesTheBackground) {
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 48 * 32);
 }
 
-// The arrangement draws over the background: a separator, white at alpha 0.6.
-TEST_F(DrawGl, ArrangementDrawsOverTheBackground) {
-    Div* d = make(nullptr, 10, 10, 40, 20, "plain-red");
-    d->padding[0] = d->padding[1] = d->padding[2] = d->padding[3] = 4;
-    d->arrangeCommands = "hline\n";
-    clear(0, 0, 0);
-    frame();
-    EXPECT_TRUE(regionIs(14, 14, 32, 1, Rgba{255, 153, 153}, 1));
-    EXPECT_TRUE(regionIs(10, 10, 40, 4, kRed));
-    EXPECT_TRUE(regionIs(10, 15, 40, 15, kRed));
-}
-
 // A style without keys leaves fill and border transparent.
 TEST_F(DrawGl, StyledElementWithoutColoursIsInvisible) {
     make(nullptr, 10, 10, 50, 50, "no-such-style");
