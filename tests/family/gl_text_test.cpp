@@ -78,20 +78,6 @@ protected:
     glm::mat4 mvp;
 };
 
-// Where write puts the text is checked with the aligned forms, which it is.
-TEST_F(GlText, WriteDrawsInTheColourWithStemsFullyCovered) {
-    const float red[4] = {1, 0, 0, 1};
-    font->write(m(), red, 30, 50, "Hello");
-    const Frame f = readFrame();
-    int full = 0, other = 0;
-    for (size_t i = 0; i < f.rgba.size(); i += 4) {
-        full += f.rgba[i] == 255;
-        other += f.rgba[i + 1] + f.rgba[i + 2];
-    }
-    EXPECT_EQ(other, 0) << "red only";
-    EXPECT_GT(full, 40) << "stems of H, l, l are fully covered";
-}
-
 // The instances travel as client-side arrays of the default vertex array
 // object; a write must leave that object as it found it, or a later draw
 // with it would read the text's stale pointers.
