@@ -78,37 +78,6 @@ protected:
     glm::mat4 mvp;
 };
 
-TEST_F(GlText, GlyphPixelsStayInsideTheLaidOutBoundingBox) {
-    FontGlyphVector layout;
-    ASSERT_TRUE(
-        layout.Process(font.get(), 1e10f, 1e10f, 0, 0, 1, 1, 0, "Hejaz, Jolly Quip!\nyg\xC3\xA9\xD0\x96"));
-    float box[4];
-    layout.calculateBoundindBox(box);
-    const float x = 20, y = 40;
-    EXPECT_GT(font->drawDGlyphs(layout, m(), kWhite, x, y, 0, 0, kWidth, kHeight), 0);
-    // The ink stays inside the box and fills it: it reaches within two pixels
-    // of the left side and of the bottom (the descender of y and g).
-    const auto lit = litBox();
-    const float left = lit[0] - x - box[0], bottom = y + box[3] - lit[3];
-    EXPECT_TRUE(left >= 0 && left <= 2 && lit[1] >= y + box[1] && lit[2] <= x + box[2] && bottom >= 0 &&
-                bottom <= 2)
-        << "ink " << lit[0] << "," << lit[1] << " " << lit[2] << "," << lit[3];
-}
-
-// Where write puts the text is checked with the aligned forms, which it is.
-TEST_F(GlText, WriteDrawsInTheColourWithStemsFullyCovered) {
-    const float red[4] = {1, 0, 0, 1};
-    font->write(m(), red, 30, 50, "Hello");
-    const Frame f = readFrame();
-    int full = 0, other = 0;
-    for (size_t i = 0; i < f.rgba.size(); i += 4) {
-        full += f.rgba[i] == 255;
-        other += f.rgba[i + 1] + f.rgba[i + 2];
-    }
-    EXPECT_EQ(other, 0) << "red only";
-    EXPECT_GT(full, 40) << "stems of H, l, l are fully covered";
-}
-
 // The instances travel as client-side arrays of the default vertex array
 // object; a write must leave that object as it found it, or a later draw
 // with it would read the text's stale pointers.
@@ -153,14 +122,6 @@ TEST_F(GlText, SubpixelPensDrawGlyphsRenderedForThePosition) {
         EXPECT_EQ(drawn(f, 10) == drawn(f, 10.25f), !moves) << moves;
         EXPECT_NE(drawn(f, 10.25f), drawn(f, 11)) << moves;
     }
-}
-
-TEST_F(GlText, FormattedTextEqualsWrittenText) {
-    font->writeFormat(m(), kWhite, 10, 10, "%d apples, %.1f%%", 12, 99.5);
-    const Frame formatted = readFrame();
-    clear(0, 0, 0);
-    font->write(m(), kWhite, 10, 10, "12 apples, 99.5%");
-    EXPECT_EQ(readFrame().rgba, formatted.rgba);
 }
 
 // (0, 2, 0): x is the left end, y the bottom of the line box, where the
@@ -217,14 +178,11 @@ protected:
     CkoxGL_Font font;
 };
 
-// Opening from a module resource is checked with the font list that uses it.
-TEST_F(KoxFont, OpensAFileAtAGivenSize) {
+// "@24" after the path asks for another size.
+TEST_F(KoxFont, SizeSuffixAndExtentCountsAdvancesKerningSpacingAndTrailingSpaces) {
     CkoxGL_Font other;
     ASSERT_EQ(other.Open((std::string(kTestFontPath) + "@24").c_str()), KOX_OK);
     EXPECT_EQ(other.GetPixelSize(), 24);
-}
-
-TEST_F(KoxFont, ExtentCountsAdvancesKerningSpacingAndTrailingSpaces) {
     const float hello = font.GetTextExtent("Hello", -1);
     EXPECT_THAT(hello, testing::AllOf(testing::Gt(30), testing::Lt(45)));
     EXPECT_EQ(std::tuple(font.GetTextExtent("Hello there", 5), font.GetTextExtent("Hello", 99)),

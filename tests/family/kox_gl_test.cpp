@@ -125,14 +125,6 @@ TEST_F(KoxTexture, FailuresAreReportedAndLeaveNoTexture) {
     EXPECT_EQ(countDifferent(0, 0, kWidth, kHeight, kBlack), 0);
 }
 
-// What the decoder itself makes of a file.
-std::vector<uint8_t> decoded(const char* path) {
-    std::vector<uint8_t> bytes, rgba;
-    unsigned width = 0, height = 0, bpp = 0;
-    if (koxReadFile(path, bytes)) ko::png::decodePng(rgba, width, height, bpp, bytes.data(), bytes.size());
-    return rgba;
-}
-
 // A texture from a file shows the decoded pixels in the classic images made
 // from files; the format's name ignores case, and no name or target means
 // PNG into a 2D texture.
@@ -154,7 +146,10 @@ TEST(KoxDib, ZeroedRowsPaddedToFourBytesAndPngFilesAtEitherDepth) {
     ASSERT_EQ(dib.Create(3, 2, 24), KOX_OK);
     EXPECT_EQ(dib.GetPitch(), 12);  // 9 bytes rounded up
     // The 24-bit form drops each pixel's fourth byte, the alpha.
-    const std::vector<uint8_t> rgba = decoded(PNGSUITE("basn6a08.png"));
+    std::vector<uint8_t> bytes, rgba;
+    unsigned width = 0, height = 0, depth = 0;
+    ASSERT_TRUE(koxReadFile(PNGSUITE("basn6a08.png"), bytes));
+    ko::png::decodePng(rgba, width, height, depth, bytes.data(), bytes.size());
     for (int bpp : {32, 24}) {
         ASSERT_EQ(dib.CreateFromFile(PNGSUITE("basn6a08.png"), bpp), KOX_OK);
         EXPECT_EQ(std::tuple(dib.GetWidth(), dib.GetPitch(), dib.GetBpp()), std::tuple(32, 4 * bpp, bpp));

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/res/test_files.h"
+#include "tests/res/res_folder.h"
 #include "tests/support/appmsg_capture.h"
 #include "tests/support/png_writer.h"
 
@@ -52,9 +52,7 @@ protected:
     // A w x h image filled with one colour.
     std::string writeImage(const std::string& name, int w, int h, uint8_t r = 255, uint8_t g = 255,
                            uint8_t b = 255, uint8_t a = 255) const {
-        RgbaImage image(w, h);
-        image.fill(0, 0, w, h, r, g, b, a);
-        EXPECT_TRUE(image.save(path(name)));
+        writeBytes(path(name), solidPng(w, h, r, g, b, a));
         return path(name);
     }
     // The sample definition file and its sources (skin.png 64 x 64, font.png 100 x 48).

@@ -5,8 +5,6 @@
 #include <memory>
 
 #include "koui/host/instance.h"
-#include "koui/rm/rm.h"
-#include "tests/res/res_folder.h"
 #include "tests/ui/test_tree.h"
 
 namespace koui {
@@ -174,18 +172,14 @@ TEST_F(CanvasTest, KeysAndCharactersGoToFocus) {
     EXPECT_EQ(std::tuple(edit->keys, edit->chars), std::tuple(std::vector{0x41}, std::vector{int('x')}));
 }
 
-TEST_F(CanvasTest, MessageHundredDeletesAndForwards) {
-    e_msg m;
-    m.id = MSG_DELETE;
-    m.ptr1 = add(nullptr, 0, 0, 10, 10);
-    EXPECT_TRUE(canvas->OnMsg(&m));
-    EXPECT_EQ(canvas->dGetChildrenCount(), 0);
+// Deletion by message is checked with the queue; other messages go on to the target.
+TEST_F(CanvasTest, MessagesGoOnToTheTarget) {
     Probe target;
     canvas->msgTarget = &target;
+    e_msg m;
     m.id = 5;
     EXPECT_TRUE(canvas->OnMsg(&m));
-    ASSERT_EQ(target.msgs.size(), 1u);
-    EXPECT_EQ(target.msgs[0].id, 5u);
+    EXPECT_EQ(target.msgs.at(0).id, 5u);
     canvas->msgTarget = nullptr;
 }
 
@@ -250,37 +244,6 @@ TEST_F(CanvasTest, IterateFillsCanvasGeometryAndTime) {
     cycle();
     EXPECT_FLOAT_EQ(a->dGetRealPixCX(), 390);
     canvas->noIterate = false;
-}
-
-}  // namespace
-}  // namespace koui
-
-namespace koui {
-namespace {
-
-// Create adopts the size of part image sets; other kinds keep the given size.
-TEST(ClassicImageSet, CreateAdoptsPartSize) {
-    test::ResFolder folder("classic");
-    folder.write("a.png", "not read before glMaintain");
-    Instance inst;
-    std::string def =
-        "#source,!file,a.png,!id,src\nbtn,!part,0,0,30,12\nstates,!mpart.h,#01,0,0,16,8,16\n"
-        "frame,!rect\n";
-    ASSERT_EQ(
-        inst.rm->CreateFromBuffer(def.data(), static_cast<int>(def.size()), (folder.root() + "/").c_str()),
-        0);
-    std::unique_ptr<Canvas> canvas(inst.CreateCanvas());
-    auto make = [&](const char* id) { return (new Div())->Create("", canvas.get(), 1, 2, 5, 5, id, 0, ""); };
-    Div* btn = make("btn");
-    EXPECT_THAT(btn->size, test::floatsAre(30, 12));
-    EXPECT_FLOAT_EQ(make("states")->size[0], 16);
-    Div* frame = make("frame");
-    EXPECT_NE(frame->imageSet, nullptr);
-    EXPECT_FLOAT_EQ(frame->size[0], 5);
-    EXPECT_EQ(make("nothing")->imageSet, nullptr);
-    EXPECT_NE(btn->rmimg("btn", 0, 0), nullptr);
-    EXPECT_EQ(std::tuple(btn->rmimg("missing", 0, 0), btn->rmimg(nullptr, 0, 0)),
-              std::tuple(nullptr, nullptr));
 }
 
 }  // namespace

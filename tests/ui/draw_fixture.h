@@ -22,7 +22,6 @@ fonts { tip { font src: "Fonts/test.ttf" size: 16 } }
 pics { imgsrc src: "Images/green.png" }
 framed { bkcolor: colors.red border-color: colors.black border-size: 2 }
 round { bkcolor: colors.red border-color: colors.blue border-radius: 10 }
-smooth { bkcolor: colors.red border-color: colors.blue border-radius: 10 edge-smooth: 1 }
 pictured { bkcolor: colors.red image: pics image-flags: "fill" }
 made { font-type: fonts.tip image-make: pics image-flags: "scale" }
 plain-red { bkcolor: colors.red }
