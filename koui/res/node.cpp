@@ -50,14 +50,14 @@ bool forEachPiece(std::string_view path, Visit visit) {
 // A new T named `name`: in `hole` (a freed node slot, see Preprocess) when
 // it fits there, and `hole` is then used up; else from the node blocks.
 template <class T>
-Node* makeTyped(const std::string& name, void*& hole) {
+Node* makeTyped(std::string_view name, void*& hole) {
     if (hole && node_blocks::capacity(hole) >= sizeof(T)) {
         std::string copy(name);  // may throw: before the slot is taken
         Node* typed = ::new (hole) T(std::move(copy));
         hole = nullptr;
         return typed;
     }
-    return new T(name);
+    return new T(std::string(name));
 }
 
 // The typed class preprocessing gives `node`, or null to keep it plain. The
@@ -128,9 +128,9 @@ void* Node::operator new(std::size_t size) {
     return node_blocks::allocate(std::max(size, sizeof(Color)));
 }
 
-Node::Node(std::string nodeName) : name(std::move(nodeName)) {}
+Node::Node(std::string_view nodeName) : name(nodeName) {}
 
-Node::Node(std::string nodeName, const SrcLine* src) : line(src ? src->line : 0), name(std::move(nodeName)) {}
+Node::Node(std::string_view nodeName, const SrcLine* src) : line(src ? src->line : 0), name(nodeName) {}
 
 Node::~Node() {
     // Deleting children one by one through the recursion of destructors
@@ -254,7 +254,7 @@ Node* Node::getFlag(std::string_view n) const {
 
 std::string Node::value(std::string_view n, std::string_view def) const {
     const Node* child = getByName(n);
-    return child ? child->valueText : std::string(def);
+    return child ? child->valueText.str() : std::string(def);
 }
 
 int Node::value1i(std::string_view n, int def) const {

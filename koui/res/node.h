@@ -36,6 +36,7 @@
 #include "koui/export.h"
 #include "koui/family/strpar.h"
 #include "koui/res/node_blocks.h"
+#include "koui/res/node_text.h"
 #include "koui/res/srcline.h"
 
 namespace ko::gl {
@@ -160,10 +161,10 @@ private:
 
 class KOUI_API Node {
 public:
-    explicit Node(std::string name);             // line -1
-    Node(std::string name, const SrcLine* src);  // line of src, 0 without one
-    Node(const Node&) = delete;                  // trees are never copied;
-    Node& operator=(const Node&) = delete;       // Copy() copies a node's data
+    explicit Node(std::string_view name);             // line -1
+    Node(std::string_view name, const SrcLine* src);  // line of src, 0 without one
+    Node(const Node&) = delete;                       // trees are never copied;
+    Node& operator=(const Node&) = delete;            // Copy() copies a node's data
 
     // Nodes of every class are carved out of large blocks (node_blocks.h):
     // trees are made and dropped whole, tens of thousands of nodes at a time.
@@ -189,7 +190,7 @@ public:
     void setInstance(Instance* newInstance) { instance = newInstance; }
     Node* getRoot();
     const Node* getRoot() const;
-    void setValue(std::string text) { valueText = std::move(text); }
+    void setValue(std::string_view text) { valueText = text; }
     // Takes the list with its start index (callers that keep theirs pass a copy).
     void setFunc(std::string name, ko::util::StrPar parameters);
     uint32_t setFlags(uint32_t bits) { return flags = bits; }
@@ -291,11 +292,11 @@ public:
     bool Load();
 
     // Fields, in this order.
-    ErrorList errors;    // only the root's list is used
-    int32_t line = -1;   // zero-based source line; -1 without one
-    uint32_t flags = 0;  // next to line: the two share one 8-byte slot
-    std::string name;
-    std::string valueText;        // the parameter value (see the naming note above)
+    ErrorList errors;             // only the root's list is used
+    int32_t line = -1;            // zero-based source line; -1 without one
+    uint32_t flags = 0;           // next to line: the two share one 8-byte slot
+    NodeText name;                // short texts inline (node_text.h)
+    NodeText valueText;           // the parameter value (see the naming note above)
     FuncName func;                // function name of a function value
     FuncPars pars{func};          // function parameters
     std::vector<Node*> children;  // owned, in source order
