@@ -119,9 +119,21 @@ const std::string& FuncName::empty_() {
     return none;
 }
 
+FuncName& FuncPars::owner() const {
+    // Node is not standard-layout (it has virtual functions), but it has no
+    // virtual base either, so each member sits at one fixed offset.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+    constexpr std::size_t offset = offsetof(Node, pars);
+#pragma GCC diagnostic pop
+    auto* node = reinterpret_cast<Node*>(reinterpret_cast<std::uintptr_t>(this) - offset);
+    return node->func;
+}
+
 const ko::util::StrPar& FuncPars::list() const {
     static const ko::util::StrPar none;
-    return owner_->data_ ? owner_->data_->pars : none;
+    const FuncName& name = owner();
+    return name.data_ ? name.data_->pars : none;
 }
 
 void* Node::operator new(std::size_t size) {

@@ -130,14 +130,16 @@ private:
 };
 
 // Node::pars: the function parameters, read like a ko::util::StrPar (empty
-// without a function). They live in the record of the node's FuncName.
+// without a function). They live in the record of the node's FuncName, and
+// the member takes no bytes of the node: it finds that record from its own
+// place in the node (owner()), instead of through a pointer of its own.
 class KOUI_API FuncPars {
 public:
-    explicit FuncPars(FuncName& owner) : owner_(&owner) {}
+    FuncPars() = default;
     FuncPars(const FuncPars&) = delete;
     FuncPars& operator=(const FuncPars&) = delete;
     FuncPars& operator=(ko::util::StrPar list) {
-        owner_->own().pars = std::move(list);
+        owner().own().pars = std::move(list);
         return *this;
     }
 
@@ -151,12 +153,13 @@ public:
     int start() const { return list().start(); }
     const std::vector<std::string>& items() const { return list().items(); }
     int size() const { return list().size(); }
-    void setStart(int start) { owner_->own().pars.setStart(start); }
-    void advance(int n = 1) { owner_->own().pars.advance(n); }
-    void add(std::string item) { owner_->own().pars.add(std::move(item)); }
+    void setStart(int start) { owner().own().pars.setStart(start); }
+    void advance(int n = 1) { owner().own().pars.advance(n); }
+    void add(std::string item) { owner().own().pars.add(std::move(item)); }
 
 private:
-    FuncName* owner_;
+    // The FuncName of the node this member belongs to.
+    FuncName& owner() const;
 };
 
 class KOUI_API Node {
@@ -292,14 +295,14 @@ public:
     bool Load();
 
     // Fields, in this order.
-    ErrorList errors;             // only the root's list is used
-    int32_t line = -1;            // zero-based source line; -1 without one
-    uint32_t flags = 0;           // next to line: the two share one 8-byte slot
-    NodeText name;                // short texts inline (node_text.h)
-    NodeText valueText;           // the parameter value (see the naming note above)
-    FuncName func;                // function name of a function value
-    FuncPars pars{func};          // function parameters
-    std::vector<Node*> children;  // owned, in source order
+    ErrorList errors;                     // only the root's list is used
+    int32_t line = -1;                    // zero-based source line; -1 without one
+    uint32_t flags = 0;                   // next to line: the two share one 8-byte slot
+    NodeText name;                        // short texts inline (node_text.h)
+    NodeText valueText;                   // the parameter value (see the naming note above)
+    FuncName func;                        // function name of a function value
+    [[no_unique_address]] FuncPars pars;  // function parameters (no bytes of its own)
+    std::vector<Node*> children;          // owned, in source order
     Instance* instance = nullptr;
     Node* parent = nullptr;
 
