@@ -36,6 +36,7 @@
 #include "koui/export.h"
 #include "koui/family/strpar.h"
 #include "koui/res/node_blocks.h"
+#include "koui/res/node_list.h"
 #include "koui/res/node_text.h"
 #include "koui/res/srcline.h"
 
@@ -302,7 +303,7 @@ public:
     NodeText valueText;                   // the parameter value (see the naming note above)
     FuncName func;                        // function name of a function value
     [[no_unique_address]] FuncPars pars;  // function parameters (no bytes of its own)
-    std::vector<Node*> children;          // owned, in source order
+    NodeList children;                    // owned, in source order
     Instance* instance = nullptr;
     Node* parent = nullptr;
 
