@@ -156,13 +156,16 @@ int main() {
     const size_t keptBlocks = koui::res::node_blocks::cacheLimit();
     koui::res::node_blocks::setCacheLimit(0);  // every block of the measured tree is new, so it counts
     const int64_t before = koui::bench::gLiveBytes;
+    const size_t blocksBefore = koui::res::node_blocks::liveBlockCount();  // mapped outside the heap
     koui::bench::gCounting = true;
     auto root = std::make_unique<Node>("root");
     if (!load(*root, text)) {
         std::fprintf(stderr, "parse_rapidjson: the theme does not parse\n");
         return 1;
     }
-    const double kouiBytes = static_cast<double>(koui::bench::gLiveBytes - before);
+    const double kouiBytes = static_cast<double>(koui::bench::gLiveBytes - before) +
+                             static_cast<double>((koui::res::node_blocks::liveBlockCount() - blocksBefore) *
+                                                 koui::res::node_blocks::kBlockSize);
     koui::bench::gCounting = false;
     koui::res::node_blocks::setCacheLimit(keptBlocks);
     const size_t nodes = countNodes(*root) - 1;  // the root is not in the file

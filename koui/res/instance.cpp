@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kEmpty;
+const NodeText kEmpty;
 
 // The whole file at `path` into `out`; its size, 0 when it is missing, not a
 // regular file, unreadable, empty or larger than `limit` (which is logged
@@ -185,7 +185,7 @@ bool Instance::getvalue(std::string& out, const std::string& path, int index) co
     return true;
 }
 
-const std::string& Instance::getvalue(const std::string& path) const {
+const NodeText& Instance::getvalue(const std::string& path) const {
     const Node* node = root->findNode(path);
     return node ? node->valueText : kEmpty;
 }
@@ -196,7 +196,7 @@ std::string Instance::value(const std::string& path) const {
 
 std::string Instance::value(const std::string& path, const std::string& def) const {
     const Node* node = root->findNode(path);
-    return node ? node->valueText : def;
+    return node ? node->valueText.str() : def;
 }
 
 int Instance::value1i(const std::string& path, int def) const {

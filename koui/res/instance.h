@@ -123,7 +123,7 @@ public:
     // Getters from the root, by dotted path.
     bool getvalue(std::string& out, const std::string& path) const;
     bool getvalue(std::string& out, const std::string& path, int index) const;  // piece `index` of "a,b,c"
-    const std::string& getvalue(const std::string& path) const;  // a shared empty string when missing
+    const NodeText& getvalue(const std::string& path) const;  // a shared empty string when missing
     std::string value(const std::string& path) const;
     std::string value(const std::string& path, const std::string& def) const;
     int value1i(const std::string& path, int def) const;      // like std::stoi; def on failure

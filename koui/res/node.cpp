@@ -50,14 +50,14 @@ bool forEachPiece(std::string_view path, Visit visit) {
 // A new T named `name`: in `hole` (a freed node slot, see Preprocess) when
 // it fits there, and `hole` is then used up; else from the node blocks.
 template <class T>
-Node* makeTyped(const std::string& name, void*& hole) {
+Node* makeTyped(std::string_view name, void*& hole) {
     if (hole && node_blocks::capacity(hole) >= sizeof(T)) {
         std::string copy(name);  // may throw: before the slot is taken
         Node* typed = ::new (hole) T(std::move(copy));
         hole = nullptr;
         return typed;
     }
-    return new T(name);
+    return new T(std::string(name));
 }
 
 // The typed class preprocessing gives `node`, or null to keep it plain. The
@@ -119,18 +119,30 @@ const std::string& FuncName::empty_() {
     return none;
 }
 
+FuncName& FuncPars::owner() const {
+    // Node is not standard-layout (it has virtual functions), but it has no
+    // virtual base either, so each member sits at one fixed offset.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+    constexpr std::size_t offset = offsetof(Node, pars);
+#pragma GCC diagnostic pop
+    auto* node = reinterpret_cast<Node*>(reinterpret_cast<std::uintptr_t>(this) - offset);
+    return node->func;
+}
+
 const ko::util::StrPar& FuncPars::list() const {
     static const ko::util::StrPar none;
-    return owner_->data_ ? owner_->data_->pars : none;
+    const FuncName& name = owner();
+    return name.data_ ? name.data_->pars : none;
 }
 
 void* Node::operator new(std::size_t size) {
     return node_blocks::allocate(std::max(size, sizeof(Color)));
 }
 
-Node::Node(std::string nodeName) : name(std::move(nodeName)) {}
+Node::Node(std::string_view nodeName) : name(nodeName) {}
 
-Node::Node(std::string nodeName, const SrcLine* src) : line(src ? src->line : 0), name(std::move(nodeName)) {}
+Node::Node(std::string_view nodeName, const SrcLine* src) : line(src ? src->line : 0), name(nodeName) {}
 
 Node::~Node() {
     // Deleting children one by one through the recursion of destructors
@@ -254,7 +266,7 @@ Node* Node::getFlag(std::string_view n) const {
 
 std::string Node::value(std::string_view n, std::string_view def) const {
     const Node* child = getByName(n);
-    return child ? child->valueText : std::string(def);
+    return child ? child->valueText.str() : std::string(def);
 }
 
 int Node::value1i(std::string_view n, int def) const {

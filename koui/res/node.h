@@ -36,6 +36,8 @@
 #include "koui/export.h"
 #include "koui/family/strpar.h"
 #include "koui/res/node_blocks.h"
+#include "koui/res/node_list.h"
+#include "koui/res/node_text.h"
 #include "koui/res/srcline.h"
 
 namespace ko::gl {
@@ -129,14 +131,16 @@ private:
 };
 
 // Node::pars: the function parameters, read like a ko::util::StrPar (empty
-// without a function). They live in the record of the node's FuncName.
+// without a function). They live in the record of the node's FuncName, and
+// the member takes no bytes of the node: it finds that record from its own
+// place in the node (owner()), instead of through a pointer of its own.
 class KOUI_API FuncPars {
 public:
-    explicit FuncPars(FuncName& owner) : owner_(&owner) {}
+    FuncPars() = default;
     FuncPars(const FuncPars&) = delete;
     FuncPars& operator=(const FuncPars&) = delete;
     FuncPars& operator=(ko::util::StrPar list) {
-        owner_->own().pars = std::move(list);
+        owner().own().pars = std::move(list);
         return *this;
     }
 
@@ -150,20 +154,21 @@ public:
     int start() const { return list().start(); }
     const std::vector<std::string>& items() const { return list().items(); }
     int size() const { return list().size(); }
-    void setStart(int start) { owner_->own().pars.setStart(start); }
-    void advance(int n = 1) { owner_->own().pars.advance(n); }
-    void add(std::string item) { owner_->own().pars.add(std::move(item)); }
+    void setStart(int start) { owner().own().pars.setStart(start); }
+    void advance(int n = 1) { owner().own().pars.advance(n); }
+    void add(std::string item) { owner().own().pars.add(std::move(item)); }
 
 private:
-    FuncName* owner_;
+    // The FuncName of the node this member belongs to.
+    FuncName& owner() const;
 };
 
 class KOUI_API Node {
 public:
-    explicit Node(std::string name);             // line -1
-    Node(std::string name, const SrcLine* src);  // line of src, 0 without one
-    Node(const Node&) = delete;                  // trees are never copied;
-    Node& operator=(const Node&) = delete;       // Copy() copies a node's data
+    explicit Node(std::string_view name);             // line -1
+    Node(std::string_view name, const SrcLine* src);  // line of src, 0 without one
+    Node(const Node&) = delete;                       // trees are never copied;
+    Node& operator=(const Node&) = delete;            // Copy() copies a node's data
 
     // Nodes of every class are carved out of large blocks (node_blocks.h):
     // trees are made and dropped whole, tens of thousands of nodes at a time.
@@ -189,7 +194,7 @@ public:
     void setInstance(Instance* newInstance) { instance = newInstance; }
     Node* getRoot();
     const Node* getRoot() const;
-    void setValue(std::string text) { valueText = std::move(text); }
+    void setValue(std::string_view text) { valueText = text; }
     // Takes the list with its start index (callers that keep theirs pass a copy).
     void setFunc(std::string name, ko::util::StrPar parameters);
     uint32_t setFlags(uint32_t bits) { return flags = bits; }
@@ -291,14 +296,14 @@ public:
     bool Load();
 
     // Fields, in this order.
-    ErrorList errors;    // only the root's list is used
-    int32_t line = -1;   // zero-based source line; -1 without one
-    uint32_t flags = 0;  // next to line: the two share one 8-byte slot
-    std::string name;
-    std::string valueText;        // the parameter value (see the naming note above)
-    FuncName func;                // function name of a function value
-    FuncPars pars{func};          // function parameters
-    std::vector<Node*> children;  // owned, in source order
+    ErrorList errors;                     // only the root's list is used
+    int32_t line = -1;                    // zero-based source line; -1 without one
+    uint32_t flags = 0;                   // next to line: the two share one 8-byte slot
+    NodeText name;                        // short texts inline (node_text.h)
+    NodeText valueText;                   // the parameter value (see the naming note above)
+    FuncName func;                        // function name of a function value
+    [[no_unique_address]] FuncPars pars;  // function parameters (no bytes of its own)
+    NodeList children;                    // owned, in source order
     Instance* instance = nullptr;
     Node* parent = nullptr;
 

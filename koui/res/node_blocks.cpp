@@ -1,6 +1,9 @@
 #include "koui/res/node_blocks.h"
 
+#include <sys/mman.h>
+
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <new>
 
@@ -23,9 +26,14 @@ constexpr bool kCarve = true;
 #endif
 
 constexpr std::size_t kAlign = 16;  // what the heap gives, enough for every node
-// Larger objects would waste too much of a block's tail; none of the node
-// classes comes near this.
-constexpr std::size_t kLargest = kBlockSize / 8;
+// Sizes are carved in classes of kAlign bytes up to this; larger objects
+// (no node class comes near it) get an allocation of their own.
+constexpr std::size_t kLargestCarved = 1024;
+constexpr std::size_t kClasses = kLargestCarved / kAlign;
+// Blocks are mapped this many at a time, so that the address space of a
+// large tree costs few system calls; pages nobody carved from are never
+// touched and take no memory.
+constexpr std::size_t kBlocksPerMapping = 32;
 
 // While a thread carves from a block, the block's count starts from this
 // bias instead of being raised once per allocation: releases count down from
@@ -34,26 +42,26 @@ constexpr std::size_t kLargest = kBlockSize / 8;
 // atomic operation per node (its release) is enough.
 constexpr std::size_t kCarvingBias = std::size_t{1} << 62;
 
-// The head of a block; the carved allocations follow it.
+// The head of a block, at its aligned start: every allocation finds it by
+// rounding its address down to kBlockSize, so allocations carry no header.
 struct alignas(kAlign) Block {
     // Carved allocations not yet released; see kCarvingBias.
     std::atomic<std::size_t> live{kCarvingBias};
+    uint32_t slot = 0;    // bytes of each allocation (capacity())
+    uint32_t single = 0;  // 1: one large object from the heap, not carved
 };
+static_assert(sizeof(Block) == kAlign);
 
-// What precedes each allocation: its block, null for one from the heap, and
-// the bytes usable after the header (for capacity()).
-struct alignas(kAlign) Header {
-    Block* block;
-    std::size_t capacity;
-};
+Block* blockOf(const void* p) noexcept {
+    return reinterpret_cast<Block*>(reinterpret_cast<std::uintptr_t>(p) & ~(kBlockSize - 1));
+}
 
 std::atomic<std::size_t> gLiveBlocks{0};
 
 // Emptied blocks kept for the next tree, linked through their first bytes.
 // A reload drops a tree of about the size of the one it builds next: taking
-// the blocks back from here instead of from the heap saves the page faults
-// of memory the heap had given back to the system, which cost a fifth of a
-// large parse.
+// the blocks back from here instead of from the system saves the page faults
+// of fresh memory, which cost a fifth of a large parse.
 struct CachedBlock {
     CachedBlock* next;
 };
@@ -63,6 +71,9 @@ struct BlockCache {
     CachedBlock* head = nullptr;
     std::size_t count = 0;
     std::size_t limit = kDefaultCacheLimit / kBlockSize;
+    // The part of the last mapping not handed out yet.
+    char* fresh = nullptr;
+    char* freshEnd = nullptr;
 };
 
 BlockCache& cache() {
@@ -70,7 +81,26 @@ BlockCache& cache() {
     return *instance;
 }
 
-// Keeps `memory` for reuse, or gives it to the heap when the cache is full.
+// kBlocksPerMapping blocks of fresh address space aligned to kBlockSize:
+// one block more is mapped and the unaligned ends are given back.
+char* mapBlocks() {
+    const std::size_t bytes = kBlocksPerMapping * kBlockSize;
+    void* raw =
+        ::mmap(nullptr, bytes + kBlockSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) throw std::bad_alloc();
+    const auto start = reinterpret_cast<std::uintptr_t>(raw);
+    const std::uintptr_t aligned = (start + kBlockSize - 1) & ~(kBlockSize - 1);
+    if (aligned > start) ::munmap(raw, aligned - start);
+    if (const std::size_t tail = start + kBlockSize - aligned)
+        ::munmap(reinterpret_cast<void*>(aligned + bytes), tail);
+    return reinterpret_cast<char*>(aligned);
+}
+
+void unmapBlock(void* memory) noexcept {
+    ::munmap(memory, kBlockSize);
+}
+
+// Keeps `memory` for reuse, or gives it back when the cache is full.
 void cacheOrFree(void* memory) noexcept {
     BlockCache& c = cache();
     {
@@ -81,16 +111,24 @@ void cacheOrFree(void* memory) noexcept {
             return;
         }
     }
-    ::operator delete(memory);
+    unmapBlock(memory);
 }
 
-void* takeCached() noexcept {
+// A block from the cache, else from the last mapping, else from a new one.
+char* takeBlock() {
     BlockCache& c = cache();
     const std::lock_guard<std::mutex> lock(c.mutex);
-    CachedBlock* const block = c.head;
-    if (!block) return nullptr;
-    c.head = block->next;
-    --c.count;
+    if (CachedBlock* const block = c.head) {
+        c.head = block->next;
+        --c.count;
+        return reinterpret_cast<char*>(block);
+    }
+    if (c.fresh == c.freshEnd) {
+        c.fresh = mapBlocks();
+        c.freshEnd = c.fresh + kBlocksPerMapping * kBlockSize;
+    }
+    char* const block = c.fresh;
+    c.fresh += kBlockSize;
     return block;
 }
 
@@ -107,8 +145,9 @@ void settle(Block* block, std::size_t delta) noexcept {
     cacheOrFree(block);
 }
 
-// The block this thread carves from. Plain data, so that reaching it needs
-// no per-use set-up; ThreadEnd hands the block back when the thread ends.
+// The block this thread carves from for one size class. Plain data, so that
+// reaching it needs no per-use set-up; ThreadEnd hands the blocks back when
+// the thread ends.
 struct Carving {
     Block* block = nullptr;
     char* next = nullptr;
@@ -116,7 +155,7 @@ struct Carving {
     std::size_t carved = 0;  // allocations carved from `block`
 };
 
-thread_local Carving tCarving;
+thread_local Carving tCarving[kClasses];
 
 void retire(Carving& carving) noexcept {
     if (carving.block) settle(carving.block, carving.carved - kCarvingBias);
@@ -124,62 +163,83 @@ void retire(Carving& carving) noexcept {
 }
 
 struct ThreadEnd {
-    ~ThreadEnd() { retire(tCarving); }
+    ~ThreadEnd() {
+        for (Carving& carving : tCarving) retire(carving);
+    }
 };
 
 thread_local ThreadEnd tThreadEnd;
 
-void refill(Carving& carving) {
+void refill(Carving& carving, std::size_t slot) {
     // Using tThreadEnd makes sure its destructor runs at this thread's end.
     static_cast<void>(&tThreadEnd);
-    void* cached = takeCached();
-    char* memory = static_cast<char*>(cached ? cached : ::operator new(kBlockSize));
+    char* memory = takeBlock();
     Block* fresh = new (memory) Block;
+    fresh->slot = static_cast<uint32_t>(slot);
     gLiveBlocks.fetch_add(1, std::memory_order_relaxed);
     retire(carving);
     carving.block = fresh;
     carving.next = memory + sizeof(Block);
-    carving.end = memory + kBlockSize;
+    carving.end = carving.next + (kBlockSize - sizeof(Block)) / slot * slot;
 }
 
-// `bytes` (a multiple of kAlign, at most kLargest) out of this thread's block.
-Header* carve(std::size_t bytes) {
-    Carving& carving = tCarving;
-    if (static_cast<std::size_t>(carving.end - carving.next) < bytes) refill(carving);
-    auto* header = reinterpret_cast<Header*>(carving.next);
-    carving.next += bytes;
+// `slot` bytes (a multiple of kAlign, at most kLargestCarved) out of this
+// thread's block for that size.
+void* carve(std::size_t slot) {
+    Carving& carving = tCarving[slot / kAlign - 1];
+    if (carving.next == carving.end) refill(carving, slot);
+    void* p = carving.next;
+    carving.next += slot;
     ++carving.carved;
-    header->block = carving.block;
-    header->capacity = bytes - sizeof(Header);
-    return header;
+    return p;
 }
+
+// A large object alone, still behind a Block at an aligned address so that
+// release() and capacity() find it the same way.
+void* allocateSingle(std::size_t slot) {
+    void* memory = ::operator new (sizeof(Block) + slot, std::align_val_t{kBlockSize});
+    Block* block = new (memory) Block;
+    block->slot = static_cast<uint32_t>(slot);
+    block->single = 1;
+    return block + 1;
+}
+
+// Under the address sanitizer each allocation comes from the heap with its
+// capacity in front of it.
+struct alignas(kAlign) HeapHeader {
+    std::size_t capacity;
+};
 
 }  // namespace
 
 void* allocate(std::size_t size) {
-    const std::size_t bytes = sizeof(Header) + roundUp(size == 0 ? 1 : size);
-    Header* header = nullptr;
-    if (kCarve && bytes <= kLargest) {
-        header = carve(bytes);
-    } else {
-        header = static_cast<Header*>(::operator new(bytes));
-        header->block = nullptr;
-        header->capacity = bytes - sizeof(Header);
+    const std::size_t slot = roundUp(size == 0 ? 1 : size);
+    if constexpr (!kCarve) {
+        auto* header = static_cast<HeapHeader*>(::operator new(sizeof(HeapHeader) + slot));
+        header->capacity = slot;
+        return header + 1;
     }
-    return header + 1;
+    return slot <= kLargestCarved ? carve(slot) : allocateSingle(slot);
 }
 
 void release(void* p) noexcept {
     if (!p) return;
-    Header* header = static_cast<Header*>(p) - 1;
-    if (header->block)
-        settle(header->block, static_cast<std::size_t>(-1));
-    else
-        ::operator delete(header);
+    if constexpr (!kCarve) {
+        ::operator delete(static_cast<HeapHeader*>(p) - 1);
+        return;
+    }
+    Block* const block = blockOf(p);
+    if (block->single) {
+        block->~Block();
+        ::operator delete (block, std::align_val_t{kBlockSize});
+    } else {
+        settle(block, static_cast<std::size_t>(-1));
+    }
 }
 
 std::size_t capacity(const void* p) noexcept {
-    return (static_cast<const Header*>(p) - 1)->capacity;
+    if constexpr (!kCarve) return (static_cast<const HeapHeader*>(p) - 1)->capacity;
+    return blockOf(p)->slot;
 }
 
 void setCacheLimit(std::size_t bytes) {
@@ -198,7 +258,7 @@ void setCacheLimit(std::size_t bytes) {
     }
     while (surplus) {
         CachedBlock* const next = surplus->next;
-        ::operator delete(surplus);
+        unmapBlock(surplus);
         surplus = next;
     }
 }

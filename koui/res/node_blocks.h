@@ -8,28 +8,36 @@
 // few large blocks makes both ends cheap, and puts each tree's nodes next to
 // each other in memory in the order every walk visits them.
 //
-// Each allocation is preceded by a pointer to its block and its capacity;
-// each block counts the nodes still alive in it and is emptied when the last
-// one is released (the block a thread still carves from stays until the
-// thread moves on to a new block or ends). Memory of single released nodes
-// is not reused until their whole block is free, which suits trees: they are
-// made and dropped whole. (Preprocessing, which replaces nodes one by one,
+// Blocks are aligned to their size, and the head of each block holds its
+// count of live allocations and the one slot size it is carved in, so that
+// an allocation finds both by rounding its address down: nothing precedes
+// it. Each thread carves from one current block per size class (multiples of
+// 16 bytes up to 1 KiB; larger objects get an aligned allocation of their
+// own with the same head). A block is emptied when its last allocation is
+// released (the blocks a thread still carves from stay until the thread
+// moves on to a new block or ends). Memory of single released nodes is not
+// reused until their whole block is free, which suits trees: they are made
+// and dropped whole. (Preprocessing, which replaces nodes one by one,
 // constructs each replacement in the slot of the previous replaced node; see
 // capacity().)
 //
+// Blocks are mapped from the system a few dozen at a time; they are not
+// heap memory. liveBlockCount() * kBlockSize is what the live ones take.
+//
 // Emptied blocks are kept in a cache shared by all threads, up to
 // cacheLimit() bytes (default kDefaultCacheLimit), and carving takes blocks
-// from there before asking the heap: the tree of a reload reuses the pages
+// from there before mapping new ones: the tree of a reload reuses the pages
 // of the tree it replaces instead of faulting in new ones. Blocks beyond the
-// limit go back to the heap. setCacheLimit(0) turns the cache off and gives
+// limit go back to the system. setCacheLimit(0) turns the cache off and gives
 // back what it holds.
 //
 // Any thread may allocate (each carves from its own block) and any thread may
 // release (the counts are atomic), so a tree made on one thread can be
-// destroyed on another. Objects too large for a block come from the heap.
+// destroyed on another.
 //
-// Under the address sanitizer every node comes from the heap, so that it
-// keeps finding use after free and overruns of single nodes.
+// Under the address sanitizer every node comes from the heap (with its
+// capacity in a small header), so that it keeps finding use after free and
+// overruns of single nodes.
 #pragma once
 
 #include <cstddef>
@@ -51,7 +59,7 @@ KOUI_API void release(void* p) noexcept;
 KOUI_API std::size_t capacity(const void* p) noexcept;
 
 // The most bytes of emptied blocks kept for reuse; lowering it gives the
-// surplus back to the heap at once.
+// surplus back to the system at once.
 KOUI_API void setCacheLimit(std::size_t bytes);
 KOUI_API std::size_t cacheLimit();
 

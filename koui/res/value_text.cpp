@@ -6,8 +6,8 @@
 
 namespace koui::res {
 
-bool valueToInt(const std::string& text, int& out) {
-    const char* start = text.c_str();
+bool valueToInt(const char* text, int& out) {
+    const char* start = text;
     char* end = nullptr;
     errno = 0;
     const long v = std::strtol(start, &end, 10);
@@ -16,8 +16,8 @@ bool valueToInt(const std::string& text, int& out) {
     return true;
 }
 
-bool valueToFloat(const std::string& text, float& out) {
-    const char* start = text.c_str();
+bool valueToFloat(const char* text, float& out) {
+    const char* start = text;
     char* end = nullptr;
     errno = 0;
     const float v = std::strtof(start, &end);

@@ -42,6 +42,7 @@
 #include "koui/export.h"
 #include "koui/family/strpar.h"
 #include "koui/res/img.h"
+#include "koui/res/node_text.h"
 #include "koui/ui/events.h"
 
 namespace koui::win32 {
@@ -298,7 +299,7 @@ public:
     const char* uiSetResID(const char* id);
     bool getvalue(std::string& out, std::string path);
     bool getvalue(std::string& out, std::string path, int index);
-    const std::string& getvalue(const std::string& path);  // const: the resource tree owns it
+    const res::NodeText& getvalue(const std::string& path);  // const: the resource tree owns it
     std::string value(std::string path);
     std::string value(std::string path, std::string def);
     int value1i(std::string path, int def);

@@ -219,8 +219,8 @@ bool Div::getvalue(std::string& out, std::string path, int index) {
     return ri && ri->getvalue(out, path, index);
 }
 
-const std::string& Div::getvalue(const std::string& path) {
-    static const std::string empty;
+const res::NodeText& Div::getvalue(const std::string& path) {
+    static const res::NodeText empty;
     res::Instance* ri = resInst();
     return ri ? ri->getvalue(path) : empty;
 }

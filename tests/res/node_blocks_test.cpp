@@ -31,9 +31,14 @@ std::string manyBlocks() {
 
 TEST(NodeBlocks, AllocationsAreAlignedAndApart) {
     std::vector<std::pair<unsigned char*, std::size_t>> got;
-    for (std::size_t size : {0, 1, 15, 16, 17, 216, 1000, 8191, 8192, 100000}) {
+    // {size, capacity}: carved sizes round up to 16, as do larger ones.
+    const std::pair<std::size_t, std::size_t> sizes[] = {
+        {0, 16},      {1, 16},      {15, 16},     {16, 16},     {17, 32},        {216, 224},
+        {1000, 1008}, {1025, 1040}, {8191, 8192}, {8192, 8192}, {100000, 100000}};
+    for (auto [size, capacity] : sizes) {
         auto* p = static_cast<unsigned char*>(blocks::allocate(size));
         EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p) % 16, 0u) << size;
+        EXPECT_EQ(blocks::capacity(p), capacity) << size;
         std::memset(p, static_cast<int>(got.size()), size);
         got.emplace_back(p, size);
     }

@@ -30,6 +30,26 @@ void expectTypes(const koui::test::Parsed& p, std::span<const TypeCase> cases) {
     }
 }
 
+// Names and values: up to 15 bytes inline, longer on the heap; each text
+// must survive copies, moves and reassignment across that boundary.
+TEST(NodeText, LengthsAroundTheInlineLimit) {
+    const std::string texts[] = {
+        "", "a", std::string(14, 'b'), std::string(15, 'c'), std::string(16, 'd'), std::string(40, 'e')};
+    for (const std::string& text : texts) {
+        for (const std::string& before : texts) {
+            koui::res::NodeText t(before);
+            t = text;
+            koui::res::NodeText copy(t);
+            koui::res::NodeText moved(std::move(t));
+            for (const koui::res::NodeText* got : {&copy, &moved}) {
+                EXPECT_EQ(got->size(), text.size()) << before.size() << " -> " << text.size();
+                EXPECT_EQ(std::string(got->c_str()), text) << before.size() << " -> " << text.size();
+            }
+            EXPECT_TRUE(t.empty());
+        }
+    }
+}
+
 TEST(NodeStructure, FindNodeSplitsLikeLines) {
     auto p = parse("a { x { b } }\na { { b: 2 } }");
     EXPECT_EQ(p->root->findNode(""), nullptr);
