@@ -147,7 +147,6 @@ private:
     void resInstance_CWorker();
     void deliver(e_msg& m);
     void reloadResources();
-    void retryFailedLoad();
     bool failedFolderChanged();
     void stopWatcher();
     void wake();
