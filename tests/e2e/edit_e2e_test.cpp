@@ -47,8 +47,13 @@ TEST(e2eEdit, TypeEraseSelectCopyAndPasteIntoTheNextField) {
     for (const auto& [keys, line] : steps) {
         size_t at = 0, before = app.lines().size();  // earlier lines do not count
         ASSERT_TRUE(xdo(keys)) << keys;
-        EXPECT_TRUE(app.waitFor([&](const std::string& l) { return at++ >= before && l == line; }, 10s))
-            << line;
+        if (!app.waitFor([&](const std::string& l) { return at++ >= before && l == line; }, 10s)) {
+            // What the application reported instead tells a lost key from a wrong one.
+            std::string seen;
+            for (const std::string& l : app.lines()) seen += "\n  " + l;
+            ADD_FAILURE() << "after `" << keys << "` no line \"" << line
+                          << "\"; the application printed:" << seen;
+        }
     }
     EXPECT_TRUE(xdo("key Escape"));
     EXPECT_EQ(app.wait(10s), 0);
